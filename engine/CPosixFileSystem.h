@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ITraceFileSystem.h"
+
+// The trace reader's file-system calls on Linux: statx for status and identity, readdir for
+// the folder scan and pread for reads, so a file being written or truncated meanwhile is safe.
+class CPosixFileSystem final : public ITraceFileSystem {
+public:
+    bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
+    std::vector<std::string> ListTraceFiles(const std::string& folder) override;
+    ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
+                      std::string& error) override;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "CReadBatch.h"
+#include "CStatementRecord.h"
+#include "CTraceReader.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Rows touched by applying a read: `appendedCount` new rows from `firstAppended` on, and
+// the rows whose record was replaced by a newer version.
+struct CApplyResult {
+    std::int64_t firstAppended = 0;
+    std::int64_t appendedCount = 0;
+    std::vector<std::int64_t> updatedRows;
+};
+
+// The engine object of one analysis window: a reader for the trace files and the
+// statement records it produced, in list order.
+class CTraceAnalyzer {
+public:
+    CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
+                   INetworkShares& shares, ITraceNotifier& notifier);
+    virtual ~CTraceAnalyzer() = default;
+
+    void SetPath(std::string path) { m_reader.SetPath(std::move(path)); }
+    void SetShowSys(std::int64_t showSys) { m_reader.SetShowSys(showSys); }
+    void SetTypeFlags(std::string flags) { m_reader.SetTypeFlags(std::move(flags)); }
+
+    // File mode: read and analyse every listed file, appending its records.
+    CApplyResult ReadFileList(IReadProgress* progress = nullptr);
+    // Live mode: read what is new in the folder and apply it.
+    CApplyResult ReadFolder();
+    // Appends and replaces records as a batch from the reader says.
+    CApplyResult Apply(CReadBatch&& batch);
+
+    std::int64_t GetCount() const { return m_nCount; }
+    const CStatementRecord& GetRecord(std::int64_t position) const;
+    // Drops every record; later reads add only statements from bytes not read before.
+    void Clear();
+    // Reorders the records by a sort key ("total_cpu", "sqlStr", ...) and direction (+1/-1),
+    // exactly as a stable bubble sort toward position 0 would.
+    void Sort(std::string_view key, int direction);
+
+    // The reading side, for a worker thread that hands its batches to Apply.
+    CTraceReader& Reader() { return m_reader; }
+
+private:
+    std::int64_t FindBySerial(std::uint64_t serial) const;
+
+    std::int64_t m_nCount = 0;
+    std::vector<CStatementRecord> m_records;
+    CTraceReader m_reader;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CReadBatch.h"
+#include "CTraceFileState.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+
+class CCommandTypeCatalog;
+class INetworkShares;
+class IReadProgress;
+class ITraceFileSystem;
+class ITraceNotifier;
+
+// The reading side of an analyser: knows the trace files and how far each was read, and
+// turns new bytes into records. One thread at a time uses a reader; it never touches the
+// records its batches went into, so a live window's worker can read while the window shows
+// the records (RequestForgetOpenBlocks may be called from any thread).
+class CTraceReader {
+public:
+    CTraceReader(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
+                 INetworkShares& shares, ITraceNotifier& notifier);
+
+    void SetPath(std::string path) { m_strPath = std::move(path); }
+    void SetShowSys(std::int64_t showSys) { m_bShowSys = showSys; }
+    void SetTypeFlags(std::string flags) { m_strTypeFlags = std::move(flags); }
+    const std::string& GetPath() const { return m_strPath; }
+
+    // File mode: reads every file named in the path ("|"-separated), each once and whole,
+    // in byte-wise order of the paths, analysing pieces on all cores.
+    CReadBatch ReadFileList(IReadProgress* progress = nullptr);
+    // Live mode: connects the folder's share, scans the folder for "*.trc" files and
+    // analyses what was appended to them since the last read.
+    CReadBatch ReadFolder();
+    // Makes the next read forget the open blocks, as the analyser's Clear asks.
+    void RequestForgetOpenBlocks() { m_bForgetOpenBlocks = true; }
+    // Connects the network share of the path when it names one; true on success.
+    bool ConnectTraceShare();
+
+    const std::map<std::string, CTraceFileState>& FileStates() const { return m_fileStates; }
+
+private:
+    void UpdateFileState(const std::string& path);
+    void ReadNewData(CReadBatch& batch);
+    void ReadNewBytes(const std::string& path, CTraceFileState& state, CReadBatch& batch);
+    void AnalyzeOpenBlock(const std::string& path, CTraceFileState& state, CReadBatch& batch);
+    void ForgetOpenBlocksIfAsked();
+    std::uint64_t NextSerial() { return m_nNextSerial++; }
+
+    const CCommandTypeCatalog& m_catalog;
+    ITraceFileSystem& m_fileSystem;
+    INetworkShares& m_shares;
+    ITraceNotifier& m_notifier;
+
+    int m_bFirstRead = 1;
+    std::string m_strTypeFlags;
+    std::string m_strPath;
+    std::map<std::string, CTraceFileState> m_fileStates;
+    std::int64_t m_bShowSys = 0;
+    std::uint64_t m_nNextSerial = 1;
+    std::atomic<bool> m_bForgetOpenBlocks = false;
+
+    friend class CFileListReader;
+};

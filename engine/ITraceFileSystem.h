@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Identity of a file, used only to notice that a file was replaced: on Linux its device,
+// inode and birth time (where the file system reports one).
+struct CFileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t birthTimeNs = 0;
+
+    bool operator==(const CFileIdentity&) const = default;
+};
+
+struct CFileStatus {
+    CFileIdentity identity;
+    std::int64_t modifiedNs = 0; // full resolution
+    std::int64_t size = 0;
+};
+
+// The file-system calls of the trace reader, so its rules can be tested with a fake.
+class ITraceFileSystem {
+public:
+    virtual ~ITraceFileSystem() = default;
+
+    // The status of a file; false with the system's reason in `error` when it cannot be read.
+    virtual bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) = 0;
+    // Full paths of the regular files in `folder` whose names end in ".trc" (any letter
+    // case), not searching subfolders; in enumeration order.
+    virtual std::vector<std::string> ListTraceFiles(const std::string& folder) = 0;
+
+    enum class ReadResult { Done, OpenFailed, Short, Error };
+    // Reads `size` bytes at `offset` of the file, opened read-only and shared, into `buffer`.
+    // On Error `error` holds the system's reason.
+    virtual ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size,
+                              char* buffer, std::string& error) = 0;
+};
