@@ -2,5 +2,4 @@
 
 CTraceListFileError::CTraceListFileError(const std::filesystem::path& file,
                                          const std::string& reason)
-    : std::runtime_error("Cannot save the trace list \"" + file.string() + "\": " + reason),
-      m_file(file) {}
+    : std::runtime_error("Cannot save the trace list \"" + file.string() + "\": " + reason) {}

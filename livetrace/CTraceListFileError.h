@@ -8,9 +8,4 @@
 class CTraceListFileError final : public std::runtime_error {
 public:
     CTraceListFileError(const std::filesystem::path& file, const std::string& reason);
-
-    const std::filesystem::path& GetFile() const { return m_file; }
-
-private:
-    std::filesystem::path m_file;
 };

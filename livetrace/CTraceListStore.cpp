@@ -24,7 +24,7 @@ void CTraceListStore::LoadTraceList() {
     m_traces.clear();
     std::ifstream file(GetFilePath(), std::ios::binary);
     std::string line;
-    while (file && std::getline(file, line)) {
+    while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }

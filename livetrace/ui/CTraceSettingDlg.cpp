@@ -5,6 +5,22 @@
 #include "CMessageBoxNotifier.h"
 #include "ui_CTraceSettingDlg.h"
 
+namespace {
+
+// A trace is one line of TAB-separated fields in "trace.list", so a TAB, CR or LF pasted
+// into a value would cut it there or split the line; each becomes a blank. Leading and
+// trailing white space is removed.
+QString CleanValue(QString text) {
+    for (QChar& character : text) {
+        if (character == u'\t' || character == u'\r' || character == u'\n') {
+            character = u' ';
+        }
+    }
+    return text.trimmed();
+}
+
+} // namespace
+
 CTraceSettingDlg::CTraceSettingDlg(CTraceSettings& trace, ETraceSettingMode mode,
                                    const CCommandTypeCatalog& catalog, QWidget* owner)
     : QDialog(owner), m_ui(std::make_unique<Ui::CTraceSettingDlg>()), m_trace(trace),
@@ -26,12 +42,12 @@ void CTraceSettingDlg::AddPage(QWidget* page, const QString& title) {
 }
 
 void CTraceSettingDlg::accept() {
-    const QString name = m_pBasicInfo->GetName().trimmed();
+    const QString name = CleanValue(m_pBasicInfo->GetName());
     if (name.isEmpty()) {
         CMessageBoxNotifier::Show(QStringLiteral("please enter the trace name"));
         return;
     }
-    const QString path = m_pBasicInfo->GetPath().trimmed();
+    const QString path = CleanValue(m_pBasicInfo->GetPath());
     if (path.isEmpty()) {
         CMessageBoxNotifier::Show(QStringLiteral("please choose the trace folder"));
         return;

@@ -26,6 +26,7 @@ public:
     ~CTraceSettingDlg() override;
 
     // OK: refuses an empty name or folder (after trimming), else stores all four values.
+    // TAB, CR and LF in the name or folder become blanks: "trace.list" cannot hold them.
     void accept() override;
 
     CBasicInfoPage& GetBasicInfoPage() { return *m_pBasicInfo; }

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -236,6 +237,25 @@ TEST_F(TraceListStoreTest, FailedRenameKeepsTheOldListAndLeavesNoNewFile) {
     EXPECT_THROW(store.SaveTraceList(), CTraceListFileError);
     EXPECT_EQ(FolderEntries(), std::vector<fs::path>{ListFile()});
     EXPECT_EQ(ReadBytes(ListFile() / "keep"), "x");
+}
+
+TEST_F(TraceListStoreTest, UnwritableFolderIsReportedAndKeepsTheOldList) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "the superuser may write into any folder";
+    }
+    WriteBytes(ListFile(), kProdLine);
+    fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
+    CTraceListStore store(m_folder, m_notifier);
+    store.LoadTraceList();
+    store.GetTraces().push_back(MakeTrace("new", "/n", "0", "1"));
+    try {
+        store.SaveTraceList();
+        ADD_FAILURE() << "the save did not fail";
+    } catch (const CTraceListFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("Permission denied"), std::string::npos);
+    }
+    fs::permissions(m_folder, fs::perms::owner_all);
+    EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
 }
 
 // A full disk, simulated with a file size limit: the write fails part way and the old

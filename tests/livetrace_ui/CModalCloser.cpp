@@ -21,6 +21,10 @@ QStringList CModalCloser::TakeMessages() {
     return std::exchange(m_messages, {});
 }
 
+QStringList CModalCloser::TakeCaptions() {
+    return std::exchange(m_captions, {});
+}
+
 void CModalCloser::CloseActiveWindow() {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr || !modal->isVisible()) {
@@ -28,6 +32,7 @@ void CModalCloser::CloseActiveWindow() {
     }
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         m_messages << box->text();
+        m_captions << box->windowTitle();
         box->done(QMessageBox::Ok);
     } else if (m_fnHandler) {
         m_fnHandler(modal);

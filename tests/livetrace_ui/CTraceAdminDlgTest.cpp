@@ -92,6 +92,7 @@ private slots:
     void configureMayRenameToAnExistingName();
     void runPicksTheSelectedTrace_data();
     void runPicksTheSelectedTrace();
+    void runFindsANameThatIsNotUtf8();
     void cancelAfterAddKeepsTheChange();
     void failedSaveShowsTheFileAndKeepsListAndFileAlike_data();
     void failedSaveShowsTheFileAndKeepsListAndFileAlike();
@@ -145,6 +146,7 @@ void CTraceAdminDlgTest::firstRunReportsTheMissingFileAndAddCreatesIt() {
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Oracle Trace Admin"));
     QCOMPARE(closer.TakeMessages(),
              QStringList{QStringLiteral("init file is not valid,It will be recreated")});
+    QCOMPARE(closer.TakeCaptions(), QStringList{QStringLiteral("Velquor")});
     QCOMPARE(List(dialog)->topLevelItemCount(), 0);
 
     dialog.m_fnScript = TypeAndPressOk(QStringLiteral(" prod "), QStringLiteral("/u01/trace"));
@@ -279,6 +281,19 @@ void CTraceAdminDlgTest::runPicksTheSelectedTrace() {
     const CTraceSettings* trace = dialog.GetSelectedTrace();
     QVERIFY(trace != nullptr);
     QCOMPARE(trace->GetValue(CTraceSettings::kTracePath), std::string("/first"));
+}
+
+// The list shows names decoded as UTF-8, but Run must still find the stored bytes.
+void CTraceAdminDlgTest::runFindsANameThatIsNotUtf8() {
+    const QByteArray latin1Name("Pr\xfc"
+                                "fung");
+    WriteList(Line(latin1Name, "/a"));
+    CScriptedAdminDlg dialog(m_catalog, m_folder->path().toStdString());
+    List(dialog)->topLevelItem(0)->setSelected(true);
+    Click(dialog, "m_btnRun");
+    const CTraceSettings* trace = dialog.GetSelectedTrace();
+    QVERIFY(trace != nullptr);
+    QCOMPARE(trace->GetValue(CTraceSettings::kTraceName), latin1Name.toStdString());
 }
 
 void CTraceAdminDlgTest::cancelAfterAddKeepsTheChange() {

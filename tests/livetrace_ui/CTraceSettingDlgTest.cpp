@@ -76,6 +76,7 @@ void CTraceSettingDlgTest::insertStartsEmptyWithEveryCommandTypeChecked() {
     CModalCloser closer;
     dialog.accept();
     QCOMPARE(closer.TakeMessages(), QStringList{QStringLiteral("please enter the trace name")});
+    QCOMPARE(closer.TakeCaptions(), QStringList{QStringLiteral("Velquor")});
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
 }
 
@@ -129,6 +130,9 @@ void CTraceSettingDlgTest::okChecksAndTrims_data() {
         << QStringLiteral("please choose the trace folder") << QByteArray() << QByteArray();
     QTest::newRow("trimmed") << QStringLiteral("  prod db ") << QStringLiteral("\t/u01/my trace ")
                              << QString() << QByteArray("prod db") << QByteArray("/u01/my trace");
+    QTest::newRow("TAB and line breaks become blanks")
+        << QStringLiteral("a\tb\n") << QStringLiteral("/x\r\n/y") << QString() << QByteArray("a b")
+        << QByteArray("/x  /y");
     QTest::newRow("UTF-8 bytes") << QStringLiteral("Pr\u00fcfung")
                                  << QStringLiteral("/daten/\u00e9t\u00e9") << QString()
                                  << QByteArray("Pr\xc3\xbc"
