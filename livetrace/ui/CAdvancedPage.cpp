@@ -29,12 +29,12 @@ void CAdvancedPage::FillCommandTypes(const CCommandTypeCatalog& catalog) {
     }
 }
 
-void CAdvancedPage::Init(const CTraceSettings& trace, ETraceSettingMode mode) {
+void CAdvancedPage::Init(const CTraceSettings& trace, const std::string& mode) {
     SetCheckString(trace.GetValue(CTraceSettings::kOctCheck));
     if (trace.GetValue(CTraceSettings::kSys) == "1") {
         m_ui->m_checkSys->setChecked(true);
     }
-    if (mode == ETraceSettingMode::Insert) {
+    if (mode == "INSERT") {
         CheckAll();
     }
 }

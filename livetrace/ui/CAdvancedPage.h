@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CTraceSettings.h"
-#include "ETraceSettingMode.h"
+#include <string>
 
 #include <QWidget>
 
@@ -25,7 +25,7 @@ public:
     ~CAdvancedPage() override;
 
     // Shows the trace's command types and SYS choice; "INSERT" then checks every row.
-    void Init(const CTraceSettings& trace, ETraceSettingMode mode);
+    void Init(const CTraceSettings& trace, const std::string& mode);
     bool IsSysChecked() const;
 
     // One "1" (checked) or "0" per row, in row order.

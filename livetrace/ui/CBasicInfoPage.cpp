@@ -11,8 +11,8 @@ CBasicInfoPage::CBasicInfoPage(QWidget* parent)
 
 CBasicInfoPage::~CBasicInfoPage() = default;
 
-void CBasicInfoPage::Init(const CTraceSettings& trace, ETraceSettingMode mode) {
-    if (mode != ETraceSettingMode::Update) {
+void CBasicInfoPage::Init(const CTraceSettings& trace, const std::string& mode) {
+    if (mode != "UPDATE") {
         return;
     }
     m_ui->m_editPath->setText(QString::fromStdString(trace.GetValue(CTraceSettings::kTracePath)));

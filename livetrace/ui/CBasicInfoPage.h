@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CTraceSettings.h"
-#include "ETraceSettingMode.h"
+#include <string>
 
 #include <QWidget>
 
@@ -21,7 +21,7 @@ public:
     ~CBasicInfoPage() override;
 
     // "UPDATE" shows the trace's folder and name; "INSERT" leaves both empty.
-    void Init(const CTraceSettings& trace, ETraceSettingMode mode);
+    void Init(const CTraceSettings& trace, const std::string& mode);
     QString GetName() const;
     QString GetPath() const;
 

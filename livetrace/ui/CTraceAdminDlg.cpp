@@ -81,7 +81,7 @@ std::optional<std::string> CTraceAdminDlg::GetSelectedName() const {
 void CTraceAdminDlg::OnAdd() {
     CTraceSettings trace;
     {
-        CTraceSettingDlg dialog(trace, ETraceSettingMode::Insert, m_catalog);
+        CTraceSettingDlg dialog(trace, "INSERT", m_catalog);
         if (RunSettingDialog(dialog) != QDialog::Accepted) {
             return;
         }
@@ -124,7 +124,7 @@ void CTraceAdminDlg::OnConfigure() {
 // file, so list, control and file agree again.
 bool CTraceAdminDlg::ConfigureTrace(std::size_t index) {
     {
-        CTraceSettingDlg dialog(m_store.GetTraces()[index], ETraceSettingMode::Update, m_catalog);
+        CTraceSettingDlg dialog(m_store.GetTraces()[index], "UPDATE", m_catalog);
         if (RunSettingDialog(dialog) != QDialog::Accepted) {
             return true;
         }

@@ -21,7 +21,7 @@ QString CleanValue(QString text) {
 
 } // namespace
 
-CTraceSettingDlg::CTraceSettingDlg(CTraceSettings& trace, ETraceSettingMode mode,
+CTraceSettingDlg::CTraceSettingDlg(CTraceSettings& trace, const std::string& mode,
                                    const CCommandTypeCatalog& catalog, QWidget* owner)
     : QDialog(owner), m_ui(std::make_unique<Ui::CTraceSettingDlg>()), m_trace(trace),
       m_pBasicInfo(new CBasicInfoPage(this)), m_pAdvanced(new CAdvancedPage(catalog, this)) {

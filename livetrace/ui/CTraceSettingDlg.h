@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CTraceSettings.h"
-#include "ETraceSettingMode.h"
+#include <string>
 
 #include <QDialog>
 
@@ -21,7 +21,8 @@ class CTraceSettingDlg final : public QDialog {
     Q_OBJECT
 
 public:
-    CTraceSettingDlg(CTraceSettings& trace, ETraceSettingMode mode,
+    // mode: "INSERT" edits a new, empty trace; "UPDATE" edits a stored one in place.
+    CTraceSettingDlg(CTraceSettings& trace, const std::string& mode,
                      const CCommandTypeCatalog& catalog, QWidget* owner = nullptr);
     ~CTraceSettingDlg() override;
 

@@ -55,7 +55,7 @@ QCheckBox* SysBox(CTraceSettingDlg& dialog) {
 
 void CTraceSettingDlgTest::insertStartsEmptyWithEveryCommandTypeChecked() {
     CTraceSettings trace;
-    CTraceSettingDlg dialog(trace, ETraceSettingMode::Insert, m_catalog);
+    CTraceSettingDlg dialog(trace, "INSERT", m_catalog);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Setting"));
     auto* tabs = dialog.findChild<QTabWidget*>();
     QCOMPARE(tabs->count(), 2);
@@ -105,7 +105,7 @@ void CTraceSettingDlgTest::updateShowsTheStoredValues() {
 
     CTraceSettings trace =
         MakeTrace("prod", "/u01/trace", sys.toStdString(), octCheck.toStdString());
-    CTraceSettingDlg dialog(trace, ETraceSettingMode::Update, m_catalog);
+    CTraceSettingDlg dialog(trace, "UPDATE", m_catalog);
     QCOMPARE(Edit(dialog, "m_editName")->text(), QStringLiteral("prod"));
     QCOMPARE(Edit(dialog, "m_editPath")->text(), QStringLiteral("/u01/trace"));
     QCOMPARE(SysBox(dialog)->isChecked(), sysChecked);
@@ -148,7 +148,7 @@ void CTraceSettingDlgTest::okChecksAndTrims() {
     QFETCH(QByteArray, storedPath);
 
     CTraceSettings trace;
-    CTraceSettingDlg dialog(trace, ETraceSettingMode::Insert, m_catalog);
+    CTraceSettingDlg dialog(trace, "INSERT", m_catalog);
     Edit(dialog, "m_editName")->setText(name);
     Edit(dialog, "m_editPath")->setText(path);
     CModalCloser closer;
@@ -168,7 +168,7 @@ void CTraceSettingDlgTest::okChecksAndTrims() {
 
 void CTraceSettingDlgTest::okStoresOneFlagPerCommandType() {
     CTraceSettings trace = MakeTrace("prod", "/t", "0", "11");
-    CTraceSettingDlg dialog(trace, ETraceSettingMode::Update, m_catalog);
+    CTraceSettingDlg dialog(trace, "UPDATE", m_catalog);
     SysBox(dialog)->setChecked(true);
     CommandTypes(dialog)->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
     CommandTypes(dialog)->topLevelItem(73)->setCheckState(0, Qt::Checked);
@@ -183,7 +183,7 @@ void CTraceSettingDlgTest::okStoresOneFlagPerCommandType() {
 void CTraceSettingDlgTest::cancelLeavesTheTraceUntouched() {
     const CTraceSettings stored = MakeTrace("prod", "/t", "1", "101");
     CTraceSettings trace = stored;
-    CTraceSettingDlg dialog(trace, ETraceSettingMode::Update, m_catalog);
+    CTraceSettingDlg dialog(trace, "UPDATE", m_catalog);
     Edit(dialog, "m_editName")->setText(QStringLiteral("other"));
     SysBox(dialog)->setChecked(false);
     dialog.GetAdvancedPage().CheckAll();
