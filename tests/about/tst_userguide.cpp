@@ -81,6 +81,7 @@ private slots:
     void openHandsGuideToDesktop();
     void openWithoutGuideFails();
     void failedOpenTellsWhereItLooked();
+    void builtProgramFolderHoldsGuide();
     void pageIsWellFormedAndSelfContained();
     void picturesAreSelfContained_data();
     void picturesAreSelfContained();
@@ -183,6 +184,15 @@ void TestUserGuide::failedOpenTellsWhereItLooked() {
     QVERIFY(strShown.contains(QLatin1String(CUserGuide::s_szFileName)));
     for (const QString& strFolder : Folders())
         QVERIFY2(strShown.contains(strFolder), qPrintable(strShown));
+}
+
+// A program run from the build tree finds the guide and its pictures beside it.
+void TestUserGuide::builtProgramFolderHoldsGuide() {
+    const CUserGuide guide({QStringLiteral(VELQUOR_BUILT_PROGRAM_DIR)});
+    QVERIFY(!guide.Locate().isEmpty());
+    const QDir builtDir(QStringLiteral(VELQUOR_BUILT_PROGRAM_DIR));
+    for (const char* szName : {"window.svg", "dataflow.svg", "livetrace.svg"})
+        QVERIFY(builtDir.exists(QStringLiteral("usingvelquor/") % QLatin1String(szName)));
 }
 
 void TestUserGuide::pageIsWellFormedAndSelfContained() {
