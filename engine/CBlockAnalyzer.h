@@ -25,6 +25,8 @@ public:
                                CStatementRecord& record);
     // The row source operations text of a cursor's rest text.
     static std::string ParseStatLines(std::string_view rest, std::string_view cursorId);
+    // The cursor id of a cursor header: from position 18 to the blank before the first "len".
+    static std::string_view CursorIdOf(std::string_view header);
     // The call statistics table of a record's counters.
     static std::string FormatCallStats(const CStatementRecord& record);
 

@@ -27,7 +27,7 @@ public:
     void Reset();
 
 private:
-    void AppendLines(std::string_view text, std::size_t from, std::size_t to);
+    void AppendLines(std::string_view run, std::size_t lines);
 
     std::string m_strBlock;
     std::int64_t m_nLines = 0;

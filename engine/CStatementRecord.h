@@ -13,7 +13,7 @@
 // counters and the block's STAT lines, so a record costs little more than its block.
 class CStatementRecord {
 public:
-    std::string m_strNode;    // the whole block, every line followed by CR LF
+    std::string m_strNode; // the whole block, every line followed by CR LF
     std::int64_t m_nUserId = 0;
     std::string m_strPid;     // process id taken from the trace file's name
     std::string m_strOctName; // command-type name of the "oct=" code

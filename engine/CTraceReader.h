@@ -45,7 +45,9 @@ private:
     void UpdateFileState(const std::string& path);
     void ReadNewData(CReadBatch& batch);
     void ReadNewBytes(const std::string& path, CTraceFileState& state, CReadBatch& batch);
-    void AnalyzeOpenBlock(const std::string& path, CTraceFileState& state, CReadBatch& batch);
+    void AnalyzeNewText(std::string_view text, const std::string& path, CTraceFileState& state,
+                        CReadBatch& batch);
+    static void Restart(CTraceFileState& state);
     void ForgetOpenBlocksIfAsked();
     std::uint64_t NextSerial() { return m_nNextSerial++; }
 
@@ -61,6 +63,4 @@ private:
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
     std::atomic<bool> m_bForgetOpenBlocks = false;
-
-    friend class CFileListReader;
 };

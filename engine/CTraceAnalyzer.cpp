@@ -1,0 +1,80 @@
+#include "CTraceAnalyzer.h"
+
+#include "CRecordOrder.h"
+
+#include <algorithm>
+#include <numeric>
+
+CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
+                               INetworkShares& shares, ITraceNotifier& notifier)
+    : m_reader(catalog, fileSystem, shares, notifier) {}
+
+CApplyResult CTraceAnalyzer::ReadFileList(IReadProgress* progress) {
+    return Apply(m_reader.ReadFileList(progress));
+}
+
+CApplyResult CTraceAnalyzer::ReadFolder() {
+    return Apply(m_reader.ReadFolder());
+}
+
+CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
+    CApplyResult result;
+    for (CStatementRecord& record : batch.updated) {
+        const std::int64_t row = FindBySerial(record.m_nSerial);
+        if (row >= 0) {
+            m_records[static_cast<std::size_t>(row)] = std::move(record);
+            result.updatedRows.push_back(row);
+        }
+    }
+    result.firstAppended = m_nCount;
+    result.appendedCount = static_cast<std::int64_t>(batch.appended.size());
+    if (m_records.empty()) {
+        m_records = std::move(batch.appended);
+    } else {
+        m_records.insert(m_records.end(), std::make_move_iterator(batch.appended.begin()),
+                         std::make_move_iterator(batch.appended.end()));
+    }
+    m_nCount = static_cast<std::int64_t>(m_records.size());
+    return result;
+}
+
+const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
+    return m_records.at(static_cast<std::size_t>(position));
+}
+
+void CTraceAnalyzer::Clear() {
+    m_records.clear();
+    m_records.shrink_to_fit();
+    m_nCount = 0;
+    m_reader.RequestForgetOpenBlocks();
+}
+
+// A record moves before its neighbour only when it compares +1 against it, so the result is
+// the stable order of the comparison: a stable sort of positions gives it in n log n.
+void CTraceAnalyzer::Sort(std::string_view key, int direction) {
+    const CRecordOrder order(key, direction);
+    if (m_records.size() < 2 || !order.IsKnown()) {
+        return;
+    }
+    std::vector<std::size_t> positions(m_records.size());
+    std::iota(positions.begin(), positions.end(), std::size_t{0});
+    std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
+        return order.Compare(m_records[a], m_records[b]) == 1;
+    });
+    std::vector<CStatementRecord> sorted;
+    sorted.reserve(m_records.size());
+    for (const std::size_t position : positions) {
+        sorted.push_back(std::move(m_records[position]));
+    }
+    m_records = std::move(sorted);
+}
+
+// The record of a serial; the records a live read updates are near the end.
+std::int64_t CTraceAnalyzer::FindBySerial(std::uint64_t serial) const {
+    for (std::size_t i = m_records.size(); i > 0; --i) {
+        if (m_records[i - 1].m_nSerial == serial) {
+            return static_cast<std::int64_t>(i - 1);
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,97 @@
+#include "TraceText.h"
+
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads an optionally signed decimal number at the start of `text`, saturating at 64 bits.
+std::int64_t ReadInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    constexpr std::uint64_t kLimit = std::numeric_limits<std::int64_t>::max();
+    const std::uint64_t limit = negative ? kLimit + 1 : kLimit;
+    std::uint64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::uint64_t>(text[i] - '0');
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    if (negative) {
+        return value == kLimit + 1 ? std::numeric_limits<std::int64_t>::min()
+                                   : -static_cast<std::int64_t>(value);
+    }
+    return static_cast<std::int64_t>(value);
+}
+
+} // namespace
+
+std::int64_t GetNumber(std::string_view line, std::string_view key, std::string_view terminator) {
+    const std::size_t p = line.find(key);
+    if (p == std::string_view::npos) {
+        return 0;
+    }
+    const std::size_t q = line.find(terminator, p + 1);
+    const std::size_t start = p + key.size();
+    if (q == std::string_view::npos || q < start) {
+        return 0;
+    }
+    return ReadInteger(line.substr(start, q - start));
+}
+
+std::string_view GetText(std::string_view line, std::string_view key, std::string_view terminator) {
+    const std::size_t p = line.find(key);
+    if (p == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t start = p + key.size();
+    const std::size_t q = line.find(terminator, start);
+    return q == std::string_view::npos ? line.substr(start) : line.substr(start, q - start);
+}
+
+bool IsSeparatorLine(std::string_view line) {
+    switch (line.empty() ? '\0' : line.front()) {
+    case '=':
+        return line == "=====================";
+    case '*':
+        return line.starts_with("*** ");
+    case 'D':
+        return line.starts_with("Dump file ");
+    default:
+        return false;
+    }
+}
+
+const char* FindLineBreak(const char* first, const char* last) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (last - first >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (mask != 0) {
+            return first + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+        first += 16;
+    }
+#endif
+    while (first != last && *first != '\r' && *first != '\n') {
+        ++first;
+    }
+    return first;
+}
