@@ -51,12 +51,17 @@ CCliOptions CCliOptions::Parse(const std::vector<std::string>& args) {
     CCliOptions options;
     bool commandSeen = false;
     bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
         if (arg == "--help" || arg == "-h" || arg == "--version") {
             options.command = arg == "--version" ? CCliCommand::Version : CCliCommand::Help;
             return options;
         }
+    }
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {

@@ -15,13 +15,14 @@ struct LeadRule {
     unsigned char secondHigh;
 };
 
-constexpr std::array<LeadRule, 7> kLeadRules = {{{0xC2, 0xDF, 2, 0x80, 0xBF},
+constexpr std::array<LeadRule, 8> kLeadRules = {{{0xC2, 0xDF, 2, 0x80, 0xBF},
                                                  {0xE0, 0xE0, 3, 0xA0, 0xBF},
                                                  {0xE1, 0xEC, 3, 0x80, 0xBF},
                                                  {0xED, 0xED, 3, 0x80, 0x9F},
                                                  {0xEE, 0xEF, 3, 0x80, 0xBF},
                                                  {0xF0, 0xF0, 4, 0x90, 0xBF},
-                                                 {0xF1, 0xF4, 4, 0x80, 0xBF}}};
+                                                 {0xF1, 0xF3, 4, 0x80, 0xBF},
+                                                 {0xF4, 0xF4, 4, 0x80, 0x8F}}};
 
 bool IsContinuation(unsigned char c) {
     return c >= 0x80 && c <= 0xBF;
