@@ -48,7 +48,7 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
       m_nTotalBytes(totalBytes), m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
-                           std::vector<CStatementRecord>& records) {
+                           std::deque<CStatementRecord>& records) {
     const std::string pid = CBlockAnalyzer::PidFromPath(path);
     std::deque<std::future<std::vector<CStatementRecord>>> pieces;
     const auto collectFront = [&] {

@@ -43,8 +43,7 @@ const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
 }
 
 void CTraceAnalyzer::Clear() {
-    m_records.clear();
-    m_records.shrink_to_fit();
+    m_records = {};
     m_nCount = 0;
     m_reader.RequestForgetOpenBlocks();
 }
@@ -61,12 +60,27 @@ void CTraceAnalyzer::Sort(std::string_view key, int direction) {
     std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
         return order.Compare(m_records[a], m_records[b]) == 1;
     });
-    std::vector<CStatementRecord> sorted;
-    sorted.reserve(m_records.size());
-    for (const std::size_t position : positions) {
-        sorted.push_back(std::move(m_records[position]));
+    Permute(positions);
+}
+
+// Puts the record at positions[i] at position i, following each cycle of the permutation,
+// so no second copy of the records is needed.
+void CTraceAnalyzer::Permute(const std::vector<std::size_t>& positions) {
+    std::vector<bool> placed(positions.size(), false);
+    for (std::size_t start = 0; start < positions.size(); ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        CStatementRecord held = std::move(m_records[start]);
+        std::size_t at = start;
+        while (positions[at] != start) {
+            m_records[at] = std::move(m_records[positions[at]]);
+            placed[at] = true;
+            at = positions[at];
+        }
+        m_records[at] = std::move(held);
+        placed[at] = true;
     }
-    m_records = std::move(sorted);
 }
 
 // The record of a serial; the records a live read updates are near the end.

@@ -100,17 +100,19 @@ void CTraceReader::UpdateFileState(const std::string& path) {
         state.identity = status.identity;
         state.modifiedNs = status.modifiedNs;
         state.size = status.size;
+        state.statusSize = status.size;
         state.readPosition = m_bFirstRead ? status.size : 0;
         return;
     }
     CTraceFileState& state = it->second;
     if (state.identity != status.identity || status.size < state.readPosition) {
         Restart(state);
-    } else if (state.modifiedNs == status.modifiedNs && state.size == status.size) {
+    } else if (state.modifiedNs == status.modifiedNs && state.statusSize == status.size) {
         return;
     }
     state.identity = status.identity;
     state.modifiedNs = status.modifiedNs;
+    state.statusSize = status.size;
     state.size = status.size;
 }
 

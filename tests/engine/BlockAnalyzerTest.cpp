@@ -1,0 +1,198 @@
+#include "CBlockAnalyzer.h"
+#include "CFakeFileSystem.h"
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<CStatementRecord> Analyze(const std::string& text, bool showSys = true,
+                                      const std::string& flags = "",
+                                      const std::string& path = "/t/db_ora_1234.trc") {
+    CFakeFileSystem fileSystem;
+    CFakeShares shares;
+    CRecordingNotifier notifier;
+    fileSystem.Put(path, text);
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.SetPath(path + "|");
+    analyzer.SetShowSys(showSys);
+    analyzer.SetTypeFlags(flags);
+    analyzer.ReadFileList();
+    return RecordsOf(analyzer);
+}
+
+TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
+    const auto records = Analyze("*** 2024-01-01\n" + CursorBlock(7, 55, 3, "select 1\nfrom dual") +
+                                 "*** 2024-01-01 10:00\nEXEC #7:c=999\n");
+    ASSERT_EQ(records.size(), 1u);
+    const CStatementRecord& r = records[0];
+    EXPECT_EQ(r.m_nUserId, 55);
+    EXPECT_EQ(r.m_strOctName, "SELECT");
+    EXPECT_EQ(r.m_strPid, "1234");
+    EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
+    EXPECT_EQ(r.GetCursorId(), "#7");
+    EXPECT_TRUE(r.m_strNode.starts_with("PARSING IN CURSOR #7 len="));
+    EXPECT_EQ(r.m_strNode.find('\n', 0), r.m_strNode.find("\r\n") + 1);
+    EXPECT_EQ(r.m_parse, (CCallFigures{1, 10, 12, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(r.m_exec, (CCallFigures{1, 20, 22, 1, 2, 3, 0, 4}));
+    EXPECT_EQ(r.m_fetch, (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
+    EXPECT_EQ(r.m_total, (CCallFigures{3, 60, 66, 3, 6, 7, 0, 9}));
+    EXPECT_EQ(r.GetCallStats(),
+              "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
+              "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
+              "Parse        1        10         12          0          1          0          0\r\n"
+              "Execute      1        20         22          1          2          3          4\r\n"
+              "Fetch        1        30         32          2          3          4          5\r\n"
+              "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
+              "Total        3        60         66          3          6          7          9");
+}
+
+TEST(CursorBlock, CallLineRules) {
+    const std::string block = "PARSING IN CURSOR #1 len=1 uid=5 oct=2 lid=5\nx\nEND OF STMT\n"
+                              "PARSE #1:c=1,e=2,p=0,cr=0,cu=0,mis=1,r=5,dep=0\n"
+                              "EXEC #1:c=1,e=2,p=0,cr=0,cu=0,mis=0,r=10,dep=0\n"
+                              "EXEC #1:c=1,e=2,p=0,cr=0,cu=0,mis=0,r=20,dep=0\n"
+                              "FETCH #1:c=1,e=2,p=0,cr=0,cu=0,mis=1,r=3,dep=0\n"
+                              "FETCH #12:c=100,e=100,r=100,dep=0\n"
+                              "WAIT #1: nam='x' PARSE #1:c=4,e=7\n"
+                              "EXEC #1:c=1,e=9\n";
+    const auto records = Analyze(block);
+    ASSERT_EQ(records.size(), 1u);
+    const CStatementRecord& r = records[0];
+    EXPECT_EQ(r.m_parse.count, 2) << "a parse pattern counts wherever it stands in the line";
+    EXPECT_EQ(r.m_parse.misses, 1);
+    EXPECT_EQ(r.m_parse.rows, 0) << "parse has no rows";
+    EXPECT_EQ(r.m_parse.elapsed, 2) << "an elapsed value that ends the line adds 0";
+    EXPECT_EQ(r.m_exec.count, 3);
+    EXPECT_EQ(r.m_exec.rows, 30);
+    EXPECT_EQ(r.m_fetch.count, 1) << "a line for #12 is not one for #1";
+    EXPECT_EQ(r.m_fetch.misses, 0) << "fetch has no misses";
+    EXPECT_EQ(r.m_total.rows, 33);
+    EXPECT_EQ(r.m_strOctName, "INSERT");
+}
+
+TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
+    std::string block = "PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n";
+    for (int i = 0; i < 3; ++i) {
+        block += "FETCH #1:c=1500000000,e=2000000000,p=0,cr=0,cu=0,r=0,dep=0\n";
+    }
+    const auto records = Analyze(block);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].m_total.cpu, 4500000000LL);
+    EXPECT_EQ(records[0].m_total.elapsed, 6000000000LL);
+    EXPECT_NE(records[0].GetCallStats().find("Fetch        3  4500000000 6000000000          0"),
+              std::string::npos);
+
+    CStatementRecord wide;
+    wide.m_bCursorBlock = true;
+    wide.m_strNode = "PARSING IN CURSOR #1 len=1\r\nEND OF STMT\r\n";
+    wide.m_nRestStart = wide.m_strNode.size() - 2;
+    wide.m_parse.count = 1234567;
+    EXPECT_NE(wide.GetCallStats().find("Parse   1234567         0"), std::string::npos);
+}
+
+TEST(CursorBlock, HeaderOnlyBlockHasNoStatisticsAndNoEndHasNoSql) {
+    auto records = Analyze("=====================\nPARSING IN CURSOR #3 len=5 uid=9 oct=3\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetSql(), "");
+    EXPECT_EQ(records[0].GetCallStats(), "");
+
+    records = Analyze("PARSING IN CURSOR #3 len=5 uid=9 oct=3\nselect\nEXEC #3:c=5,e=6,p=0\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetSql(), "");
+    EXPECT_EQ(records[0].m_exec.cpu, 5);
+    EXPECT_NE(records[0].GetCallStats(), "");
+
+    records = Analyze("PARSING IN CURSOR #3 uid=9 oct=3\nx\nEND OF STMT\nEXEC #3:c=5,e=6,p=0\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetCursorId(), "") << "no len: empty cursor id";
+    EXPECT_EQ(records[0].m_exec.count, 0);
+}
+
+TEST(CursorBlock, SysAndCommandTypeFilters) {
+    const std::string text = CursorBlock(1, 0, 3, "sys select") + CursorBlock(2, 5, 3, "select") +
+                             CursorBlock(3, 5, 2, "insert") + CursorBlock(4, 0, 2, "sys insert");
+    EXPECT_EQ(Analyze(text, true).size(), 4u);
+    EXPECT_EQ(Analyze(text, false).size(), 2u);
+    std::string flags(144, '1');
+    flags[73] = '0';
+    const auto records = Analyze(text, false, flags);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetSql(), "insert\r\n");
+    EXPECT_EQ(Analyze("PARSING IN CURSOR #1 len=1 oct=3\nx\nEND OF STMT\n", false).size(), 0u)
+        << "no uid= reads as SYS";
+}
+
+TEST(Splitting, SeparatorsBlankLinesAndLineBreakKinds) {
+    const std::string text = "=====================\r\nPARSING IN CURSOR #1 len=1 uid=5 oct=3\r\n"
+                             "select\r\n\r\n\r\nfrom t\rEND OF STMT\n"
+                             "======================\nDump file\n"
+                             "*** 2024 stamp\nEXEC #1:c=1\n";
+    const auto records = Analyze(text);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetSql(), "select\r\nfrom t\r\n");
+    EXPECT_EQ(records[0].m_strNode, "PARSING IN CURSOR #1 len=1 uid=5 oct=3\r\nselect\r\nfrom "
+                                    "t\r\nEND OF STMT\r\n======================\r\nDump file\r\n");
+    EXPECT_EQ(records[0].m_exec.count, 0) << "calls after a separator belong to another block";
+}
+
+TEST(Splitting, ZeroByteEndsTheText) {
+    std::string text = CursorBlock(1, 5, 3, "a") + std::string(1, '\0') + CursorBlock(2, 5, 3, "b");
+    EXPECT_EQ(Analyze(text).size(), 1u);
+}
+
+TEST(ParseError, ErrorTextByDigitCount) {
+    const auto error = [](const std::string& err) {
+        const auto records =
+            Analyze("PARSE ERROR #5:len=10 dep=0 uid=7 oct=3 lid=7 tim=1 err=" + err +
+                    "\nselect * from\nnowhere\n");
+        EXPECT_EQ(records.size(), 1u);
+        return records.empty() ? std::string("?") : records[0].m_strError;
+    };
+    EXPECT_EQ(error("942"), "ORA-00942");
+    EXPECT_EQ(error("1031"), "ORA-01031");
+    EXPECT_EQ(error("12345"), "ORA-12345");
+    EXPECT_EQ(error("12"), "");
+    EXPECT_EQ(error("123456"), "");
+    const auto records = Analyze("PARSE ERROR #5:len=10 dep=0 uid=7 oct=3 err=942\nselect *\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetSql(), "select *\r\n");
+    EXPECT_EQ(records[0].GetCallStats(), "");
+    EXPECT_EQ(records[0].m_total, CCallFigures{});
+}
+
+TEST(RowSource, IndentedPlanInIdOrder) {
+    const std::string block = "PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n"
+                              "EXEC #1:c=1\n"
+                              "STAT #1 id=1 cnt=1 pid=0 pos=1 obj=0 op='A'\n"
+                              "STAT #1 id=2 cnt=14 pid=1 pos=1 obj=0 op='B'\n"
+                              "STAT #1 id=4 cnt=3 pid=1 pos=1 obj=0 op='D'\n"
+                              "STAT #1 id=3 cnt=7 pid=2 pos=1 obj=0 op='C (it''s)'\n"
+                              "STAT #1 id=2 cnt=99 pid=0 pos=1 obj=0 op='dup'\n"
+                              "STAT #2 id=4 cnt=1 pid=0 op='other cursor'\n"
+                              " STAT #1 id=5 cnt=1 pid=0 op='not at line start'\n"
+                              "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n";
+    const auto records = Analyze(block);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetRowSource(),
+              "Rows     Row Source Operation\r\n"
+              "-------  ---------------------------------------------------\r\n"
+              "      1  A\r\n"
+              "     14  \tB\r\n"
+              "      7  \t\tC (it\r\n"
+              "      3  \tD\r\n"
+              "      2  \torphan\r\n");
+    const auto first = Analyze("PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n"
+                               "STAT #1 id=1 cnt=1 pid=0 op='A'\n");
+    EXPECT_EQ(first[0].GetRowSource(), "") << "a STAT line right after END OF STMT is not read";
+}
+
+TEST(ProcessId, TakenFromTheFileName) {
+    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/x/db_ora_1234.trc"), "1234");
+    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/x/trace.trc"), "");
+    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/x.y/db_ora_12"), "");
+    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/my_dir/trace.trc"), "dir/trace");
+    EXPECT_EQ(CBlockAnalyzer::PidFromPath("_1.trc"), "");
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "CFakeFileSystem.h"
+
+#include <cstring>
+
+void CFakeFileSystem::Put(const std::string& path, std::string bytes, std::int64_t tick) {
+    auto [it, added] = m_files.try_emplace(path);
+    CFile& file = it->second;
+    if (added) {
+        file.status.identity.inode = m_nNextInode++;
+    }
+    file.bytes = std::move(bytes);
+    file.status.size = static_cast<std::int64_t>(file.bytes.size());
+    file.status.modifiedNs += tick;
+}
+
+bool CFakeFileSystem::GetStatus(const std::string& path, CFileStatus& status, std::string& error) {
+    const auto it = m_files.find(path);
+    if (it == m_files.end()) {
+        error = path + ": No such file or directory";
+        return false;
+    }
+    status = it->second.status;
+    return true;
+}
+
+std::vector<std::string> CFakeFileSystem::ListTraceFiles(const std::string& folder) {
+    std::vector<std::string> paths;
+    for (const auto& [path, file] : m_files) {
+        if (path.starts_with(folder + "/") && path.ends_with(".trc")) {
+            paths.insert(paths.begin(), path); // enumeration order is not path order
+        }
+    }
+    return paths;
+}
+
+ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, std::int64_t offset,
+                                                     std::int64_t size, char* buffer,
+                                                     std::string& error) {
+    reads.push_back(path);
+    const auto it = m_files.find(path);
+    if (it == m_files.end()) {
+        return ReadResult::OpenFailed;
+    }
+    if (it->second.failure != ReadResult::Done) {
+        error = path + ": Input/output error";
+        return it->second.failure;
+    }
+    const std::string& bytes = it->second.bytes;
+    if (offset + size > static_cast<std::int64_t>(bytes.size())) {
+        return ReadResult::Short;
+    }
+    std::memcpy(buffer, bytes.data() + offset, static_cast<std::size_t>(size));
+    return ReadResult::Done;
+}
+
+int CFakeShares::GetDriveType(const std::string& drive) {
+    calls.push_back("type " + drive);
+    return driveType;
+}
+
+bool CFakeShares::GetRemoteName(const std::string& drive, std::string& remoteName) {
+    calls.push_back("remote " + drive);
+    remoteName = remembered;
+    return !remembered.empty();
+}
+
+bool CFakeShares::AddConnection(const std::string& remoteName) {
+    calls.push_back("connect " + remoteName);
+    return true;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "INetworkShares.h"
+#include "ITraceFileSystem.h"
+#include "ITraceNotifier.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Files in memory with statuses the test sets, and failures it can provoke.
+class CFakeFileSystem final : public ITraceFileSystem {
+public:
+    struct CFile {
+        std::string bytes;
+        CFileStatus status;
+        ReadResult failure = ReadResult::Done;
+    };
+
+    // Sets the bytes of a file; its size follows them and its time moves on by `tick`.
+    void Put(const std::string& path, std::string bytes, std::int64_t tick = 1);
+    void Remove(const std::string& path) { m_files.erase(path); }
+    CFile& At(const std::string& path) { return m_files.at(path); }
+
+    bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
+    std::vector<std::string> ListTraceFiles(const std::string& folder) override;
+    ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
+                      std::string& error) override;
+
+    std::vector<std::string> reads; // paths in the order they were read
+
+private:
+    std::map<std::string, CFile> m_files;
+    std::uint64_t m_nNextInode = 1;
+};
+
+class CFakeShares final : public INetworkShares {
+public:
+    int GetDriveType(const std::string& drive) override;
+    bool GetRemoteName(const std::string& drive, std::string& remoteName) override;
+    bool AddConnection(const std::string& remoteName) override;
+
+    int driveType = kDriveUnknown;
+    std::string remembered;
+    std::vector<std::string> calls;
+};
+
+class CRecordingNotifier final : public ITraceNotifier {
+public:
+    void Notify(const std::string& message) override { messages.push_back(message); }
+    std::vector<std::string> messages;
+};

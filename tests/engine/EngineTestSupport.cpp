@@ -1,0 +1,102 @@
+#include "EngineTestSupport.h"
+
+#include "CFakeFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+const CCommandTypeCatalog& TestCatalog() {
+    static const CCommandTypeCatalog catalog;
+    return catalog;
+}
+
+std::vector<std::string> RealTraces() {
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(VELQUOR_TRACES_DIR, error)) {
+        if (entry.path().extension() == ".trc") {
+            paths.push_back(entry.path().string());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& paths, bool showSys,
+                                              const std::string& flags) {
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    std::string list;
+    for (const std::string& path : paths) {
+        list += path + "|";
+    }
+    analyzer.SetPath(list);
+    analyzer.SetShowSys(showSys ? 1 : 0);
+    analyzer.SetTypeFlags(flags);
+    analyzer.ReadFileList();
+    EXPECT_TRUE(notifier.messages.empty());
+    return RecordsOf(analyzer);
+}
+
+std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer) {
+    std::vector<CStatementRecord> records;
+    for (std::int64_t i = 0; i < analyzer.GetCount(); ++i) {
+        records.push_back(analyzer.GetRecord(i));
+    }
+    return records;
+}
+
+void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
+                       const std::vector<CReferenceRecord>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        const CStatementRecord& a = actual[i];
+        const CReferenceRecord& e = expected[i];
+        SCOPED_TRACE("record " + std::to_string(i));
+        ASSERT_EQ(a.m_strNode, e.node);
+        ASSERT_EQ(a.m_nUserId, e.userId);
+        ASSERT_EQ(a.m_strPid, e.pid);
+        ASSERT_EQ(a.GetSql(), e.sql);
+        ASSERT_EQ(a.m_strOctName, e.octName);
+        ASSERT_EQ(a.m_strError, e.error);
+        ASSERT_EQ(a.m_parse, e.parse);
+        ASSERT_EQ(a.m_exec, e.exec);
+        ASSERT_EQ(a.m_fetch, e.fetch);
+        ASSERT_EQ(a.m_total, e.total);
+        ASSERT_EQ(a.GetCallStats(), e.callStats);
+        ASSERT_EQ(a.GetRowSource(), e.rowSource);
+    }
+}
+
+void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
+                       const std::vector<CStatementRecord>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        SCOPED_TRACE("record " + std::to_string(i));
+        CStatementRecord a = actual[i];
+        a.m_nSerial = expected[i].m_nSerial;
+        ASSERT_EQ(a.m_strNode, expected[i].m_strNode);
+        ASSERT_TRUE(a == expected[i]);
+    }
+}
+
+std::string CursorBlock(int cursor, int uid, int oct, const std::string& sql) {
+    const std::string id = "#" + std::to_string(cursor);
+    return "=====================\n"
+           "PARSING IN CURSOR " +
+           id + " len=" + std::to_string(sql.size()) + " dep=0 uid=" + std::to_string(uid) +
+           " oct=" + std::to_string(oct) + " lid=0 tim=1 hv=1 ad='1' sqlid='x'\n" + sql +
+           "\nEND OF STMT\n"
+           "PARSE " +
+           id +
+           ":c=10,e=12,p=0,cr=1,cu=0,mis=1,r=0,dep=0,og=1,plh=0,tim=2\n"
+           "EXEC " +
+           id +
+           ":c=20,e=22,p=1,cr=2,cu=3,mis=0,r=4,dep=0,og=1,plh=0,tim=3\n"
+           "FETCH " +
+           id + ":c=30,e=32,p=2,cr=3,cu=4,mis=0,r=5,dep=0,og=1,plh=0,tim=4\n";
+}

@@ -1,0 +1,141 @@
+#include "CFakeFileSystem.h"
+#include "CTempFolder.h"
+#include "EngineTestSupport.h"
+#include "IReadProgress.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<CReferenceRecord> ReferenceRecords(const std::string& path, bool showSys,
+                                               const std::string& flags = "") {
+    CReferenceAnalyzer reference(TestCatalog(), showSys, flags);
+    reference.SplitBlocks(CTempFolder::Read(path), path);
+    return reference.Records();
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+TEST(FileMode, RealTracesGiveTheRecordsOfThePlainReading) {
+    const auto traces = RealTraces();
+    if (traces.empty()) {
+        GTEST_SKIP() << "no real traces in " << VELQUOR_TRACES_DIR;
+    }
+    std::string hideSelect(144, '1');
+    hideSelect[73] = '0';
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        ExpectSameRecords(FileModeRecords({path}, true), ReferenceRecords(path, true));
+        ExpectSameRecords(FileModeRecords({path}, false, hideSelect),
+                          ReferenceRecords(path, false, hideSelect));
+    }
+}
+
+// Files larger than one read piece are cut at separator lines and analysed in parallel; the
+// records must be those of the whole text, for LF and CR LF line ends.
+TEST(FileMode, BigFilesReadInPiecesGiveTheRecordsOfTheWholeText) {
+    const auto traces = RealTraces();
+    if (traces.empty()) {
+        GTEST_SKIP() << "no real traces in " << VELQUOR_TRACES_DIR;
+    }
+    std::string all;
+    for (const std::string& path : traces) {
+        all += CTempFolder::Read(path);
+    }
+    CTempFolder folder;
+    const std::string lf = folder.File("all_ora_1.trc");
+    const std::string crlf = folder.File("all_ora_2.trc");
+    CTempFolder::Write(lf, all);
+    CTempFolder::Write(crlf, WithCrLf(all));
+    ASSERT_GT(all.size(), 8u << 20) << "the test needs several pieces";
+    for (const std::string& path : {lf, crlf}) {
+        SCOPED_TRACE(path);
+        ExpectSameRecords(FileModeRecords({path}, true), ReferenceRecords(path, true));
+    }
+}
+
+TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
+    CFakeFileSystem fileSystem;
+    CFakeShares shares;
+    CRecordingNotifier notifier;
+    fileSystem.Put("/t/b_ora_2.trc", CursorBlock(1, 5, 3, "from b"));
+    fileSystem.Put("/t/a_ora_1.trc", CursorBlock(1, 5, 3, "from a"));
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.SetPath("/t/b_ora_2.trc||/t/a_ora_1.trc|/t/b_ora_2.trc|/t/missing.trc|");
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList();
+    EXPECT_EQ(fileSystem.reads, (std::vector<std::string>{"/t/a_ora_1.trc", "/t/b_ora_2.trc"}));
+    ASSERT_EQ(analyzer.GetCount(), 2);
+    EXPECT_EQ(analyzer.GetRecord(0).GetSql(), "from a\r\n");
+    EXPECT_EQ(analyzer.GetRecord(0).m_strPid, "1");
+    EXPECT_EQ(analyzer.GetRecord(1).m_strPid, "2");
+    EXPECT_EQ(notifier.messages, (std::vector<std::string>{"wrong at get filestatus"}));
+}
+
+TEST(FileMode, EmptyAndStatementFreeTracesGiveNoRecords) {
+    CTempFolder folder;
+    CTempFolder::Write(folder.File("a.trc"), "");
+    CTempFolder::Write(folder.File("b.trc"), "*** header\nWAIT #0: nam='x'\n\n");
+    EXPECT_TRUE(FileModeRecords({folder.File("a.trc"), folder.File("b.trc")}, true).empty());
+}
+
+class CCancelAfter final : public IReadProgress {
+public:
+    explicit CCancelAfter(int calls) : m_nCalls(calls) {}
+    bool OnProgress(std::int64_t done, std::int64_t total) override {
+        lastDone = done;
+        lastTotal = total;
+        return --m_nCalls > 0;
+    }
+    std::int64_t lastDone = 0;
+    std::int64_t lastTotal = 0;
+
+private:
+    int m_nCalls;
+};
+
+TEST(FileMode, ProgressCountsBytesAndCancelStopsTheRead) {
+    std::string big;
+    for (int i = 0; big.size() < (20u << 20); ++i) {
+        big += CursorBlock(i, 5, 3, "select " + std::to_string(i) + std::string(200, 'x'));
+    }
+    CTempFolder folder;
+    const std::string path = folder.File("big_ora_9.trc");
+    CTempFolder::Write(path, big);
+
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CRecordingNotifier notifier;
+    CCancelAfter all(1000);
+    CTraceAnalyzer whole(TestCatalog(), fileSystem, shares, notifier);
+    whole.SetPath(path + "|");
+    whole.SetShowSys(1);
+    whole.ReadFileList(&all);
+    EXPECT_EQ(all.lastDone, static_cast<std::int64_t>(big.size()));
+    EXPECT_EQ(all.lastTotal, static_cast<std::int64_t>(big.size()));
+
+    CCancelAfter once(1);
+    CTraceAnalyzer cancelled(TestCatalog(), fileSystem, shares, notifier);
+    cancelled.SetPath(path + "|");
+    cancelled.SetShowSys(1);
+    const CReadBatch batch = cancelled.Reader().ReadFileList(&once);
+    EXPECT_TRUE(batch.cancelled);
+    EXPECT_GT(batch.appended.size(), 0u);
+    EXPECT_LT(static_cast<std::int64_t>(batch.appended.size()), whole.GetCount());
+    for (std::size_t i = 0; i < batch.appended.size(); ++i) {
+        ASSERT_EQ(batch.appended[i].m_strNode,
+                  whole.GetRecord(static_cast<std::int64_t>(i)).m_strNode);
+    }
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+#include "CRecordOrder.h"
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+const char* const kKeys[] = {"octName",      "user_id",     "pid",           "sqlStr",
+                             "error_result", "total_cnt",   "total_cpu",     "total_elap",
+                             "total_disk",   "total_query", "total_current", "total_rows",
+                             "parse_miss",   "exec_miss",   "no_such_key"};
+
+// The order a plain bubble sort toward position 0 gives, which the list always had.
+std::vector<std::uint64_t> BubbleOrder(std::deque<CStatementRecord> records, const std::string& key,
+                                       int direction) {
+    const CRecordOrder order(key, direction);
+    const std::size_t n = records.size();
+    for (std::size_t i = 0; n >= 2 && i <= n - 2; ++i) {
+        for (std::size_t j = n - 1; j >= i + 1; --j) {
+            if (order.Compare(records[j], records[j - 1]) == 1) {
+                std::swap(records[j], records[j - 1]);
+            }
+        }
+    }
+    std::vector<std::uint64_t> serials;
+    for (const CStatementRecord& record : records) {
+        serials.push_back(record.m_nSerial);
+    }
+    return serials;
+}
+
+CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
+    std::uniform_int_distribution<int> small(0, 4);
+    CReadBatch batch;
+    for (std::size_t i = 0; i < count; ++i) {
+        CStatementRecord record;
+        record.m_nSerial = i + 1;
+        record.m_strNode = "PARSING IN CURSOR\r\n" +
+                           std::string(1, static_cast<char>('a' + small(random))) +
+                           (small(random) ? "\xe9" : "z") + "\r\nEND OF STMT\r\n";
+        record.m_nSqlStart = 19;
+        record.m_nSqlLength = 4;
+        record.m_strOctName = small(random) ? "SELECT" : "INSERT";
+        record.m_strPid = std::to_string(small(random) * 500);
+        record.m_strError = small(random) ? "" : "ORA-00942";
+        record.m_nUserId = small(random);
+        record.m_total = {small(random),
+                          small(random) - 2,
+                          small(random),
+                          small(random),
+                          small(random),
+                          small(random),
+                          0,
+                          small(random)};
+        record.m_parse.misses = small(random);
+        record.m_exec.misses = small(random);
+        batch.appended.push_back(record);
+    }
+    return batch;
+}
+
+TEST(Sort, GivesTheBubbleSortOrderForEveryKeyAndDirection) {
+    std::mt19937 random(42);
+    for (const std::size_t count : {0u, 1u, 2u, 7u, 300u}) {
+        const CReadBatch batch = RandomRecords(count, random);
+        for (const char* key : kKeys) {
+            for (const int direction : {1, -1}) {
+                CPosixFileSystem fileSystem;
+                CLocalNetworkShares shares;
+                CStderrNotifier notifier;
+                CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+                CReadBatch copy = batch;
+                analyzer.Apply(std::move(copy));
+                const auto expected = BubbleOrder(batch.appended, key, direction);
+                analyzer.Sort(key, direction);
+                std::vector<std::uint64_t> actual;
+                for (const auto& record : RecordsOf(analyzer)) {
+                    actual.push_back(record.m_nSerial);
+                }
+                EXPECT_EQ(actual, expected) << key << " " << direction << " n=" << count;
+            }
+        }
+    }
+}
+
+TEST(Sort, DirectionsOfTextAndNumberKeys) {
+    CReadBatch batch;
+    for (const auto& [pid, cpu] : {std::pair{"999", 5}, std::pair{"1000", 1}, std::pair{"2", 9}}) {
+        CStatementRecord record;
+        record.m_strPid = pid;
+        record.m_total.cpu = cpu;
+        batch.appended.push_back(record);
+    }
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CStderrNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.Apply(std::move(batch));
+    const auto pids = [&] {
+        std::string text;
+        for (const auto& record : RecordsOf(analyzer)) {
+            text += record.m_strPid + ",";
+        }
+        return text;
+    };
+    analyzer.Sort("total_cpu", 1);
+    EXPECT_EQ(pids(), "1000,999,2,") << "numbers ascend for +1";
+    analyzer.Sort("pid", 1);
+    EXPECT_EQ(pids(), "999,2,1000,") << "texts descend byte-wise for +1";
+    analyzer.Sort("pid", -1);
+    EXPECT_EQ(pids(), "1000,2,999,");
+    analyzer.Sort("Pid", 1);
+    EXPECT_EQ(pids(), "1000,2,999,") << "keys are case-sensitive";
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+#include "TraceText.h"
+#include "CFileListReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CNumberCase {
+    const char* line;
+    const char* key;
+    const char* terminator;
+    std::int64_t value;
+};
+
+class NumberRule : public testing::TestWithParam<CNumberCase> {};
+
+TEST_P(NumberRule, ReadsTheValueBetweenKeyAndTerminator) {
+    const CNumberCase& c = GetParam();
+    EXPECT_EQ(GetNumber(c.line, c.key, c.terminator), c.value) << c.line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, NumberRule,
+    testing::Values(CNumberCase{"PARSE #1:c=10,e=12,p=0", ",e=", ",", 12},
+                    CNumberCase{"PARSE #1:c=10,e=12,p=0", ",e=", " ", 0},
+                    CNumberCase{"uid=5 oct=3", "uid=", " ", 5},
+                    CNumberCase{"uid=5 oct=3", "oct=", " ", 0},
+                    CNumberCase{"uid= -7 x", "uid=", " ", 0},
+                    CNumberCase{"uid=  -7x y", "uid=", " ", 0},
+                    CNumberCase{"a=-42,", "a=", ",", -42}, CNumberCase{"a=+8,", "a=", ",", 8},
+                    CNumberCase{"a=x9,", "a=", ",", 0}, CNumberCase{"b=1,", "a=", ",", 0},
+                    CNumberCase{"e=3000000000,", "e=", ",", 3000000000LL},
+                    CNumberCase{"e=99999999999999999999999,", "e=", ",", INT64_MAX},
+                    CNumberCase{"e=12abc,", "e=", ",", 12}),
+    [](const testing::TestParamInfo<CNumberCase>& param) {
+        return "case" + std::to_string(param.index);
+    });
+
+TEST(TextRule, RunsToTerminatorOrLineEnd) {
+    EXPECT_EQ(GetText("PARSE ERROR #1:len=3 dep=0 uid=5 oct=3 lid=5 tim=1 err=942", "err=", " "),
+              "942");
+    EXPECT_EQ(GetText("op='HASH JOIN' x", "op='", "'"), "HASH JOIN");
+    EXPECT_EQ(GetText("op='CUT", "op='", "'"), "CUT");
+    EXPECT_EQ(GetText("nothing here", "err=", " "), "");
+}
+
+TEST(LineWalk, VisitsEveryLineEndedByCrLfAfterTheFirstCharacter) {
+    std::vector<std::string> lines;
+    WalkLines("\r\nA\r\nBB\r\ntail", [&](std::string_view l) { lines.emplace_back(l); });
+    EXPECT_EQ(lines, (std::vector<std::string>{"\r\nA", "BB"}));
+    lines.clear();
+    WalkLines("\r\n", [&](std::string_view l) { lines.emplace_back(l); });
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST(Separators, OnlyTheThreeKindsCount) {
+    EXPECT_TRUE(IsSeparatorLine("====================="));
+    EXPECT_FALSE(IsSeparatorLine("======================"));
+    EXPECT_FALSE(IsSeparatorLine("===================="));
+    EXPECT_TRUE(IsSeparatorLine("*** 2024-01-01 10:00:00.000"));
+    EXPECT_FALSE(IsSeparatorLine("***2024"));
+    EXPECT_TRUE(IsSeparatorLine("Dump file /u01/x.trc"));
+    EXPECT_FALSE(IsSeparatorLine("Dump file"));
+    EXPECT_FALSE(IsSeparatorLine(""));
+}
+
+TEST(LineBreaks, FindsCrOrLfAtAnyOffset) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        for (char brk : {'\r', '\n'}) {
+            std::string text(40, 'x');
+            text[at] = brk;
+            EXPECT_EQ(FindLineBreak(text.data(), text.data() + text.size()) - text.data(),
+                      static_cast<std::ptrdiff_t>(at));
+        }
+    }
+    const std::string none(33, 'y');
+    EXPECT_EQ(FindLineBreak(none.data(), none.data() + none.size()), none.data() + none.size());
+}
+
+TEST(PieceCut, CutsBeforeTheLastCompleteSeparatorLine) {
+    const std::string text = "a\n=====================\nb\n*** x\nc\n=====";
+    EXPECT_EQ(CFileListReader::FindCut(text, 0), text.find("*** x"));
+    EXPECT_EQ(CFileListReader::FindCut("=====================\nb\n", 0), std::string::npos)
+        << "a separator on the first line gives no cut";
+    EXPECT_EQ(CFileListReader::FindCut("a\n=====================", 0), std::string::npos)
+        << "an unfinished separator line may still grow";
+    EXPECT_EQ(CFileListReader::FindCut(text, text.find("c\n")), std::string::npos);
+}
+
+} // namespace
