@@ -150,7 +150,7 @@ void BM_Sort(benchmark::State& state, const char* key) {
         state.PauseTiming();
         analyzer->Clear();
         CReadBatch batch;
-        batch.appended = records;
+        batch.appended.assign(records.begin(), records.end());
         analyzer->Apply(std::move(batch));
         state.ResumeTiming();
         analyzer->Sort(key, 1);
