@@ -85,6 +85,24 @@ struct Engine {
     }
 };
 
+// Peak memory of `velquor-cli list --format tsv` over the 1 GiB trace, measured in the child.
+// Linux hands the spawning process's peak on to a child through exec, so this case runs
+// first, while the benchmark process is small; `bench_process_MiB` shows that floor.
+void BM_FileModePeakMemory(benchmark::State& state) {
+    const std::string trace = Files().Trace(kGiB, kSeed);
+    long maxRssKiB = 0;
+    for (auto _ : state) {
+        const rusage usage = RunChild({VELQUOR_CLI_PATH, "list", "--format", "tsv", trace});
+        maxRssKiB = std::max(maxRssKiB, usage.ru_maxrss);
+    }
+    rusage self{};
+    getrusage(RUSAGE_SELF, &self);
+    const double peakBytes = static_cast<double>(maxRssKiB) * 1024.0;
+    state.counters["peak_MiB"] = peakBytes / static_cast<double>(kMiB);
+    state.counters["peak_vs_trace"] = peakBytes / static_cast<double>(CBenchFiles::FileSize(trace));
+    state.counters["bench_process_MiB"] = static_cast<double>(self.ru_maxrss) / 1024.0;
+}
+
 void BM_WcLines(benchmark::State& state) {
     const std::string trace = Files().Trace(kGiB, kSeed);
     WcSeconds(trace); // brings the file into the page cache
@@ -190,21 +208,9 @@ void BM_LiveRead(benchmark::State& state) {
     Files().LiveFolder(baseBytes, kSeed);
 }
 
-// Peak memory of `velquor-cli list --format tsv` over the 1 GiB trace, measured in the child.
-void BM_FileModePeakMemory(benchmark::State& state) {
-    const std::string trace = Files().Trace(kGiB, kSeed);
-    long maxRssKiB = 0;
-    for (auto _ : state) {
-        const rusage usage = RunChild({VELQUOR_CLI_PATH, "list", "--format", "tsv", trace});
-        maxRssKiB = std::max(maxRssKiB, usage.ru_maxrss);
-    }
-    const double peakBytes = static_cast<double>(maxRssKiB) * 1024.0;
-    state.counters["peak_MiB"] = peakBytes / static_cast<double>(kMiB);
-    state.counters["peak_vs_trace"] = peakBytes / static_cast<double>(CBenchFiles::FileSize(trace));
-}
-
 } // namespace
 
+BENCHMARK(BM_FileModePeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_WcLines)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_FileModeAnalysis)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Sort, number_total_cpu, "total_cpu")
@@ -221,6 +227,4 @@ BENCHMARK(BM_LiveRead)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5)
     ->UseRealTime();
-BENCHMARK(BM_FileModePeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-
 BENCHMARK_MAIN();
