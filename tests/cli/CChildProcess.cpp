@@ -2,20 +2,36 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+// A pseudo-terminal as a pair like pipe(): [0] the side to read, [1] the child's side.
+int OpenTerminal(int fds[2]) {
+    fds[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fds[0] < 0 || ::grantpt(fds[0]) != 0 || ::unlockpt(fds[0]) != 0) {
+        return -1;
+    }
+    fds[1] = ::open(::ptsname(fds[0]), O_RDWR | O_NOCTTY);
+    return fds[1] < 0 ? -1 : 0;
+}
+
+} // namespace
 
 CChildProcess::Result CChildProcess::Run(const std::vector<std::string>& argv) {
     CChildProcess child(argv);
     return child.Wait();
 }
 
-CChildProcess::CChildProcess(const std::vector<std::string>& argv) {
+CChildProcess::CChildProcess(const std::vector<std::string>& argv, bool errOnTerminal) {
     int out[2];
     int err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) {
+    if (::pipe(out) != 0 || (errOnTerminal ? OpenTerminal(err) : ::pipe(err)) != 0) {
         throw std::runtime_error("pipe failed");
     }
     std::vector<char*> args;

@@ -17,7 +17,8 @@ public:
     // Runs a program to its end and collects what it wrote.
     static Result Run(const std::vector<std::string>& argv);
 
-    explicit CChildProcess(const std::vector<std::string>& argv);
+    // With `errOnTerminal` the child's standard error is a pseudo-terminal.
+    explicit CChildProcess(const std::vector<std::string>& argv, bool errOnTerminal = false);
     ~CChildProcess();
     CChildProcess(const CChildProcess&) = delete;
     CChildProcess& operator=(const CChildProcess&) = delete;

@@ -68,6 +68,17 @@ TEST(CliProcessTest, HelpAndVersionSucceed) {
     EXPECT_TRUE(version.out.starts_with("velquor-cli ")) << version.out;
 }
 
+TEST(CliProcessTest, ShowsProgressOnlyOnATerminal) {
+    CChildProcess onTerminal({kCli, "list", "--format", "tsv", kSample}, true);
+    const CChildProcess::Result shown = onTerminal.Wait();
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_NE(shown.err.find("\rreading [########################################] 100.0%"),
+              std::string::npos)
+        << shown.err;
+    const CChildProcess::Result piped = CChildProcess::Run({kCli, "list", kSample});
+    EXPECT_EQ(piped.err, "");
+}
+
 TEST(CliProcessTest, FailedSaveLeavesTheOutputFileAlone) {
     CTempFolder temp;
     const std::filesystem::path out = temp.Path() / "out.sql";
