@@ -105,10 +105,6 @@ void PrintRecordTexts(const CStatementRecord& record) {
 
 } // namespace
 
-const char* CCliApp::Usage() {
-    return kUsage;
-}
-
 int CCliApp::Run(const std::vector<std::string>& args) {
     try {
         return RunCommand(CCliOptions::Parse(args));

@@ -20,8 +20,6 @@ class CCliApp {
 public:
     int Run(const std::vector<std::string>& args);
 
-    static const char* Usage();
-
 private:
     int RunCommand(const CCliOptions& options);
     int RunList(const CCliOptions& options);
