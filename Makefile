@@ -2,7 +2,8 @@
 # when run as root; otherwise the exact install line is printed and make stops.
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format
+            libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format \
+            librsvg2-bin
 BUILD    := build
 JOBS     ?= $(shell nproc)
 CMAKE_GEN := -G Ninja -DVELQUOR_TRACES_DIR=$(abspath ../shared/traces)

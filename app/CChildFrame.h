@@ -1,0 +1,28 @@
+#pragma once
+
+#include "CVelquorDoc.h"
+
+#include <QMdiSubWindow>
+
+class CVelquorView;
+class IViewHost;
+
+// The frame of one analysis window: it owns the window's document and view and is always
+// maximised inside the main frame, whatever show state it is asked for.
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    explicit CChildFrame(IViewHost& host, QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    CVelquorView& View() { return *m_pView; }
+    const CVelquorDoc& Document() const { return m_doc; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    CVelquorDoc m_doc;
+    CVelquorView* m_pView; // the frame's widget, destroyed with it
+};

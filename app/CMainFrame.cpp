@@ -1,0 +1,222 @@
+#include "CMainFrame.h"
+
+#include "CChildFrame.h"
+#include "CMainCommands.h"
+#include "CVelquorApp.h"
+#include "CVelquorView.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Keyboard lock states in the X11 modifier state the xcb platform reports with each key.
+constexpr quint32 kX11LockMask = 1u << 1;
+constexpr quint32 kX11NumLockMask = 1u << 4;
+
+QLabel* MakeIndicator(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 8);
+    label->setEnabled(false); // drawn greyed while the lock is off
+    return label;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame()
+    : m_tabList(*this), m_wndTabCtrl(*new CWindowTabCtrl(this)),
+      m_wndDetailDlg(*new CDetailPaneDlg(this)), m_wndStatusBar(*new QStatusBar(this)),
+      m_wndToolBar(*new QToolBar(QStringLiteral("Toolbar"), this)), m_wndDlgBar(*new QWidget(this)),
+      m_wndDetailBar(*new CSizingBar(QStringLiteral("Trace Detail Output"), this)),
+      m_mdiArea(new QMdiArea(this)), m_commands(new CMainCommands(*this)) {
+    setWindowTitle(QStringLiteral("Velquor"));
+    CreateBars();
+    ConnectCommands();
+    qApp->installEventFilter(this);
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    // The views leave the tab list while the frame's parts still exist; closed windows whose
+    // deletion is still pending go too.
+    const QList<CChildFrame*> windows = m_mdiArea->findChildren<CChildFrame*>();
+    qDeleteAll(windows);
+}
+
+void CMainFrame::CreateBars() {
+    m_commands->BuildMenus(*menuBar());
+    m_wndToolBar.setObjectName(QStringLiteral("m_wndToolBar"));
+    m_wndToolBar.setAllowedAreas(Qt::AllToolBarAreas);
+    m_commands->BuildToolBar(m_wndToolBar);
+    addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
+    CreateStatusBar();
+
+    // The dialog bar with the tab strip sits above the windows, hidden until one opens.
+    m_wndDlgBar.setObjectName(QStringLiteral("m_wndDlgBar"));
+    m_wndDlgBar.setFixedHeight(kTabBarHeight);
+    auto* barLayout = new QVBoxLayout(&m_wndDlgBar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->addWidget(&m_wndTabCtrl);
+    m_wndDlgBar.hide();
+    m_wndTabCtrl.SetDetailPane(&m_wndDetailDlg);
+
+    m_mdiArea->setObjectName(QStringLiteral("m_mdiArea"));
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(&m_wndDlgBar);
+    layout->addWidget(m_mdiArea, 1);
+    setCentralWidget(central);
+
+    setDockOptions(QMainWindow::AnimatedDocks);
+    m_wndDetailBar.Create(*this, m_wndDetailDlg);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_wndStatusBar.setObjectName(QStringLiteral("m_wndStatusBar"));
+    setStatusBar(&m_wndStatusBar);
+    // The message pane shows "Ready" whenever no prompt or message covers it.
+    m_wndStatusBar.addWidget(new QLabel(QStringLiteral("Ready"), &m_wndStatusBar), 1);
+    m_indicatorCaps = MakeIndicator(QStringLiteral("CAP"), &m_wndStatusBar);
+    m_indicatorNum = MakeIndicator(QStringLiteral("NUM"), &m_wndStatusBar);
+    QLabel* scroll = MakeIndicator(QStringLiteral("SCRL"), &m_wndStatusBar);
+    m_wndStatusBar.addPermanentWidget(m_indicatorCaps);
+    m_wndStatusBar.addPermanentWidget(m_indicatorNum);
+    m_wndStatusBar.addPermanentWidget(scroll);
+}
+
+void CMainFrame::ConnectCommands() {
+    CMainCommands& c = *m_commands;
+    connect(c.m_actOpenShowSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(true); });
+    connect(c.m_actOpenTraceFiles, &QAction::triggered, this, [] { theApp.OpenTraceFiles(true); });
+    connect(c.m_actDropShowSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(true); });
+    connect(c.m_actOpenHideSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(false); });
+    connect(c.m_actDropHideSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(false); });
+    connect(c.m_actFileClose, &QAction::triggered, this, [this] {
+        if (QMdiSubWindow* window = m_mdiArea->currentSubWindow()) {
+            window->close();
+        }
+    });
+    connect(c.m_actAppExit, &QAction::triggered, this, &QMainWindow::close);
+    connect(c.m_actViewToolbar, &QAction::toggled, &m_wndToolBar, &QWidget::setVisible);
+    connect(&m_wndToolBar, &QToolBar::visibilityChanged, c.m_actViewToolbar,
+            [this] { m_commands->m_actViewToolbar->setChecked(!m_wndToolBar.isHidden()); });
+    connect(c.m_actViewStatusBar, &QAction::toggled, &m_wndStatusBar, &QWidget::setVisible);
+    connect(c.m_actViewDetailPane, &QAction::triggered, this, &CMainFrame::OnDetailPane);
+    connect(&m_wndDetailBar, &QDockWidget::visibilityChanged, this,
+            [this] { m_commands->m_actViewDetailPane->setChecked(!m_wndDetailBar.isHidden()); });
+    ConnectViewCommand(c.m_actRefreshStart, &CVelquorView::OnRefreshStart);
+    ConnectViewCommand(c.m_actRefreshStop, &CVelquorView::OnRefreshStop);
+    ConnectViewCommand(c.m_actClear, &CVelquorView::OnClear);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommandStates);
+}
+
+void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] {
+        if (CVelquorView* view = ActiveView()) {
+            (view->*handler)();
+        }
+    });
+}
+
+void CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    theApp.SetTraceFilesRequest(paths, showSys);
+    OpenRequestedWindow();
+}
+
+CVelquorView* CMainFrame::OpenRequestedWindow() {
+    auto* frame = new CChildFrame(*this);
+    m_mdiArea->addSubWindow(frame);
+    CVelquorView& view = frame->View();
+    connect(&view, &CVelquorView::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(frame, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);
+    frame->showMaximized();
+    m_mdiArea->setActiveSubWindow(frame);
+    view.OnInitialUpdate();
+    OnWindowsChanged();
+    return &view;
+}
+
+CVelquorView* CMainFrame::ActiveView() const {
+    QMdiSubWindow* window = m_mdiArea->currentSubWindow();
+    return window != nullptr ? qobject_cast<CVelquorView*>(window->widget()) : nullptr;
+}
+
+void CMainFrame::OnWindowsChanged() {
+    m_commands->ShowWindowMenu(!m_mdiArea->subWindowList().isEmpty());
+    UpdateCommandStates();
+}
+
+void CMainFrame::UpdateCommandStates() {
+    CMainCommands& c = *m_commands;
+    CVelquorView* view = ActiveView();
+    const bool hasView = view != nullptr;
+    for (QAction* action : {c.m_actOpenShowSys, c.m_actOpenHideSys, c.m_actOpenTraceFiles,
+                            c.m_actDropShowSys, c.m_actDropHideSys, c.m_actAppExit,
+                            c.m_actViewToolbar, c.m_actViewStatusBar, c.m_actViewDetailPane}) {
+        action->setEnabled(true);
+    }
+    c.m_actFileClose->setEnabled(hasView);
+    c.m_actClear->setEnabled(hasView);
+    c.m_actRefreshStart->setEnabled(hasView && !view->IsRunning());
+    c.m_actRefreshStop->setEnabled(hasView && view->IsRunning());
+}
+
+void CMainFrame::OnDetailPane() {
+    m_wndDetailBar.setVisible(m_wndDetailBar.isHidden());
+    m_commands->m_actViewDetailPane->setChecked(!m_wndDetailBar.isHidden());
+    LayoutTabBar();
+}
+
+void CMainFrame::LayoutTabBar() {
+    m_wndDlgBar.setFixedHeight(kTabBarHeight);
+    m_wndTabCtrl.setGeometry(m_wndDlgBar.rect());
+    m_wndDlgBar.update();
+}
+
+void CMainFrame::UpdateTabBarVisibility() {
+    m_wndDlgBar.setVisible(m_tabList.GetCount() > 0);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayoutTabBar();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        UpdateLockIndicators(key->nativeModifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::UpdateLockIndicators(quint32 nativeModifiers) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return; // the lock states are known only from the X11 key state
+    }
+    m_indicatorCaps->setEnabled((nativeModifiers & kX11LockMask) != 0);
+    m_indicatorNum->setEnabled((nativeModifiers & kX11NumLockMask) != 0);
+}
+
+const COpenRequest& CMainFrame::OpenRequest() const {
+    return theApp;
+}
+
+const CCommandTypeCatalog& CMainFrame::Catalog() const {
+    return theApp.Catalog();
+}

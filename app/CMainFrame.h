@@ -1,0 +1,85 @@
+#pragma once
+
+#include "CDetailPaneDlg.h"
+#include "CSizingBar.h"
+#include "CWindowTabCtrl.h"
+#include "CWindowTabList.h"
+#include "IViewHost.h"
+#include "IWindowTabOwner.h"
+
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QToolBar>
+
+class CMainCommands;
+class CVelquorView;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+
+// The program's one top-level window: menus, toolbar, status bar, the strip of window tabs
+// (shown while at least one analysis window is open), the analysis windows, always
+// maximised, and the detail pane docked at the bottom.
+class CMainFrame : public QMainWindow, public IViewHost, public IWindowTabOwner {
+    Q_OBJECT
+
+public:
+    static constexpr int kTabBarHeight = 26;
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Opens one file-mode window for trace files, as the Open commands do after their dialog.
+    void OpenTracePaths(const QStringList& paths, bool showSys);
+    // Opens a window from the open request as it stands (mode 0: a live window).
+    CVelquorView* OpenRequestedWindow();
+
+    // The view of the current analysis window, or nullptr.
+    CVelquorView* ActiveView() const;
+    QMdiArea& MdiArea() { return *m_mdiArea; }
+    CMainCommands& Commands() { return *m_commands; }
+    QWidget& DialogBar() { return m_wndDlgBar; }
+    CSizingBar& DetailBar() { return m_wndDetailBar; }
+    QToolBar& ToolBar() { return m_wndToolBar; }
+
+    void OnDetailPane();
+
+    // IViewHost
+    const COpenRequest& OpenRequest() const override;
+    const CCommandTypeCatalog& Catalog() const override;
+    CWindowTabList& TabList() override { return m_tabList; }
+    CDetailPaneDlg& DetailDlg() override { return m_wndDetailDlg; }
+    QStatusBar& StatusBar() override { return m_wndStatusBar; }
+
+    // IWindowTabOwner
+    CWindowTabCtrl* TabCtrl() override { return &m_wndTabCtrl; }
+    void LayoutTabBar() override;
+    void UpdateTabBarVisibility() override;
+
+    // The frame's parts. The widgets are children of the frame, which destroys them.
+    CWindowTabList m_tabList;
+    CWindowTabCtrl& m_wndTabCtrl;
+    CDetailPaneDlg& m_wndDetailDlg;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateBars();
+    void CreateStatusBar();
+    void ConnectCommands();
+    void ConnectViewCommand(QAction* action, void (CVelquorView::*handler)());
+    void OnWindowsChanged();
+    void UpdateCommandStates();
+    void UpdateLockIndicators(quint32 nativeModifiers);
+
+    QStatusBar& m_wndStatusBar;
+    QToolBar& m_wndToolBar;
+    QWidget& m_wndDlgBar; // holds the tab strip
+    CSizingBar& m_wndDetailBar;
+    QMdiArea* m_mdiArea;
+    CMainCommands* m_commands;
+    QLabel* m_indicatorCaps;
+    QLabel* m_indicatorNum;
+};

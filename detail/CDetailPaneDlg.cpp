@@ -1,0 +1,84 @@
+#include "CDetailPaneDlg.h"
+
+#include "DisplayText.h"
+#include "ui_CDetailPaneDlg.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QResizeEvent>
+
+namespace {
+
+constexpr int kTabStripSpace = 30;  // room below the edit box for the tab strip
+constexpr int kTabStripHeight = 26; // the bottom 4 pixels stay uncovered
+constexpr int kTabStopDialogUnits = 16;
+constexpr int kFontPointSize = 12;
+constexpr int kTemplateWidth = 257; // dialog units
+constexpr int kTemplateHeight = 94;
+
+} // namespace
+
+CDetailPaneDlg::CDetailPaneDlg(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CDetailPaneDlg>()) {
+    m_ui->setupUi(this);
+    m_ui->m_tabStrip->setShape(QTabBar::RoundedSouth);
+    m_ui->m_tabStrip->addTab(QStringLiteral("SQL"));
+    m_ui->m_tabStrip->addTab(QStringLiteral("COST"));
+    m_ui->m_tabStrip->addTab(QStringLiteral("PLAN"));
+    m_ui->m_tabStrip->setCurrentIndex(0);
+    SetUpEditBox();
+    connect(m_ui->m_tabStrip, &QTabBar::currentChanged, this, [this] { ShowCurrentTab(); });
+
+    // The template's size in dialog units: a quarter of the average character width across,
+    // an eighth of the character height down.
+    const QFontMetrics metrics(font());
+    resize(kTemplateWidth * metrics.averageCharWidth() / 4, kTemplateHeight * metrics.height() / 8);
+    setMinimumSize(0, 0);
+}
+
+CDetailPaneDlg::~CDetailPaneDlg() = default;
+
+void CDetailPaneDlg::SetUpEditBox() {
+    QPlainTextEdit& edit = *m_ui->m_editText;
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(kFontPointSize);
+    edit.setFont(fixed);
+    // Tab stops every 16 dialog units of the pane's own font.
+    edit.setTabStopDistance(kTabStopDialogUnits * QFontMetrics(font()).averageCharWidth() / 4.0);
+    edit.setReadOnly(true);
+    edit.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    edit.setMinimumSize(0, 0);
+}
+
+void CDetailPaneDlg::SetStatementTexts(std::string sql, std::string callStats,
+                                       std::string rowSource) {
+    m_texts = {std::move(sql), std::move(callStats), std::move(rowSource)};
+    ShowCurrentTab();
+}
+
+void CDetailPaneDlg::ShowCurrentTab() {
+    const int index = m_ui->m_tabStrip->currentIndex();
+    if (index < 0 || index >= static_cast<int>(m_texts.size())) {
+        return;
+    }
+    // CR LF ends a line of trace text; the edit box wants one line break per line.
+    QString text = DecodeForDisplay(m_texts.at(static_cast<size_t>(index)));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_ui->m_editText->setPlainText(text);
+}
+
+void CDetailPaneDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int w = event->size().width();
+    const int h = event->size().height();
+    m_ui->m_editText->setGeometry(0, 0, w, std::max(0, h - kTabStripSpace));
+    m_ui->m_tabStrip->setGeometry(0, std::max(0, h - kTabStripSpace), w, kTabStripHeight);
+}
+
+QPlainTextEdit& CDetailPaneDlg::EditBox() {
+    return *m_ui->m_editText;
+}
+
+QTabBar& CDetailPaneDlg::TabStrip() {
+    return *m_ui->m_tabStrip;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QPlainTextEdit;
+class QTabBar;
+
+namespace Ui {
+class CDetailPaneDlg;
+}
+
+// The detail pane: one statement's SQL text, call statistics table and row source
+// operations, one at a time, chosen by the "SQL", "COST" and "PLAN" tabs along the bottom.
+// The texts are the record's bytes; they are decoded only to be shown.
+class CDetailPaneDlg : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CDetailPaneDlg(QWidget* parent = nullptr);
+    ~CDetailPaneDlg() override;
+
+    void SetStatementTexts(std::string sql, std::string callStats, std::string rowSource);
+    const std::string& GetText(int index) const { return m_texts.at(static_cast<size_t>(index)); }
+
+    QPlainTextEdit& EditBox();
+    QTabBar& TabStrip();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ShowCurrentTab();
+    void SetUpEditBox();
+
+    std::array<std::string, 3> m_texts;
+    std::unique_ptr<Ui::CDetailPaneDlg> m_ui;
+};

@@ -1,0 +1,35 @@
+#include "CWindowTabList.h"
+
+#include "CWindowTabCtrl.h"
+#include "IWindowTabOwner.h"
+
+#include <algorithm>
+
+CWindowTabList::CWindowTabList(IWindowTabOwner& owner) : m_owner(owner) {}
+
+void CWindowTabList::Add(const QString& title, QWidget* view) {
+    m_views.push_back(view);
+    m_titles.push_back(title);
+    if (CWindowTabCtrl* tabs = m_owner.TabCtrl()) {
+        tabs->InsertTab(tabs->GetItemCount(), title, view);
+        m_owner.LayoutTabBar();
+    }
+    m_owner.UpdateTabBarVisibility();
+}
+
+void CWindowTabList::Remove(QWidget* view) {
+    if (m_views.empty()) {
+        return;
+    }
+    if (CWindowTabCtrl* tabs = m_owner.TabCtrl()) {
+        tabs->DeleteTabOf(view);
+    }
+    const auto found = std::find(m_views.begin(), m_views.end(), view);
+    if (found == m_views.end()) {
+        return;
+    }
+    const auto index = found - m_views.begin();
+    m_views.erase(found);
+    m_titles.erase(m_titles.begin() + index);
+    m_owner.UpdateTabBarVisibility();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class IWindowTabOwner;
+class QWidget;
+
+// The open list windows, in opening order, with the title each was added with. Keeps the
+// owner's tab strip in step: one tab per window, same order, the view as the tab's data.
+class CWindowTabList {
+public:
+    explicit CWindowTabList(IWindowTabOwner& owner);
+
+    void Add(const QString& title, QWidget* view);
+    void Remove(QWidget* view);
+    int GetCount() const { return static_cast<int>(m_views.size()); }
+    QWidget* GetView(int index) const { return m_views.at(static_cast<size_t>(index)); }
+    const QString& GetTitle(int index) const { return m_titles.at(static_cast<size_t>(index)); }
+
+private:
+    IWindowTabOwner& m_owner;
+    std::vector<QWidget*> m_views; // not owned
+    std::vector<QString> m_titles;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ITraceNotifier.h"
+
+#include <QPointer>
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+class QMessageBox;
+class QWidget;
+
+// Shows the reader's file problems as modal message boxes. A read runs on a worker thread:
+// Notify posts the box to the user interface thread and waits until the user closes it, or
+// until Release, which the window calls when it closes, so a closing window never waits for
+// a worker that waits for a box.
+class CBoxNotifier final : public ITraceNotifier {
+public:
+    explicit CBoxNotifier(QWidget& owner);
+    ~CBoxNotifier() override;
+    CBoxNotifier(const CBoxNotifier&) = delete;
+    CBoxNotifier& operator=(const CBoxNotifier&) = delete;
+
+    void Notify(const std::string& message) override;
+    // User interface thread: closes the open boxes, wakes a waiting worker and makes every
+    // later Notify return at once.
+    void Release();
+
+private:
+    void ShowBox(const std::string& message, std::uint64_t ticket);
+    void MarkClosed(std::uint64_t ticket);
+
+    QWidget& m_owner;
+    std::mutex m_mutex;
+    std::condition_variable m_closed;
+    bool m_bReleased = false;
+    std::uint64_t m_nPosted = 0;                // boxes asked for
+    std::uint64_t m_nClosed = 0;                // the last box the user closed
+    std::vector<QPointer<QMessageBox>> m_boxes; // user interface thread only
+};

@@ -1,0 +1,49 @@
+#include "CFileReadWorker.h"
+
+#include "CReadBatch.h"
+#include "CTraceReader.h"
+
+#include <QObject>
+
+#include <memory>
+
+CFileReadWorker::CFileReadWorker(CTraceReader& reader, QObject& context, ProgressHandler onProgress,
+                                 BatchHandler onDone)
+    : m_reader(reader), m_context(context), m_onProgress(std::move(onProgress)),
+      m_onDone(std::move(onDone)) {}
+
+CFileReadWorker::~CFileReadWorker() {
+    Cancel();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void CFileReadWorker::Start() {
+    m_thread = std::thread([this] { Run(); });
+}
+
+void CFileReadWorker::Run() {
+    auto batch = std::make_shared<CReadBatch>(m_reader.ReadFileList(this));
+    if (m_bCancel) {
+        batch->cancelled = true;
+    }
+    // Posted to the context: if the window is gone by then, the call is dropped with it.
+    QMetaObject::invokeMethod(
+        &m_context, [handler = m_onDone, batch] { handler(std::move(*batch)); },
+        Qt::QueuedConnection);
+}
+
+bool CFileReadWorker::OnProgress(std::int64_t done, std::int64_t total) {
+    if (m_bCancel) {
+        return false;
+    }
+    const std::int64_t permille = total > 0 ? done * 1000 / total : 1000;
+    if (permille != m_nLastPermille) {
+        m_nLastPermille = permille;
+        QMetaObject::invokeMethod(
+            &m_context, [handler = m_onProgress, done, total] { handler(done, total); },
+            Qt::QueuedConnection);
+    }
+    return !m_bCancel;
+}

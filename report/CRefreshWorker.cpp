@@ -1,0 +1,52 @@
+#include "CRefreshWorker.h"
+
+#include "CReadBatch.h"
+#include "CTraceReader.h"
+
+#include <QObject>
+
+#include <memory>
+
+CRefreshWorker::CRefreshWorker(CTraceReader& reader, const std::atomic<int>& running,
+                               QObject& context, BatchHandler onBatch)
+    : m_reader(reader), m_bRunning(running), m_context(context), m_onBatch(std::move(onBatch)) {}
+
+CRefreshWorker::~CRefreshWorker() {
+    Stop();
+}
+
+void CRefreshWorker::StartRefreshThread() {
+    m_hRefreshThread = std::thread([this] { RefreshThreadProc(); });
+}
+
+void CRefreshWorker::Stop() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_bStop = true;
+    }
+    m_wake.notify_all();
+    if (m_hRefreshThread.joinable()) {
+        m_hRefreshThread.join();
+    }
+}
+
+void CRefreshWorker::RefreshThreadProc() {
+    for (;;) {
+        {
+            std::unique_lock lock(m_mutex);
+            if (m_wake.wait_for(lock, s_period.load(), [this] { return m_bStop; })) {
+                return;
+            }
+        }
+        if (m_bRunning.load() != 1) {
+            continue;
+        }
+        auto batch = std::make_shared<CReadBatch>(m_reader.ReadFolder());
+        if (batch->appended.empty() && batch->updated.empty()) {
+            continue;
+        }
+        QMetaObject::invokeMethod(
+            &m_context, [handler = m_onBatch, batch] { handler(std::move(*batch)); },
+            Qt::QueuedConnection);
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class CTraceReader;
+class QObject;
+struct CReadBatch;
+
+// The worker of a live window: wakes every period and, while the window's running flag is
+// set, reads what is new in the trace folder and posts the batch to the user interface
+// thread (a queued call on `context`), which applies it. It never touches the analyser's
+// records. Stop wakes it at once; it ends after a read in progress, never in its middle.
+class CRefreshWorker {
+public:
+    using BatchHandler = std::function<void(CReadBatch&& batch)>;
+
+    static constexpr std::chrono::milliseconds kDefaultPeriod{3000};
+    // Tests shorten the period; the program keeps the default.
+    static void SetPeriod(std::chrono::milliseconds period) { s_period = period; }
+    static std::chrono::milliseconds GetPeriod() { return s_period; }
+
+    CRefreshWorker(CTraceReader& reader, const std::atomic<int>& running, QObject& context,
+                   BatchHandler onBatch);
+    ~CRefreshWorker();
+    CRefreshWorker(const CRefreshWorker&) = delete;
+    CRefreshWorker& operator=(const CRefreshWorker&) = delete;
+
+    void StartRefreshThread();
+    // Wakes the worker and waits until it has ended.
+    void Stop();
+
+private:
+    void RefreshThreadProc();
+
+    static inline std::atomic<std::chrono::milliseconds> s_period = kDefaultPeriod;
+
+    CTraceReader& m_reader;
+    const std::atomic<int>& m_bRunning;
+    QObject& m_context;
+    BatchHandler m_onBatch;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_bStop = false;
+    std::thread m_hRefreshThread;
+};

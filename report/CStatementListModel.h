@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <string_view>
+
+class CTraceAnalyzer;
+struct CApplyResult;
+struct CReadBatch;
+
+// The rows of a statement list: row i shows the analyser's record i. Cells are formatted
+// from the record when asked for; the model keeps no text. All its changes of the records
+// (applying a read, clearing, sorting) run on the user interface thread.
+class CStatementListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    struct Column {
+        const char* title;
+        int width;
+        std::string_view sortKey;
+    };
+    static constexpr int kColumnCount = 14;
+    static constexpr int kSqlCellLength = 128;
+    static const Column& GetColumn(int column);
+
+    explicit CStatementListModel(CTraceAnalyzer& analyzer, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // Appends a read's new records as rows and redraws the records it replaced.
+    CApplyResult Apply(CReadBatch&& batch);
+    // Drops every row and every record.
+    void Clear();
+    // Reorders the records by a column's sort key; row i then shows the record now at i.
+    void Sort(int column, int order);
+
+    // The text of one cell, as the list shows it.
+    QString CellText(int row, int column) const;
+
+private:
+    CTraceAnalyzer& m_analyzer;
+    int m_nRows = 0;
+};

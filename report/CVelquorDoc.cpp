@@ -1,0 +1,8 @@
+#include "CVelquorDoc.h"
+
+#include "COpenRequest.h"
+
+bool CVelquorDoc::OnNewDocument(const COpenRequest& request) {
+    SetTitle(request.m_strTraceName);
+    return true;
+}

@@ -1,0 +1,534 @@
+#include "CChildFrame.h"
+#include "CFileDialogs.h"
+#include "CLocalNetworkShares.h"
+#include "CMainCommands.h"
+#include "CMainFrame.h"
+#include "CPosixFileSystem.h"
+#include "CStderrNotifier.h"
+#include "CVelquorApp.h"
+#include "CVelquorView.h"
+#include "UiTestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+// The main window and file-mode analysis windows, driven through their real widgets.
+class TstMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void traceNameFromPath_data();
+    void traceNameFromPath();
+    void openRequestTitles_data();
+    void openRequestTitles();
+    void cancelledOpenKeepsTheModeAndOpensNothing();
+    void openCommandsPassTheSysFlag();
+
+    void fixtureRowsShowEveryColumn();
+    void hideSysDropsUserZero();
+    void emptyTraceShowsHeadersAndNoRows();
+    void realTracesListEveryRecord();
+    void listModelPassesTheModelTester();
+    void selectionFillsThePane();
+
+    void tabStripFollowsTheWindows();
+    void tabClickActivatesItsWindowAndEmptiesThePane();
+    void closeButtonPressDragOffReleaseClosesNothing();
+    void closeButtonClosesTheSelectedTabsWindow();
+    void rightMarginIsInert();
+
+    void menusAndToolbarMatchTheWindowState();
+    void detailPaneTogglesWithItsCheckMark();
+    void childFrameStaysMaximised();
+    void cancelAndCloseDuringARead();
+
+private:
+    QString Fixture(const QString& name, const std::string& bytes);
+    CVelquorView* OpenFixtureWindow(const QString& name);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+void TstMainWindow::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_frame = std::make_unique<CMainFrame>();
+    theApp.SetMainFrame(m_frame.get());
+    m_frame->resize(1000, 700);
+    m_frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+}
+
+void TstMainWindow::cleanup() {
+    CFileDialogs::SetOpenChooser({});
+    theApp.SetMainFrame(nullptr);
+    m_frame.reset();
+    m_dir.reset();
+}
+
+QString TstMainWindow::Fixture(const QString& name, const std::string& bytes) {
+    const QString path = m_dir->filePath(name);
+    WriteBytes(path, bytes);
+    return path;
+}
+
+CVelquorView* TstMainWindow::OpenFixtureWindow(const QString& name) {
+    const QString path = Fixture(name, CursorBlock(1, 5, 3, "select 1 from dual") +
+                                           CursorBlock(2, 5, 2, "insert into t values (1)"));
+    return OpenAndWait(*m_frame, {path});
+}
+
+void TstMainWindow::traceNameFromPath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("trace") << "/t/db_ora_1.trc"
+                           << "db_ora_1";
+    QTest::newRow("no folder") << "abc.trc"
+                               << "abc";
+    QTest::newRow("short name") << "/x/ab"
+                                << "";
+    QTest::newRow("bars removed") << "/x/a|b|c.trc"
+                                  << "abc";
+    QTest::newRow("other extension cut too") << "/x/abc.log"
+                                             << "abc";
+}
+
+void TstMainWindow::traceNameFromPath() {
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(QString::fromStdString(CVelquorApp::TraceNameFromPath(path.toStdString())), name);
+}
+
+void TstMainWindow::openRequestTitles_data() {
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("pathList");
+    QTest::newRow("two files") << QStringList{"/t/ora_1.trc", "/t/ora_2.trc"} << "ora_1;ora_2;"
+                               << "/t/ora_1.trc|/t/ora_2.trc|";
+    QTest::newRow("one file") << QStringList{"/x/abc.trc"} << "abc;"
+                              << "/x/abc.trc|";
+    // 39 characters of name and its ";" make exactly 40: no "...".
+    QTest::newRow("exactly 40") << QStringList{"/x/" + QString(39, QLatin1Char('a')) + ".trc"}
+                                << QString(39, QLatin1Char('a')) + ";"
+                                << "/x/" + QString(39, QLatin1Char('a')) + ".trc|";
+    QTest::newRow("41 cut") << QStringList{"/x/" + QString(40, QLatin1Char('b')) + ".trc"}
+                            << QString(40, QLatin1Char('b')) + "..."
+                            << "/x/" + QString(40, QLatin1Char('b')) + ".trc|";
+}
+
+void TstMainWindow::openRequestTitles() {
+    QFETCH(QStringList, paths);
+    QFETCH(QString, title);
+    QFETCH(QString, pathList);
+    theApp.m_strCommandTypeFlags = "101";
+    theApp.SetTraceFilesRequest(paths, false);
+    QCOMPARE(theApp.m_nOpenMode, 1);
+    QCOMPARE(QString::fromStdString(theApp.m_strTraceName), title);
+    QCOMPARE(QString::fromStdString(theApp.m_strTracePath), pathList);
+    QCOMPARE(theApp.m_strShowSys, std::string("0"));
+    QCOMPARE(theApp.m_strCommandTypeFlags, std::string("101")); // left as it was
+}
+
+void TstMainWindow::cancelledOpenKeepsTheModeAndOpensNothing() {
+    theApp.m_nOpenMode = 0;
+    CFileDialogs::SetOpenChooser([] { return QStringList(); });
+    theApp.OpenTraceFiles(false);
+    QCOMPARE(theApp.m_nOpenMode, 1);
+    QCOMPARE(theApp.m_strShowSys, std::string("0"));
+    QVERIFY(m_frame->MdiArea().subWindowList().isEmpty());
+}
+
+void TstMainWindow::openCommandsPassTheSysFlag() {
+    const QString path =
+        Fixture(QStringLiteral("sys_ora_7.trc"),
+                CursorBlock(1, 0, 3, "select sys") + CursorBlock(2, 9, 3, "select u"));
+    CFileDialogs::SetOpenChooser([path] { return QStringList{path}; });
+    CMainCommands& commands = m_frame->Commands();
+    const std::pair<QAction*, int> cases[] = {{commands.m_actOpenShowSys, 2},
+                                              {commands.m_actOpenTraceFiles, 2},
+                                              {commands.m_actDropShowSys, 2},
+                                              {commands.m_actOpenHideSys, 1},
+                                              {commands.m_actDropHideSys, 1}};
+    for (const auto& [action, rows] : cases) {
+        QVERIFY(action->isEnabled());
+        action->trigger();
+        CVelquorView* view = m_frame->ActiveView();
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY(!view->IsReading());
+        QCOMPARE(view->Model().rowCount(), rows);
+        QCOMPARE(m_frame->ActiveView()->Document().GetTitle(), std::string("sys_ora_7;"));
+    }
+    QCOMPARE(m_frame->MdiArea().subWindowList().size(), 5);
+}
+
+void TstMainWindow::fixtureRowsShowEveryColumn() {
+    const std::string longSql = "select\r\n" + std::string(200, 'c') + " from dual";
+    const QString path = Fixture(QStringLiteral("fix_ora_4242.trc"),
+                                 CursorBlock(1, 5, 3, longSql, 10) +
+                                     CursorBlock(2, 7, 2, "insert into t values ('\xe9')", 100));
+    CVelquorView* view = OpenAndWait(*m_frame, {path});
+    QVERIFY(view != nullptr);
+    CStatementListModel& model = view->Model();
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.columnCount(), 14);
+    const QStringList titles = {"Command Type", "uid",  "pid",          "Sql Statament", "Error No",
+                                "count",        "cpu",  "elapsed",      "disk",          "query",
+                                "current",      "rows", "parse misses", "execute misses"};
+    const int widths[] = {90, 80, 80, 180, 80, 80, 80, 90, 80, 80, 80, 80, 100, 100};
+    for (int c = 0; c < 14; ++c) {
+        QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), titles[c]);
+        QCOMPARE(view->horizontalHeader()->sectionSize(c), widths[c]);
+    }
+    const QString sqlCell = QStringLiteral("select ") + QString(121, QLatin1Char('c'));
+    const QStringList first = {"SELECT", "5", "4242", sqlCell, "",  "3", "60",
+                               "63",     "3", "6",    "9",     "7", "1", "0"};
+    const QStringList second = {
+        "INSERT", "7", "4242", QString::fromUtf8("insert into t values ('\u00e9')"),
+        "",       "3", "330",  "333",
+        "3",      "6", "9",    "7",
+        "1",      "0"};
+    for (int c = 0; c < 14; ++c) {
+        QCOMPARE(model.index(0, c).data().toString(), first[c]);
+        QCOMPARE(model.index(1, c).data().toString(), second[c]);
+    }
+    QCOMPARE(model.index(0, 3).data().toString().size(), 128);
+    QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft,
+             Qt::AlignLeft);
+    QCOMPARE(model.index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                 Qt::AlignHCenter,
+             Qt::AlignHCenter);
+    QCOMPARE(view->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(view->showGrid());
+}
+
+void TstMainWindow::hideSysDropsUserZero() {
+    const QString path =
+        Fixture(QStringLiteral("sys_ora_1.trc"),
+                CursorBlock(1, 0, 3, "select sys") + CursorBlock(2, 9, 3, "select u"));
+    CVelquorView* shown = OpenAndWait(*m_frame, {path}, true);
+    QVERIFY(shown != nullptr);
+    QCOMPARE(shown->Model().rowCount(), 2);
+    CVelquorView* hidden = OpenAndWait(*m_frame, {path}, false);
+    QVERIFY(hidden != nullptr);
+    QCOMPARE(hidden->Model().rowCount(), 1);
+    QCOMPARE(hidden->Model().index(0, 1).data().toString(), QStringLiteral("9"));
+}
+
+void TstMainWindow::emptyTraceShowsHeadersAndNoRows() {
+    const QString path = Fixture(QStringLiteral("empty_ora_1.trc"), "no statements here\r\n");
+    CVelquorView* view = OpenAndWait(*m_frame, {path});
+    QVERIFY(view != nullptr);
+    QCOMPARE(view->Model().rowCount(), 0);
+    QCOMPARE(view->horizontalHeader()->count(), 14);
+}
+
+void TstMainWindow::realTracesListEveryRecord() {
+    const QStringList traces = RealTraces();
+    if (traces.isEmpty()) {
+        QSKIP("the real traces are not there");
+    }
+    CVelquorView* view = OpenAndWait(*m_frame, traces);
+    QVERIFY(view != nullptr);
+
+    // The same files read directly, on this thread, give the same records in the same order.
+    CPosixFileSystem files;
+    CLocalNetworkShares shares;
+    CStderrNotifier notifier;
+    CTraceAnalyzer direct(theApp.Catalog(), files, shares, notifier);
+    direct.SetPath(theApp.m_strTracePath);
+    direct.SetShowSys(1);
+    direct.ReadFileList();
+    QVERIFY(direct.GetCount() > 100);
+    QCOMPARE(view->Model().rowCount(), static_cast<int>(direct.GetCount()));
+    QCOMPARE(view->Analyzer().GetCount(), direct.GetCount());
+    for (std::int64_t i = 0; i < direct.GetCount(); ++i) {
+        QVERIFY(view->Analyzer().GetRecord(i) == direct.GetRecord(i));
+    }
+    const int last = view->Model().rowCount() - 1;
+    QCOMPARE(view->Model().index(last, 1).data().toString(),
+             QString::number(direct.GetRecord(last).m_nUserId));
+    QVERIFY(theApp.m_strTraceName.size() == 40 + 3);
+    QVERIFY(m_frame->windowTitle().contains(QStringLiteral("Velquor")));
+}
+
+void TstMainWindow::listModelPassesTheModelTester() {
+    CVelquorView* view = OpenFixtureWindow(QStringLiteral("model_ora_1.trc"));
+    QVERIFY(view != nullptr);
+    QAbstractItemModelTester tester(&view->Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    view->OnClear();
+    QCOMPARE(view->Model().rowCount(), 0);
+}
+
+void TstMainWindow::selectionFillsThePane() {
+    CVelquorView* view = OpenFixtureWindow(QStringLiteral("sel_ora_1.trc"));
+    QVERIFY(view != nullptr);
+    CDetailPaneDlg& pane = m_frame->m_wndDetailDlg;
+    QVERIFY(pane.EditBox().toPlainText().isEmpty());
+    const QRect cell = view->visualRect(view->Model().index(1, 3));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(pane.EditBox().toPlainText(), QStringLiteral("insert into t values (1)\n"));
+    pane.TabStrip().setCurrentIndex(1);
+    const QString stats = pane.EditBox().toPlainText();
+    QVERIFY(!stats.isEmpty());
+    view->selectRow(0);
+    QCOMPARE(pane.TabStrip().currentIndex(), 1);
+    QCOMPARE(pane.GetText(0), std::string("select 1 from dual\r\n"));
+    QCOMPARE(pane.EditBox().toPlainText(), stats); // same figures, the COST tab still shown
+    view->clearSelection();
+    QCOMPARE(pane.GetText(0), std::string("select 1 from dual\r\n")); // the row losing it
+}
+
+void TstMainWindow::tabStripFollowsTheWindows() {
+    QVERIFY(m_frame->DialogBar().isHidden());
+    CVelquorView* a = OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    QVERIFY(!m_frame->DialogBar().isHidden());
+    QCOMPARE(m_frame->DialogBar().height(), CMainFrame::kTabBarHeight);
+    CVelquorView* b = OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
+    CVelquorView* c = OpenFixtureWindow(QStringLiteral("c_ora_3.trc"));
+    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    QCOMPARE(tabs.GetItemCount(), 3);
+    QCOMPARE(m_frame->m_tabList.GetCount(), 3);
+    const QStringList titles = {"a_ora_1;", "b_ora_2;", "c_ora_3;"};
+    const CVelquorView* views[] = {a, b, c};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(tabs.GetTabText(i), titles[i]);
+        QCOMPARE(tabs.GetTabView(i), views[i]);
+    }
+    QCOMPARE(tabs.width(), m_frame->DialogBar().width());
+
+    b->parentWidget()->close(); // the middle window's own close box
+    QTRY_COMPARE(tabs.GetItemCount(), 2);
+    QCOMPARE(tabs.GetTabText(0), titles[0]);
+    QCOMPARE(tabs.GetTabText(1), titles[2]);
+    a->parentWidget()->close();
+    c->parentWidget()->close();
+    QTRY_COMPARE(tabs.GetItemCount(), 0);
+    QVERIFY(m_frame->DialogBar().isHidden());
+    OpenFixtureWindow(QStringLiteral("d_ora_4.trc"));
+    QVERIFY(!m_frame->DialogBar().isHidden());
+}
+
+void TstMainWindow::tabClickActivatesItsWindowAndEmptiesThePane() {
+    CVelquorView* a = OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    CVelquorView* b = OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
+    QCOMPARE(m_frame->ActiveView(), b);
+    b->selectRow(0);
+    QVERIFY(!m_frame->m_wndDetailDlg.GetText(0).empty());
+    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    QTabBar& bar = tabs.TabBar();
+    tabs.SetCurSel(1);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.tabRect(0).center());
+    QCOMPARE(tabs.GetCurSel(), 0);
+    QCOMPARE(m_frame->ActiveView(), a);
+    QVERIFY(m_frame->m_wndDetailDlg.GetText(0).empty());
+    QVERIFY(m_frame->MdiArea().currentSubWindow()->isMaximized());
+}
+
+void TstMainWindow::closeButtonPressDragOffReleaseClosesNothing() {
+    OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
+    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    const QPoint button = tabs.CloseButtonRect().center();
+    QTest::mousePress(&tabs, Qt::LeftButton, {}, button);
+    QVERIFY(tabs.IsPressed());
+    PressMoveRelease(&tabs, button, QPoint(button.x() - 30, button.y()));
+    QVERIFY(!tabs.IsPressed());
+    QCOMPARE(tabs.GetItemCount(), 2);
+
+    // Off and back on again: the press is over, so the release closes nothing either.
+    QTest::mousePress(&tabs, Qt::LeftButton, {}, button);
+    QMouseEvent off(QEvent::MouseMove, QPointF(button.x() - 30, button.y()),
+                    QPointF(tabs.mapToGlobal(QPoint(button.x() - 30, button.y()))), Qt::NoButton,
+                    Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&tabs, &off);
+    QTest::mouseRelease(&tabs, Qt::LeftButton, {}, button);
+    QCOMPARE(tabs.GetItemCount(), 2);
+    QCOMPARE(m_frame->MdiArea().subWindowList().size(), 2);
+}
+
+void TstMainWindow::closeButtonClosesTheSelectedTabsWindow() {
+    CVelquorView* a = OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    CVelquorView* b = OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
+    QCOMPARE(m_frame->ActiveView(), b);
+    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    tabs.SetCurSel(0); // the selected tab need not be the active window
+    b->selectRow(0);
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.CloseButtonRect().center());
+    QCOMPARE(tabs.GetItemCount(), 1);
+    QCOMPARE(tabs.GetTabView(0), b);
+    QCOMPARE(m_frame->MdiArea().subWindowList().size(), 1);
+    QVERIFY(m_frame->m_wndDetailDlg.GetText(0).empty());
+    QCOMPARE(tabs.GetCurSel(), 0);
+    Q_UNUSED(a);
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.CloseButtonRect().center());
+    QCOMPARE(tabs.GetItemCount(), 0);
+    QTRY_VERIFY(m_frame->DialogBar().isHidden());
+    // With no tab the button does nothing.
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.CloseButtonRect().center());
+}
+
+void TstMainWindow::rightMarginIsInert() {
+    OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
+    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    tabs.SetCurSel(1);
+    const QRect margin = tabs.RightMarginRect();
+    QCOMPARE(margin.width(), 25);
+    QCOMPARE(tabs.CloseButtonRect(), QRect(tabs.width() - 18, 2, 16, tabs.height() - 6));
+    for (const QPoint point :
+         {QPoint(margin.left() + 1, margin.center().y()), QPoint(margin.right(), 0),
+          QPoint(margin.center().x(), margin.bottom())}) {
+        QVERIFY(!tabs.CloseButtonRect().contains(point));
+        QCOMPARE(tabs.childAt(point), nullptr); // no tab lies under the margin
+        QTest::mouseClick(&tabs, Qt::LeftButton, {}, point);
+        QCOMPARE(tabs.GetCurSel(), 1);
+        QCOMPARE(tabs.GetItemCount(), 2);
+    }
+}
+
+void TstMainWindow::menusAndToolbarMatchTheWindowState() {
+    CMainCommands& c = m_frame->Commands();
+    QVERIFY(!c.m_menuEdit->menuAction()->isVisible());
+    QCOMPARE(c.m_actSaveStatements->text(), QStringLiteral("Save"));
+    for (QAction* disabled : {c.m_actFileNew, c.m_actAppAbout, c.m_actHelpUsing}) {
+        QVERIFY(!disabled->isEnabled()); // wired elsewhere
+    }
+    for (QAction* unhandled : c.m_unhandled) {
+        QVERIFY(!unhandled->isEnabled());
+    }
+    QCOMPARE(c.m_actOpenShowSys->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(c.m_actSaveStatements->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(c.m_actFileNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    QCOMPARE(c.m_actEditCopy->shortcuts().size(), 2);
+    QCOMPARE(c.m_actFindNext->shortcut(), QKeySequence(Qt::Key_F3));
+    QCOMPARE(c.m_actOpenTraceFiles->statusTip(), QStringLiteral("Open selected trace files "));
+    QCOMPARE(c.m_actOpenTraceFiles->toolTip(), QStringLiteral("Open trace Files"));
+    QCOMPARE(c.m_actFileNew->toolTip(), QStringLiteral("trace sniffer"));
+    QCOMPARE(c.m_actClear->statusTip(), QStringLiteral("clear"));
+    QVERIFY(!c.m_actRefreshStart->isEnabled());
+
+    const QList<QAction*> items = m_frame->ToolBar().actions();
+    QCOMPARE(items.size(), 12);
+    const QList<QAction*> expected = {c.m_actFileNew,
+                                      c.m_actOpenTraceFiles,
+                                      c.m_actSaveStatements,
+                                      nullptr,
+                                      c.m_actRefreshStart,
+                                      c.m_actRefreshStop,
+                                      nullptr,
+                                      c.m_actEditFind,
+                                      c.m_actEditCopy,
+                                      c.m_actClear,
+                                      nullptr,
+                                      c.m_actAppAbout};
+    for (int i = 0; i < 12; ++i) {
+        if (expected[i] == nullptr) {
+            QVERIFY(items[i]->isSeparator());
+        } else {
+            QCOMPARE(items[i], expected[i]);
+            QVERIFY(!items[i]->icon().isNull());
+        }
+    }
+    QCOMPARE(c.m_openButton->popupMode(), QToolButton::MenuButtonPopup);
+    QCOMPARE(c.m_openButton->menu()->actions().size(), 2);
+    QCOMPARE(c.m_openButton->menu()->actions()[0]->text(), QStringLiteral("Open-Show Sys"));
+    QCOMPARE(c.m_openButton->menu()->actions()[1]->text(), QStringLiteral("Open-Hide Sys"));
+
+    OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    QVERIFY(c.m_menuEdit->menuAction()->isVisible());
+    QCOMPARE(c.m_actSaveStatements->text(), QStringLiteral("&Save\tCtrl+S"));
+    QVERIFY(c.m_actFileClose->isEnabled());
+    QVERIFY(c.m_actRefreshStart->isEnabled()); // a file window starts stopped
+    QVERIFY(!c.m_actRefreshStop->isEnabled());
+    c.m_actRefreshStart->trigger();
+    QVERIFY(!c.m_actRefreshStart->isEnabled());
+    QVERIFY(c.m_actRefreshStop->isEnabled());
+    c.m_actFileClose->trigger();
+    QTRY_VERIFY(m_frame->MdiArea().subWindowList().isEmpty());
+    QTRY_VERIFY(!c.m_menuEdit->menuAction()->isVisible());
+    QCOMPARE(c.m_actSaveStatements->text(), QStringLiteral("Save"));
+    QVERIFY(!c.m_actFileClose->isEnabled());
+}
+
+void TstMainWindow::detailPaneTogglesWithItsCheckMark() {
+    CSizingBar& bar = m_frame->DetailBar();
+    QAction* toggle = m_frame->Commands().m_actViewDetailPane;
+    QVERIFY(toggle->isCheckable());
+    QVERIFY(toggle->isChecked());
+    QVERIFY(bar.isVisible());
+    QCOMPARE(bar.windowTitle(), QStringLiteral("Trace Detail Output"));
+    const int height = bar.height();
+    toggle->trigger();
+    QVERIFY(bar.isHidden());
+    QVERIFY(!toggle->isChecked());
+    toggle->trigger();
+    QVERIFY(bar.isVisible());
+    QVERIFY(toggle->isChecked());
+    QTRY_COMPARE(bar.height(), height);
+    bar.close(); // its own close button
+    QTRY_VERIFY(!toggle->isChecked());
+}
+
+void TstMainWindow::childFrameStaysMaximised() {
+    OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
+    QMdiSubWindow* frame = m_frame->MdiArea().currentSubWindow();
+    QVERIFY(frame->isMaximized());
+    QVERIFY(!(frame->windowFlags() & Qt::WindowMinimizeButtonHint));
+    frame->showNormal();
+    QTRY_VERIFY(frame->isMaximized());
+    frame->showMinimized();
+    QTRY_VERIFY(frame->isMaximized());
+    QVERIFY(m_frame->windowTitle().contains(QStringLiteral("a_ora_1;")));
+}
+
+void TstMainWindow::cancelAndCloseDuringARead() {
+    // A file big enough that its read is still under way when the test acts.
+    std::string big;
+    for (int i = 0; big.size() < 40u * 1024 * 1024; ++i) {
+        big += CursorBlock(i, 5, 3, "select " + std::to_string(i) + " from dual");
+    }
+    const QString path = Fixture(QStringLiteral("big_ora_1.trc"), big);
+    m_frame->OpenTracePaths({path}, true);
+    CVelquorView* view = m_frame->ActiveView();
+    QVERIFY(view->IsReading());
+    auto* cancel = m_frame->StatusBar().findChild<QPushButton*>(QStringLiteral("readCancel"));
+    QVERIFY(cancel != nullptr);
+    QVERIFY(m_frame->StatusBar().findChild<QProgressBar*>(QStringLiteral("readProgress")));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTRY_VERIFY(!view->IsReading());
+    QVERIFY(m_frame->StatusBar().findChild<QPushButton*>(QStringLiteral("readCancel")) == nullptr);
+    QCOMPARE(view->Model().rowCount(), static_cast<int>(view->Analyzer().GetCount()));
+
+    m_frame->OpenTracePaths({path}, true);
+    QVERIFY(m_frame->ActiveView()->IsReading());
+    m_frame->MdiArea().currentSubWindow()->close();
+    QTRY_COMPARE(m_frame->m_wndTabCtrl.GetItemCount(), 1);
+    QCOMPARE(m_frame->MdiArea().subWindowList().size(), 1);
+}
+
+int main(int argc, char** argv) {
+    CVelquorApp app(argc, argv);
+    TstMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
