@@ -22,9 +22,9 @@ test: deps build-asan build-tsan
 	  ctest --output-on-failure -L concurrency --timeout 600
 
 bench: deps
-	cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD)/release --target velquor_bench velquor-cli
-	$(BUILD)/release/bench/velquor_bench
+	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELQUOR_GUI=OFF
+	cmake --build $(BUILD)/bench --target velquor_bench velquor-cli
+	$(BUILD)/bench/bench/velquor_bench
 
 install: build
 	cmake --install $(BUILD)/release $(if $(PREFIX),--prefix $(PREFIX))
