@@ -28,8 +28,20 @@ std::string_view LineAround(std::string_view text, std::size_t k) {
     return text.substr(start, (end == std::string_view::npos ? text.size() : end) - start);
 }
 
+// Whether `prefix` ends just before position k; the letter before the blank is tested first,
+// since most lines that hold the cursor id are other lines of the cursor (WAIT, BINDS, ...).
 bool PrecededBy(std::string_view text, std::size_t k, std::string_view prefix) {
-    return k >= prefix.size() && text.substr(k - prefix.size(), prefix.size()) == prefix;
+    return k >= prefix.size() && text[k - 2] == prefix[prefix.size() - 2] &&
+           std::memcmp(text.data() + k - prefix.size(), prefix.data(), prefix.size()) == 0;
+}
+
+std::size_t Find(std::string_view text, std::string_view needle, std::size_t from = 0) {
+    if (from > text.size()) {
+        return std::string_view::npos;
+    }
+    const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+    return hit == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
 }
 
 void AddCommonFigures(std::string_view line, CCallFigures& figures) {
@@ -132,7 +144,7 @@ bool CBlockAnalyzer::ReadHeader(std::string_view header, CStatementRecord& recor
 void CBlockAnalyzer::AnalyzeCursorBlock(CStatementRecord& record) const {
     const std::string_view node(record.m_strNode);
     const std::size_t h = node.find("\r\n");
-    const std::size_t e = node.find(kEndOfStatement);
+    const std::size_t e = Find(node, kEndOfStatement);
     record.m_bCursorBlock = true;
     if (e == std::string_view::npos) {
         record.m_nSqlStart = h + 2;
@@ -182,30 +194,32 @@ void CBlockAnalyzer::ParseCallLines(std::string_view rest, std::string_view curs
     if (rest.empty()) {
         return;
     }
-    const std::string needle = std::string(cursorId) + ":";
+    thread_local std::string needle;
+    needle.assign(cursorId);
+    needle += ':';
     std::size_t parseLine = std::string_view::npos;
     std::size_t execLine = std::string_view::npos;
     std::size_t fetchLine = std::string_view::npos;
     std::size_t k = 0;
-    while (k + needle.size() <= rest.size()) {
-        const void* hit = memmem(rest.data() + k, rest.size() - k, needle.data(), needle.size());
-        if (hit == nullptr) {
-            break;
-        }
-        k = static_cast<std::size_t>(static_cast<const char*>(hit) - rest.data());
-        const std::string_view line = LineAround(rest, k);
-        const auto lineStart = static_cast<std::size_t>(line.data() - rest.data());
-        if (lineStart != parseLine && PrecededBy(rest, k, "PARSE ")) {
-            parseLine = lineStart;
-            AddParse(line, record.m_parse);
-        }
-        if (lineStart != execLine && PrecededBy(rest, k, "EXEC ")) {
-            execLine = lineStart;
-            AddExecute(line, record.m_exec);
-        }
-        if (lineStart != fetchLine && PrecededBy(rest, k, "FETCH ")) {
-            fetchLine = lineStart;
-            AddFetch(line, record.m_fetch);
+    while ((k = Find(rest, needle, k)) != std::string_view::npos) {
+        const bool parse = PrecededBy(rest, k, "PARSE ");
+        const bool exec = PrecededBy(rest, k, "EXEC ");
+        const bool fetch = PrecededBy(rest, k, "FETCH ");
+        if (parse || exec || fetch) {
+            const std::string_view line = LineAround(rest, k);
+            const auto lineStart = static_cast<std::size_t>(line.data() - rest.data());
+            if (parse && lineStart != parseLine) {
+                parseLine = lineStart;
+                AddParse(line, record.m_parse);
+            }
+            if (exec && lineStart != execLine) {
+                execLine = lineStart;
+                AddExecute(line, record.m_exec);
+            }
+            if (fetch && lineStart != fetchLine) {
+                fetchLine = lineStart;
+                AddFetch(line, record.m_fetch);
+            }
         }
         ++k;
     }

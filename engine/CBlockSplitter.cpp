@@ -17,10 +17,7 @@ bool CanBeStatement(std::string_view firstLine) {
 void CBlockSplitter::Feed(std::string_view text, const BlockHandler& onBlock) {
     const char* const end = text.data() + text.size();
     const char* p = text.data();
-    // Lines of the open block not yet copied into it: [runStart, runEnd) of `text`.
-    std::size_t runStart = 0;
-    std::size_t runEnd = 0;
-    std::size_t runLines = 0;
+    m_lines.clear();
     while (true) {
         while (p != end && IsBreak(*p)) {
             ++p;
@@ -30,10 +27,8 @@ void CBlockSplitter::Feed(std::string_view text, const BlockHandler& onBlock) {
         }
         const char* lineEnd = FindLineBreak(p, end);
         const std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
-        const auto offset = static_cast<std::size_t>(p - text.data());
         if (IsSeparatorLine(line)) {
-            AppendLines(text.substr(runStart, runEnd - runStart), runLines);
-            runLines = 0;
+            AppendLines(text);
             if (m_nLines > 0) {
                 std::string block = std::move(m_strBlock);
                 const bool skipped = m_bSkipped;
@@ -49,36 +44,30 @@ void CBlockSplitter::Feed(std::string_view text, const BlockHandler& onBlock) {
             ++m_nLines;
             m_bGrown = true;
             if (!m_bSkipped) {
-                if (runLines == 0) {
-                    runStart = offset;
-                }
-                runEnd = static_cast<std::size_t>(lineEnd - text.data());
-                ++runLines;
+                m_lines.emplace_back(static_cast<std::size_t>(p - text.data()), line.size());
             }
         }
         p = lineEnd;
     }
-    AppendLines(text.substr(runStart, runEnd - runStart), runLines);
+    AppendLines(text);
 }
 
-// Copies a run of lines into the open block, each line ending in CR LF whatever breaks
+// Copies the lines found so far into the open block, each ending in CR LF whatever breaks
 // separated them in the trace (a run of CR and LF counts as one break).
-void CBlockSplitter::AppendLines(std::string_view run, std::size_t lines) {
-    if (lines == 0) {
+void CBlockSplitter::AppendLines(std::string_view text) {
+    if (m_lines.empty()) {
         return;
     }
-    m_strBlock.reserve(m_strBlock.size() + run.size() + 2 * lines);
-    const char* p = run.data();
-    const char* const end = p + run.size();
-    while (p != end) {
-        const char* lineEnd = FindLineBreak(p, end);
-        m_strBlock.append(p, lineEnd);
-        m_strBlock.append("\r\n", 2);
-        p = lineEnd;
-        while (p != end && IsBreak(*p)) {
-            ++p;
-        }
+    std::size_t size = m_strBlock.size();
+    for (const auto& [offset, length] : m_lines) {
+        size += length + 2;
     }
+    m_strBlock.reserve(size);
+    for (const auto& [offset, length] : m_lines) {
+        m_strBlock.append(text.data() + offset, length);
+        m_strBlock.append("\r\n", 2);
+    }
+    m_lines.clear();
 }
 
 void CBlockSplitter::Finish(const BlockHandler& onBlock) {

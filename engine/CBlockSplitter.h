@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Cuts trace text into lines (at every run of CR and LF characters) and the lines into
 // blocks at separator lines. A block's text is its lines, each followed by CR LF. The block
@@ -27,10 +29,12 @@ public:
     void Reset();
 
 private:
-    void AppendLines(std::string_view run, std::size_t lines);
+    void AppendLines(std::string_view text);
 
     std::string m_strBlock;
     std::int64_t m_nLines = 0;
     bool m_bSkipped = false; // the open block cannot be a statement block
     bool m_bGrown = false;
+    // Lines of the open block found in the text being fed, not yet copied: (offset, length).
+    std::vector<std::pair<std::size_t, std::size_t>> m_lines;
 };

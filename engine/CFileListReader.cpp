@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <deque>
 #include <future>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -24,19 +25,55 @@ std::size_t PiecesInFlight() {
     return 2 * std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::vector<CStatementRecord> AnalyzePiece(const CBlockAnalyzer& analyzer, std::string text,
-                                           const std::string& pid) {
+// Bytes of one piece. Its memory is not cleared before a read fills it, and it is handed back
+// after the analysis, so the next piece reuses it instead of touching fresh pages.
+class CPieceBuffer {
+public:
+    char* Data() { return m_data.get(); }
+    std::size_t Size() const { return m_nSize; }
+    std::string_view Text() const { return {m_data.get(), m_nSize}; }
+    // Makes room for `extra` more bytes and answers where they go.
+    char* Grow(std::size_t extra) {
+        if (m_nSize + extra > m_nCapacity) {
+            const std::size_t capacity = std::max(m_nSize + extra, 2 * m_nCapacity);
+            auto data = std::make_unique_for_overwrite<char[]>(capacity);
+            std::copy_n(m_data.get(), m_nSize, data.get());
+            m_data = std::move(data);
+            m_nCapacity = capacity;
+        }
+        m_nSize += extra;
+        return m_data.get() + m_nSize - extra;
+    }
+    void Resize(std::size_t size) { m_nSize = std::min(size, m_nSize); }
+    void Assign(std::string_view bytes) {
+        m_nSize = 0;
+        std::copy(bytes.begin(), bytes.end(), Grow(bytes.size()));
+    }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_nSize = 0;
+    std::size_t m_nCapacity = 0;
+};
+
+struct CAnalyzedPiece {
     std::vector<CStatementRecord> records;
+    CPieceBuffer buffer;
+};
+
+CAnalyzedPiece AnalyzePiece(const CBlockAnalyzer& analyzer, CPieceBuffer buffer,
+                            const std::string& pid) {
+    CAnalyzedPiece piece;
     const CBlockSplitter::BlockHandler onBlock = [&](std::string&& block) {
         if (auto record = analyzer.AnalyzeBlock(std::move(block), pid)) {
-            records.push_back(std::move(*record));
+            piece.records.push_back(std::move(*record));
         }
     };
     CBlockSplitter splitter;
-    splitter.Feed(text, onBlock);
-    text = std::string();
+    splitter.Feed(buffer.Text(), onBlock);
     splitter.Finish(onBlock);
-    return records;
+    piece.buffer = std::move(buffer);
+    return piece;
 }
 
 } // namespace
@@ -50,50 +87,56 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
                            std::deque<CStatementRecord>& records) {
     const std::string pid = CBlockAnalyzer::PidFromPath(path);
-    std::deque<std::future<std::vector<CStatementRecord>>> pieces;
+    std::deque<std::future<CAnalyzedPiece>> pieces;
+    std::vector<CPieceBuffer> spare;
     const auto collectFront = [&] {
-        for (CStatementRecord& record : pieces.front().get()) {
+        CAnalyzedPiece piece = pieces.front().get();
+        pieces.pop_front();
+        for (CStatementRecord& record : piece.records) {
             record.m_nSerial = m_nextSerial();
             records.push_back(std::move(record));
         }
-        pieces.pop_front();
+        spare.push_back(std::move(piece.buffer));
     };
     std::string carry;
-    std::size_t scanned = 0; // bytes of `carry` already searched for a cut
+    std::size_t scanned = 0; // bytes at the start of the piece already searched for a cut
     std::int64_t offset = state.readPosition;
     bool cancelled = false;
     bool atEnd = offset >= state.size;
+    CPieceBuffer buffer;
     while (!atEnd && !cancelled) {
         const std::int64_t want = std::min(kPieceBytes, state.size - offset);
-        std::string buffer = std::move(carry);
-        carry = std::string();
-        const std::size_t oldSize = buffer.size();
-        if (!ReadPiece(path, state, offset, want, buffer)) {
+        const std::size_t oldSize = buffer.Size();
+        if (!ReadPiece(path, state, offset, want, buffer.Grow(static_cast<std::size_t>(want)))) {
             break;
         }
         offset += want;
-        const std::size_t zero = buffer.find('\0', oldSize);
-        atEnd = offset >= state.size || zero != std::string::npos;
-        if (zero != std::string::npos) {
-            buffer.resize(zero);
-        }
+        const std::size_t zero = buffer.Text().find('\0', oldSize);
+        atEnd = offset >= state.size || zero != std::string_view::npos;
+        buffer.Resize(zero);
+        std::size_t cut = buffer.Size();
         if (!atEnd) {
-            const std::size_t cut = FindCut(buffer, scanned);
-            if (cut == std::string::npos) {
-                scanned = buffer.size() - std::min<std::size_t>(buffer.size(), 64);
-                carry = std::move(buffer);
+            cut = FindCut(buffer.Text(), scanned);
+            if (cut == std::string_view::npos) {
+                scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
                 continue;
             }
-            carry.assign(buffer, cut);
-            buffer.resize(cut);
+            carry.assign(buffer.Text().substr(cut));
             scanned = 0;
         }
+        buffer.Resize(cut);
         state.readPosition = atEnd ? state.size : offset - static_cast<std::int64_t>(carry.size());
         pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_analyzer),
                                     std::move(buffer), std::cref(pid)));
         if (pieces.size() >= PiecesInFlight()) {
             collectFront();
         }
+        buffer = spare.empty() ? CPieceBuffer() : std::move(spare.back());
+        if (!spare.empty()) {
+            spare.pop_back();
+        }
+        buffer.Assign(carry);
+        carry.clear();
         cancelled = !ReportProgress(want);
     }
     while (!pieces.empty()) {
@@ -102,14 +145,12 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
     return !cancelled;
 }
 
-// Reads `size` bytes at `offset` onto the end of `buffer`. A failed read leaves the file
+// Reads `size` bytes at `offset` into `buffer`. A failed read leaves the file
 // to be tried again after its next change, as a live read does.
 bool CFileListReader::ReadPiece(const std::string& path, CTraceFileState& state,
-                                std::int64_t offset, std::int64_t size, std::string& buffer) {
-    const std::size_t oldSize = buffer.size();
-    buffer.resize(oldSize + static_cast<std::size_t>(size));
+                                std::int64_t offset, std::int64_t size, char* buffer) {
     std::string error;
-    const auto result = m_fileSystem.ReadAt(path, offset, size, buffer.data() + oldSize, error);
+    const auto result = m_fileSystem.ReadAt(path, offset, size, buffer, error);
     if (result == ITraceFileSystem::ReadResult::Done) {
         return true;
     }

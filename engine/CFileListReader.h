@@ -35,7 +35,7 @@ public:
 
 private:
     bool ReadPiece(const std::string& path, CTraceFileState& state, std::int64_t offset,
-                   std::int64_t size, std::string& buffer);
+                   std::int64_t size, char* buffer);
     bool ReportProgress(std::int64_t bytes);
 
     ITraceFileSystem& m_fileSystem;

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -76,7 +78,9 @@ bool IsSeparatorLine(std::string_view line) {
     }
 }
 
-const char* FindLineBreak(const char* first, const char* last) {
+namespace {
+
+const char* FindLineBreakPortable(const char* first, const char* last) {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
@@ -94,4 +98,34 @@ const char* FindLineBreak(const char* first, const char* last) {
         ++first;
     }
     return first;
+}
+
+#if defined(__x86_64__)
+// The same search 32 bytes at a time, on processors that have AVX2.
+__attribute__((target("avx2"))) const char* FindLineBreakAvx2(const char* first, const char* last) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    while (last - first >= 32) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first));
+        const int mask = _mm256_movemask_epi8(
+            _mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf)));
+        if (mask != 0) {
+            return first + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+        first += 32;
+    }
+    return FindLineBreakPortable(first, last);
+}
+#endif
+
+} // namespace
+
+const char* FindLineBreak(const char* first, const char* last) {
+#if defined(__x86_64__)
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+    if (hasAvx2) {
+        return FindLineBreakAvx2(first, last);
+    }
+#endif
+    return FindLineBreakPortable(first, last);
 }
