@@ -2,7 +2,8 @@
 # when run as root; otherwise the exact install line is printed and make stops.
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format
+            libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format \
+            librsvg2-bin libqt6svg6
 BUILD    := build
 JOBS     ?= $(shell nproc)
 CMAKE_GEN := -G Ninja -DVELQUOR_TRACES_DIR=$(abspath ../shared/traces)
@@ -21,9 +22,9 @@ test: deps build-asan build-tsan
 	  ctest --output-on-failure -L concurrency --timeout 600
 
 bench: deps
-	cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD)/release --target velquor_bench velquor-cli
-	$(BUILD)/release/bench/velquor_bench
+	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELQUOR_GUI=OFF
+	cmake --build $(BUILD)/bench --target velquor_bench velquor-cli
+	$(BUILD)/bench/bench/velquor_bench
 
 install: build
 	cmake --install $(BUILD)/release $(if $(PREFIX),--prefix $(PREFIX))

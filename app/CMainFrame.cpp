@@ -1,11 +1,18 @@
 #include "CMainFrame.h"
 
+#include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CMainCommands.h"
+#include "CRecentFiles.h"
+#include "CTraceDropHelper.h"
+#include "CUserGuide.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -41,6 +49,9 @@ CMainFrame::CMainFrame()
     setWindowTitle(QStringLiteral("Velquor"));
     CreateBars();
     ConnectCommands();
+    ConnectShellCommands();
+    RestoreProfile();
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
     UpdateCommandStates();
 }
@@ -144,6 +155,11 @@ void CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
         return;
     }
     theApp.SetTraceFilesRequest(paths, showSys);
+    QSettings settings;
+    CRecentFiles recent(settings);
+    for (const QString& path : paths) {
+        recent.Add(path);
+    }
     OpenRequestedWindow();
 }
 
@@ -230,4 +246,55 @@ const COpenRequest& CMainFrame::OpenRequest() const {
 
 const CCommandTypeCatalog& CMainFrame::Catalog() const {
     return theApp.Catalog();
+}
+
+// Sniffer, the user guide and the About box do not depend on an open window.
+void CMainFrame::ConnectShellCommands() {
+    CMainCommands& c = *m_commands;
+    connect(c.m_actFileNew, &QAction::triggered, this, [] { theApp.OnFileNew(); });
+    connect(c.m_actHelpUsing, &QAction::triggered, this,
+            [this] { CUserGuide().OpenOrReport(this); });
+    connect(c.m_actAppAbout, &QAction::triggered, this, [this] {
+        CAboutDlg about(this);
+        about.exec();
+    });
+    for (QAction* action : {c.m_actFileNew, c.m_actHelpUsing, c.m_actAppAbout}) {
+        action->setEnabled(true);
+    }
+}
+
+// The window comes back where the user left it: geometry, bars and the detail pane's height.
+void CMainFrame::RestoreProfile() {
+    m_wndDetailBar.setObjectName(QStringLiteral("m_wndDetailBar"));
+    const QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("MainFrame/Geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("MainFrame/State")).toByteArray());
+    const int height = settings.value(QStringLiteral("MainFrame/DetailPaneHeight")).toInt();
+    if (height > 0) {
+        resizeDocks({&m_wndDetailBar}, {height}, Qt::Vertical);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("MainFrame/Geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("MainFrame/State"), saveState());
+    settings.setValue(QStringLiteral("MainFrame/DetailPaneHeight"), m_wndDetailBar.height());
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (CTraceDropHelper::HasTraceFiles(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+// Dropped trace files open as "&Open[Show Sys]..." opens them: one window for all.
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList paths = CTraceDropHelper::TraceFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    OpenTracePaths(paths, true);
 }

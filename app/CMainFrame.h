@@ -63,12 +63,17 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateBars();
     void CreateStatusBar();
     void ConnectCommands();
+    void ConnectShellCommands();
+    void RestoreProfile();
     void ConnectViewCommand(QAction* action, void (CVelquorView::*handler)());
     void OnWindowsChanged();
     void UpdateCommandStates();

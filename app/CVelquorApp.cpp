@@ -2,6 +2,8 @@
 
 #include "CFileDialogs.h"
 #include "CMainFrame.h"
+#include "CTraceAdminDlg.h"
+#include "CTraceSettings.h"
 
 #include <QFile>
 #include <QIcon>
@@ -10,6 +12,8 @@
 
 CVelquorApp::CVelquorApp(int& argc, char** argv) : QApplication(argc, argv) {
     Q_INIT_RESOURCE(velquor);
+    Q_INIT_RESOURCE(about);
+    setDesktopFileName(QStringLiteral("velquor"));
     setApplicationName(QStringLiteral("Velquor"));
     setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velquor.svg")));
@@ -29,6 +33,23 @@ void CVelquorApp::OpenTraceFiles(bool showSys) {
         return;
     }
     m_pMainWnd->OpenTracePaths(paths, showSys);
+}
+
+void CVelquorApp::OnFileNew() {
+    m_nOpenMode = kModeLiveTrace;
+    CTraceAdminDlg dialog(m_catalog, GetProgramFolder());
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const CTraceSettings* trace = dialog.GetSelectedTrace();
+    if (trace == nullptr || m_pMainWnd == nullptr) {
+        return;
+    }
+    m_strTraceName = trace->GetValue("TRACENAME");
+    m_strTracePath = trace->GetValue("TRACEPATH");
+    m_strShowSys = trace->GetValue("SYS");
+    m_strCommandTypeFlags = trace->GetValue("OCTCHECK");
+    m_pMainWnd->OpenRequestedWindow();
 }
 
 void CVelquorApp::SetTraceFilesRequest(const QStringList& paths, bool showSys) {

@@ -28,6 +28,8 @@ public:
     // Open[Show Sys] (TRUE) and Open[Hide Sys] (FALSE): asks for trace files and opens one
     // window for all of them.
     void OpenTraceFiles(bool showSys);
+    // Sniffer: the user picks a stored live trace, and a live window follows its folder.
+    void OnFileNew();
     // Fills the open request for trace files, as the Open commands do after their dialog.
     void SetTraceFilesRequest(const QStringList& paths, bool showSys);
 

@@ -48,7 +48,7 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
       m_nTotalBytes(totalBytes), m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
-                           std::vector<CStatementRecord>& records) {
+                           std::deque<CStatementRecord>& records) {
     const std::string pid = CBlockAnalyzer::PidFromPath(path);
     std::deque<std::future<std::vector<CStatementRecord>>> pieces;
     const auto collectFront = [&] {
@@ -113,10 +113,9 @@ bool CFileListReader::ReadPiece(const std::string& path, CTraceFileState& state,
     if (result == ITraceFileSystem::ReadResult::Done) {
         return true;
     }
-    if (result == ITraceFileSystem::ReadResult::Error) {
-        m_notifier.Notify(error);
-        m_notifier.Notify("wrong at reading trace file");
-    }
+    // The user asked for this file: any failure to read it whole is reported.
+    m_notifier.Notify(error);
+    m_notifier.Notify("wrong at reading trace file");
     state.size = state.readPosition;
     return false;
 }

@@ -4,6 +4,7 @@
 #include "CTraceFileState.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ public:
     // Reads the unread bytes of one file and appends its records to `records`.
     // false when the progress callback cancelled the read.
     bool Read(const std::string& path, CTraceFileState& state,
-              std::vector<CStatementRecord>& records);
+              std::deque<CStatementRecord>& records);
 
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.

@@ -88,6 +88,7 @@ ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, s
                                                       std::string& error) {
     const CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) {
+        error = path + ": " + std::strerror(errno);
         return ReadResult::OpenFailed;
     }
     std::int64_t done = 0;
@@ -103,6 +104,7 @@ ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, s
             return ReadResult::Error;
         }
         if (got == 0) {
+            error = path + ": the file ended before the expected size";
             return ReadResult::Short;
         }
         done += got;

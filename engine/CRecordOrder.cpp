@@ -88,15 +88,30 @@ CRecordOrder::CRecordOrder(std::string_view key, int direction) : m_nDirection(d
     }
 }
 
+std::string_view CRecordOrder::Text(const CStatementRecord& record) const {
+    return TextOf(record, m_nKey);
+}
+
+std::int64_t CRecordOrder::Number(const CStatementRecord& record) const {
+    return NumberOf(record, m_nKey);
+}
+
+int CRecordOrder::CompareText(std::string_view current, std::string_view previous) const {
+    const int order = current.compare(previous);
+    return (order > 0 ? 1 : (order < 0 ? -1 : 0)) * m_nDirection;
+}
+
+int CRecordOrder::CompareNumber(std::int64_t current, std::int64_t previous) const {
+    return (current < previous ? 1 : (current > previous ? -1 : 0)) * m_nDirection;
+}
+
 int CRecordOrder::Compare(const CStatementRecord& current, const CStatementRecord& previous) const {
-    int result = 0;
-    if (m_kind == Kind::Text) {
-        const int order = TextOf(current, m_nKey).compare(TextOf(previous, m_nKey));
-        result = order > 0 ? 1 : (order < 0 ? -1 : 0);
-    } else if (m_kind == Kind::Number) {
-        const std::int64_t a = NumberOf(current, m_nKey);
-        const std::int64_t b = NumberOf(previous, m_nKey);
-        result = a < b ? 1 : (a > b ? -1 : 0);
+    switch (m_kind) {
+    case Kind::Text:
+        return CompareText(Text(current), Text(previous));
+    case Kind::Number:
+        return CompareNumber(Number(current), Number(previous));
+    default:
+        return 0;
     }
-    return result * m_nDirection;
 }

@@ -2,17 +2,24 @@
 
 #include "CStatementRecord.h"
 
+#include <cstdint>
 #include <string_view>
 
-// The order of the statement list's sort keys. Compare answers +1 when `current` belongs
-// before `previous` for the direction: text keys put the byte-wise greater text first for
-// +1, number keys the smaller value; any other key answers 0.
+// The order of the statement list's sort keys. A comparison answers +1 when `current`
+// belongs before `previous` for the direction: text keys put the byte-wise greater text
+// first for +1, number keys the smaller value; any other key answers 0.
 class CRecordOrder {
 public:
     CRecordOrder(std::string_view key, int direction);
 
-    int Compare(const CStatementRecord& current, const CStatementRecord& previous) const;
     bool IsKnown() const { return m_kind != Kind::Unknown; }
+    bool IsText() const { return m_kind == Kind::Text; }
+
+    std::string_view Text(const CStatementRecord& record) const;
+    std::int64_t Number(const CStatementRecord& record) const;
+    int CompareText(std::string_view current, std::string_view previous) const;
+    int CompareNumber(std::int64_t current, std::int64_t previous) const;
+    int Compare(const CStatementRecord& current, const CStatementRecord& previous) const;
 
 private:
     enum class Kind { Unknown, Text, Number };

@@ -3,7 +3,6 @@
 #include "CRecordOrder.h"
 
 #include <algorithm>
-#include <numeric>
 
 CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
                                INetworkShares& shares, ITraceNotifier& notifier)
@@ -43,30 +42,71 @@ const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
 }
 
 void CTraceAnalyzer::Clear() {
-    m_records.clear();
-    m_records.shrink_to_fit();
+    m_records = {};
     m_nCount = 0;
     m_reader.RequestForgetOpenBlocks();
 }
 
+namespace {
+
+// The positions of the records in the stable order of their keys, where a key goes before
+// another only when the comparison answers +1.
+template <typename Key, typename KeyOf, typename Compare>
+std::vector<std::size_t> StableOrder(const std::deque<CStatementRecord>& records, KeyOf keyOf,
+                                     Compare compare) {
+    std::vector<std::pair<Key, std::size_t>> keyed;
+    keyed.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        keyed.emplace_back(keyOf(records[i]), i);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&](const auto& a, const auto& b) { return compare(a.first, b.first) == 1; });
+    std::vector<std::size_t> positions;
+    positions.reserve(keyed.size());
+    for (const auto& entry : keyed) {
+        positions.push_back(entry.second);
+    }
+    return positions;
+}
+
+} // namespace
+
 // A record moves before its neighbour only when it compares +1 against it, so the result is
-// the stable order of the comparison: a stable sort of positions gives it in n log n.
+// the stable order of the comparison: a stable sort of the keys gives it in n log n.
 void CTraceAnalyzer::Sort(std::string_view key, int direction) {
     const CRecordOrder order(key, direction);
-    if (m_records.size() < 2 || !order.IsKnown()) {
+    if (m_records.size() < 2 || !order.IsKnown() || (direction != 1 && direction != -1)) {
         return;
     }
-    std::vector<std::size_t> positions(m_records.size());
-    std::iota(positions.begin(), positions.end(), std::size_t{0});
-    std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
-        return order.Compare(m_records[a], m_records[b]) == 1;
-    });
-    std::vector<CStatementRecord> sorted;
-    sorted.reserve(m_records.size());
-    for (const std::size_t position : positions) {
-        sorted.push_back(std::move(m_records[position]));
+    if (order.IsText()) {
+        Permute(StableOrder<std::string_view>(
+            m_records, [&](const CStatementRecord& r) { return order.Text(r); },
+            [&](std::string_view a, std::string_view b) { return order.CompareText(a, b); }));
+    } else {
+        Permute(StableOrder<std::int64_t>(
+            m_records, [&](const CStatementRecord& r) { return order.Number(r); },
+            [&](std::int64_t a, std::int64_t b) { return order.CompareNumber(a, b); }));
     }
-    m_records = std::move(sorted);
+}
+
+// Puts the record at positions[i] at position i, following each cycle of the permutation,
+// so no second copy of the records is needed.
+void CTraceAnalyzer::Permute(const std::vector<std::size_t>& positions) {
+    std::vector<bool> placed(positions.size(), false);
+    for (std::size_t start = 0; start < positions.size(); ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        CStatementRecord held = std::move(m_records[start]);
+        std::size_t at = start;
+        while (positions[at] != start) {
+            m_records[at] = std::move(m_records[positions[at]]);
+            placed[at] = true;
+            at = positions[at];
+        }
+        m_records[at] = std::move(held);
+        placed[at] = true;
+    }
 }
 
 // The record of a serial; the records a live read updates are near the end.

@@ -5,6 +5,7 @@
 #include "CTraceReader.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +50,9 @@ public:
 
 private:
     std::int64_t FindBySerial(std::uint64_t serial) const;
+    void Permute(const std::vector<std::size_t>& positions);
 
     std::int64_t m_nCount = 0;
-    std::vector<CStatementRecord> m_records;
+    std::deque<CStatementRecord> m_records;
     CTraceReader m_reader;
 };

@@ -33,7 +33,7 @@ public:
 
     enum class ReadResult { Done, OpenFailed, Short, Error };
     // Reads `size` bytes at `offset` of the file, opened read-only and shared, into `buffer`.
-    // On Error `error` holds the system's reason.
+    // On failure `error` names the file and the reason.
     virtual ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size,
                               char* buffer, std::string& error) = 0;
 };

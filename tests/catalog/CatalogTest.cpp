@@ -39,8 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CPositionCase{73, "3", "SELECT"}, CPositionCase{105, "6", "UPDATE"},
                     CPositionCase{115, "7", "DELETE"},
                     CPositionCase{143, "99", "DROP PACKAGE BODY"}),
-    [](const testing::TestParamInfo<CPositionCase>& info) {
-        return "position" + std::to_string(info.param.position);
+    [](const testing::TestParamInfo<CPositionCase>& param) {
+        return "position" + std::to_string(param.param.position);
     });
 
 TEST(Catalog, HoldsExactly144EntriesAndUnknownCodesAddNone) {

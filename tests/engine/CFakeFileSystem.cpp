@@ -39,6 +39,7 @@ ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, st
     reads.push_back(path);
     const auto it = m_files.find(path);
     if (it == m_files.end()) {
+        error = path + ": No such file or directory";
         return ReadResult::OpenFailed;
     }
     if (it->second.failure != ReadResult::Done) {
@@ -47,6 +48,7 @@ ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, st
     }
     const std::string& bytes = it->second.bytes;
     if (offset + size > static_cast<std::int64_t>(bytes.size())) {
+        error = path + ": the file ended before the expected size";
         return ReadResult::Short;
     }
     std::memcpy(buffer, bytes.data() + offset, static_cast<std::size_t>(size));

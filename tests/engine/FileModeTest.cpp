@@ -82,6 +82,23 @@ TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"wrong at get filestatus"}));
 }
 
+TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {
+    CFakeFileSystem fileSystem;
+    CFakeShares shares;
+    CRecordingNotifier notifier;
+    fileSystem.Put("/t/a_ora_1.trc", CursorBlock(1, 5, 3, "from a"));
+    fileSystem.Put("/t/b_ora_2.trc", CursorBlock(1, 5, 3, "from b"));
+    fileSystem.At("/t/a_ora_1.trc").failure = ITraceFileSystem::ReadResult::Short;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.SetPath("/t/a_ora_1.trc|/t/b_ora_2.trc|");
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList();
+    EXPECT_EQ(notifier.messages, (std::vector<std::string>{"/t/a_ora_1.trc: Input/output error",
+                                                           "wrong at reading trace file"}));
+    ASSERT_EQ(analyzer.GetCount(), 1);
+    EXPECT_EQ(analyzer.GetRecord(0).GetSql(), "from b\r\n");
+}
+
 TEST(FileMode, EmptyAndStatementFreeTracesGiveNoRecords) {
     CTempFolder folder;
     CTempFolder::Write(folder.File("a.trc"), "");

@@ -169,8 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CShareCase{"Z:\\trace", 1, "C:\\local", false, {"type Z:", "remote Z:"}},
                     CShareCase{"\\\\srv\\trace\\", 0, "", true, {"connect \\\\srv\\trace"}},
                     CShareCase{"/var/trace", 0, "", false, {}}),
-    [](const testing::TestParamInfo<CShareCase>& info) {
-        return "case" + std::to_string(info.index);
+    [](const testing::TestParamInfo<CShareCase>& param) {
+        return "case" + std::to_string(param.index);
     });
 
 } // namespace

@@ -13,8 +13,8 @@ const char* const kKeys[] = {"octName",      "user_id",     "pid",           "sq
                              "parse_miss",   "exec_miss",   "no_such_key"};
 
 // The order a plain bubble sort toward position 0 gives, which the list always had.
-std::vector<std::uint64_t> BubbleOrder(std::vector<CStatementRecord> records,
-                                       const std::string& key, int direction) {
+std::vector<std::uint64_t> BubbleOrder(std::deque<CStatementRecord> records, const std::string& key,
+                                       int direction) {
     const CRecordOrder order(key, direction);
     const std::size_t n = records.size();
     for (std::size_t i = 0; n >= 2 && i <= n - 2; ++i) {

@@ -35,8 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CNumberCase{"e=3000000000,", "e=", ",", 3000000000LL},
                     CNumberCase{"e=99999999999999999999999,", "e=", ",", INT64_MAX},
                     CNumberCase{"e=12abc,", "e=", ",", 12}),
-    [](const testing::TestParamInfo<CNumberCase>& info) {
-        return "case" + std::to_string(info.index);
+    [](const testing::TestParamInfo<CNumberCase>& param) {
+        return "case" + std::to_string(param.index);
     });
 
 TEST(TextRule, RunsToTerminatorOrLineEnd) {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The generated traces of the benchmarks, kept in a cache folder and made only when missing,
+// so repeated runs start at once. A file's name holds the generator's parameters.
+class CBenchFiles {
+public:
+    // Bump when the generator's output changes, so old cached traces are not reused.
+    static constexpr int kGeneratorVersion = 1;
+
+    explicit CBenchFiles(std::string folder);
+
+    // A trace of at least `bytes` bytes with LF line ends, made by the generator with `seed`.
+    std::string Trace(std::int64_t bytes, std::uint64_t seed) const;
+    // A folder holding only a copy of Trace(bytes, seed), cut back to that trace's size, for
+    // a live trace to append to.
+    std::string LiveFolder(std::int64_t bytes, std::uint64_t seed) const;
+    static std::int64_t FileSize(const std::string& path);
+
+private:
+    std::string m_strFolder;
+};

@@ -1,0 +1,225 @@
+#include "CCliApp.h"
+
+#include "CDelimitedWriter.h"
+#include "CFollowCommand.h"
+#include "CJsonWriter.h"
+#include "CProgressBar.h"
+#include "CStatementFileWriter.h"
+#include "CTableWriter.h"
+#include "CTraceAnalyzer.h"
+#include "CUsageError.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  velquor-cli list [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
+    "  velquor-cli show --row N [OPTIONS] FILE...\n"
+    "  velquor-cli save --sql|--trc [--after N] -o OUT [OPTIONS] FILE...\n"
+    "  velquor-cli follow [--hide-sys] [--types FLAGS] [--format table|tsv|csv|json] FOLDER\n"
+    "  velquor-cli --help | --version\n"
+    "\n"
+    "Analyses Oracle SQL trace files: one record per PARSING IN CURSOR or PARSE ERROR block.\n"
+    "Files are read in byte-wise order of their paths, each once. Rows count from 0.\n"
+    "\n"
+    "Options:\n"
+    "  --hide-sys      leave out the statements of SYS (uid=0)\n"
+    "  --types FLAGS   command-type flag string: one 1 (shown) or 0 (hidden) per catalogue\n"
+    "                  entry, in catalogue order; empty shows every type\n"
+    "  --sort KEY      octName, user_id, pid, sqlStr, error_result, total_cnt, total_cpu,\n"
+    "                  total_elap, total_disk, total_query, total_current, total_rows,\n"
+    "                  parse_miss or exec_miss; numbers ascending, texts descending\n"
+    "  --desc          reverse the sort direction\n"
+    "  --format F      table (for people), tsv, csv or json\n"
+    "  --row N         show: the record whose SQL text, call statistics and plan to print\n"
+    "  --sql, --trc    save: write each record's SQL text, or its whole trace block\n"
+    "  --after N       save: write only the records after row N\n"
+    "  -o OUT          save: the file to write; it is written only when the command succeeds\n"
+    "\n"
+    "follow reads FOLDER's *.trc files every 3000 ms and prints the records of statements\n"
+    "written since it started, and again those that grew (event \"updated\"), until Ctrl-C.\n"
+    "\n"
+    "Exit status: 0 success, 1 a file could not be read or written, 2 a usage mistake,\n"
+    "a missing input file or an unreadable folder.\n";
+
+// Whether `path` names a regular file this process can read; the reason otherwise.
+std::string CheckReadableFile(const std::string& path) {
+    if (path.find('|') != std::string::npos) {
+        return "a path must not contain '|'";
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    struct stat status {};
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    ::close(fd);
+    return regular ? std::string() : std::string("not a regular file");
+}
+
+void CheckReadableFolder(const std::string& path) {
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        throw CUsageError("cannot read folder '" + path + "': " + std::strerror(errno));
+    }
+    ::closedir(folder);
+}
+
+std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents) {
+    switch (format) {
+    case COutputFormat::Tsv:
+        return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Tsv, withEvents);
+    case COutputFormat::Csv:
+        return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Csv, withEvents);
+    case COutputFormat::Json:
+        return std::make_unique<CJsonWriter>(stdout, withEvents);
+    default:
+        return std::make_unique<CTableWriter>(stdout, withEvents);
+    }
+}
+
+// The texts of one record under the detail pane's headings; lines end with CR LF like every
+// text of a record.
+void PrintRecordTexts(const CStatementRecord& record) {
+    const std::string callStats = record.GetCallStats();
+    const std::string rowSource = record.GetRowSource();
+    const std::string_view sections[][2] = {
+        {"SQL", record.GetSql()}, {"COST", callStats}, {"PLAN", rowSource}};
+    for (const auto& section : sections) {
+        std::string text = "=== " + std::string(section[0]) + " ===\r\n";
+        text += section[1];
+        if (!section[1].empty() && !section[1].ends_with("\r\n")) {
+            text += "\r\n";
+        }
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+}
+
+} // namespace
+
+int CCliApp::Run(const std::vector<std::string>& args) {
+    try {
+        return RunCommand(CCliOptions::Parse(args));
+    } catch (const CUsageError& error) {
+        std::fprintf(stderr, "velquor-cli: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "velquor-cli: %s\n", error.what());
+        return 1;
+    }
+}
+
+int CCliApp::RunCommand(const CCliOptions& options) {
+    switch (options.command) {
+    case CCliCommand::Help:
+        std::fputs(kUsage, stdout);
+        return FinishOutput();
+    case CCliCommand::Version:
+        std::fputs("velquor-cli " VELQUOR_VERSION "\n", stdout);
+        return FinishOutput();
+    case CCliCommand::List:
+        return RunList(options);
+    case CCliCommand::Show:
+        return RunShow(options);
+    case CCliCommand::Save:
+        return RunSave(options);
+    case CCliCommand::Follow:
+        return RunFollow(options);
+    }
+    return 2;
+}
+
+int CCliApp::RunList(const CCliOptions& options) {
+    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false);
+    if (auto* table = dynamic_cast<CTableWriter*>(writer.get())) {
+        table->FitColumns(*analyzer);
+    }
+    writer->Begin();
+    for (std::int64_t row = 0; row < analyzer->GetCount(); ++row) {
+        writer->Write(row, analyzer->GetRecord(row), "");
+    }
+    writer->End();
+    return FinishOutput();
+}
+
+int CCliApp::RunShow(const CCliOptions& options) {
+    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    if (options.row >= analyzer->GetCount()) {
+        throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
+                          std::to_string(analyzer->GetCount()) + " rows");
+    }
+    PrintRecordTexts(analyzer->GetRecord(options.row));
+    return FinishOutput();
+}
+
+int CCliApp::RunSave(const CCliOptions& options) {
+    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    if (m_notifier.HasFailed()) {
+        std::fprintf(stderr, "velquor-cli: nothing written to '%s'\n", options.outPath.c_str());
+        return 1;
+    }
+    CStatementFileWriter::Write(options.outPath, *analyzer, options.after,
+                                options.saveContent == CSaveContent::Sql
+                                    ? CStatementFileWriter::Content::Sql
+                                    : CStatementFileWriter::Content::Node);
+    return 0;
+}
+
+int CCliApp::RunFollow(const CCliOptions& options) {
+    const std::string& folder = options.paths.front();
+    CheckReadableFolder(folder);
+    const std::unique_ptr<CTraceAnalyzer> analyzer = MakeAnalyzer(options);
+    analyzer->SetPath(folder);
+    const std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, true);
+    CFollowCommand follow(*analyzer, *writer);
+    follow.Run(folder);
+    m_notifier.Reset(); // problems of a live read were reported as they came
+    return FinishOutput();
+}
+
+std::unique_ptr<CTraceAnalyzer> CCliApp::MakeAnalyzer(const CCliOptions& options) {
+    auto analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, m_fileSystem, m_shares, m_notifier);
+    analyzer->SetShowSys(options.hideSys ? 0 : 1);
+    analyzer->SetTypeFlags(options.typeFlags);
+    return analyzer;
+}
+
+std::unique_ptr<CTraceAnalyzer> CCliApp::Analyze(const CCliOptions& options) {
+    std::string path;
+    for (const std::string& file : options.paths) {
+        const std::string problem = CheckReadableFile(file);
+        if (!problem.empty()) {
+            throw CUsageError("cannot read '" + file + "': " + problem);
+        }
+        path += file + "|";
+    }
+    std::unique_ptr<CTraceAnalyzer> analyzer = MakeAnalyzer(options);
+    analyzer->SetPath(path);
+    CProgressBar progress(stderr);
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    CReadBatch batch = analyzer->Reader().ReadFileList(terminal ? &progress : nullptr);
+    progress.Finish();
+    analyzer->Apply(std::move(batch));
+    if (!options.sortKey.empty()) {
+        analyzer->Sort(options.sortKey, options.descending ? -1 : 1);
+    }
+    return analyzer;
+}
+
+// Flushes standard output; a failed write (a full disk, a closed pipe) is a failure.
+int CCliApp::FinishOutput() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "velquor-cli: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return m_notifier.HasFailed() ? 1 : 0;
+}

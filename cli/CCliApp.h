@@ -1,0 +1,39 @@
+#pragma once
+
+#include "CCliNotifier.h"
+#include "CCliOptions.h"
+#include "CCommandTypeCatalog.h"
+#include "CLocalNetworkShares.h"
+#include "CPosixFileSystem.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CTraceAnalyzer;
+class IRecordWriter;
+
+// velquor-cli: the engine headless, for scripts. Runs one command and returns the exit
+// status: 0 on success, 1 when reading or writing failed, 2 on a usage mistake, a missing
+// input file or an unreadable folder.
+class CCliApp {
+public:
+    int Run(const std::vector<std::string>& args);
+
+private:
+    int RunCommand(const CCliOptions& options);
+    int RunList(const CCliOptions& options);
+    int RunShow(const CCliOptions& options);
+    int RunSave(const CCliOptions& options);
+    int RunFollow(const CCliOptions& options);
+
+    std::unique_ptr<CTraceAnalyzer> MakeAnalyzer(const CCliOptions& options);
+    // File mode over the options' files, sorted as asked.
+    std::unique_ptr<CTraceAnalyzer> Analyze(const CCliOptions& options);
+    int FinishOutput();
+
+    CCommandTypeCatalog m_catalog;
+    CPosixFileSystem m_fileSystem;
+    CLocalNetworkShares m_shares;
+    CCliNotifier m_notifier;
+};

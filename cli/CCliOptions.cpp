@@ -1,0 +1,160 @@
+#include "CCliOptions.h"
+
+#include "CRecordOrder.h"
+#include "CUsageError.h"
+
+#include <charconv>
+#include <map>
+#include <set>
+#include <string_view>
+
+namespace {
+
+const std::map<std::string, CCliCommand> kCommands = {{"list", CCliCommand::List},
+                                                      {"show", CCliCommand::Show},
+                                                      {"save", CCliCommand::Save},
+                                                      {"follow", CCliCommand::Follow}};
+
+const std::map<std::string, COutputFormat> kFormats = {{"table", COutputFormat::Table},
+                                                       {"tsv", COutputFormat::Tsv},
+                                                       {"csv", COutputFormat::Csv},
+                                                       {"json", COutputFormat::Json}};
+
+// Options that take a value, and the commands each option belongs to.
+const std::set<std::string> kValueOptions = {"--types", "--sort",  "--format",
+                                             "--row",   "--after", "-o"};
+const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
+    {"--hide-sys", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow}},
+    {"--types", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow}},
+    {"--sort", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save}},
+    {"--desc", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save}},
+    {"--format", {CCliCommand::List, CCliCommand::Follow}},
+    {"--row", {CCliCommand::Show}},
+    {"--after", {CCliCommand::Save}},
+    {"--sql", {CCliCommand::Save}},
+    {"--trc", {CCliCommand::Save}},
+    {"-o", {CCliCommand::Save}}};
+
+std::int64_t ParseRow(const std::string& option, const std::string& value) {
+    std::int64_t number = 0;
+    const char* end = value.data() + value.size();
+    const auto result = std::from_chars(value.data(), end, number);
+    if (value.empty() || result.ec != std::errc() || result.ptr != end || number < 0) {
+        throw CUsageError(option + " needs a row number (0 or more), not '" + value + "'");
+    }
+    return number;
+}
+
+} // namespace
+
+CCliOptions CCliOptions::Parse(const std::vector<std::string>& args) {
+    CCliOptions options;
+    bool commandSeen = false;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            options.command = arg == "--version" ? CCliCommand::Version : CCliCommand::Help;
+            return options;
+        }
+    }
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (!commandSeen) {
+                throw CUsageError("a command (list, show, save or follow) must come first");
+            }
+            const std::size_t equals = arg.find('=');
+            const std::string name = arg.substr(0, equals);
+            std::string value;
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+            } else if (kValueOptions.count(name) != 0) {
+                if (i + 1 >= args.size()) {
+                    throw CUsageError("option " + name + " needs a value");
+                }
+                value = args[++i];
+            }
+            if (equals != std::string::npos && kValueOptions.count(name) == 0) {
+                throw CUsageError("option " + name + " takes no value");
+            }
+            options.Apply(name, value);
+        } else if (!commandSeen) {
+            const auto command = kCommands.find(arg);
+            if (command == kCommands.end()) {
+                throw CUsageError("unknown command '" + arg + "'");
+            }
+            options.command = command->second;
+            commandSeen = true;
+        } else {
+            options.paths.push_back(arg);
+        }
+    }
+    options.Check();
+    return options;
+}
+
+void CCliOptions::Apply(const std::string& option, const std::string& value) {
+    const auto owners = kOptionCommands.find(option);
+    if (owners == kOptionCommands.end()) {
+        throw CUsageError("unknown option '" + option + "'");
+    }
+    if (owners->second.count(command) == 0) {
+        throw CUsageError("option " + option + " does not apply to this command");
+    }
+    if (option == "--hide-sys") {
+        hideSys = true;
+    } else if (option == "--types") {
+        typeFlags = value;
+    } else if (option == "--sort") {
+        if (!CRecordOrder(value, 1).IsKnown()) {
+            throw CUsageError("unknown sort key '" + value + "'");
+        }
+        sortKey = value;
+    } else if (option == "--desc") {
+        descending = true;
+    } else if (option == "--format") {
+        const auto found = kFormats.find(value);
+        if (found == kFormats.end()) {
+            throw CUsageError("unknown format '" + value + "' (table, tsv, csv or json)");
+        }
+        format = found->second;
+    } else if (option == "--row") {
+        row = ParseRow(option, value);
+    } else if (option == "--after") {
+        after = ParseRow(option, value);
+    } else if (option == "--sql" || option == "--trc") {
+        const CSaveContent content = option == "--sql" ? CSaveContent::Sql : CSaveContent::Trc;
+        if (saveContent != CSaveContent::None && saveContent != content) {
+            throw CUsageError("give either --sql or --trc, not both");
+        }
+        saveContent = content;
+    } else {
+        outPath = value;
+    }
+}
+
+void CCliOptions::Check() const {
+    if (command == CCliCommand::Help) {
+        throw CUsageError("a command (list, show, save or follow) is needed");
+    }
+    if (command == CCliCommand::Follow && paths.size() != 1) {
+        throw CUsageError("follow needs exactly one folder");
+    }
+    if (paths.empty()) {
+        throw CUsageError("no trace file given");
+    }
+    if (command == CCliCommand::Show && row < 0) {
+        throw CUsageError("show needs --row N");
+    }
+    if (command == CCliCommand::Save && saveContent == CSaveContent::None) {
+        throw CUsageError("save needs --sql or --trc");
+    }
+    if (command == CCliCommand::Save && outPath.empty()) {
+        throw CUsageError("save needs -o OUT");
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class CCliCommand { List, Show, Save, Follow, Help, Version };
+enum class COutputFormat { Table, Tsv, Csv, Json };
+enum class CSaveContent { None, Sql, Trc };
+
+// The command line of velquor-cli, parsed and checked. Rows count from 0, in list order.
+class CCliOptions {
+public:
+    // Parses the arguments after the program name; throws CUsageError on a mistake.
+    static CCliOptions Parse(const std::vector<std::string>& args);
+
+    CCliCommand command = CCliCommand::Help;
+    bool hideSys = false;
+    std::string typeFlags;
+    std::string sortKey;
+    bool descending = false;
+    COutputFormat format = COutputFormat::Table;
+    std::int64_t row = -1;   // show: the record to print
+    std::int64_t after = -1; // save: write the records after this row; -1 writes all
+    CSaveContent saveContent = CSaveContent::None;
+    std::string outPath;
+    std::vector<std::string> paths; // trace files, or the folder to follow
+
+private:
+    void Apply(const std::string& option, const std::string& value);
+    void Check() const;
+};

@@ -1,0 +1,82 @@
+#include "CDelimitedWriter.h"
+
+#include "CRecordColumns.h"
+#include "CStatementRecord.h"
+
+CDelimitedWriter::CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents)
+    : m_out(out), m_kind(kind), m_bWithEvents(withEvents) {}
+
+void CDelimitedWriter::Begin() {
+    std::string line;
+    if (m_bWithEvents) {
+        AppendCell(line, "event", true);
+        AppendCell(line, "row", false);
+    }
+    for (int column = 0; column < CRecordColumns::kCount; ++column) {
+        AppendCell(line, CRecordColumns::Titles()[column], !m_bWithEvents && column == 0);
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), m_out);
+}
+
+void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
+                             std::string_view event) {
+    std::string line;
+    if (m_bWithEvents) {
+        AppendCell(line, event, true);
+        AppendCell(line, std::to_string(row), false);
+    }
+    for (int column = 0; column < CRecordColumns::kCount; ++column) {
+        AppendCell(line, CRecordColumns::Cell(record, column), !m_bWithEvents && column == 0);
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), m_out);
+}
+
+void CDelimitedWriter::End() {}
+
+std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {
+    std::string text;
+    text.reserve(cell.size());
+    for (char c : cell) {
+        switch (c) {
+        case '\t':
+            text += "\\t";
+            break;
+        case '\r':
+            text += "\\r";
+            break;
+        case '\n':
+            text += "\\n";
+            break;
+        case '\\':
+            text += "\\\\";
+            break;
+        default:
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::string CDelimitedWriter::QuoteCsv(std::string_view cell) {
+    if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(cell);
+    }
+    std::string text = "\"";
+    for (char c : cell) {
+        text += c;
+        if (c == '"') {
+            text += '"';
+        }
+    }
+    text += '"';
+    return text;
+}
+
+void CDelimitedWriter::AppendCell(std::string& line, std::string_view cell, bool first) const {
+    if (!first) {
+        line += m_kind == Kind::Tsv ? '\t' : ',';
+    }
+    line += m_kind == Kind::Tsv ? EscapeTsv(cell) : QuoteCsv(cell);
+}

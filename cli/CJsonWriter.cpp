@@ -1,0 +1,100 @@
+#include "CJsonWriter.h"
+
+#include "CStatementRecord.h"
+#include "JsonText.h"
+
+namespace {
+
+enum FigureSet { kParse, kExec, kFetch, kTotal };
+
+void AppendMember(std::string& out, std::string_view name, std::string_view text) {
+    AppendJsonString(out, name);
+    out += ':';
+    AppendJsonString(out, text);
+    out += ',';
+}
+
+void AppendNumber(std::string& out, std::string_view name, std::int64_t value, bool last) {
+    AppendJsonString(out, name);
+    out += ':';
+    out += std::to_string(value);
+    if (!last) {
+        out += ',';
+    }
+}
+
+// Parse has misses but no rows, fetch and the totals rows but no misses; execute has both.
+void AppendFigures(std::string& out, std::string_view name, const CCallFigures& figures,
+                   FigureSet set) {
+    AppendJsonString(out, name);
+    out += ":{";
+    AppendNumber(out, "count", figures.count, false);
+    AppendNumber(out, "cpu", figures.cpu, false);
+    AppendNumber(out, "elapsed", figures.elapsed, false);
+    AppendNumber(out, "disk", figures.disk, false);
+    AppendNumber(out, "query", figures.query, false);
+    AppendNumber(out, "current", figures.current, false);
+    if (set == kParse || set == kExec) {
+        AppendNumber(out, "misses", figures.misses, set == kParse);
+    }
+    if (set != kParse) {
+        AppendNumber(out, "rows", figures.rows, true);
+    }
+    out += '}';
+}
+
+} // namespace
+
+CJsonWriter::CJsonWriter(std::FILE* out, bool withEvents) : m_out(out), m_bWithEvents(withEvents) {}
+
+void CJsonWriter::Begin() {
+    if (!m_bWithEvents) {
+        std::fputs("[\n", m_out);
+    }
+}
+
+void CJsonWriter::Write(std::int64_t row, const CStatementRecord& record, std::string_view event) {
+    std::string text;
+    if (m_bWithEvents) {
+        text = "{\"event\":";
+        AppendJsonString(text, event);
+        text += ",\"row\":" + std::to_string(row) + ",\"record\":";
+        text += RecordObject(record);
+        text += "}\n";
+    } else {
+        text = m_bFirst ? "" : ",\n";
+        text += RecordObject(record);
+    }
+    m_bFirst = false;
+    std::fwrite(text.data(), 1, text.size(), m_out);
+    if (m_bWithEvents) {
+        std::fflush(m_out);
+    }
+}
+
+void CJsonWriter::End() {
+    if (!m_bWithEvents) {
+        std::fputs(m_bFirst ? "]\n" : "\n]\n", m_out);
+    }
+}
+
+std::string CJsonWriter::RecordObject(const CStatementRecord& record) {
+    std::string out = "{";
+    AppendMember(out, "node", record.m_strNode);
+    AppendNumber(out, "user_id", record.m_nUserId, false);
+    AppendMember(out, "pid", record.m_strPid);
+    AppendMember(out, "sql", record.GetSql());
+    AppendMember(out, "call_stats", record.GetCallStats());
+    AppendMember(out, "row_source", record.GetRowSource());
+    AppendMember(out, "oct_name", record.m_strOctName);
+    AppendMember(out, "error", record.m_strError);
+    AppendFigures(out, "parse", record.m_parse, kParse);
+    out += ',';
+    AppendFigures(out, "exec", record.m_exec, kExec);
+    out += ',';
+    AppendFigures(out, "fetch", record.m_fetch, kFetch);
+    out += ',';
+    AppendFigures(out, "total", record.m_total, kTotal);
+    out += '}';
+    return out;
+}

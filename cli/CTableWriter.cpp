@@ -1,0 +1,108 @@
+#include "CTableWriter.h"
+
+#include "CRecordColumns.h"
+#include "CStatementRecord.h"
+#include "CTraceAnalyzer.h"
+
+#include <algorithm>
+
+namespace {
+
+// The list columns in table order: the SQL text goes last, where its length disturbs no
+// other column.
+constexpr std::array<int, CRecordColumns::kCount> kTableOrder = {0, 1, 2,  4,  5,  6,  7,
+                                                                 8, 9, 10, 11, 12, 13, 3};
+constexpr std::size_t kMinNumberWidth = 6;
+
+} // namespace
+
+CTableWriter::CTableWriter(std::FILE* out, bool withEvents)
+    : m_out(out), m_bWithEvents(withEvents) {
+    if (m_bWithEvents) {
+        m_columns.push_back({"event", 8, false});
+    }
+    m_columns.push_back({"#", kMinNumberWidth, true});
+    for (int column : kTableOrder) {
+        const std::string title(CRecordColumns::Titles()[column]);
+        const bool number = CRecordColumns::IsNumber(column);
+        m_columns.push_back({title, std::max(title.size(), number ? kMinNumberWidth : 0), number});
+    }
+}
+
+void CTableWriter::FitColumns(const CTraceAnalyzer& analyzer) {
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        const std::vector<std::string> cells = Cells(row, analyzer.GetRecord(row), "");
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            m_columns[i].width = std::max(m_columns[i].width, cells[i].size());
+        }
+    }
+}
+
+void CTableWriter::Begin() {
+    std::vector<std::string> titles;
+    for (const Column& column : m_columns) {
+        titles.push_back(column.title);
+    }
+    WriteLine(titles);
+}
+
+void CTableWriter::Write(std::int64_t row, const CStatementRecord& record, std::string_view event) {
+    WriteLine(Cells(row, record, event));
+    if (m_bWithEvents) {
+        std::fflush(m_out);
+    }
+}
+
+void CTableWriter::End() {}
+
+std::string CTableWriter::OneLine(std::string_view sql) {
+    std::string line;
+    bool blank = false;
+    for (char c : sql.substr(0, CRecordColumns::kSqlCellBytes)) {
+        const bool control = static_cast<unsigned char>(c) < 0x20;
+        if (control && !blank && !line.empty()) {
+            line += ' ';
+        } else if (!control) {
+            line += c;
+        }
+        blank = control;
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
+std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementRecord& record,
+                                             std::string_view event) const {
+    std::vector<std::string> cells;
+    if (m_bWithEvents) {
+        cells.emplace_back(event);
+    }
+    cells.push_back(std::to_string(row));
+    for (int column : kTableOrder) {
+        cells.push_back(column == CRecordColumns::kSqlColumn
+                            ? OneLine(record.GetSql())
+                            : CRecordColumns::Cell(record, column));
+    }
+    return cells;
+}
+
+// Pads every cell but the last to its column's width, two blanks apart.
+void CTableWriter::WriteLine(const std::vector<std::string>& cells) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const bool last = i + 1 == cells.size();
+        const std::size_t pad =
+            last ? 0 : m_columns[i].width - std::min(m_columns[i].width, cells[i].size());
+        if (m_columns[i].number) {
+            line.append(pad, ' ');
+        }
+        line += cells[i];
+        if (!m_columns[i].number) {
+            line.append(pad, ' ');
+        }
+        line += last ? "\n" : "  ";
+    }
+    std::fwrite(line.data(), 1, line.size(), m_out);
+}

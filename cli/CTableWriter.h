@@ -1,0 +1,43 @@
+#pragma once
+
+#include "IRecordWriter.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class CTraceAnalyzer;
+
+// Writes records as an aligned table for people: the row number, the list columns with
+// numbers right-aligned, and the SQL text last, on one line (line breaks and tabs become
+// blanks). Following a folder, an "event" column comes first.
+class CTableWriter final : public IRecordWriter {
+public:
+    CTableWriter(std::FILE* out, bool withEvents);
+
+    // Widens the columns to the widest cell of every record, before Begin.
+    void FitColumns(const CTraceAnalyzer& analyzer);
+
+    void Begin() override;
+    void Write(std::int64_t row, const CStatementRecord& record, std::string_view event) override;
+    void End() override;
+
+    // The start of a SQL text on one line: runs of control characters become one blank.
+    static std::string OneLine(std::string_view sql);
+
+private:
+    struct Column {
+        std::string title;
+        std::size_t width;
+        bool number;
+    };
+
+    std::vector<std::string> Cells(std::int64_t row, const CStatementRecord& record,
+                                   std::string_view event) const;
+    void WriteLine(const std::vector<std::string>& cells);
+
+    std::FILE* m_out;
+    bool m_bWithEvents;
+    std::vector<Column> m_columns;
+};

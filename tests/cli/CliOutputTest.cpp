@@ -1,0 +1,83 @@
+#include "CChildProcess.h"
+#include "CliTestSupport.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+// Expected-output tests: each case runs velquor-cli on the fixture traces and compares what
+// it wrote with expected/<case>.out. On a mismatch the output is kept as <case>.actual in the
+// build folder and the difference is shown; VELQUOR_UPDATE_EXPECTED=1 rewrites the expected
+// files instead.
+namespace {
+
+using namespace clitest;
+
+struct OutputCase {
+    std::string name;
+    std::vector<std::string> args; // "{data}" is the fixture folder, "{out}" a file to save to
+};
+
+std::string SelectHidden() {
+    std::string flags(144, '1');
+    flags[73] = '0'; // catalogue position of "SELECT"
+    return flags;
+}
+
+class CliOutputTest : public testing::TestWithParam<OutputCase> {};
+
+TEST_P(CliOutputTest, MatchesExpectedOutput) {
+    const OutputCase& test = GetParam();
+    CTempFolder temp;
+    const std::filesystem::path out = temp.Path() / "saved";
+    std::vector<std::string> argv = {kCli};
+    for (std::string arg : test.args) {
+        if (arg.starts_with("{data}")) {
+            arg = (kTestData / "data").string() + arg.substr(6);
+        } else if (arg == "{out}") {
+            arg = out.string();
+        }
+        argv.push_back(arg);
+    }
+    const CChildProcess::Result result = CChildProcess::Run(argv);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string actual = std::filesystem::exists(out) ? ReadFile(out) : result.out;
+
+    const std::filesystem::path expected = kTestData / "expected" / (test.name + ".out");
+    if (std::getenv("VELQUOR_UPDATE_EXPECTED") != nullptr) {
+        WriteFile(expected, actual);
+    }
+    if (actual != ReadFile(expected)) {
+        const std::filesystem::path kept =
+            std::filesystem::path(VELQUOR_CLI_ACTUAL_DIR) / (test.name + ".actual");
+        std::filesystem::create_directories(kept.parent_path());
+        WriteFile(kept, actual);
+        const std::string diff = "diff -u '" + expected.string() + "' '" + kept.string() + "'";
+        EXPECT_EQ(std::system(diff.c_str()), 0) << "output differs; kept in " << kept;
+    }
+}
+
+const std::string kFirst = "{data}/sample_ora_99.trc";
+const std::string kSecond = "{data}/sample_ora_1234.trc";
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, CliOutputTest,
+    testing::Values(
+        OutputCase{"list_table", {"list", kFirst, kSecond}},
+        OutputCase{"list_tsv", {"list", "--format", "tsv", kFirst, kSecond}},
+        OutputCase{"list_csv", {"list", "--format=csv", kFirst, kSecond}},
+        OutputCase{"list_json", {"list", "--format", "json", kFirst, kSecond, kFirst}},
+        OutputCase{
+            "list_hide_sys_by_cpu",
+            {"list", "--hide-sys", "--sort", "total_cpu", "--format", "tsv", kFirst, kSecond}},
+        OutputCase{"list_by_sql_desc",
+                   {"list", "--sort", "sqlStr", "--desc", "--format", "tsv", kSecond, kFirst}},
+        OutputCase{"list_no_select",
+                   {"list", "--types", SelectHidden(), "--format", "tsv", kSecond}},
+        OutputCase{"list_json_empty", {"list", "--format", "json", "{data}/../CMakeLists.txt"}},
+        OutputCase{"show_recursive", {"show", "--row", "1", kSecond}},
+        OutputCase{"save_sql", {"save", "--sql", "-o", "{out}", kFirst, kSecond}},
+        OutputCase{"save_trc_after", {"save", "--trc", "--after", "2", "-o", "{out}", kSecond}}),
+    [](const testing::TestParamInfo<OutputCase>& param) { return param.param.name; });
+
+} // namespace

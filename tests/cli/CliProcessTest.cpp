@@ -1,0 +1,162 @@
+#include "CChildProcess.h"
+#include "CTraceGenerator.h"
+#include "CliTestSupport.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+// The tool as scripts see it: exit statuses, one-line errors, the output file written only
+// on success, and whole traces through list and save.
+namespace {
+
+using namespace clitest;
+
+std::int64_t CountLines(const std::string& text) {
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+// Rows of a TSV list whose "Error No" cell is filled.
+std::int64_t CountErrorRows(const std::string& tsv) {
+    std::int64_t rows = 0;
+    std::size_t start = tsv.find('\n') + 1;
+    while (start < tsv.size()) {
+        const std::size_t end = tsv.find('\n', start);
+        std::size_t cell = start;
+        for (int column = 0; column < 4; ++column) {
+            cell = tsv.find('\t', cell) + 1;
+        }
+        rows += tsv[cell] != '\t' ? 1 : 0;
+        start = end + 1;
+    }
+    return rows;
+}
+
+class CliFailureTest : public testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(CliFailureTest, ExitsWithStatus2AndOneLineOnStderr) {
+    CTempFolder temp;
+    std::vector<std::string> argv = {kCli};
+    for (const std::string& arg : GetParam()) {
+        argv.push_back(arg == "{temp}" ? temp.Path().string() : arg);
+    }
+    const CChildProcess::Result result = CChildProcess::Run(argv);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(result.err.starts_with("velquor-cli: ")) << result.err;
+    EXPECT_EQ(CountLines(result.err), 1) << result.err;
+}
+
+const std::string kSample = (kTestData / "data" / "sample_ora_1234.trc").string();
+
+INSTANTIATE_TEST_SUITE_P(Mistakes, CliFailureTest,
+                         testing::Values(std::vector<std::string>{},
+                                         std::vector<std::string>{"list", "--bogus", kSample},
+                                         std::vector<std::string>{"list", "/no/such/file.trc"},
+                                         std::vector<std::string>{"list", kSample,
+                                                                  "/no/such/file.trc"},
+                                         std::vector<std::string>{"list", "{temp}"},
+                                         std::vector<std::string>{"list", kSample + "|" + kSample},
+                                         std::vector<std::string>{"show", "--row", "99", kSample},
+                                         std::vector<std::string>{"follow", "/no/such/folder"}));
+
+TEST(CliProcessTest, HelpAndVersionSucceed) {
+    const CChildProcess::Result help = CChildProcess::Run({kCli, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage:"));
+    const CChildProcess::Result version = CChildProcess::Run({kCli, "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("velquor-cli ")) << version.out;
+}
+
+TEST(CliProcessTest, ShowsProgressOnlyOnATerminal) {
+    CChildProcess onTerminal({kCli, "list", "--format", "tsv", kSample}, true);
+    const CChildProcess::Result shown = onTerminal.Wait();
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_NE(shown.err.find("\rreading [########################################] 100.0%"),
+              std::string::npos)
+        << shown.err;
+    const CChildProcess::Result piped = CChildProcess::Run({kCli, "list", kSample});
+    EXPECT_EQ(piped.err, "");
+}
+
+TEST(CliProcessTest, FailedSaveLeavesTheOutputFileAlone) {
+    CTempFolder temp;
+    const std::filesystem::path out = temp.Path() / "out.sql";
+    WriteFile(out, "keep");
+    const CChildProcess::Result result =
+        CChildProcess::Run({kCli, "save", "--sql", "-o", out.string(), kSample, "/no/such.trc"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(ReadFile(out), "keep");
+    const std::filesystem::path missingDir = temp.Path() / "none" / "out.sql";
+    EXPECT_EQ(
+        CChildProcess::Run({kCli, "save", "--sql", "-o", missingDir.string(), kSample}).status, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()),
+                            std::filesystem::directory_iterator()),
+              1); // no temporary file left behind
+}
+
+TEST(CliProcessTest, SaveReplacesAnExistingFile) {
+    CTempFolder temp;
+    const std::filesystem::path out = temp.Path() / "out.sql";
+    WriteFile(out, std::string(10000, 'x'));
+    ASSERT_EQ(
+        CChildProcess::Run({kCli, "save", "--sql", "--after", "3", "-o", out.string(), kSample})
+            .status,
+        0);
+    EXPECT_EQ(ReadFile(out), "=====================\r\nBEGIN pkg.run(:1); END;\r\n");
+}
+
+// Every statement block the generator writes becomes one row, with LF or CR LF line ends.
+TEST(CliProcessTest, ListsEveryGeneratedStatement) {
+    CTempFolder temp;
+    std::string tsv[2];
+    for (const auto lineEnd : {CTraceGenerator::LineEnd::Lf, CTraceGenerator::LineEnd::CrLf}) {
+        const int index = lineEnd == CTraceGenerator::LineEnd::Lf ? 0 : 1;
+        const std::filesystem::path trace = temp.Path() / std::to_string(index) / "gen_ora_42.trc";
+        std::filesystem::create_directories(trace.parent_path());
+        CTraceGenerator generator(42, lineEnd);
+        generator.WriteFile(trace.string(), 2 << 20, false);
+        const CTraceGenerator::Counts counts = generator.GetCounts();
+
+        const CChildProcess::Result all =
+            CChildProcess::Run({kCli, "list", "--format", "tsv", trace.string()});
+        ASSERT_EQ(all.status, 0) << all.err;
+        EXPECT_EQ(CountLines(all.out) - 1, counts.Statements());
+        const CChildProcess::Result noSys =
+            CChildProcess::Run({kCli, "list", "--hide-sys", "--format", "tsv", trace.string()});
+        EXPECT_EQ(CountLines(noSys.out) - 1, counts.Statements() - counts.SysStatements());
+        EXPECT_EQ(CountErrorRows(all.out), counts.parseErrors);
+        tsv[index] = all.out;
+    }
+    // The same seed writes the same statements; CR LF fills the size with fewer of them.
+    EXPECT_TRUE(tsv[0].starts_with(tsv[1]));
+    EXPECT_GT(CountLines(tsv[1]), 100);
+}
+
+// A trace written by save --trc is read back into the same records.
+TEST(CliProcessTest, SavedTraceBlocksReadBackAlike) {
+    const std::filesystem::path traces = VELQUOR_TRACES_DIR;
+    if (!std::filesystem::is_directory(traces)) {
+        GTEST_SKIP() << "no real traces in " << traces;
+    }
+    CTempFolder temp;
+    for (const auto& entry : std::filesystem::directory_iterator(traces)) {
+        if (entry.path().extension() != ".trc") {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().filename().string());
+        const std::filesystem::path copy = temp.Path() / entry.path().filename();
+        ASSERT_EQ(
+            CChildProcess::Run({kCli, "save", "--trc", "-o", copy.string(), entry.path().string()})
+                .status,
+            0);
+        const CChildProcess::Result original =
+            CChildProcess::Run({kCli, "list", "--format", "json", entry.path().string()});
+        const CChildProcess::Result again =
+            CChildProcess::Run({kCli, "list", "--format", "json", copy.string()});
+        EXPECT_EQ(original.status, 0);
+        EXPECT_EQ(again.out, original.out);
+    }
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+#include "CBlockAnalyzer.h"
+#include "CCommandTypeCatalog.h"
+#include "CDelimitedWriter.h"
+#include "CJsonWriter.h"
+#include "CRecordColumns.h"
+#include "CTableWriter.h"
+#include "JsonText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TextCase {
+    std::string input;
+    std::string expected;
+};
+
+class JsonStringTest : public testing::TestWithParam<TextCase> {};
+
+TEST_P(JsonStringTest, EscapesAndDecodes) {
+    std::string out;
+    AppendJsonString(out, GetParam().input);
+    EXPECT_EQ(out, "\"" + GetParam().expected + "\"");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, JsonStringTest,
+    testing::Values(TextCase{"select 1", "select 1"}, TextCase{"a\"b\\c/d", "a\\\"b\\\\c/d"},
+                    TextCase{"\r\n\t", "\\r\\n\\t"},
+                    TextCase{std::string("\x01\x1f\x7f", 3), "\\u0001\\u001f\\u007f"},
+                    // Latin-1 bytes become the characters of their values.
+                    TextCase{"Caf\xE9", "Caf\xC3\xA9"}, TextCase{"\x80\xFF", "\xC2\x80\xC3\xBF"},
+                    // Valid UTF-8 of two, three and four bytes passes through.
+                    TextCase{"Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80",
+                             "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80"},
+                    // Overlong, surrogate, too large, cut short: every byte on its own.
+                    TextCase{"\xC0\xAF", "\xC3\x80\xC2\xAF"},
+                    TextCase{"\xE0\x80\xAF", "\xC3\xA0\xC2\x80\xC2\xAF"},
+                    TextCase{"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+                    TextCase{"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},
+                    TextCase{"\xE2\x82 x", "\xC3\xA2\xC2\x82 x"},
+                    TextCase{std::string("a\0b", 3), "a\\u0000b"}));
+
+TEST(DelimitedCellTest, TsvEscapesTabsLineBreaksAndBackslashes) {
+    EXPECT_EQ(CDelimitedWriter::EscapeTsv("a\tb\r\nc\\d"), "a\\tb\\r\\nc\\\\d");
+    EXPECT_EQ(CDelimitedWriter::EscapeTsv("plain, \"text\""), "plain, \"text\"");
+}
+
+TEST(DelimitedCellTest, CsvQuotesOnlyWhereNeeded) {
+    EXPECT_EQ(CDelimitedWriter::QuoteCsv("plain text"), "plain text");
+    EXPECT_EQ(CDelimitedWriter::QuoteCsv("a,b"), "\"a,b\"");
+    EXPECT_EQ(CDelimitedWriter::QuoteCsv("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CDelimitedWriter::QuoteCsv("x\r\ny"), "\"x\r\ny\"");
+}
+
+TEST(TableWriterTest, PutsTheSqlTextOnOneLine) {
+    EXPECT_EQ(CTableWriter::OneLine("SELECT a\r\n\tFROM t\r\n\r\n WHERE x = 1\r\n"),
+              "SELECT a FROM t  WHERE x = 1");
+    EXPECT_EQ(CTableWriter::OneLine(std::string(200, 'x')), std::string(128, 'x'));
+}
+
+class RecordFromBlockTest : public testing::Test {
+protected:
+    CStatementRecord Analyze(const std::string& block) {
+        const CBlockAnalyzer analyzer(m_catalog, true, "");
+        auto record = analyzer.AnalyzeBlock(std::string(block), "77");
+        EXPECT_TRUE(record.has_value());
+        return record.value_or(CStatementRecord());
+    }
+
+    CCommandTypeCatalog m_catalog;
+};
+
+TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128Bytes) {
+    const std::string sql = std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n";
+    const CStatementRecord record =
+        Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\n" + sql + "END OF STMT\r\n");
+    EXPECT_EQ(CRecordColumns::Cell(record, CRecordColumns::kSqlColumn), sql.substr(0, 128));
+    EXPECT_EQ(CRecordColumns::Cell(record, 0), "SELECT");
+    EXPECT_EQ(CRecordColumns::Cell(record, 2), "77");
+}
+
+TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
+    const CStatementRecord record =
+        Analyze("PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 err=942\r\ndelete x\r\n");
+    EXPECT_EQ(CJsonWriter::RecordObject(record),
+              "{\"node\":\"PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 "
+              "err=942\\r\\ndelete x\\r\\n\",\"user_id\":9,\"pid\":\"77\",\"sql\":\"delete "
+              "x\\r\\n\",\"call_stats\":\"\",\"row_source\":\"\",\"oct_name\":\"DELETE\","
+              "\"error\":\"ORA-00942\","
+              "\"parse\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
+              "\"current\":0,\"misses\":0},"
+              "\"exec\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
+              "\"current\":0,\"misses\":0,\"rows\":0},"
+              "\"fetch\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
+              "\"current\":0,\"rows\":0},"
+              "\"total\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
+              "\"current\":0,\"rows\":0}}");
+}
+
+TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
+    const CStatementRecord record =
+        Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\nselect 1\r\nEND OF "
+                "STMT\r\nFETCH #1:c=3000000000,e=3000000001,p=0,cr=0,cu=0,mis=0,r=1,dep=0\r\n");
+    const std::string json = CJsonWriter::RecordObject(record);
+    EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
+              std::string::npos);
+    EXPECT_EQ(CRecordColumns::Cell(record, 6), "3000000000");
+}
+
+} // namespace
