@@ -26,6 +26,7 @@ namespace {
 
 constexpr int kProgressRange = 1000;
 constexpr int kStatusMessageMs = 5000;
+constexpr int kProgressWidth = 220;
 
 // The leading decimal integer of a text ("1" gives 1); an empty or non-numeric text gives 0.
 std::int64_t LeadingNumber(const std::string& text) {
@@ -121,7 +122,7 @@ void CVelquorView::ShowProgress() {
     m_progressBar->setRange(0, kProgressRange);
     m_progressBar->setValue(0);
     m_progressBar->setFormat(DecodeForDisplay(m_doc.GetTitle()) % QStringLiteral(" %p%"));
-    m_progressBar->setMaximumWidth(300);
+    m_progressBar->setMinimumWidth(kProgressWidth);
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), &bar);
     m_cancelButton->setObjectName(QStringLiteral("readCancel"));
     connect(m_cancelButton, &QPushButton::clicked, this, &CVelquorView::CancelRead);

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -452,6 +453,7 @@ void TstListCommands::saveWorksOnTheSortedRows() {
 }
 
 int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true); // no profile of the user's is read or written
     CVelquorApp app(argc, argv);
     TstListCommands test;
     return QTest::qExec(&test, argc, argv);

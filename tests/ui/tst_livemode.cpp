@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -299,6 +300,7 @@ void TstLiveMode::readErrorBoxesWaitForTheUserOrTheClose() {
 }
 
 int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true); // no profile of the user's is read or written
     CVelquorApp app(argc, argv);
     TstLiveMode test;
     return QTest::qExec(&test, argc, argv);
