@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
