@@ -8,6 +8,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 QIcon Icon(const char* name) {

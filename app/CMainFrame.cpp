@@ -62,6 +62,11 @@ CMainFrame::~CMainFrame() {
     // deletion is still pending go too.
     const QList<CChildFrame*> windows = m_mdiArea->findChildren<CChildFrame*>();
     qDeleteAll(windows);
+    // The bars report their hiding while the base class destroys them; nobody listens then.
+    for (const QObject* part :
+         std::initializer_list<const QObject*>{&m_wndDetailBar, &m_wndToolBar, m_mdiArea}) {
+        disconnect(part, nullptr, this, nullptr);
+    }
 }
 
 void CMainFrame::CreateBars() {
@@ -121,7 +126,7 @@ void CMainFrame::ConnectCommands() {
     });
     connect(c.m_actAppExit, &QAction::triggered, this, &QMainWindow::close);
     connect(c.m_actViewToolbar, &QAction::toggled, &m_wndToolBar, &QWidget::setVisible);
-    connect(&m_wndToolBar, &QToolBar::visibilityChanged, c.m_actViewToolbar,
+    connect(&m_wndToolBar, &QToolBar::visibilityChanged, this,
             [this] { m_commands->m_actViewToolbar->setChecked(!m_wndToolBar.isHidden()); });
     connect(c.m_actViewStatusBar, &QAction::toggled, &m_wndStatusBar, &QWidget::setVisible);
     connect(c.m_actViewDetailPane, &QAction::triggered, this, &CMainFrame::OnDetailPane);
@@ -130,6 +135,10 @@ void CMainFrame::ConnectCommands() {
     ConnectViewCommand(c.m_actRefreshStart, &CVelquorView::OnRefreshStart);
     ConnectViewCommand(c.m_actRefreshStop, &CVelquorView::OnRefreshStop);
     ConnectViewCommand(c.m_actClear, &CVelquorView::OnClear);
+    ConnectViewCommand(c.m_actEditCopy, &CVelquorView::OnEditCopy);
+    ConnectViewCommand(c.m_actEditFind, &CVelquorView::OnEditFind);
+    ConnectViewCommand(c.m_actFindNext, &CVelquorView::OnFindNext);
+    ConnectViewCommand(c.m_actSaveStatements, &CVelquorView::OnSaveStatements);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommandStates);
 }
 
@@ -186,8 +195,10 @@ void CMainFrame::UpdateCommandStates() {
                             c.m_actViewToolbar, c.m_actViewStatusBar, c.m_actViewDetailPane}) {
         action->setEnabled(true);
     }
-    c.m_actFileClose->setEnabled(hasView);
-    c.m_actClear->setEnabled(hasView);
+    for (QAction* action : {c.m_actFileClose, c.m_actClear, c.m_actEditCopy, c.m_actEditFind,
+                            c.m_actFindNext, c.m_actSaveStatements}) {
+        action->setEnabled(hasView);
+    }
     c.m_actRefreshStart->setEnabled(hasView && !view->IsRunning());
     c.m_actRefreshStop->setEnabled(hasView && view->IsRunning());
 }

@@ -1,25 +1,33 @@
 #include "CVelquorView.h"
 
 #include "CDetailPaneDlg.h"
+#include "CFileDialogs.h"
 #include "CFileReadWorker.h"
+#include "CFindStatementDlg.h"
 #include "COpenRequest.h"
 #include "CRefreshWorker.h"
+#include "CStatementSaver.h"
 #include "CVelquorDoc.h"
 #include "CWindowTabList.h"
 #include "DisplayText.h"
 #include "IViewHost.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
 
 constexpr int kProgressRange = 1000;
 constexpr int kStatusMessageMs = 5000;
+constexpr int kProgressWidth = 220;
 
 // The leading decimal integer of a text ("1" gives 1); an empty or non-numeric text gives 0.
 std::int64_t LeadingNumber(const std::string& text) {
@@ -40,6 +48,7 @@ CVelquorView::CVelquorView(IViewHost& host, const CVelquorDoc& doc, QWidget* par
     setModel(&m_model);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CVelquorView::OnSelectionChanged);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CVelquorView::OnColumnClick);
 }
 
 CVelquorView::~CVelquorView() {
@@ -114,7 +123,7 @@ void CVelquorView::ShowProgress() {
     m_progressBar->setRange(0, kProgressRange);
     m_progressBar->setValue(0);
     m_progressBar->setFormat(DecodeForDisplay(m_doc.GetTitle()) % QStringLiteral(" %p%"));
-    m_progressBar->setMaximumWidth(300);
+    m_progressBar->setMinimumWidth(kProgressWidth);
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), &bar);
     m_cancelButton->setObjectName(QStringLiteral("readCancel"));
     connect(m_cancelButton, &QPushButton::clicked, this, &CVelquorView::CancelRead);
@@ -196,4 +205,121 @@ void CVelquorView::OnClear() {
     }
     m_model.Clear();
     m_host.DetailDlg().SetStatementTexts({}, {}, {});
+}
+
+int CVelquorView::SelectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void CVelquorView::SelectRow(int row) {
+    const QModelIndex index = m_model.index(row, 0);
+    scrollTo(index, QAbstractItemView::EnsureVisible);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+}
+
+void CVelquorView::ShowMessage(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CVelquorView::OnColumnClick(int column) {
+    if (!CanSort() || column < 0 || column >= CStatementListModel::kColumnCount) {
+        return;
+    }
+    if (column == m_nSortColumn) {
+        m_nSortOrder = -m_nSortOrder;
+    } else {
+        m_nSortOrder = 1;
+        m_nSortColumn = column;
+    }
+    // The selected record stays selected wherever the sort puts it.
+    const int selected = SelectedRow();
+    const std::uint64_t serial =
+        selected >= 0 ? m_analyzer.GetRecord(selected).m_nSerial : std::uint64_t{0};
+    m_model.Sort(m_nSortColumn, m_nSortOrder);
+    if (selected < 0) {
+        return;
+    }
+    for (std::int64_t i = 0; i < m_analyzer.GetCount(); ++i) {
+        if (m_analyzer.GetRecord(i).m_nSerial == serial) {
+            SelectRow(static_cast<int>(i));
+            break;
+        }
+    }
+}
+
+int CVelquorView::FindStatement(const std::string& text, int direction) {
+    m_strFindText = text;
+    m_nFindDirection = direction;
+    const int selected = SelectedRow();
+    const auto count = static_cast<int>(m_analyzer.GetCount());
+    m_nFindPos = selected == -1 && direction == 0 ? m_model.rowCount() : selected;
+    const auto matches = [&](int row) {
+        return m_analyzer.GetRecord(row).GetSql().find(text) != std::string_view::npos;
+    };
+    int found = -1;
+    if (direction == 1) {
+        for (int i = selected + 1; i < count && found < 0; ++i) {
+            found = matches(i) ? i : -1;
+        }
+    } else {
+        for (int i = std::min(m_nFindPos, count) - 1; i >= 0 && found < 0; --i) {
+            found = matches(i) ? i : -1;
+        }
+    }
+    if (found < 0) {
+        return 0;
+    }
+    m_nFindPos = found;
+    SelectRow(found);
+    setFocus();
+    return 1;
+}
+
+void CVelquorView::OnEditFind() {
+    CFindStatementDlg dialog(*this, m_strFindText, m_nFindDirection, window());
+    dialog.exec();
+}
+
+void CVelquorView::OnFindNext() {
+    if (m_strFindText.empty()) {
+        return;
+    }
+    if (FindStatement(m_strFindText, m_nFindDirection) == 0) {
+        ShowMessage(QStringLiteral("Find"), QStringLiteral("no keyword find"));
+    }
+}
+
+void CVelquorView::OnEditCopy() {
+    m_host.DetailDlg().EditBox().copy();
+}
+
+void CVelquorView::OnSaveStatements() {
+    const std::optional<CFileDialogs::SaveChoice> choice = CFileDialogs::ChooseSaveFile(window());
+    if (!choice) {
+        return;
+    }
+    const CStatementSaver::Target target =
+        CStatementSaver::ResolveTarget(choice->path, choice->filter);
+    const QString name = QFileInfo(target.path).fileName();
+    if (m_nFindPos + 1 >= m_analyzer.GetCount()) {
+        ShowMessage(QStringLiteral("Velquor"), QStringLiteral("No statement to save."));
+        return;
+    }
+    // The dialog asked about the name as chosen; a name that got its extension now is asked
+    // about here.
+    if (target.path != choice->path && QFileInfo::exists(target.path) &&
+        QMessageBox::question(this, QStringLiteral("Velquor"),
+                              name +
+                                  QStringLiteral(" already exists.\nDo you want to replace it?")) !=
+            QMessageBox::Yes) {
+        return;
+    }
+    QString error;
+    if (!CStatementSaver::Save(m_analyzer, m_nFindPos + 1, target, error)) {
+        ShowMessage(QStringLiteral("Velquor"),
+                    QStringLiteral("Could not save ") + target.path + QStringLiteral(": ") + error);
+    }
 }

@@ -46,6 +46,20 @@ public:
     void OnRefreshStop();
     void OnClear();
     void CancelRead();
+    void OnEditCopy();
+    void OnEditFind();
+    void OnFindNext();
+    void OnSaveStatements();
+    void OnColumnClick(int column);
+
+    // Searches the SQL texts from the selected row on, down (1) or up (0), byte-wise and
+    // case-sensitive; selects the first match. 1 when a row was found, 0 otherwise.
+    int FindStatement(const std::string& text, int direction);
+    int GetFindPos() const { return m_nFindPos; }
+    int GetSortColumn() const { return m_nSortColumn; }
+    int GetSortOrder() const { return m_nSortOrder; }
+    // Refused while a live refresh runs or a file read is under way.
+    bool CanSort() const { return !IsRunning() && !IsReading(); }
 
     const CTraceAnalyzer& Analyzer() const { return m_analyzer; }
     CStatementListModel& Model() { return m_model; }
@@ -66,6 +80,9 @@ private:
     void RefreshList(CReadBatch&& batch);
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void ShowRecordInPane(int row);
+    int SelectedRow() const;
+    void SelectRow(int row);
+    void ShowMessage(const QString& caption, const QString& text);
     void ShowProgress();
     void RemoveProgress();
 

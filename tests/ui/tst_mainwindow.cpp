@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -526,6 +527,7 @@ void TstMainWindow::cancelAndCloseDuringARead() {
 }
 
 int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true); // no profile of the user's is read or written
     CVelquorApp app(argc, argv);
     TstMainWindow test;
     return QTest::qExec(&test, argc, argv);

@@ -1,0 +1,40 @@
+#include "CFindStatementDlg.h"
+
+#include "CVelquorView.h"
+#include "DisplayText.h"
+#include "ui_CFindStatementDlg.h"
+
+#include <QMessageBox>
+
+CFindStatementDlg::CFindStatementDlg(CVelquorView& view, const std::string& text, int direction,
+                                     QWidget* parent)
+    : QDialog(parent), m_view(view), m_ui(std::make_unique<Ui::CFindStatementDlg>()) {
+    m_ui->setupUi(this);
+    m_ui->m_editValue->setText(DecodeForDisplay(text));
+    (direction == kDirectionUp ? m_ui->m_radioUp : m_ui->m_radioDown)->setChecked(true);
+    connect(m_ui->m_buttonFind, &QPushButton::clicked, this, &CFindStatementDlg::OnFind);
+}
+
+CFindStatementDlg::~CFindStatementDlg() = default;
+
+int CFindStatementDlg::GetDirection() const {
+    return m_ui->m_radioUp->isChecked() ? kDirectionUp : kDirectionDown;
+}
+
+QString CFindStatementDlg::GetSearchText() const {
+    return m_ui->m_editValue->text();
+}
+
+void CFindStatementDlg::OnFind() {
+    const QString text = m_ui->m_editValue->text().trimmed();
+    if (text.isEmpty()) {
+        return;
+    }
+    if (m_view.FindStatement(text.toUtf8().toStdString(), GetDirection()) == 1) {
+        accept();
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Velquor"),
+                    QStringLiteral("Failed to find keywords ") + text, QMessageBox::Ok, this);
+    box.exec();
+}

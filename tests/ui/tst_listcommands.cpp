@@ -1,0 +1,462 @@
+#include "CBoxCatcher.h"
+#include "CFileDialogs.h"
+#include "CFindStatementDlg.h"
+#include "CLocalNetworkShares.h"
+#include "CMainCommands.h"
+#include "CMainFrame.h"
+#include "CPosixFileSystem.h"
+#include "CStatementSaver.h"
+#include "CStderrNotifier.h"
+#include "CVelquorApp.h"
+#include "CVelquorView.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// Sort, Find, Find Next, Copy and Save in a file-mode window.
+class TstListCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void sortsLikeTheEngineByEveryColumnAndDirection();
+    void equalKeysKeepTheirOrder();
+    void sortIsRefusedWhileRunningAndKeepsTheSelection();
+    void findDownAndUp_data();
+    void findDownAndUp();
+    void findDialogRules();
+    void findNext();
+    void copyPutsThePaneSelectionOnTheClipboard();
+    void saveWritesTheBytesAfterTheFoundRow();
+    void saveChoosesTheFormatFromTheNameOrTheFilter_data();
+    void saveChoosesTheFormatFromTheNameOrTheFilter();
+    void saveFailureNamesTheFileAndChangesNothing();
+    void saveWorksOnTheSortedRows();
+
+private:
+    CVelquorView* OpenSqls(const std::vector<std::string>& sqls);
+    void ClickHeader(CVelquorView* view, int column);
+    // Runs `act` while a modal dialog of the view is open, then closes what is left.
+    void WithFindDialog(const std::function<void(CFindStatementDlg&)>& act);
+    QStringList SqlColumn(CVelquorView* view);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+namespace {
+
+const std::vector<std::string> kFindSqls = {
+    "select a from t",    "SELECT b from t", "insert into t select 1",
+    "update t set x = 1", "select c from t", "delete from t",
+    "select d from t",    "commit",          "select e from t\r\nwhere x = 'long line two'"};
+
+std::vector<std::string> NodesOf(const CTraceAnalyzer& analyzer) {
+    std::vector<std::string> nodes;
+    for (std::int64_t i = 0; i < analyzer.GetCount(); ++i) {
+        nodes.push_back(analyzer.GetRecord(i).m_strNode);
+    }
+    return nodes;
+}
+
+} // namespace
+
+void TstListCommands::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_frame = std::make_unique<CMainFrame>();
+    theApp.SetMainFrame(m_frame.get());
+    m_frame->resize(1000, 700);
+    m_frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+}
+
+void TstListCommands::cleanup() {
+    CFileDialogs::SetSaveChooser({});
+    theApp.SetMainFrame(nullptr);
+    m_frame.reset();
+    m_dir.reset();
+}
+
+CVelquorView* TstListCommands::OpenSqls(const std::vector<std::string>& sqls) {
+    std::string trace;
+    int cursor = 1;
+    for (const std::string& sql : sqls) {
+        trace += CursorBlock(cursor, 5, 3, sql, cursor * 10);
+        ++cursor;
+    }
+    const QString path = m_dir->filePath(QStringLiteral("list_ora_77.trc"));
+    WriteBytes(path, trace);
+    return OpenAndWait(*m_frame, {path});
+}
+
+void TstListCommands::ClickHeader(CVelquorView* view, int column) {
+    QHeaderView* header = view->horizontalHeader();
+    view->scrollTo(view->Model().index(0, column));
+    const QPoint point(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                       header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, point);
+}
+
+void TstListCommands::WithFindDialog(const std::function<void(CFindStatementDlg&)>& act) {
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<CFindStatementDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        act(*dialog);
+        ran = true;
+        if (dialog->isVisible() && QApplication::activeModalWidget() == dialog) {
+            dialog->reject();
+        }
+    });
+    m_frame->Commands().m_actEditFind->trigger();
+    QVERIFY(ran);
+}
+
+QStringList TstListCommands::SqlColumn(CVelquorView* view) {
+    QStringList cells;
+    for (int row = 0; row < view->Model().rowCount(); ++row) {
+        cells << view->Model().index(row, 3).data().toString();
+    }
+    return cells;
+}
+
+void TstListCommands::sortsLikeTheEngineByEveryColumnAndDirection() {
+    QStringList traces = RealTraces();
+    if (traces.isEmpty()) {
+        QSKIP("the real traces are not there");
+    }
+    CVelquorView* view = OpenAndWait(*m_frame, traces);
+    QVERIFY(view != nullptr);
+    CPosixFileSystem files;
+    CLocalNetworkShares shares;
+    CStderrNotifier notifier;
+    CTraceAnalyzer direct(theApp.Catalog(), files, shares, notifier);
+    direct.SetPath(theApp.m_strTracePath);
+    direct.SetShowSys(1);
+    direct.ReadFileList();
+    QCOMPARE(NodesOf(view->Analyzer()), NodesOf(direct));
+
+    for (int column = 0; column < CStatementListModel::kColumnCount; ++column) {
+        for (const int order : {1, -1}) {
+            ClickHeader(view, column);
+            QCOMPARE(view->GetSortColumn(), column);
+            QCOMPARE(view->GetSortOrder(), order);
+            direct.Sort(CStatementListModel::GetColumn(column).sortKey, order);
+            QVERIFY2(NodesOf(view->Analyzer()) == NodesOf(direct),
+                     qPrintable(QStringLiteral("column %1 order %2").arg(column).arg(order)));
+            const int last = view->Model().rowCount() - 1;
+            QCOMPARE(view->Model().index(last, 0).data().toString(),
+                     QString::fromStdString(direct.GetRecord(last).m_strOctName));
+        }
+    }
+    // The first click on "count" shows the smallest counts first.
+    ClickHeader(view, 5);
+    QCOMPARE(view->GetSortOrder(), 1);
+    QVERIFY(view->Model().index(0, 5).data().toInt() <=
+            view->Model().index(view->Model().rowCount() - 1, 5).data().toInt());
+}
+
+void TstListCommands::equalKeysKeepTheirOrder() {
+    CVelquorView* view = OpenSqls({"select b", "select a", "select c"});
+    QVERIFY(view != nullptr);
+    const QStringList before = SqlColumn(view);
+    ClickHeader(view, 5); // every count is 3
+    QCOMPARE(SqlColumn(view), before);
+    ClickHeader(view, 5);
+    QCOMPARE(SqlColumn(view), before);
+    ClickHeader(view, 3); // text columns put the greatest first for +1
+    QCOMPARE(SqlColumn(view), (QStringList{"select c", "select b", "select a"}));
+    ClickHeader(view, 3);
+    QCOMPARE(SqlColumn(view), (QStringList{"select a", "select b", "select c"}));
+}
+
+void TstListCommands::sortIsRefusedWhileRunningAndKeepsTheSelection() {
+    CVelquorView* view = OpenSqls({"select b", "select a", "select c"});
+    QVERIFY(view != nullptr);
+    view->selectRow(1);
+    m_frame->Commands().m_actRefreshStart->trigger();
+    QVERIFY(view->IsRunning());
+    ClickHeader(view, 3);
+    QCOMPARE(view->GetSortColumn(), -1);
+    QCOMPARE(SqlColumn(view), (QStringList{"select b", "select a", "select c"}));
+    m_frame->Commands().m_actRefreshStop->trigger();
+    ClickHeader(view, 3);
+    QCOMPARE(view->GetSortColumn(), 3);
+    QCOMPARE(SqlColumn(view), (QStringList{"select c", "select b", "select a"}));
+    // "select a" was selected and still is, now in the last row.
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(view->selectionModel()->selectedRows().constFirst().row(), 2);
+    QCOMPARE(m_frame->m_wndDetailDlg.GetText(0), std::string("select a\r\n"));
+}
+
+void TstListCommands::findDownAndUp_data() {
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<int>("findPos");
+    QTest::newRow("down after row 3") << 3 << "select" << 1 << 4 << 4;
+    QTest::newRow("down, capitals differ") << 3 << "SELECT" << 1 << -1 << 3;
+    QTest::newRow("down from nothing starts at row 0") << -1 << "select" << 1 << 0 << 0;
+    QTest::newRow("up from nothing starts at the last row") << -1 << "select" << 0 << 8 << 8;
+    QTest::newRow("up reaches row 0") << 2 << "select a" << 0 << 0 << 0;
+    QTest::newRow("up, nothing above") << 0 << "select" << 0 << -1 << 0;
+    QTest::newRow("whole SQL text searched") << -1 << "long line two" << 1 << 8 << 8;
+    QTest::newRow("line break inside the text") << -1 << "from t\r\nwhere" << 1 << 8 << 8;
+    QTest::newRow("not there") << -1 << "merge" << 1 << -1 << -1;
+}
+
+void TstListCommands::findDownAndUp() {
+    QFETCH(int, selected);
+    QFETCH(QString, text);
+    QFETCH(int, direction);
+    QFETCH(int, found);
+    QFETCH(int, findPos);
+    CVelquorView* view = OpenSqls(kFindSqls);
+    QVERIFY(view != nullptr);
+    if (selected >= 0) {
+        view->selectRow(selected);
+    }
+    QCOMPARE(view->FindStatement(text.toStdString(), direction), found >= 0 ? 1 : 0);
+    QCOMPARE(view->GetFindPos(), findPos);
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    const int nowSelected = rows.isEmpty() ? -1 : rows.constFirst().row();
+    QCOMPARE(nowSelected, found >= 0 ? found : selected);
+    if (found >= 0) {
+        QCOMPARE(m_frame->m_wndDetailDlg.GetText(0),
+                 kFindSqls[static_cast<size_t>(found)] + "\r\n");
+    }
+}
+
+void TstListCommands::findDialogRules() {
+    CVelquorView* view = OpenSqls(kFindSqls);
+    QVERIFY(view != nullptr);
+    CBoxCatcher boxes;
+    WithFindDialog([&](CFindStatementDlg& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Find"));
+        QCOMPARE(dialog.GetDirection(), 1);
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("m_editValue"));
+        auto* find = dialog.findChild<QPushButton*>(QStringLiteral("m_buttonFind"));
+        edit->setText(QStringLiteral("   "));
+        find->click();
+        QVERIFY(dialog.isVisible()); // blanks only: nothing happens
+        QVERIFY(boxes.Boxes().isEmpty());
+        edit->setText(QStringLiteral("  merge  "));
+        find->click();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(boxes.Boxes(), QStringList{"Velquor: Failed to find keywords merge"});
+        dialog.findChild<QRadioButton*>(QStringLiteral("m_radioUp"))->setChecked(true);
+        edit->setText(QStringLiteral(" delete "));
+        find->click();
+        QVERIFY(!dialog.isVisible());
+    });
+    QCOMPARE(view->GetFindPos(), 5);
+    // The next dialog starts from the last search.
+    WithFindDialog([&](CFindStatementDlg& dialog) {
+        QCOMPARE(dialog.GetSearchText(), QStringLiteral("delete"));
+        QCOMPARE(dialog.GetDirection(), 0);
+    });
+}
+
+void TstListCommands::findNext() {
+    CVelquorView* view = OpenSqls(kFindSqls);
+    QVERIFY(view != nullptr);
+    CBoxCatcher boxes;
+    QAction* next = m_frame->Commands().m_actFindNext;
+    next->trigger(); // before any find: nothing
+    QTest::qWait(50);
+    QVERIFY(boxes.Boxes().isEmpty());
+    QCOMPARE(view->GetFindPos(), -1);
+    QVERIFY(view->selectionModel()->selectedRows().isEmpty());
+
+    QCOMPARE(view->FindStatement("select", 1), 1);
+    QCOMPARE(view->GetFindPos(), 0);
+    const int expected[] = {2, 4, 6, 8};
+    for (const int row : expected) {
+        next->trigger();
+        QCOMPARE(view->GetFindPos(), row);
+    }
+    next->trigger();
+    QTRY_COMPARE(boxes.Boxes(), QStringList{"Find: no keyword find"});
+    QCOMPARE(view->GetFindPos(), 8);
+}
+
+void TstListCommands::copyPutsThePaneSelectionOnTheClipboard() {
+    CVelquorView* view = OpenSqls(kFindSqls);
+    QVERIFY(view != nullptr);
+    view->selectRow(8);
+    QPlainTextEdit& edit = m_frame->m_wndDetailDlg.EditBox();
+    QTextCursor cursor = edit.textCursor();
+    cursor.setPosition(9);
+    cursor.setPosition(15, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+    QApplication::clipboard()->clear();
+    m_frame->Commands().m_actEditCopy->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("from t"));
+    edit.selectAll();
+    m_frame->Commands().m_actEditCopy->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("select e from t\nwhere x = 'long line two'\n"));
+}
+
+void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
+    CVelquorView* view = OpenSqls(kFindSqls);
+    QVERIFY(view != nullptr);
+    const QString sqlPath = m_dir->filePath(QStringLiteral("out.sql"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{sqlPath, CFileDialogs::kTraceFilter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    std::string all;
+    for (const std::string& sql : kFindSqls) {
+        all += std::string(CStatementSaver::kSeparator) + sql + "\r\n";
+    }
+    QCOMPARE(ReadBytes(sqlPath), all);
+
+    QCOMPARE(view->FindStatement("delete", 1), 1); // row 5
+    m_frame->Commands().m_actSaveStatements->trigger();
+    std::string after;
+    std::string nodes;
+    for (std::int64_t i = 6; i < view->Analyzer().GetCount(); ++i) {
+        after +=
+            std::string(CStatementSaver::kSeparator) + kFindSqls[static_cast<size_t>(i)] + "\r\n";
+        nodes += std::string(CStatementSaver::kSeparator) + view->Analyzer().GetRecord(i).m_strNode;
+    }
+    QCOMPARE(ReadBytes(sqlPath), after);
+
+    const QString trcPath = m_dir->filePath(QStringLiteral("again_ora_5.trc"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{trcPath, CFileDialogs::kSqlFilter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    QCOMPARE(ReadBytes(trcPath), nodes);
+
+    // The saved trace opens again with the same statements.
+    CVelquorView* again = OpenAndWait(*m_frame, {trcPath});
+    QVERIFY(again != nullptr);
+    QCOMPARE(again->Model().rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(std::string(again->Analyzer().GetRecord(row).GetSql()),
+                 std::string(view->Analyzer().GetRecord(row + 6).GetSql()));
+        for (int c = 0; c < CStatementListModel::kColumnCount; ++c) {
+            if (c != 2) { // the pid comes from the file name
+                QCOMPARE(again->Model().index(row, c).data(),
+                         view->Model().index(row + 6, c).data());
+            }
+        }
+    }
+}
+
+void TstListCommands::saveChoosesTheFormatFromTheNameOrTheFilter_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("sql");
+    const QString trc = CFileDialogs::kTraceFilter;
+    const QString sql = CFileDialogs::kSqlFilter;
+    QTest::newRow("out.sql") << "out.sql" << trc << "out.sql" << true;
+    QTest::newRow("out.SQL") << "out.SQL" << trc << "out.SQL" << true;
+    QTest::newRow("out.Trc") << "out.Trc" << sql << "out.Trc" << false;
+    QTest::newRow("no extension, sql filter") << "out" << sql << "out.sql" << true;
+    QTest::newRow("no extension, trace filter") << "out" << trc << "out.trc" << false;
+    QTest::newRow("other extension") << "out.txt" << sql << "out.txt.sql" << true;
+}
+
+void TstListCommands::saveChoosesTheFormatFromTheNameOrTheFilter() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, filter);
+    QFETCH(QString, written);
+    QFETCH(bool, sql);
+    CVelquorView* view = OpenSqls({"select 1", "select 2"});
+    QVERIFY(view != nullptr);
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{m_dir->filePath(chosen), filter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    const std::string bytes = ReadBytes(m_dir->filePath(written));
+    const std::string first(view->Analyzer().GetRecord(0).GetSql());
+    const std::string expected =
+        sql ? std::string(CStatementSaver::kSeparator) + "select 1\r\n" +
+                  CStatementSaver::kSeparator + "select 2\r\n"
+            : std::string(CStatementSaver::kSeparator) + view->Analyzer().GetRecord(0).m_strNode +
+                  CStatementSaver::kSeparator + view->Analyzer().GetRecord(1).m_strNode;
+    QCOMPARE(bytes, expected);
+    QCOMPARE(first, std::string("select 1\r\n"));
+}
+
+void TstListCommands::saveFailureNamesTheFileAndChangesNothing() {
+    CVelquorView* view = OpenSqls({"select 1"});
+    QVERIFY(view != nullptr);
+    CBoxCatcher boxes;
+    const QString missing = m_dir->filePath(QStringLiteral("no/such/folder/out.sql"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{missing, CFileDialogs::kSqlFilter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    QTRY_COMPARE(boxes.Boxes().size(), 1);
+    QVERIFY(boxes.Boxes().constFirst().startsWith(QStringLiteral("Velquor: Could not save ")));
+    QVERIFY(boxes.Boxes().constFirst().contains(missing));
+    QVERIFY(!QFileInfo::exists(missing));
+
+    // A file that exists stays as it was when the new one cannot be written over it.
+    const QString folder = m_dir->filePath(QStringLiteral("taken.sql"));
+    QVERIFY(QDir().mkpath(folder));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{folder, CFileDialogs::kSqlFilter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    QTRY_COMPARE(boxes.Boxes().size(), 2);
+    QVERIFY(QFileInfo(folder).isDir());
+
+    // Nothing after the found row: no empty file passes for a saved one.
+    QCOMPARE(view->FindStatement("select", 1), 1);
+    const QString empty = m_dir->filePath(QStringLiteral("empty.sql"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{empty, CFileDialogs::kSqlFilter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    QTRY_COMPARE(boxes.Boxes().size(), 3);
+    QCOMPARE(boxes.Boxes().last(), QStringLiteral("Velquor: No statement to save."));
+    QVERIFY(!QFileInfo::exists(empty));
+}
+
+void TstListCommands::saveWorksOnTheSortedRows() {
+    CVelquorView* view = OpenSqls({"select b", "select a", "select c"});
+    QVERIFY(view != nullptr);
+    ClickHeader(view, 3);
+    ClickHeader(view, 3); // ascending: a, b, c
+    QCOMPARE(view->FindStatement("select a", 1), 1);
+    const QString path = m_dir->filePath(QStringLiteral("sorted.sql"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{path, CFileDialogs::kSqlFilter};
+    });
+    m_frame->Commands().m_actSaveStatements->trigger();
+    QCOMPARE(ReadBytes(path), std::string(CStatementSaver::kSeparator) + "select b\r\n" +
+                                  CStatementSaver::kSeparator + "select c\r\n");
+}
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true); // no profile of the user's is read or written
+    CVelquorApp app(argc, argv);
+    TstListCommands test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_listcommands.moc"
