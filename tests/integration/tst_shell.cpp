@@ -1,15 +1,22 @@
+#include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "CRefreshWorker.h"
+#include "CTraceAdminDlg.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
 #include "UiTestSupport.h"
 
 #include <QDropEvent>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <memory>
@@ -23,6 +30,7 @@ private slots:
     void commandLineOpensNoWindow();
     void droppedTraceFilesOpenOneWindow();
     void dropWithoutTraceFilesOpensNothing();
+    void snifferFollowsTheChosenTraceWithItsFilters();
 
 private:
     std::unique_ptr<CMainFrame> m_frame;
@@ -83,6 +91,42 @@ void TstShell::dropWithoutTraceFilesOpensNothing() {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_frame.get(), &drop);
     QVERIFY(m_frame->MdiArea().subWindowList().isEmpty());
+}
+
+// Sniffer: the stored trace is picked in "Oracle Trace Admin" and run; its window lists what
+// is written to its folder afterwards, without SYS statements and without the hidden type.
+void TstShell::snifferFollowsTheChosenTraceWithItsFilters() {
+    using namespace std::chrono_literals;
+    CRefreshWorker::SetPeriod(50ms);
+    std::string flags(144, '1');
+    flags[62] = '0'; // "INSERT"
+    const std::string folder = m_folder.path().toStdString();
+    const QString list = QCoreApplication::applicationDirPath() + QStringLiteral("/trace.list");
+    WriteBytes(list, "TRACENAME=other\tTRACEPATH=/nowhere\tSYS=1\tOCTCHECK=\t\r\r\n"
+                     "TRACENAME=prod\tTRACEPATH=" +
+                         folder + "\tSYS=0\tOCTCHECK=" + flags + "\t\r\r\n");
+    QTimer::singleShot(0, [] {
+        auto* admin = qobject_cast<CTraceAdminDlg*>(QApplication::activeModalWidget());
+        QVERIFY(admin != nullptr);
+        auto* traces = admin->findChild<QTreeWidget*>(QStringLiteral("m_listTraces"));
+        traces->setCurrentItem(traces->topLevelItem(1));
+        admin->findChild<QPushButton*>(QStringLiteral("m_btnRun"))->click();
+    });
+    m_frame->Commands().m_actFileNew->trigger();
+    QFile::remove(list);
+
+    QCOMPARE(m_frame->MdiArea().subWindowList().size(), 1);
+    QCOMPARE(m_frame->MdiArea().currentSubWindow()->windowTitle(), QStringLiteral("prod"));
+    CVelquorView* view = m_frame->ActiveView();
+    QVERIFY(view->IsRunning());
+    QTest::qWait(200); // the first read follows the folder from its current end
+    WriteBytes(m_folder.filePath(QStringLiteral("prod_ora_7.trc")),
+               CursorBlock(1, 5, 3, "select visible") + CursorBlock(2, 0, 3, "select of sys") +
+                   CursorBlock(3, 5, 2, "insert hidden") + CursorBlock(4, 5, 6, "update visible"));
+    QTRY_COMPARE(view->Model().rowCount(), 2);
+    QCOMPARE(view->Analyzer().GetRecord(0).GetSql(), "select visible\r\n");
+    QCOMPARE(view->Analyzer().GetRecord(1).GetSql(), "update visible\r\n");
+    CRefreshWorker::SetPeriod(CRefreshWorker::kDefaultPeriod);
 }
 
 int main(int argc, char** argv) {
