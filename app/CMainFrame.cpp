@@ -140,6 +140,7 @@ void CMainFrame::ConnectCommands() {
     ConnectViewCommand(c.m_actFindNext, &CVelquorView::OnFindNext);
     ConnectViewCommand(c.m_actSaveStatements, &CVelquorView::OnSaveStatements);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommandStates);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::SelectTabOfActiveWindow);
 }
 
 void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handler)()) {
@@ -172,6 +173,7 @@ CVelquorView* CMainFrame::OpenRequestedWindow() {
     frame->showMaximized();
     m_mdiArea->setActiveSubWindow(frame);
     view.OnInitialUpdate();
+    SelectTabOfActiveWindow();
     OnWindowsChanged();
     return &view;
 }
@@ -297,4 +299,15 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     OpenTracePaths(paths, true);
+}
+
+// The selected tab follows the window in front, so the strip always names what is shown.
+void CMainFrame::SelectTabOfActiveWindow() {
+    CVelquorView* view = ActiveView();
+    for (int i = 0; view != nullptr && i < m_wndTabCtrl.GetItemCount(); ++i) {
+        if (m_wndTabCtrl.GetTabView(i) == view) {
+            m_wndTabCtrl.SetCurSel(i);
+            return;
+        }
+    }
 }

@@ -76,6 +76,7 @@ private:
     void RestoreProfile();
     void ConnectViewCommand(QAction* action, void (CVelquorView::*handler)());
     void OnWindowsChanged();
+    void SelectTabOfActiveWindow();
     void UpdateCommandStates();
     void UpdateLockIndicators(quint32 nativeModifiers);
 

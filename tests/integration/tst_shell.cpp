@@ -31,6 +31,7 @@ private slots:
     void droppedTraceFilesOpenOneWindow();
     void dropWithoutTraceFilesOpensNothing();
     void snifferFollowsTheChosenTraceWithItsFilters();
+    void selectedTabFollowsTheWindowInFront();
 
 private:
     std::unique_ptr<CMainFrame> m_frame;
@@ -127,6 +128,20 @@ void TstShell::snifferFollowsTheChosenTraceWithItsFilters() {
     QCOMPARE(view->Analyzer().GetRecord(0).GetSql(), "select visible\r\n");
     QCOMPARE(view->Analyzer().GetRecord(1).GetSql(), "update visible\r\n");
     CRefreshWorker::SetPeriod(CRefreshWorker::kDefaultPeriod);
+}
+
+void TstShell::selectedTabFollowsTheWindowInFront() {
+    const QString first = m_folder.filePath(QStringLiteral("a_ora_1.trc"));
+    const QString second = m_folder.filePath(QStringLiteral("b_ora_2.trc"));
+    WriteBytes(first, CursorBlock(1, 5, 3, "select 1 from dual"));
+    WriteBytes(second, CursorBlock(1, 5, 3, "select 2 from dual"));
+    m_frame->OpenTracePaths({first}, true);
+    m_frame->OpenTracePaths({second}, true);
+    QCOMPARE(m_frame->m_wndTabCtrl.GetItemCount(), 2);
+    QCOMPARE(m_frame->m_wndTabCtrl.GetCurSel(), 1);
+    m_frame->MdiArea().setActiveSubWindow(m_frame->MdiArea().subWindowList().at(0));
+    QCOMPARE(m_frame->m_wndTabCtrl.GetCurSel(), 0);
+    QCOMPARE(m_frame->m_wndTabCtrl.GetTabView(0), m_frame->ActiveView());
 }
 
 int main(int argc, char** argv) {
