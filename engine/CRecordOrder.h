@@ -17,11 +17,12 @@ public:
 
     std::string_view Text(const CStatementRecord& record) const;
     std::int64_t Number(const CStatementRecord& record) const;
-    int CompareText(std::string_view current, std::string_view previous) const;
     int CompareNumber(std::int64_t current, std::int64_t previous) const;
     int Compare(const CStatementRecord& current, const CStatementRecord& previous) const;
 
 private:
+    int CompareText(std::string_view current, std::string_view previous) const;
+
     enum class Kind { Unknown, Text, Number };
     Kind m_kind = Kind::Unknown;
     int m_nKey = -1;

@@ -1,8 +1,10 @@
 #include "CTraceAnalyzer.h"
 
 #include "CRecordOrder.h"
+#include "CTextSortKeys.h"
 
 #include <algorithm>
+#include <numeric>
 
 CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
                                INetworkShares& shares, ITraceNotifier& notifier)
@@ -21,46 +23,61 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     for (CStatementRecord& record : batch.updated) {
         const std::int64_t row = FindBySerial(record.m_nSerial);
         if (row >= 0) {
-            m_records[static_cast<std::size_t>(row)] = std::move(record);
+            *m_records[static_cast<std::size_t>(row)] = std::move(record);
             result.updatedRows.push_back(row);
         }
     }
     result.firstAppended = m_nCount;
     result.appendedCount = static_cast<std::int64_t>(batch.appended.size());
-    if (m_records.empty()) {
-        m_records = std::move(batch.appended);
-    } else {
-        m_records.insert(m_records.end(), std::make_move_iterator(batch.appended.begin()),
-                         std::make_move_iterator(batch.appended.end()));
+    m_records.reserve(m_records.size() + batch.appended.size());
+    while (!batch.appended.empty()) {
+        m_records.push_back(std::make_unique<CStatementRecord>(std::move(batch.appended.front())));
+        batch.appended.pop_front();
     }
     m_nCount = static_cast<std::int64_t>(m_records.size());
     return result;
 }
 
 const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
-    return m_records.at(static_cast<std::size_t>(position));
+    return *m_records.at(static_cast<std::size_t>(position));
 }
 
 void CTraceAnalyzer::Clear() {
-    m_records = {};
+    m_records.clear();
+    m_records.shrink_to_fit();
     m_nCount = 0;
     m_reader.RequestForgetOpenBlocks();
 }
 
 namespace {
 
-// The positions of the records in the stable order of their keys, where a key goes before
-// another only when the comparison answers +1.
-template <typename Key, typename KeyOf, typename Compare>
-std::vector<std::size_t> StableOrder(const std::deque<CStatementRecord>& records, KeyOf keyOf,
-                                     Compare compare) {
-    std::vector<std::pair<Key, std::size_t>> keyed;
+using CRecords = std::vector<std::unique_ptr<CStatementRecord>>;
+
+std::vector<std::size_t> TextOrder(const CRecords& records, const CRecordOrder& order,
+                                   int direction) {
+    CTextSortKeys keys;
+    keys.Reserve(records.size());
+    for (const auto& record : records) {
+        keys.Add(order.Text(*record));
+    }
+    std::vector<std::size_t> positions(records.size());
+    std::iota(positions.begin(), positions.end(), std::size_t{0});
+    std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
+        const int compared = keys.Compare(a, b);
+        return direction == 1 ? compared > 0 : compared < 0;
+    });
+    return positions;
+}
+
+std::vector<std::size_t> NumberOrder(const CRecords& records, const CRecordOrder& order) {
+    std::vector<std::pair<std::int64_t, std::size_t>> keyed;
     keyed.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
-        keyed.emplace_back(keyOf(records[i]), i);
+        keyed.emplace_back(order.Number(*records[i]), i);
     }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [&](const auto& a, const auto& b) { return compare(a.first, b.first) == 1; });
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        return order.CompareNumber(a.first, b.first) == 1;
+    });
     std::vector<std::size_t> positions;
     positions.reserve(keyed.size());
     for (const auto& entry : keyed) {
@@ -78,41 +95,24 @@ void CTraceAnalyzer::Sort(std::string_view key, int direction) {
     if (m_records.size() < 2 || !order.IsKnown() || (direction != 1 && direction != -1)) {
         return;
     }
-    if (order.IsText()) {
-        Permute(StableOrder<std::string_view>(
-            m_records, [&](const CStatementRecord& r) { return order.Text(r); },
-            [&](std::string_view a, std::string_view b) { return order.CompareText(a, b); }));
-    } else {
-        Permute(StableOrder<std::int64_t>(
-            m_records, [&](const CStatementRecord& r) { return order.Number(r); },
-            [&](std::int64_t a, std::int64_t b) { return order.CompareNumber(a, b); }));
-    }
+    Permute(order.IsText() ? TextOrder(m_records, order, direction)
+                           : NumberOrder(m_records, order));
 }
 
-// Puts the record at positions[i] at position i, following each cycle of the permutation,
-// so no second copy of the records is needed.
+// Puts the record at positions[i] at position i.
 void CTraceAnalyzer::Permute(const std::vector<std::size_t>& positions) {
-    std::vector<bool> placed(positions.size(), false);
-    for (std::size_t start = 0; start < positions.size(); ++start) {
-        if (placed[start]) {
-            continue;
-        }
-        CStatementRecord held = std::move(m_records[start]);
-        std::size_t at = start;
-        while (positions[at] != start) {
-            m_records[at] = std::move(m_records[positions[at]]);
-            placed[at] = true;
-            at = positions[at];
-        }
-        m_records[at] = std::move(held);
-        placed[at] = true;
+    std::vector<std::unique_ptr<CStatementRecord>> sorted;
+    sorted.reserve(positions.size());
+    for (const std::size_t position : positions) {
+        sorted.push_back(std::move(m_records[position]));
     }
+    m_records = std::move(sorted);
 }
 
 // The record of a serial; the records a live read updates are near the end.
 std::int64_t CTraceAnalyzer::FindBySerial(std::uint64_t serial) const {
     for (std::size_t i = m_records.size(); i > 0; --i) {
-        if (m_records[i - 1].m_nSerial == serial) {
+        if (m_records[i - 1]->m_nSerial == serial) {
             return static_cast<std::int64_t>(i - 1);
         }
     }

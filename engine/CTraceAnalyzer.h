@@ -5,7 +5,7 @@
 #include "CTraceReader.h"
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +53,7 @@ private:
     void Permute(const std::vector<std::size_t>& positions);
 
     std::int64_t m_nCount = 0;
-    std::deque<CStatementRecord> m_records;
+    // Each record sits in memory of its own and stays there: sorting reorders pointers.
+    std::vector<std::unique_ptr<CStatementRecord>> m_records;
     CTraceReader m_reader;
 };

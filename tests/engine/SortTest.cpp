@@ -1,4 +1,5 @@
 #include "CRecordOrder.h"
+#include "CTextSortKeys.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,39 @@ TEST(Sort, GivesTheBubbleSortOrderForEveryKeyAndDirection) {
                 }
                 EXPECT_EQ(actual, expected) << key << " " << direction << " n=" << count;
             }
+        }
+    }
+}
+
+TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
+    const std::string zero(1, '\0');
+    const std::vector<std::string> texts = {"",
+                                            "a",
+                                            "ab",
+                                            "ab" + zero,
+                                            "ab" + zero + "x",
+                                            "SELECT * FROM ORDERS WHERE 1",
+                                            "SELECT * FROM ORDERS WHERE 2",
+                                            "SELECT * FROM ORDERS",
+                                            "SELECT * FROM ORDER",
+                                            "SELECT * FROM ORDERS" + zero,
+                                            "0123456789abcdef",
+                                            "0123456789abcdeg",
+                                            "0123456789abcdef0",
+                                            "\xff",
+                                            "\xe9t\xe9",
+                                            std::string(40, 'z'),
+                                            std::string(39, 'z') + "\xfe"};
+    CTextSortKeys keys;
+    for (const std::string& text : texts) {
+        keys.Add(text);
+    }
+    for (std::size_t a = 0; a < texts.size(); ++a) {
+        for (std::size_t b = 0; b < texts.size(); ++b) {
+            const int expected = std::string_view(texts[a]).compare(texts[b]);
+            const int actual = keys.Compare(a, b);
+            EXPECT_EQ(actual < 0, expected < 0) << a << " " << b;
+            EXPECT_EQ(actual > 0, expected > 0) << a << " " << b;
         }
     }
 }
