@@ -1,6 +1,6 @@
 #include "CDelimitedWriter.h"
 
-#include "CRecordColumns.h"
+#include "CStatementColumns.h"
 #include "CStatementRecord.h"
 
 CDelimitedWriter::CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents)
@@ -12,8 +12,8 @@ void CDelimitedWriter::Begin() {
         AppendCell(line, "event", true);
         AppendCell(line, "row", false);
     }
-    for (int column = 0; column < CRecordColumns::kCount; ++column) {
-        AppendCell(line, CRecordColumns::Titles()[column], !m_bWithEvents && column == 0);
+    for (int column = 0; column < CStatementColumns::kCount; ++column) {
+        AppendCell(line, CStatementColumns::At(column).title, !m_bWithEvents && column == 0);
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), m_out);
@@ -26,8 +26,8 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
         AppendCell(line, event, true);
         AppendCell(line, std::to_string(row), false);
     }
-    for (int column = 0; column < CRecordColumns::kCount; ++column) {
-        AppendCell(line, CRecordColumns::Cell(record, column), !m_bWithEvents && column == 0);
+    for (int column = 0; column < CStatementColumns::kCount; ++column) {
+        AppendCell(line, CStatementColumns::Cell(record, column), !m_bWithEvents && column == 0);
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), m_out);

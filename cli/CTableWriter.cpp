@@ -1,6 +1,6 @@
 #include "CTableWriter.h"
 
-#include "CRecordColumns.h"
+#include "CStatementColumns.h"
 #include "CStatementRecord.h"
 #include "CTraceAnalyzer.h"
 
@@ -10,8 +10,8 @@ namespace {
 
 // The list columns in table order: the SQL text goes last, where its length disturbs no
 // other column.
-constexpr std::array<int, CRecordColumns::kCount> kTableOrder = {0, 1, 2,  4,  5,  6,  7,
-                                                                 8, 9, 10, 11, 12, 13, 3};
+constexpr std::array<int, CStatementColumns::kCount> kTableOrder = {0, 1, 2,  4,  5,  6,  7,
+                                                                    8, 9, 10, 11, 12, 13, 3};
 constexpr std::size_t kMinNumberWidth = 6;
 
 } // namespace
@@ -23,8 +23,8 @@ CTableWriter::CTableWriter(std::FILE* out, bool withEvents)
     }
     m_columns.push_back({"#", kMinNumberWidth, true});
     for (int column : kTableOrder) {
-        const std::string title(CRecordColumns::Titles()[column]);
-        const bool number = CRecordColumns::IsNumber(column);
+        const std::string title(CStatementColumns::At(column).title);
+        const bool number = CStatementColumns::At(column).number;
         m_columns.push_back({title, std::max(title.size(), number ? kMinNumberWidth : 0), number});
     }
 }
@@ -58,7 +58,7 @@ void CTableWriter::End() {}
 std::string CTableWriter::OneLine(std::string_view sql) {
     std::string line;
     bool blank = false;
-    for (char c : sql.substr(0, CRecordColumns::kSqlCellBytes)) {
+    for (char c : sql.substr(0, CStatementColumns::kSqlCellLength)) {
         const bool control = static_cast<unsigned char>(c) < 0x20;
         if (control && !blank && !line.empty()) {
             line += ' ';
@@ -81,9 +81,9 @@ std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementR
     }
     cells.push_back(std::to_string(row));
     for (int column : kTableOrder) {
-        cells.push_back(column == CRecordColumns::kSqlColumn
+        cells.push_back(column == CStatementColumns::kSqlColumn
                             ? OneLine(record.GetSql())
-                            : CRecordColumns::Cell(record, column));
+                            : CStatementColumns::Cell(record, column));
     }
     return cells;
 }

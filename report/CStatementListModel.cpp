@@ -3,28 +3,7 @@
 #include "CTraceAnalyzer.h"
 #include "DisplayText.h"
 
-#include <array>
-
 namespace {
-
-using Column = CStatementListModel::Column;
-
-constexpr std::array<Column, CStatementListModel::kColumnCount> kColumns = {{
-    {"Command Type", 90, "octName"},
-    {"uid", 80, "user_id"},
-    {"pid", 80, "pid"},
-    {"Sql Statament", 180, "sqlStr"},
-    {"Error No", 80, "error_result"},
-    {"count", 80, "total_cnt"},
-    {"cpu", 80, "total_cpu"},
-    {"elapsed", 90, "total_elap"},
-    {"disk", 80, "total_disk"},
-    {"query", 80, "total_query"},
-    {"current", 80, "total_current"},
-    {"rows", 80, "total_rows"},
-    {"parse misses", 100, "parse_miss"},
-    {"execute misses", 100, "exec_miss"},
-}};
 
 // The SQL cell: the first 128 characters, every line break between lines shown as one space.
 QString SqlCellText(std::string_view sql) {
@@ -40,15 +19,7 @@ QString SqlCellText(std::string_view sql) {
     return text.left(CStatementListModel::kSqlCellLength);
 }
 
-QString NumberText(std::int64_t a, std::int64_t b = 0, std::int64_t c = 0) {
-    return QString::number(a + b + c);
-}
-
 } // namespace
-
-const Column& CStatementListModel::GetColumn(int column) {
-    return kColumns.at(static_cast<std::size_t>(column));
-}
 
 CStatementListModel::CStatementListModel(CTraceAnalyzer& analyzer, QObject* parent)
     : QAbstractTableModel(parent), m_analyzer(analyzer),
@@ -81,39 +52,11 @@ QString CStatementListModel::CellText(int row, int column) const {
     if (row < 0 || row >= m_analyzer.GetCount()) {
         return {};
     }
-    const CStatementRecord& r = m_analyzer.GetRecord(row);
-    switch (column) {
-    case 0:
-        return DecodeForDisplay(r.m_strOctName);
-    case 1:
-        return NumberText(r.m_nUserId);
-    case 2:
-        return DecodeForDisplay(r.m_strPid);
-    case 3:
-        return SqlCellText(r.GetSql());
-    case 4:
-        return DecodeForDisplay(r.m_strError);
-    case 5:
-        return NumberText(r.m_parse.count, r.m_exec.count, r.m_fetch.count);
-    case 6:
-        return NumberText(r.m_parse.cpu, r.m_exec.cpu, r.m_fetch.cpu);
-    case 7:
-        return NumberText(r.m_parse.elapsed, r.m_exec.elapsed, r.m_fetch.elapsed);
-    case 8:
-        return NumberText(r.m_parse.disk, r.m_exec.disk, r.m_fetch.disk);
-    case 9:
-        return NumberText(r.m_parse.query, r.m_exec.query, r.m_fetch.query);
-    case 10:
-        return NumberText(r.m_parse.current, r.m_exec.current, r.m_fetch.current);
-    case 11:
-        return NumberText(r.m_exec.rows, r.m_fetch.rows); // parse has no rows
-    case 12:
-        return NumberText(r.m_parse.misses);
-    case 13:
-        return NumberText(r.m_exec.misses);
-    default:
-        return {};
+    const CStatementRecord& record = m_analyzer.GetRecord(row);
+    if (column == CStatementColumns::kSqlColumn) {
+        return SqlCellText(record.GetSql());
     }
+    return DecodeForDisplay(CStatementColumns::Cell(record, column));
 }
 
 QVariant CStatementListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -121,7 +64,8 @@ QVariant CStatementListModel::headerData(int section, Qt::Orientation orientatio
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        return QString::fromLatin1(GetColumn(section).title);
+        const std::string_view title = GetColumn(section).title;
+        return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(section == 0 ? Qt::AlignLeft : Qt::AlignHCenter) |

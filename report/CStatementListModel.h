@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CStatementColumns.h"
+
 #include <QAbstractTableModel>
 
 #include <cstdint>
@@ -16,14 +18,10 @@ class CStatementListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    struct Column {
-        const char* title;
-        int width;
-        std::string_view sortKey;
-    };
-    static constexpr int kColumnCount = 14;
-    static constexpr int kSqlCellLength = 128;
-    static const Column& GetColumn(int column);
+    using Column = CStatementColumns::CColumn;
+    static constexpr int kColumnCount = CStatementColumns::kCount;
+    static constexpr int kSqlCellLength = static_cast<int>(CStatementColumns::kSqlCellLength);
+    static const Column& GetColumn(int column) { return CStatementColumns::At(column); }
 
     explicit CStatementListModel(CTraceAnalyzer& analyzer, QObject* parent = nullptr);
 

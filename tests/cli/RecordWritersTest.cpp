@@ -2,7 +2,7 @@
 #include "CCommandTypeCatalog.h"
 #include "CDelimitedWriter.h"
 #include "CJsonWriter.h"
-#include "CRecordColumns.h"
+#include "CStatementColumns.h"
 #include "CTableWriter.h"
 #include "JsonText.h"
 
@@ -75,9 +75,9 @@ TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128Bytes) {
     const std::string sql = std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n";
     const CStatementRecord record =
         Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\n" + sql + "END OF STMT\r\n");
-    EXPECT_EQ(CRecordColumns::Cell(record, CRecordColumns::kSqlColumn), sql.substr(0, 128));
-    EXPECT_EQ(CRecordColumns::Cell(record, 0), "SELECT");
-    EXPECT_EQ(CRecordColumns::Cell(record, 2), "77");
+    EXPECT_EQ(CStatementColumns::Cell(record, CStatementColumns::kSqlColumn), sql.substr(0, 128));
+    EXPECT_EQ(CStatementColumns::Cell(record, 0), "SELECT");
+    EXPECT_EQ(CStatementColumns::Cell(record, 2), "77");
 }
 
 TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
@@ -105,7 +105,7 @@ TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
     const std::string json = CJsonWriter::RecordObject(record);
     EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
               std::string::npos);
-    EXPECT_EQ(CRecordColumns::Cell(record, 6), "3000000000");
+    EXPECT_EQ(CStatementColumns::Cell(record, 6), "3000000000");
 }
 
 } // namespace

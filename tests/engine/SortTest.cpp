@@ -1,4 +1,5 @@
 #include "CRecordOrder.h"
+#include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 #include "EngineTestSupport.h"
 
@@ -116,6 +117,15 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
             EXPECT_EQ(actual < 0, expected < 0) << a << " " << b;
             EXPECT_EQ(actual > 0, expected > 0) << a << " " << b;
         }
+    }
+}
+
+TEST(Sort, EveryColumnSortsByAKeyOfItsOwnKind) {
+    for (int column = 0; column < CStatementColumns::kCount; ++column) {
+        const CStatementColumns::CColumn& c = CStatementColumns::At(column);
+        const CRecordOrder order(c.sortKey, 1);
+        EXPECT_TRUE(order.IsKnown()) << c.title;
+        EXPECT_EQ(order.IsText(), !c.number) << c.title;
     }
 }
 
