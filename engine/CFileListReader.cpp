@@ -119,6 +119,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
             cut = FindCut(buffer.Text(), scanned);
             if (cut == std::string_view::npos) {
                 scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
+                cancelled = !ReportProgress(want);
                 continue;
             }
             carry.assign(buffer.Text().substr(cut));

@@ -155,4 +155,29 @@ TEST(FileMode, ProgressCountsBytesAndCancelStopsTheRead) {
     }
 }
 
+// A block longer than a read piece has no separator to cut at: the piece grows until one
+// comes, and progress still counts every byte.
+TEST(FileMode, BlockLongerThanAPieceIsReadWhole) {
+    std::string text = CursorBlock(1, 5, 3, "select * from big");
+    while (text.size() < (12u << 20)) {
+        text += "WAIT #1: nam='db file sequential read' ela= 12 file#=4 block#=1 blocks=1\n";
+    }
+    text += "FETCH #1:c=5,e=6,p=0,cr=1,cu=0,mis=0,r=9,dep=0\n" + CursorBlock(2, 5, 2, "insert");
+    CTempFolder folder;
+    const std::string path = folder.File("long_ora_3.trc");
+    CTempFolder::Write(path, text);
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CRecordingNotifier notifier;
+    CCancelAfter progress(1000);
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.SetPath(path + "|");
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList(&progress);
+    EXPECT_EQ(progress.lastDone, static_cast<std::int64_t>(text.size()));
+    ExpectSameRecords(RecordsOf(analyzer), ReferenceRecords(path, true));
+    ASSERT_EQ(analyzer.GetCount(), 2);
+    EXPECT_EQ(analyzer.GetRecord(0).m_fetch.rows, 5 + 9);
+}
+
 } // namespace
