@@ -39,9 +39,7 @@ private:
 };
 
 void TstShell::init() {
-    m_frame = std::make_unique<CMainFrame>();
-    theApp.SetMainFrame(m_frame.get());
-    m_frame->show();
+    QVERIFY(ShowMainFrame(m_frame));
 }
 
 void TstShell::cleanup() {

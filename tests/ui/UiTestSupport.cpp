@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include "CMainFrame.h"
+#include "CVelquorApp.h"
 #include "CVelquorView.h"
 
 #include <QDir>
@@ -64,4 +65,12 @@ void PressMoveRelease(QWidget* widget, QPoint press, QPoint release) {
         QCoreApplication::sendEvent(widget, &move);
     }
     QTest::mouseRelease(widget, Qt::LeftButton, {}, release);
+}
+
+bool ShowMainFrame(std::unique_ptr<CMainFrame>& frame) {
+    frame = std::make_unique<CMainFrame>();
+    theApp.SetMainFrame(frame.get());
+    frame->resize(1000, 700);
+    frame->show();
+    return QTest::qWaitForWindowExposed(frame.get());
 }

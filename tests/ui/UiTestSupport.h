@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <string>
 
 class CMainFrame;
@@ -21,6 +22,10 @@ std::string ReadBytes(const QString& path);
 
 // The real traces beside the project, or an empty list when the folder is absent.
 QStringList RealTraces();
+
+// Creates the main frame, makes it the application's, shows it and answers whether it was
+// exposed.
+bool ShowMainFrame(std::unique_ptr<CMainFrame>& frame);
 
 // Opens trace files in the frame the way the Open commands do and waits for the rows.
 CVelquorView* OpenAndWait(CMainFrame& frame, const QStringList& paths, bool showSys = true);

@@ -80,11 +80,7 @@ std::vector<std::string> NodesOf(const CTraceAnalyzer& analyzer) {
 void TstListCommands::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_frame = std::make_unique<CMainFrame>();
-    theApp.SetMainFrame(m_frame.get());
-    m_frame->resize(1000, 700);
-    m_frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    QVERIFY(ShowMainFrame(m_frame));
 }
 
 void TstListCommands::cleanup() {

@@ -66,10 +66,7 @@ void TstLiveMode::initTestCase() {
 void TstLiveMode::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_frame = std::make_unique<CMainFrame>();
-    theApp.SetMainFrame(m_frame.get());
-    m_frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    QVERIFY(ShowMainFrame(m_frame));
 }
 
 void TstLiveMode::cleanup() {

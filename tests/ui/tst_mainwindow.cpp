@@ -70,11 +70,7 @@ private:
 void TstMainWindow::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_frame = std::make_unique<CMainFrame>();
-    theApp.SetMainFrame(m_frame.get());
-    m_frame->resize(1000, 700);
-    m_frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    QVERIFY(ShowMainFrame(m_frame));
 }
 
 void TstMainWindow::cleanup() {
