@@ -3,15 +3,30 @@
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format \
-            librsvg2-bin libqt6svg6
+            librsvg2-bin libqt6svg6 dpkg-dev file help2man lintian
 BUILD    := build
 JOBS     ?= $(shell nproc)
 CMAKE_GEN := -G Ninja -DVELQUOR_TRACES_DIR=$(abspath ../shared/traces)
 
-.PHONY: run test bench install deps build build-asan build-tsan clean format
+.PHONY: run check-display test bench install package deps build build-asan build-tsan clean format
 
-run: build
+run: check-display build
 	$(BUILD)/release/app/velquor
+
+# The program needs a display unless Qt is told to draw without one (offscreen, vnc, ...).
+check-display:
+	@case "$${QT_QPA_PLATFORM%%:*}" in \
+	  ""|xcb|wayland*) \
+	    if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	      echo "Velquor is a desktop program and there is no display here (DISPLAY and"; \
+	      echo "WAYLAND_DISPLAY are not set). Either:"; \
+	      echo "  - run 'make run' in a terminal of your desktop session,"; \
+	      echo "  - start it on a virtual display: xvfb-run -a make run"; \
+	      echo "  - or analyse traces without a window: $(BUILD)/release/cli/velquor-cli --help"; \
+	      echo "    (built by 'make build')."; \
+	      exit 1; \
+	    fi;; \
+	esac
 
 test: deps build-asan build-tsan
 	cd $(BUILD)/asan && QT_QPA_PLATFORM=offscreen \
@@ -28,6 +43,18 @@ bench: deps
 
 install: build
 	cmake --install $(BUILD)/release $(if $(PREFIX),--prefix $(PREFIX))
+
+# The Debian package velquor_<version>_<arch>.deb, built with Debian's hardening flags in a
+# tree of its own; only what the package holds is built.
+PACKAGE_TARGETS := velquor velquor-cli velquor_icons velquor_package_docs
+HARDENING := DEB_BUILD_MAINT_OPTIONS=hardening=+all
+package: deps
+	cmake -S . -B $(BUILD)/package $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELQUOR_BENCH=OFF \
+	  "-DCMAKE_CXX_FLAGS=$$($(HARDENING) dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  "-DCMAKE_EXE_LINKER_FLAGS=$$($(HARDENING) dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(BUILD)/package -j $(JOBS) --target $(PACKAGE_TARGETS)
+	cd $(BUILD)/package && cpack -G DEB
+	@echo "Made $$(ls $(BUILD)/package/velquor_*.deb)"
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \

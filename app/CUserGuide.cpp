@@ -1,10 +1,14 @@
 #include "CUserGuide.h"
 
+#include "CUserGuideWindow.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStringBuilder>
 
 #include <utility>
@@ -38,19 +42,34 @@ QUrl CUserGuide::Url() const {
 
 bool CUserGuide::Open() const {
     const QUrl url = Url();
-    return !url.isEmpty() && QDesktopServices::openUrl(url);
+    return !url.isEmpty() && DesktopShowsHtml() && QDesktopServices::openUrl(url);
 }
 
 void CUserGuide::OpenOrReport(QWidget* pParent) const {
-    if (Open())
+    const QUrl url = Url();
+    if (url.isEmpty()) {
+        QMessageBox::warning(pParent, QStringLiteral("Velquor"),
+                             QStringLiteral("The user guide ") % QLatin1String(s_szFileName) %
+                                 QStringLiteral(" could not be opened.\nIt is in none of these "
+                                                "folders:\n") %
+                                 m_listFolders.join(u'\n'));
         return;
-    const QString strPath = Locate();
-    const QString strReason =
-        strPath.isEmpty()
-            ? QString(QStringLiteral("It is in none of these folders:\n") %
-                      m_listFolders.join(u'\n'))
-            : QString(QStringLiteral("The desktop has no program to show ") % strPath % u'.');
-    QMessageBox::warning(pParent, QStringLiteral("Velquor"),
-                         QStringLiteral("The user guide ") % QLatin1String(s_szFileName) %
-                             QStringLiteral(" could not be opened.\n") % strReason);
+    }
+    if (!Open())
+        CUserGuideWindow::ShowPage(url, pParent);
+}
+
+bool CUserGuide::DesktopShowsHtml() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        return true;
+    if (!qEnvironmentVariableIsEmpty("BROWSER"))
+        return true;
+    if (!QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty())
+        return true;
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    const bool bAnswered = query.waitForFinished(kQueryTimeoutMs) &&
+                           query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0;
+    return bAnswered && !query.readAllStandardOutput().trimmed().isEmpty();
 }

@@ -3,6 +3,7 @@
 #include "CFileDialogs.h"
 #include "CMainFrame.h"
 #include "CTraceAdminDlg.h"
+#include "CTraceListLocation.h"
 #include "CTraceSettings.h"
 
 #include <QFile>
@@ -37,7 +38,7 @@ void CVelquorApp::OpenTraceFiles(bool showSys) {
 
 void CVelquorApp::OnFileNew() {
     m_nOpenMode = kModeLiveTrace;
-    CTraceAdminDlg dialog(m_catalog, GetProgramFolder());
+    CTraceAdminDlg dialog(m_catalog, CTraceListLocation().PrepareFolder());
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

@@ -20,12 +20,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage:\n"
-    "  velquor-cli list [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
-    "  velquor-cli show --row N [OPTIONS] FILE...\n"
-    "  velquor-cli save --sql|--trc [--after N] -o OUT [OPTIONS] FILE...\n"
-    "  velquor-cli follow [--hide-sys] [--types FLAGS] [--format table|tsv|csv|json] FOLDER\n"
-    "  velquor-cli --help | --version\n"
+    "Usage: velquor-cli list [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
+    "  or:  velquor-cli show --row N [OPTIONS] FILE...\n"
+    "  or:  velquor-cli save --sql|--trc [--after N] -o OUT [OPTIONS] FILE...\n"
+    "  or:  velquor-cli follow [--hide-sys] [--types FLAGS] [--format table|tsv|csv|json] FOLDER\n"
+    "  or:  velquor-cli --help | --version\n"
     "\n"
     "Analyses Oracle SQL trace files: one record per PARSING IN CURSOR or PARSE ERROR block.\n"
     "Files are read in byte-wise order of their paths, each once. Rows count from 0.\n"

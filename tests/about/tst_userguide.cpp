@@ -1,13 +1,18 @@
 #include "CUserGuide.h"
+#include "CUserGuideWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QXmlStreamReader>
 
@@ -68,6 +73,66 @@ void WriteGuide(const QString& strFolder) {
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
+// A desktop made of the programs given: PATH holds only a folder of stub scripts and
+// $BROWSER is unset while it lives.
+class CStubDesktop {
+public:
+    CStubDesktop(const QString& strFolder, const QStringList& listPrograms,
+                 const QByteArray& baMimeDefault)
+        : m_baPath(qgetenv("PATH")), m_baBrowser(qgetenv("BROWSER")),
+          m_bHadBrowser(qEnvironmentVariableIsSet("BROWSER")) {
+        QDir().mkpath(strFolder);
+        for (const QString& strProgram : listPrograms) {
+            const QByteArray baOutput = strProgram == u"xdg-mime" ? baMimeDefault : QByteArray();
+            WriteScript(QDir(strFolder).filePath(strProgram),
+                        "#!/bin/sh\necho '" + baOutput + "'\n");
+        }
+        qputenv("PATH", QFile::encodeName(strFolder));
+        qunsetenv("BROWSER");
+    }
+    ~CStubDesktop() {
+        qputenv("PATH", m_baPath);
+        if (m_bHadBrowser)
+            qputenv("BROWSER", m_baBrowser);
+    }
+    CStubDesktop(const CStubDesktop&) = delete;
+    CStubDesktop& operator=(const CStubDesktop&) = delete;
+
+private:
+    static void WriteScript(const QString& strPath, const QByteArray& baText) {
+        QFile file(strPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(baText);
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    QByteArray m_baPath;
+    QByteArray m_baBrowser;
+    bool m_bHadBrowser;
+};
+
+// The names of the pictures the document shows in paragraphs of their own. A picture that
+// shares its line with text stands for markup the window does not know as a block.
+QStringList StandalonePictures(const QTextDocument& document) {
+    QStringList listNames;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextFragment fragment = block.begin().fragment();
+        if (block.text() == QString(QChar::ObjectReplacementCharacter) &&
+            fragment.charFormat().isImageFormat())
+            listNames.append(fragment.charFormat().toImageFormat().name());
+    }
+    return listNames;
+}
+
+// A picture of the document: the layout keeps one it has drawn as a pixmap, the file's
+// bytes before that.
+QImage PictureImage(const QVariant& picture) {
+    if (picture.typeId() == QMetaType::QPixmap)
+        return picture.value<QPixmap>().toImage();
+    return QImage::fromData(picture.toByteArray());
+}
+
 } // namespace
 
 class TestUserGuide : public QObject {
@@ -81,6 +146,9 @@ private slots:
     void openHandsGuideToDesktop();
     void openWithoutGuideFails();
     void failedOpenTellsWhereItLooked();
+    void desktopShowsHtml_data();
+    void desktopShowsHtml();
+    void withoutViewerGuideShowsInWindowOfItsOwn();
     void builtProgramFolderHoldsGuide();
     void pageIsWellFormedAndSelfContained();
     void picturesAreSelfContained_data();
@@ -151,10 +219,13 @@ void TestUserGuide::currentFolderComesFirst() {
 
 void TestUserGuide::openHandsGuideToDesktop() {
     WriteGuide(Folders().at(1));
+    const QByteArray baBrowser = qgetenv("BROWSER");
+    qputenv("BROWSER", "stub-browser");
     CUrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Catch");
     const bool bOpened = CUserGuide(Folders()).Open();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    qputenv("BROWSER", baBrowser);
     QVERIFY(bOpened);
     QCOMPARE(catcher.m_listUrls,
              QList<QUrl>{QUrl::fromLocalFile(
@@ -184,6 +255,67 @@ void TestUserGuide::failedOpenTellsWhereItLooked() {
     QVERIFY(strShown.contains(QLatin1String(CUserGuide::s_szFileName)));
     for (const QString& strFolder : Folders())
         QVERIFY2(strShown.contains(strFolder), qPrintable(strShown));
+}
+
+void TestUserGuide::desktopShowsHtml_data() {
+    QTest::addColumn<QStringList>("programs");
+    QTest::addColumn<QByteArray>("mimeDefault");
+    QTest::addColumn<bool>("shows");
+    const QString strOpen = QStringLiteral("xdg-open");
+    const QString strMime = QStringLiteral("xdg-mime");
+    QTest::newRow("no xdg-open: Qt decides") << QStringList() << QByteArray() << true;
+    QTest::newRow("nothing for HTML") << QStringList{strOpen, strMime} << QByteArray() << false;
+    QTest::newRow("xdg-mime not answering") << QStringList{strOpen} << QByteArray() << false;
+    QTest::newRow("registered program")
+        << QStringList{strOpen, strMime} << QByteArray("firefox-esr.desktop") << true;
+    QTest::newRow("x-www-browser")
+        << QStringList{strOpen, strMime, QStringLiteral("x-www-browser")} << QByteArray() << true;
+}
+
+void TestUserGuide::desktopShowsHtml() {
+    QFETCH(QStringList, programs);
+    QFETCH(QByteArray, mimeDefault);
+    QFETCH(bool, shows);
+    const CStubDesktop desktop(m_pDir->filePath(QStringLiteral("bin")), programs, mimeDefault);
+    QCOMPARE(CUserGuide::DesktopShowsHtml(), shows);
+    qputenv("BROWSER", "sensible-browser");
+    QVERIFY(CUserGuide::DesktopShowsHtml());
+}
+
+// With no program for HTML the guide opens in a window of its own, once however often it
+// is asked for, with its pictures drawn and its links followed from the keyboard.
+void TestUserGuide::withoutViewerGuideShowsInWindowOfItsOwn() {
+    const CStubDesktop desktop(m_pDir->filePath(QStringLiteral("bin")),
+                               {QStringLiteral("xdg-open"), QStringLiteral("xdg-mime")}, {});
+    QWidget mainWindow;
+    mainWindow.show();
+    const CUserGuide guide({QStringLiteral(VELQUOR_BUILT_PROGRAM_DIR)});
+    guide.OpenOrReport(&mainWindow);
+    guide.OpenOrReport(&mainWindow);
+    const QList<CUserGuideWindow*> windows = mainWindow.findChildren<CUserGuideWindow*>();
+    QCOMPARE(windows.size(), 1);
+    CUserGuideWindow* pWindow = windows.first();
+    QVERIFY(QTest::qWaitForWindowExposed(pWindow));
+    QVERIFY(pWindow->isWindow());
+    QCOMPARE(pWindow->source(), guide.Url());
+    QCOMPARE(pWindow->windowTitle(), QStringLiteral("Velquor User Guide"));
+
+    const QStringList listPictures = StandalonePictures(*pWindow->document());
+    QCOMPARE(listPictures.size(), 3);
+    for (const QString& strPicture : listPictures) {
+        const QVariant picture =
+            pWindow->document()->resource(QTextDocument::ImageResource, QUrl(strPicture));
+        const QImage image = PictureImage(picture);
+        QVERIFY2(!image.isNull(), qPrintable(strPicture));
+        QCOMPARE(image.width(), 900);
+    }
+
+    pWindow->setFocus();
+    QCOMPARE(pWindow->verticalScrollBar()->value(), 0);
+    QTest::keyClick(pWindow, Qt::Key_Tab);
+    QTest::keyClick(pWindow, Qt::Key_Return);
+    QCOMPARE(pWindow->source().fragment(), QStringLiteral("traces"));
+    QTRY_VERIFY(pWindow->verticalScrollBar()->value() > 0);
 }
 
 // A program run from the build tree finds the guide and its pictures beside it.
