@@ -16,7 +16,6 @@ public:
     void Add(const QString& title, QWidget* view);
     void Remove(QWidget* view);
     int GetCount() const { return static_cast<int>(m_views.size()); }
-    QWidget* GetView(int index) const { return m_views.at(static_cast<size_t>(index)); }
     const QString& GetTitle(int index) const { return m_titles.at(static_cast<size_t>(index)); }
 
 private:
