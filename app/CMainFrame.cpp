@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CMainCommands.h"
+#include "COpenRequest.h"
 #include "CRecentFiles.h"
 #include "CTraceDropHelper.h"
 #include "CUserGuide.h"
@@ -13,6 +14,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -151,27 +153,29 @@ void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handle
     });
 }
 
-void CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
+CVelquorView* CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
     if (paths.isEmpty()) {
-        return;
+        return nullptr;
     }
-    theApp.SetTraceFilesRequest(paths, showSys);
+    std::vector<std::string> files;
     QSettings settings;
     CRecentFiles recent(settings);
     for (const QString& path : paths) {
+        files.push_back(QFile::encodeName(path).toStdString());
         recent.Add(path);
     }
-    OpenRequestedWindow();
+    return OpenWindow(COpenRequest::TraceFiles(std::move(files), showSys));
 }
 
-CVelquorView* CMainFrame::OpenRequestedWindow() {
-    auto* frame = new CChildFrame(*this);
+CVelquorView* CMainFrame::OpenWindow(const COpenRequest& request) {
+    auto* frame = new CChildFrame(*this, request);
     m_mdiArea->addSubWindow(frame);
-    CVelquorView& view = frame->View();
-    connect(&view, &CVelquorView::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&frame->Document(), &CVelquorDoc::CommandStateChanged, this,
+            &CMainFrame::UpdateCommandStates);
     connect(frame, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);
     frame->showMaximized();
     m_mdiArea->setActiveSubWindow(frame);
+    CVelquorView& view = frame->View();
     view.OnInitialUpdate();
     SelectTabOfActiveWindow();
     OnWindowsChanged();
@@ -240,10 +244,6 @@ void CMainFrame::UpdateLockIndicators(quint32 nativeModifiers) {
     }
     m_indicatorCaps->setEnabled((nativeModifiers & kX11LockMask) != 0);
     m_indicatorNum->setEnabled((nativeModifiers & kX11NumLockMask) != 0);
-}
-
-const COpenRequest& CMainFrame::OpenRequest() const {
-    return theApp;
 }
 
 const CCommandTypeCatalog& CMainFrame::Catalog() const {

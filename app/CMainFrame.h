@@ -13,6 +13,7 @@
 
 class CMainCommands;
 class CVelquorView;
+struct COpenRequest;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -29,10 +30,11 @@ public:
     CMainFrame();
     ~CMainFrame() override;
 
-    // Opens one file-mode window for trace files, as the Open commands do after their dialog.
-    void OpenTracePaths(const QStringList& paths, bool showSys);
-    // Opens a window from the open request as it stands (mode 0: a live window).
-    CVelquorView* OpenRequestedWindow();
+    // Opens one file-mode window for trace files, as the Open commands do after their
+    // dialog, and adds the files to the recent files.
+    CVelquorView* OpenTracePaths(const QStringList& paths, bool showSys);
+    // Opens an analysis window for the request and makes it the active one.
+    CVelquorView* OpenWindow(const COpenRequest& request);
 
     // The view of the current analysis window, or nullptr.
     CVelquorView* ActiveView() const;
@@ -45,7 +47,6 @@ public:
     void OnDetailPane();
 
     // IViewHost
-    const COpenRequest& OpenRequest() const override;
     const CCommandTypeCatalog& Catalog() const override;
     CWindowTabList& TabList() override { return m_tabList; }
     CDetailPaneDlg& DetailDlg() override { return m_wndDetailDlg; }
