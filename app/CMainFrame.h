@@ -14,7 +14,6 @@
 class CMainCommands;
 class CVelquorView;
 struct COpenRequest;
-class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -67,11 +66,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateBars();
-    void CreateStatusBar();
     void ConnectCommands();
     void ConnectShellCommands();
     void RestoreProfile();
@@ -79,7 +76,6 @@ private:
     void OnWindowsChanged();
     void SelectTabOfActiveWindow();
     void UpdateCommandStates();
-    void UpdateLockIndicators(quint32 nativeModifiers);
 
     QStatusBar& m_wndStatusBar;
     QToolBar& m_wndToolBar;
@@ -87,6 +83,4 @@ private:
     CSizingBar& m_wndDetailBar;
     QMdiArea* m_mdiArea;
     CMainCommands* m_commands;
-    QLabel* m_indicatorCaps;
-    QLabel* m_indicatorNum;
 };
