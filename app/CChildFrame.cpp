@@ -11,18 +11,19 @@
 #include <QMdiArea>
 #include <QTimer>
 
-CChildFrame::CChildFrame(IViewHost& host, QWidget* parent) : QMdiSubWindow(parent) {
+CChildFrame::CChildFrame(IViewHost& host, const COpenRequest& request, QWidget* parent)
+    : QMdiSubWindow(parent), m_doc(request, host.Catalog(), this) {
     setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/document.svg")));
-    m_doc.OnNewDocument(host.OpenRequest());
     setWindowTitle(DecodeForDisplay(m_doc.GetTitle()));
     m_pView = new CVelquorView(host, m_doc, this);
     setWidget(m_pView);
 }
 
-// The view goes first: its worker must end while the document it names still exists.
+// The view goes first: it shows the document's model and leaves the tab strip; then the
+// document ends its worker.
 CChildFrame::~CChildFrame() {
     delete m_pView;
 }

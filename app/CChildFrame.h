@@ -6,18 +6,20 @@
 
 class CVelquorView;
 class IViewHost;
+struct COpenRequest;
 
-// The frame of one analysis window: it owns the window's document and view and is always
-// maximised inside the main frame, whatever show state it is asked for.
+// The frame of one analysis window: it owns the window's document, made from the open
+// request, and its view, and is always maximised inside the main frame, whatever show state
+// it is asked for.
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 
 public:
-    explicit CChildFrame(IViewHost& host, QWidget* parent = nullptr);
+    CChildFrame(IViewHost& host, const COpenRequest& request, QWidget* parent = nullptr);
     ~CChildFrame() override;
 
     CVelquorView& View() { return *m_pView; }
-    const CVelquorDoc& Document() const { return m_doc; }
+    CVelquorDoc& Document() { return m_doc; }
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -3,6 +3,8 @@
 #include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CMainCommands.h"
+#include "CMainStatusBar.h"
+#include "COpenRequest.h"
 #include "CRecentFiles.h"
 #include "CTraceDropHelper.h"
 #include "CUserGuide.h"
@@ -13,9 +15,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QLabel>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -24,25 +24,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// Keyboard lock states in the X11 modifier state the xcb platform reports with each key.
-constexpr quint32 kX11LockMask = 1u << 1;
-constexpr quint32 kX11NumLockMask = 1u << 4;
-
-QLabel* MakeIndicator(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignCenter);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 8);
-    label->setEnabled(false); // drawn greyed while the lock is off
-    return label;
-}
-
-} // namespace
-
 CMainFrame::CMainFrame()
     : m_tabList(*this), m_wndTabCtrl(*new CWindowTabCtrl(this)),
-      m_wndDetailDlg(*new CDetailPaneDlg(this)), m_wndStatusBar(*new QStatusBar(this)),
+      m_wndDetailDlg(*new CDetailPaneDlg(this)), m_wndStatusBar(*new CMainStatusBar(this)),
       m_wndToolBar(*new QToolBar(QStringLiteral("Toolbar"), this)), m_wndDlgBar(*new QWidget(this)),
       m_wndDetailBar(*new CSizingBar(QStringLiteral("Trace Detail Output"), this)),
       m_mdiArea(new QMdiArea(this)), m_commands(new CMainCommands(*this)) {
@@ -52,12 +36,10 @@ CMainFrame::CMainFrame()
     ConnectShellCommands();
     RestoreProfile();
     setAcceptDrops(true);
-    qApp->installEventFilter(this);
     UpdateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
-    qApp->removeEventFilter(this);
     // The views leave the tab list while the frame's parts still exist; closed windows whose
     // deletion is still pending go too.
     const QList<CChildFrame*> windows = m_mdiArea->findChildren<CChildFrame*>();
@@ -75,7 +57,7 @@ void CMainFrame::CreateBars() {
     m_wndToolBar.setAllowedAreas(Qt::AllToolBarAreas);
     m_commands->BuildToolBar(m_wndToolBar);
     addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
-    CreateStatusBar();
+    setStatusBar(&m_wndStatusBar);
 
     // The dialog bar with the tab strip sits above the windows, hidden until one opens.
     m_wndDlgBar.setObjectName(QStringLiteral("m_wndDlgBar"));
@@ -97,19 +79,6 @@ void CMainFrame::CreateBars() {
 
     setDockOptions(QMainWindow::AnimatedDocks);
     m_wndDetailBar.Create(*this, m_wndDetailDlg);
-}
-
-void CMainFrame::CreateStatusBar() {
-    m_wndStatusBar.setObjectName(QStringLiteral("m_wndStatusBar"));
-    setStatusBar(&m_wndStatusBar);
-    // The message pane shows "Ready" whenever no prompt or message covers it.
-    m_wndStatusBar.addWidget(new QLabel(QStringLiteral("Ready"), &m_wndStatusBar), 1);
-    m_indicatorCaps = MakeIndicator(QStringLiteral("CAP"), &m_wndStatusBar);
-    m_indicatorNum = MakeIndicator(QStringLiteral("NUM"), &m_wndStatusBar);
-    QLabel* scroll = MakeIndicator(QStringLiteral("SCRL"), &m_wndStatusBar);
-    m_wndStatusBar.addPermanentWidget(m_indicatorCaps);
-    m_wndStatusBar.addPermanentWidget(m_indicatorNum);
-    m_wndStatusBar.addPermanentWidget(scroll);
 }
 
 void CMainFrame::ConnectCommands() {
@@ -151,27 +120,29 @@ void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handle
     });
 }
 
-void CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
+CVelquorView* CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
     if (paths.isEmpty()) {
-        return;
+        return nullptr;
     }
-    theApp.SetTraceFilesRequest(paths, showSys);
+    std::vector<std::string> files;
     QSettings settings;
     CRecentFiles recent(settings);
     for (const QString& path : paths) {
+        files.push_back(QFile::encodeName(path).toStdString());
         recent.Add(path);
     }
-    OpenRequestedWindow();
+    return OpenWindow(COpenRequest::TraceFiles(std::move(files), showSys));
 }
 
-CVelquorView* CMainFrame::OpenRequestedWindow() {
-    auto* frame = new CChildFrame(*this);
+CVelquorView* CMainFrame::OpenWindow(const COpenRequest& request) {
+    auto* frame = new CChildFrame(*this, request);
     m_mdiArea->addSubWindow(frame);
-    CVelquorView& view = frame->View();
-    connect(&view, &CVelquorView::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&frame->Document(), &CVelquorDoc::CommandStateChanged, this,
+            &CMainFrame::UpdateCommandStates);
     connect(frame, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);
     frame->showMaximized();
     m_mdiArea->setActiveSubWindow(frame);
+    CVelquorView& view = frame->View();
     view.OnInitialUpdate();
     SelectTabOfActiveWindow();
     OnWindowsChanged();
@@ -224,26 +195,6 @@ void CMainFrame::UpdateTabBarVisibility() {
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutTabBar();
-}
-
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        UpdateLockIndicators(key->nativeModifiers());
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void CMainFrame::UpdateLockIndicators(quint32 nativeModifiers) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return; // the lock states are known only from the X11 key state
-    }
-    m_indicatorCaps->setEnabled((nativeModifiers & kX11LockMask) != 0);
-    m_indicatorNum->setEnabled((nativeModifiers & kX11NumLockMask) != 0);
-}
-
-const COpenRequest& CMainFrame::OpenRequest() const {
-    return theApp;
 }
 
 const CCommandTypeCatalog& CMainFrame::Catalog() const {

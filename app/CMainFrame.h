@@ -13,7 +13,7 @@
 
 class CMainCommands;
 class CVelquorView;
-class QLabel;
+struct COpenRequest;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -29,10 +29,11 @@ public:
     CMainFrame();
     ~CMainFrame() override;
 
-    // Opens one file-mode window for trace files, as the Open commands do after their dialog.
-    void OpenTracePaths(const QStringList& paths, bool showSys);
-    // Opens a window from the open request as it stands (mode 0: a live window).
-    CVelquorView* OpenRequestedWindow();
+    // Opens one file-mode window for trace files, as the Open commands do after their
+    // dialog, and adds the files to the recent files.
+    CVelquorView* OpenTracePaths(const QStringList& paths, bool showSys);
+    // Opens an analysis window for the request and makes it the active one.
+    CVelquorView* OpenWindow(const COpenRequest& request);
 
     // The view of the current analysis window, or nullptr.
     CVelquorView* ActiveView() const;
@@ -45,7 +46,6 @@ public:
     void OnDetailPane();
 
     // IViewHost
-    const COpenRequest& OpenRequest() const override;
     const CCommandTypeCatalog& Catalog() const override;
     CWindowTabList& TabList() override { return m_tabList; }
     CDetailPaneDlg& DetailDlg() override { return m_wndDetailDlg; }
@@ -66,11 +66,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateBars();
-    void CreateStatusBar();
     void ConnectCommands();
     void ConnectShellCommands();
     void RestoreProfile();
@@ -78,7 +76,6 @@ private:
     void OnWindowsChanged();
     void SelectTabOfActiveWindow();
     void UpdateCommandStates();
-    void UpdateLockIndicators(quint32 nativeModifiers);
 
     QStatusBar& m_wndStatusBar;
     QToolBar& m_wndToolBar;
@@ -86,6 +83,4 @@ private:
     CSizingBar& m_wndDetailBar;
     QMdiArea* m_mdiArea;
     CMainCommands* m_commands;
-    QLabel* m_indicatorCaps;
-    QLabel* m_indicatorNum;
 };

@@ -9,7 +9,8 @@
 #include <QFile>
 #include <QIcon>
 
-#include <algorithm>
+#include <charconv>
+#include <cstdint>
 
 CVelquorApp::CVelquorApp(int& argc, char** argv) : QApplication(argc, argv) {
     Q_INIT_RESOURCE(velquor);
@@ -27,8 +28,6 @@ CVelquorApp& CVelquorApp::Instance() {
 }
 
 void CVelquorApp::OpenTraceFiles(bool showSys) {
-    m_strShowSys = showSys ? "1" : "0";
-    m_nOpenMode = kModeTraceFiles;
     const QStringList paths = CFileDialogs::ChooseTraceFiles(m_pMainWnd);
     if (paths.isEmpty() || m_pMainWnd == nullptr) {
         return;
@@ -37,7 +36,6 @@ void CVelquorApp::OpenTraceFiles(bool showSys) {
 }
 
 void CVelquorApp::OnFileNew() {
-    m_nOpenMode = kModeLiveTrace;
     CTraceAdminDlg dialog(m_catalog, CTraceListLocation().PrepareFolder());
     if (dialog.exec() != QDialog::Accepted) {
         return;
@@ -46,38 +44,19 @@ void CVelquorApp::OnFileNew() {
     if (trace == nullptr || m_pMainWnd == nullptr) {
         return;
     }
-    m_strTraceName = trace->GetValue("TRACENAME");
-    m_strTracePath = trace->GetValue("TRACEPATH");
-    m_strShowSys = trace->GetValue("SYS");
-    m_strCommandTypeFlags = trace->GetValue("OCTCHECK");
-    m_pMainWnd->OpenRequestedWindow();
+    m_pMainWnd->OpenWindow(LiveTraceRequest(*trace));
 }
 
-void CVelquorApp::SetTraceFilesRequest(const QStringList& paths, bool showSys) {
-    m_strShowSys = showSys ? "1" : "0";
-    m_nOpenMode = kModeTraceFiles;
-    std::string names;
-    std::string list;
-    for (const QString& path : paths) {
-        const std::string bytes = QFile::encodeName(path).toStdString();
-        names += TraceNameFromPath(bytes) + ';';
-        list += bytes + '|';
+COpenRequest CVelquorApp::LiveTraceRequest(const CTraceSettings& trace) {
+    const std::string sys = trace.GetValue(CTraceSettings::kSys);
+    const char* first = sys.data();
+    const char* last = sys.data() + sys.size();
+    while (first != last && (*first == ' ' || *first == '\t')) {
+        ++first;
     }
-    m_strTraceName = names.substr(0, kTitleLength);
-    if (names.size() > kTitleLength) {
-        m_strTraceName += "...";
-    }
-    m_strTracePath = list;
-}
-
-std::string CVelquorApp::TraceNameFromPath(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    name.resize(name.size() > 4 ? name.size() - 4 : 0);
-    std::erase(name, '|');
-    return name;
-}
-
-std::string CVelquorApp::GetProgramFolder() {
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    std::int64_t showSys = 0;
+    std::from_chars(first, last, showSys);
+    return COpenRequest::LiveTrace(trace.GetValue(CTraceSettings::kTraceName),
+                                   trace.GetValue(CTraceSettings::kTracePath), showSys != 0,
+                                   trace.GetValue(CTraceSettings::kOctCheck));
 }

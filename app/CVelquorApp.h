@@ -8,11 +8,12 @@
 #include <string>
 
 class CMainFrame;
+class CTraceSettings;
 
-// The application: one instance, reached as `theApp`. It carries the open request (its five
-// members are inherited, public) and the command-type catalogue, and handles the commands
-// that open trace files.
-class CVelquorApp : public QApplication, public COpenRequest {
+// The application: one instance, reached as `theApp`. It owns the command-type catalogue
+// and handles the commands that open analysis windows: each builds an open request and
+// hands it to the main frame, which opens the window.
+class CVelquorApp : public QApplication {
     Q_OBJECT
 
 public:
@@ -23,23 +24,17 @@ public:
 
     const CCommandTypeCatalog& Catalog() const { return m_catalog; }
     void SetMainFrame(CMainFrame* frame) { m_pMainWnd = frame; }
-    CMainFrame* GetMainFrame() const { return m_pMainWnd; }
 
     // Open[Show Sys] (TRUE) and Open[Hide Sys] (FALSE): asks for trace files and opens one
     // window for all of them.
     void OpenTraceFiles(bool showSys);
     // Sniffer: the user picks a stored live trace, and a live window follows its folder.
     void OnFileNew();
-    // Fills the open request for trace files, as the Open commands do after their dialog.
-    void SetTraceFilesRequest(const QStringList& paths, bool showSys);
 
-    // The file name after the last "/" without its last four characters (the ".trc"
-    // extension, not checked), with every "|" removed.
-    static std::string TraceNameFromPath(const std::string& path);
-    // The folder of the program's executable, without a trailing separator.
-    static std::string GetProgramFolder();
-
-    static constexpr std::size_t kTitleLength = 40;
+    // The request of a stored live trace. Its "SYS" value lists the statements of user SYS
+    // when its leading decimal number (after blanks) is not 0; an empty or non-numeric
+    // value gives 0.
+    static COpenRequest LiveTraceRequest(const CTraceSettings& trace);
 
 private:
     CCommandTypeCatalog m_catalog;

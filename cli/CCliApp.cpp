@@ -186,23 +186,21 @@ int CCliApp::RunFollow(const CCliOptions& options) {
 }
 
 std::unique_ptr<CTraceAnalyzer> CCliApp::MakeAnalyzer(const CCliOptions& options) {
-    auto analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, m_fileSystem, m_shares, m_notifier);
+    auto analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, m_fileSystem, m_notifier);
     analyzer->SetShowSys(options.hideSys ? 0 : 1);
     analyzer->SetTypeFlags(options.typeFlags);
     return analyzer;
 }
 
 std::unique_ptr<CTraceAnalyzer> CCliApp::Analyze(const CCliOptions& options) {
-    std::string path;
     for (const std::string& file : options.paths) {
         const std::string problem = CheckReadableFile(file);
         if (!problem.empty()) {
             throw CUsageError("cannot read '" + file + "': " + problem);
         }
-        path += file + "|";
     }
     std::unique_ptr<CTraceAnalyzer> analyzer = MakeAnalyzer(options);
-    analyzer->SetPath(path);
+    analyzer->SetFiles(options.paths);
     CProgressBar progress(stderr);
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     CReadBatch batch = analyzer->Reader().ReadFileList(terminal ? &progress : nullptr);

@@ -3,7 +3,6 @@
 #include "CCliNotifier.h"
 #include "CCliOptions.h"
 #include "CCommandTypeCatalog.h"
-#include "CLocalNetworkShares.h"
 #include "CPosixFileSystem.h"
 
 #include <memory>
@@ -34,6 +33,5 @@ private:
 
     CCommandTypeCatalog m_catalog;
     CPosixFileSystem m_fileSystem;
-    CLocalNetworkShares m_shares;
     CCliNotifier m_notifier;
 };

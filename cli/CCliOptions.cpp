@@ -1,6 +1,6 @@
 #include "CCliOptions.h"
 
-#include "CRecordOrder.h"
+#include "CStatementColumns.h"
 #include "CUsageError.h"
 
 #include <charconv>
@@ -111,7 +111,7 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
     } else if (option == "--types") {
         typeFlags = value;
     } else if (option == "--sort") {
-        if (!CRecordOrder(value, 1).IsKnown()) {
+        if (CStatementColumns::FindBySortKey(value) == nullptr) {
             throw CUsageError("unknown sort key '" + value + "'");
         }
         sortKey = value;

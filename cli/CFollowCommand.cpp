@@ -2,6 +2,7 @@
 
 #include "CTraceAnalyzer.h"
 #include "IRecordWriter.h"
+#include "LiveRefresh.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -47,7 +48,10 @@ void CFollowCommand::ReadOnce() {
 }
 
 bool CFollowCommand::WaitForStop() {
-    const timespec period{kPeriodMs / 1000, (kPeriodMs % 1000) * 1000000L};
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(kLiveRefreshPeriod);
+    const auto rest =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(kLiveRefreshPeriod - seconds);
+    const timespec period{static_cast<time_t>(seconds.count()), static_cast<long>(rest.count())};
     while (true) {
         const int signal = sigtimedwait(&m_stopSignals, nullptr, &period);
         if (signal >= 0) {

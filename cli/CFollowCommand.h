@@ -7,12 +7,11 @@ class CTraceAnalyzer;
 class IRecordWriter;
 
 // Live mode on the command line: reads the folder at once (the files already there are
-// followed from their end), then every 3000 ms, and writes every record a read appends or
-// updates, until SIGINT or SIGTERM arrives. A read is never cut short by the signal.
+// followed from their end), then every 3000 ms (kLiveRefreshPeriod), and writes every record
+// a read appends or updates, until SIGINT or SIGTERM arrives. A read is never cut short by
+// the signal.
 class CFollowCommand {
 public:
-    static constexpr int kPeriodMs = 3000;
-
     CFollowCommand(CTraceAnalyzer& analyzer, IRecordWriter& writer);
     ~CFollowCommand();
     CFollowCommand(const CFollowCommand&) = delete;

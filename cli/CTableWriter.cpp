@@ -24,7 +24,7 @@ CTableWriter::CTableWriter(std::FILE* out, bool withEvents)
     m_columns.push_back({"#", kMinNumberWidth, true});
     for (int column : kTableOrder) {
         const std::string title(CStatementColumns::At(column).title);
-        const bool number = CStatementColumns::At(column).number;
+        const bool number = CStatementColumns::At(column).IsNumber();
         m_columns.push_back({title, std::max(title.size(), number ? kMinNumberWidth : 0), number});
     }
 }
@@ -55,24 +55,6 @@ void CTableWriter::Write(std::int64_t row, const CStatementRecord& record, std::
 
 void CTableWriter::End() {}
 
-std::string CTableWriter::OneLine(std::string_view sql) {
-    std::string line;
-    bool blank = false;
-    for (char c : sql.substr(0, CStatementColumns::kSqlCellLength)) {
-        const bool control = static_cast<unsigned char>(c) < 0x20;
-        if (control && !blank && !line.empty()) {
-            line += ' ';
-        } else if (!control) {
-            line += c;
-        }
-        blank = control;
-    }
-    while (!line.empty() && line.back() == ' ') {
-        line.pop_back();
-    }
-    return line;
-}
-
 std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementRecord& record,
                                              std::string_view event) const {
     std::vector<std::string> cells;
@@ -81,9 +63,7 @@ std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementR
     }
     cells.push_back(std::to_string(row));
     for (int column : kTableOrder) {
-        cells.push_back(column == CStatementColumns::kSqlColumn
-                            ? OneLine(record.GetSql())
-                            : CStatementColumns::Cell(record, column));
+        cells.push_back(CStatementColumns::Cell(record, column));
     }
     return cells;
 }

@@ -10,8 +10,8 @@
 class CTraceAnalyzer;
 
 // Writes records as an aligned table for people: the row number, the list columns with
-// numbers right-aligned, and the SQL text last, on one line (line breaks and tabs become
-// blanks). Following a folder, an "event" column comes first.
+// numbers right-aligned, and the SQL cell last. Following a folder, an "event" column comes
+// first.
 class CTableWriter final : public IRecordWriter {
 public:
     CTableWriter(std::FILE* out, bool withEvents);
@@ -22,9 +22,6 @@ public:
     void Begin() override;
     void Write(std::int64_t row, const CStatementRecord& record, std::string_view event) override;
     void End() override;
-
-    // The start of a SQL text on one line: runs of control characters become one blank.
-    static std::string OneLine(std::string_view sql);
 
 private:
     struct Column {

@@ -9,7 +9,6 @@ CWindowTabList::CWindowTabList(IWindowTabOwner& owner) : m_owner(owner) {}
 
 void CWindowTabList::Add(const QString& title, QWidget* view) {
     m_views.push_back(view);
-    m_titles.push_back(title);
     if (CWindowTabCtrl* tabs = m_owner.TabCtrl()) {
         tabs->InsertTab(tabs->GetItemCount(), title, view);
         m_owner.LayoutTabBar();
@@ -28,8 +27,6 @@ void CWindowTabList::Remove(QWidget* view) {
     if (found == m_views.end()) {
         return;
     }
-    const auto index = found - m_views.begin();
     m_views.erase(found);
-    m_titles.erase(m_titles.begin() + index);
     m_owner.UpdateTabBarVisibility();
 }

@@ -7,8 +7,8 @@
 class IWindowTabOwner;
 class QWidget;
 
-// The open list windows, in opening order, with the title each was added with. Keeps the
-// owner's tab strip in step: one tab per window, same order, the view as the tab's data.
+// The open list windows, in opening order. Keeps the owner's tab strip in step: one tab per
+// window, same order, titled as the window was added, the view as the tab's data.
 class CWindowTabList {
 public:
     explicit CWindowTabList(IWindowTabOwner& owner);
@@ -16,11 +16,8 @@ public:
     void Add(const QString& title, QWidget* view);
     void Remove(QWidget* view);
     int GetCount() const { return static_cast<int>(m_views.size()); }
-    QWidget* GetView(int index) const { return m_views.at(static_cast<size_t>(index)); }
-    const QString& GetTitle(int index) const { return m_titles.at(static_cast<size_t>(index)); }
 
 private:
     IWindowTabOwner& m_owner;
     std::vector<QWidget*> m_views; // not owned
-    std::vector<QString> m_titles;
 };

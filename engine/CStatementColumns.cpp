@@ -1,26 +1,38 @@
 #include "CStatementColumns.h"
 
 #include "CStatementRecord.h"
+#include "Utf8Text.h"
 
 #include <array>
 
 namespace {
 
+using R = CStatementRecord;
+using A = CStatementColumns::Align;
+
+// The sums of the count to rows columns are the record's totals: parse, execute and fetch
+// added up, rows from execute and fetch only. Only the first column is left-aligned.
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
-    {"Command Type", 90, "octName", false},
-    {"uid", 80, "user_id", true},
-    {"pid", 80, "pid", false},
-    {"Sql Statament", 180, "sqlStr", false},
-    {"Error No", 80, "error_result", false},
-    {"count", 80, "total_cnt", true},
-    {"cpu", 80, "total_cpu", true},
-    {"elapsed", 90, "total_elap", true},
-    {"disk", 80, "total_disk", true},
-    {"query", 80, "total_query", true},
-    {"current", 80, "total_current", true},
-    {"rows", 80, "total_rows", true},
-    {"parse misses", 100, "parse_miss", true},
-    {"execute misses", 100, "exec_miss", true},
+    {"Command Type", 90, A::Left, "octName",
+     [](const R& r) -> std::string_view { return r.m_strOctName; }, nullptr},
+    {"uid", 80, A::Centre, "user_id", nullptr, [](const R& r) { return r.m_nUserId; }},
+    {"pid", 80, A::Centre, "pid", [](const R& r) -> std::string_view { return r.m_strPid; },
+     nullptr},
+    {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r) { return r.GetSql(); }, nullptr},
+    {"Error No", 80, A::Centre, "error_result",
+     [](const R& r) -> std::string_view { return r.m_strError; }, nullptr},
+    {"count", 80, A::Centre, "total_cnt", nullptr, [](const R& r) { return r.m_total.count; }},
+    {"cpu", 80, A::Centre, "total_cpu", nullptr, [](const R& r) { return r.m_total.cpu; }},
+    {"elapsed", 90, A::Centre, "total_elap", nullptr, [](const R& r) { return r.m_total.elapsed; }},
+    {"disk", 80, A::Centre, "total_disk", nullptr, [](const R& r) { return r.m_total.disk; }},
+    {"query", 80, A::Centre, "total_query", nullptr, [](const R& r) { return r.m_total.query; }},
+    {"current", 80, A::Centre, "total_current", nullptr,
+     [](const R& r) { return r.m_total.current; }},
+    {"rows", 80, A::Centre, "total_rows", nullptr, [](const R& r) { return r.m_total.rows; }},
+    {"parse misses", 100, A::Centre, "parse_miss", nullptr,
+     [](const R& r) { return r.m_parse.misses; }},
+    {"execute misses", 100, A::Centre, "exec_miss", nullptr,
+     [](const R& r) { return r.m_exec.misses; }},
 }};
 
 } // namespace
@@ -29,39 +41,47 @@ const CStatementColumns::CColumn& CStatementColumns::At(int column) {
     return kColumns.at(static_cast<std::size_t>(column));
 }
 
-// The sums of the count to rows columns are the record's totals: parse, execute and fetch
-// added up, rows from execute and fetch only.
-std::string CStatementColumns::Cell(const CStatementRecord& record, int column) {
-    switch (column) {
-    case 0:
-        return record.m_strOctName;
-    case 1:
-        return std::to_string(record.m_nUserId);
-    case 2:
-        return record.m_strPid;
-    case 3:
-        return std::string(record.GetSql().substr(0, kSqlCellLength));
-    case 4:
-        return record.m_strError;
-    case 5:
-        return std::to_string(record.m_total.count);
-    case 6:
-        return std::to_string(record.m_total.cpu);
-    case 7:
-        return std::to_string(record.m_total.elapsed);
-    case 8:
-        return std::to_string(record.m_total.disk);
-    case 9:
-        return std::to_string(record.m_total.query);
-    case 10:
-        return std::to_string(record.m_total.current);
-    case 11:
-        return std::to_string(record.m_total.rows);
-    case 12:
-        return std::to_string(record.m_parse.misses);
-    case 13:
-        return std::to_string(record.m_exec.misses);
-    default:
-        return {};
+const CStatementColumns::CColumn* CStatementColumns::FindBySortKey(std::string_view key) {
+    for (const CColumn& column : kColumns) {
+        if (column.sortKey == key) {
+            return &column;
+        }
     }
+    return nullptr;
+}
+
+std::string CStatementColumns::Cell(const CStatementRecord& record, int column) {
+    const CColumn& c = At(column);
+    if (c.IsNumber()) {
+        return std::to_string(c.numberOf(record));
+    }
+    const std::string_view text = c.textOf(record);
+    return column == kSqlColumn ? SqlCell(text) : std::string(text);
+}
+
+std::string CStatementColumns::SqlCell(std::string_view sql) {
+    std::string cell;
+    std::size_t characters = 0;
+    bool gap = false; // control characters since the last piece of text
+    std::size_t pos = 0;
+    while (pos < sql.size() && characters < kSqlCellLength) {
+        if (static_cast<unsigned char>(sql[pos]) < 0x20) {
+            gap = !cell.empty();
+            ++pos;
+            continue;
+        }
+        if (gap) {
+            if (characters + 1 == kSqlCellLength) {
+                break; // a blank with no text after it
+            }
+            cell += ' ';
+            ++characters;
+            gap = false;
+        }
+        const std::size_t length = Utf8CharacterAt(sql, pos);
+        cell.append(sql.substr(pos, length));
+        pos += length;
+        ++characters;
+    }
+    return cell;
 }

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 class CStatementRecord;
 
-// The fourteen columns of the statement list, shared by the window and the command-line
-// tool: title, width in pixels, the sort key of a click on the title, and a record's cell.
+// The fourteen columns of the statement list, in one table that the window's list, the
+// command-line tool and the sort all read: title, width in pixels, alignment, the sort key
+// a click on the title sorts by, and the record's field the column shows and sorts on.
 class CStatementColumns {
 public:
     static constexpr int kCount = 14;
@@ -15,15 +17,34 @@ public:
     // The SQL cell shows at most this many characters of the SQL text.
     static constexpr std::size_t kSqlCellLength = 128;
 
+    enum class Align { Left, Centre };
+    using TextField = std::string_view (*)(const CStatementRecord&);
+    using NumberField = std::int64_t (*)(const CStatementRecord&);
+
+    // A column shows either a text field or a number field; the other is null.
     struct CColumn {
         std::string_view title;
         int width;
+        Align align;
         std::string_view sortKey;
-        bool number;
+        TextField textOf;
+        NumberField numberOf;
+
+        bool IsNumber() const { return numberOf != nullptr; }
     };
 
     // Throws std::out_of_range for a column outside 0 to 13.
     static const CColumn& At(int column);
-    // A cell's text as bytes: numbers in decimal, the SQL cell the first 128 bytes of the SQL.
+    // The column whose sort key this is (byte-wise, case-sensitive), or nullptr.
+    static const CColumn* FindBySortKey(std::string_view key);
+
+    // A cell's text as bytes: numbers in decimal, texts as the record holds them, the SQL
+    // text as SqlCell gives it.
     static std::string Cell(const CStatementRecord& record, int column);
+    // The SQL cell, the same in the window and on the command line: the SQL text on one
+    // line, each run of control characters (line breaks, tabs) between two pieces of text
+    // shown as one blank, cut after its first 128 characters; such a blank never starts or
+    // ends the cell. A character is a well-formed UTF-8 sequence, or else one byte, so the
+    // cut never splits a sequence.
+    static std::string SqlCell(std::string_view sql);
 };

@@ -1,14 +1,34 @@
 #include "CTraceAnalyzer.h"
 
-#include "CRecordOrder.h"
+#include "CLocalNetworkShares.h"
+#include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 
 #include <algorithm>
 #include <numeric>
 
+namespace {
+
+CLocalNetworkShares s_localShares; // holds no state: every analyser may share it
+
+} // namespace
+
+CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
+                               ITraceNotifier& notifier)
+    : CTraceAnalyzer(catalog, fileSystem, s_localShares, notifier) {}
+
 CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
                                INetworkShares& shares, ITraceNotifier& notifier)
     : m_reader(catalog, fileSystem, shares, notifier) {}
+
+// The reader takes the files as one text, each path followed by "|".
+void CTraceAnalyzer::SetFiles(const std::vector<std::string>& paths) {
+    std::string list;
+    for (const std::string& path : paths) {
+        list += path + '|';
+    }
+    m_reader.SetPath(std::move(list));
+}
 
 CApplyResult CTraceAnalyzer::ReadFileList(IReadProgress* progress) {
     return Apply(m_reader.ReadFileList(progress));
@@ -53,12 +73,13 @@ namespace {
 
 using CRecords = std::vector<std::unique_ptr<CStatementRecord>>;
 
-std::vector<std::size_t> TextOrder(const CRecords& records, const CRecordOrder& order,
+// For +1 the greater text comes first, for -1 the smaller.
+std::vector<std::size_t> TextOrder(const CRecords& records, CStatementColumns::TextField field,
                                    int direction) {
     CTextSortKeys keys;
     keys.Reserve(records.size());
     for (const auto& record : records) {
-        keys.Add(order.Text(*record));
+        keys.Add(field(*record));
     }
     std::vector<std::size_t> positions(records.size());
     std::iota(positions.begin(), positions.end(), std::size_t{0});
@@ -69,14 +90,16 @@ std::vector<std::size_t> TextOrder(const CRecords& records, const CRecordOrder& 
     return positions;
 }
 
-std::vector<std::size_t> NumberOrder(const CRecords& records, const CRecordOrder& order) {
+// For +1 the smaller number comes first, for -1 the greater.
+std::vector<std::size_t> NumberOrder(const CRecords& records, CStatementColumns::NumberField field,
+                                     int direction) {
     std::vector<std::pair<std::int64_t, std::size_t>> keyed;
     keyed.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
-        keyed.emplace_back(order.Number(*records[i]), i);
+        keyed.emplace_back(field(*records[i]), i);
     }
     std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
-        return order.CompareNumber(a.first, b.first) == 1;
+        return direction == 1 ? a.first < b.first : a.first > b.first;
     });
     std::vector<std::size_t> positions;
     positions.reserve(keyed.size());
@@ -88,15 +111,18 @@ std::vector<std::size_t> NumberOrder(const CRecords& records, const CRecordOrder
 
 } // namespace
 
-// A record moves before its neighbour only when it compares +1 against it, so the result is
-// the stable order of the comparison: a stable sort of the keys gives it in n log n.
-void CTraceAnalyzer::Sort(std::string_view key, int direction) {
-    const CRecordOrder order(key, direction);
-    if (m_records.size() < 2 || !order.IsKnown() || (direction != 1 && direction != -1)) {
-        return;
+// A record moves before its neighbour only when its key belongs before the neighbour's, so
+// the result is the stable order of the keys: a stable sort gives it in n log n.
+std::vector<std::size_t> CTraceAnalyzer::Sort(std::string_view key, int direction) {
+    const CStatementColumns::CColumn* column = CStatementColumns::FindBySortKey(key);
+    if (m_records.size() < 2 || column == nullptr || (direction != 1 && direction != -1)) {
+        return {};
     }
-    Permute(order.IsText() ? TextOrder(m_records, order, direction)
-                           : NumberOrder(m_records, order));
+    std::vector<std::size_t> positions = column->IsNumber()
+                                             ? NumberOrder(m_records, column->numberOf, direction)
+                                             : TextOrder(m_records, column->textOf, direction);
+    Permute(positions);
+    return positions;
 }
 
 // Puts the record at positions[i] at position i.

@@ -22,11 +22,18 @@ struct CApplyResult {
 // statement records it produced, in list order.
 class CTraceAnalyzer {
 public:
+    // Linux mounts a network share as a folder: there is nothing to connect.
+    CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
+                   ITraceNotifier& notifier);
+    // With the network calls given, for tests of the share rules.
     CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
                    INetworkShares& shares, ITraceNotifier& notifier);
     virtual ~CTraceAnalyzer() = default;
 
+    // Live mode: the trace folder.
     void SetPath(std::string path) { m_reader.SetPath(std::move(path)); }
+    // File mode: the trace files to read.
+    void SetFiles(const std::vector<std::string>& paths);
     void SetShowSys(std::int64_t showSys) { m_reader.SetShowSys(showSys); }
     void SetTypeFlags(std::string flags) { m_reader.SetTypeFlags(std::move(flags)); }
 
@@ -41,9 +48,12 @@ public:
     const CStatementRecord& GetRecord(std::int64_t position) const;
     // Drops every record; later reads add only statements from bytes not read before.
     void Clear();
-    // Reorders the records by a sort key ("total_cpu", "sqlStr", ...) and direction (+1/-1),
-    // exactly as a stable bubble sort toward position 0 would.
-    void Sort(std::string_view key, int direction);
+    // Reorders the records by a column's sort key ("total_cpu", "sqlStr", ...) and direction
+    // (+1/-1), exactly as a stable bubble sort toward position 0 would: for +1 numbers
+    // ascend and texts descend byte-wise. Returns, for each position, the position its record
+    // had before; empty when nothing moved (an unknown key or direction, or fewer than two
+    // records).
+    std::vector<std::size_t> Sort(std::string_view key, int direction);
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }

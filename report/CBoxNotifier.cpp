@@ -5,7 +5,8 @@
 #include <QMessageBox>
 #include <QThread>
 
-CBoxNotifier::CBoxNotifier(QWidget& owner) : m_owner(owner) {}
+CBoxNotifier::CBoxNotifier(QObject& context, QWidget* parent)
+    : m_context(context), m_pParent(parent) {}
 
 CBoxNotifier::~CBoxNotifier() {
     Release();
@@ -20,19 +21,19 @@ void CBoxNotifier::Notify(const std::string& message) {
         }
         ticket = ++m_nPosted;
     }
-    if (QThread::currentThread() == m_owner.thread()) {
+    if (QThread::currentThread() == m_context.thread()) {
         ShowBox(message, ticket); // nobody can wait here: the box just stays open
         return;
     }
     QMetaObject::invokeMethod(
-        &m_owner, [this, message, ticket] { ShowBox(message, ticket); }, Qt::QueuedConnection);
+        &m_context, [this, message, ticket] { ShowBox(message, ticket); }, Qt::QueuedConnection);
     std::unique_lock lock(m_mutex);
     m_closed.wait(lock, [&] { return m_bReleased || m_nClosed >= ticket; });
 }
 
 void CBoxNotifier::ShowBox(const std::string& message, std::uint64_t ticket) {
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Velquor"),
-                                DecodeForDisplay(message), QMessageBox::Ok, &m_owner);
+                                DecodeForDisplay(message), QMessageBox::Ok, m_pParent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     QObject::connect(box, &QDialog::finished, box, [this, ticket] { MarkClosed(ticket); });

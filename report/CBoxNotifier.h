@@ -10,15 +10,17 @@
 #include <vector>
 
 class QMessageBox;
+class QObject;
 class QWidget;
 
-// Shows the reader's file problems as modal message boxes. A read runs on a worker thread:
-// Notify posts the box to the user interface thread and waits until the user closes it, or
-// until Release, which the window calls when it closes, so a closing window never waits for
-// a worker that waits for a box.
+// Shows the reader's file problems as modal message boxes over `parent` (none: centred on
+// the screen). A read runs on a worker thread: Notify posts the box to the user interface
+// thread (a queued call on `context`) and waits until the user closes it, or until Release,
+// which the window's document calls when it closes, so a closing window never waits for a
+// worker that waits for a box.
 class CBoxNotifier final : public ITraceNotifier {
 public:
-    explicit CBoxNotifier(QWidget& owner);
+    CBoxNotifier(QObject& context, QWidget* parent);
     ~CBoxNotifier() override;
     CBoxNotifier(const CBoxNotifier&) = delete;
     CBoxNotifier& operator=(const CBoxNotifier&) = delete;
@@ -32,7 +34,8 @@ private:
     void ShowBox(const std::string& message, std::uint64_t ticket);
     void MarkClosed(std::uint64_t ticket);
 
-    QWidget& m_owner;
+    QObject& m_context;
+    QWidget* m_pParent; // not owned; lives longer than the notifier
     std::mutex m_mutex;
     std::condition_variable m_closed;
     bool m_bReleased = false;

@@ -28,7 +28,6 @@ public:
 
     void Start();
     void Cancel() { m_bCancel = true; }
-    bool IsCancelled() const { return m_bCancel; }
 
     // Worker thread: posts the progress when it moved by a thousandth or more.
     bool OnProgress(std::int64_t done, std::int64_t total) override;

@@ -1,24 +1,26 @@
 #include "CFindStatementDlg.h"
 
+#include "CStatementFinder.h"
 #include "CVelquorView.h"
 #include "DisplayText.h"
+#include "MessageBox.h"
 #include "ui_CFindStatementDlg.h"
-
-#include <QMessageBox>
 
 CFindStatementDlg::CFindStatementDlg(CVelquorView& view, const std::string& text, int direction,
                                      QWidget* parent)
     : QDialog(parent), m_view(view), m_ui(std::make_unique<Ui::CFindStatementDlg>()) {
     m_ui->setupUi(this);
     m_ui->m_editValue->setText(DecodeForDisplay(text));
-    (direction == kDirectionUp ? m_ui->m_radioUp : m_ui->m_radioDown)->setChecked(true);
+    (direction == CStatementFinder::kDirectionUp ? m_ui->m_radioUp : m_ui->m_radioDown)
+        ->setChecked(true);
     connect(m_ui->m_buttonFind, &QPushButton::clicked, this, &CFindStatementDlg::OnFind);
 }
 
 CFindStatementDlg::~CFindStatementDlg() = default;
 
 int CFindStatementDlg::GetDirection() const {
-    return m_ui->m_radioUp->isChecked() ? kDirectionUp : kDirectionDown;
+    return m_ui->m_radioUp->isChecked() ? CStatementFinder::kDirectionUp
+                                        : CStatementFinder::kDirectionDown;
 }
 
 QString CFindStatementDlg::GetSearchText() const {
@@ -34,7 +36,6 @@ void CFindStatementDlg::OnFind() {
         accept();
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Velquor"),
-                    QStringLiteral("Failed to find keywords ") + text, QMessageBox::Ok, this);
-    box.exec();
+    ShowMessageBox(this, QStringLiteral("Velquor"),
+                   QStringLiteral("Failed to find keywords ") + text);
 }

@@ -18,9 +18,7 @@ class CFindStatementDlg : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kDirectionUp = 0;
-    static constexpr int kDirectionDown = 1;
-
+    // direction: CStatementFinder's up (0) or down (1).
     CFindStatementDlg(CVelquorView& view, const std::string& text, int direction,
                       QWidget* parent = nullptr);
     ~CFindStatementDlg() override;

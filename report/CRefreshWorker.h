@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LiveRefresh.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -19,10 +21,8 @@ class CRefreshWorker {
 public:
     using BatchHandler = std::function<void(CReadBatch&& batch)>;
 
-    static constexpr std::chrono::milliseconds kDefaultPeriod{3000};
-    // Tests shorten the period; the program keeps the default.
+    // Tests shorten the period; the program keeps kLiveRefreshPeriod.
     static void SetPeriod(std::chrono::milliseconds period) { s_period = period; }
-    static std::chrono::milliseconds GetPeriod() { return s_period; }
 
     CRefreshWorker(CTraceReader& reader, const std::atomic<int>& running, QObject& context,
                    BatchHandler onBatch);
@@ -37,7 +37,7 @@ public:
 private:
     void RefreshThreadProc();
 
-    static inline std::atomic<std::chrono::milliseconds> s_period = kDefaultPeriod;
+    static inline std::atomic<std::chrono::milliseconds> s_period = kLiveRefreshPeriod;
 
     CTraceReader& m_reader;
     const std::atomic<int>& m_bRunning;

@@ -1,22 +1,14 @@
 #include "CStatementListModel.h"
 
+#include "CStatementColumns.h"
 #include "CTraceAnalyzer.h"
 #include "DisplayText.h"
 
 namespace {
 
-// The SQL cell: the first 128 characters, every line break between lines shown as one space.
-QString SqlCellText(std::string_view sql) {
-    if (sql.ends_with("\r\n")) {
-        sql.remove_suffix(2);
-    }
-    // A character takes at most 4 bytes; decoding more than that is wasted.
-    const std::size_t bytes = static_cast<std::size_t>(CStatementListModel::kSqlCellLength) * 4;
-    QString text = DecodeForDisplay(sql.substr(0, bytes));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text.left(CStatementListModel::kSqlCellLength);
+QVariant Alignment(int column) {
+    const bool left = CStatementColumns::At(column).align == CStatementColumns::Align::Left;
+    return QVariant::fromValue((left ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
 }
 
 } // namespace
@@ -30,7 +22,7 @@ int CStatementListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CStatementListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : CStatementColumns::kCount;
 }
 
 QVariant CStatementListModel::data(const QModelIndex& index, int role) const {
@@ -38,38 +30,24 @@ QVariant CStatementListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return CellText(index.row(), index.column());
+        const CStatementRecord& record = m_analyzer.GetRecord(index.row());
+        return DecodeForDisplay(CStatementColumns::Cell(record, index.column()));
     }
     if (role == Qt::TextAlignmentRole) {
-        // Every column is centred except the first, which the list keeps left-aligned.
-        const Qt::Alignment horizontal = index.column() == 0 ? Qt::AlignLeft : Qt::AlignHCenter;
-        return QVariant::fromValue(horizontal | Qt::AlignVCenter);
+        return Alignment(index.column());
     }
     return {};
 }
 
-QString CStatementListModel::CellText(int row, int column) const {
-    if (row < 0 || row >= m_analyzer.GetCount()) {
-        return {};
-    }
-    const CStatementRecord& record = m_analyzer.GetRecord(row);
-    if (column == CStatementColumns::kSqlColumn) {
-        return SqlCellText(record.GetSql());
-    }
-    return DecodeForDisplay(CStatementColumns::Cell(record, column));
-}
-
 QVariant CStatementListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= CStatementColumns::kCount) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        const std::string_view title = GetColumn(section).title;
-        return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+        return DecodeForDisplay(CStatementColumns::At(section).title);
     }
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(Qt::Alignment(section == 0 ? Qt::AlignLeft : Qt::AlignHCenter) |
-                                   Qt::AlignVCenter);
+        return Alignment(section);
     }
     return {};
 }
@@ -88,7 +66,7 @@ CApplyResult CStatementListModel::Apply(CReadBatch&& batch) {
     }
     for (const std::int64_t row : result.updatedRows) {
         const auto r = static_cast<int>(row);
-        emit dataChanged(index(r, 0), index(r, kColumnCount - 1));
+        emit dataChanged(index(r, 0), index(r, CStatementColumns::kCount - 1));
     }
     return result;
 }
@@ -101,8 +79,21 @@ void CStatementListModel::Clear() {
 }
 
 void CStatementListModel::Sort(int column, int order) {
-    m_analyzer.Sort(GetColumn(column).sortKey, order);
-    if (m_nRows > 0) {
-        emit dataChanged(index(0, 0), index(m_nRows - 1, kColumnCount - 1));
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<std::size_t> before =
+        m_analyzer.Sort(CStatementColumns::At(column).sortKey, order);
+    if (!before.empty()) {
+        std::vector<int> rowNow(before.size());
+        for (std::size_t row = 0; row < before.size(); ++row) {
+            rowNow[before[row]] = static_cast<int>(row);
+        }
+        const QModelIndexList from = persistentIndexList();
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex& old : from) {
+            to.append(index(rowNow.at(static_cast<std::size_t>(old.row())), old.column()));
+        }
+        changePersistentIndexList(from, to);
     }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -1,28 +1,19 @@
 #pragma once
 
-#include "CStatementColumns.h"
-
 #include <QAbstractTableModel>
-
-#include <cstdint>
-#include <string_view>
 
 class CTraceAnalyzer;
 struct CApplyResult;
 struct CReadBatch;
 
-// The rows of a statement list: row i shows the analyser's record i. Cells are formatted
-// from the record when asked for; the model keeps no text. All its changes of the records
-// (applying a read, clearing, sorting) run on the user interface thread.
+// The rows of a statement list: row i shows the analyser's record i, in the columns of
+// CStatementColumns. Cells are formatted from the record when asked for; the model keeps no
+// text. All its changes of the records (applying a read, clearing, sorting) run on the user
+// interface thread.
 class CStatementListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    using Column = CStatementColumns::CColumn;
-    static constexpr int kColumnCount = CStatementColumns::kCount;
-    static constexpr int kSqlCellLength = static_cast<int>(CStatementColumns::kSqlCellLength);
-    static const Column& GetColumn(int column) { return CStatementColumns::At(column); }
-
     explicit CStatementListModel(CTraceAnalyzer& analyzer, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -35,11 +26,9 @@ public:
     CApplyResult Apply(CReadBatch&& batch);
     // Drops every row and every record.
     void Clear();
-    // Reorders the records by a column's sort key; row i then shows the record now at i.
+    // Reorders the records by a column's sort key, as a layout change: row i then shows the
+    // record now at i, and selections and other persistent indexes follow their records.
     void Sort(int column, int order);
-
-    // The text of one cell, as the list shows it.
-    QString CellText(int row, int column) const;
 
 private:
     CTraceAnalyzer& m_analyzer;

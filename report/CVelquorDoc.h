@@ -1,18 +1,81 @@
 #pragma once
 
+#include "CBoxNotifier.h"
+#include "COpenRequest.h"
+#include "CPosixFileSystem.h"
+#include "CStatementListModel.h"
+#include "CTraceAnalyzer.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <string>
 
-struct COpenRequest;
+class CCommandTypeCatalog;
+class CFileReadWorker;
+class CRefreshWorker;
+class QWidget;
 
-// The document of one analysis window. It holds no data and is never modified; it exists
-// to carry the window's title, taken from the open request when it is created.
-class CVelquorDoc {
+// The analysis of one window: the analyser with its records, the list model over them, the
+// worker that reads, the file system it reads through and the message boxes of its
+// problems. Set up from the open request; Start reads the trace files once on a worker
+// thread (file mode) or starts the worker that reads the trace folder every period while
+// running (live mode). Either way the records are only used on the user interface thread:
+// the workers hand finished batches over. Needs no widget: views show it.
+class CVelquorDoc : public QObject {
+    Q_OBJECT
+
 public:
-    bool OnNewDocument(const COpenRequest& request);
+    // `messageParent` is the widget the read problems' boxes are shown over; it outlives
+    // the document.
+    CVelquorDoc(const COpenRequest& request, const CCommandTypeCatalog& catalog,
+                QWidget* messageParent = nullptr);
+    // Each worker ends (never in the middle of a read) before the analyser goes.
+    ~CVelquorDoc() override;
 
     const std::string& GetTitle() const { return m_strTitle; }
-    void SetTitle(std::string title) { m_strTitle = std::move(title); }
+    bool IsLiveMode() const { return m_bLiveMode; }
+    // A file-mode read is under way.
+    bool IsReading() const { return m_readWorker != nullptr; }
+    bool IsRunning() const { return m_bRunning.load() == 1; }
+    // Refused while a live refresh runs or a file read is under way.
+    bool CanSort() const { return !IsRunning() && !IsReading(); }
+
+    // Starts the read the request asked for; once.
+    void Start();
+    // Start and Stop: a live window reads only while running; in a file window the flag
+    // only allows or refuses sorting.
+    void SetRunning(bool running);
+    // Stops a file read at its next progress report; what was read until then is listed.
+    void CancelRead();
+    // Drops every record; a file read under way is cancelled and its result not listed.
+    void Clear();
+
+    const CTraceAnalyzer& Analyzer() const { return m_analyzer; }
+    CStatementListModel& Model() { return m_model; }
+
+signals:
+    // Running or reading changed, so the commands that depend on them change too.
+    void CommandStateChanged();
+    void ReadProgress(std::int64_t done, std::int64_t total);
+    // A file read ended and its rows are listed; `partial` when it was cancelled.
+    void ReadFinished(bool partial);
 
 private:
+    void StartFileRead();
+    void StartRefreshThread();
+    void OnFileReadDone(CReadBatch&& batch);
+
     std::string m_strTitle;
+    const bool m_bLiveMode;
+    CPosixFileSystem m_fileSystem;
+    CBoxNotifier m_notifier;
+    CTraceAnalyzer m_analyzer;
+    CStatementListModel m_model;
+    std::atomic<int> m_bRunning = 0;
+    bool m_bDiscardRead = false; // Clear during a file read: its result is not listed
+    std::unique_ptr<CFileReadWorker> m_readWorker;
+    std::unique_ptr<CRefreshWorker> m_refreshWorker;
 };

@@ -30,7 +30,6 @@ public:
     // TAB, CR and LF in the name or folder become blanks: "trace.list" cannot hold them.
     void accept() override;
 
-    CBasicInfoPage& GetBasicInfoPage() { return *m_pBasicInfo; }
     CAdvancedPage& GetAdvancedPage() { return *m_pAdvanced; }
 
 private:

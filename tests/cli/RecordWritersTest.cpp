@@ -3,7 +3,6 @@
 #include "CDelimitedWriter.h"
 #include "CJsonWriter.h"
 #include "CStatementColumns.h"
-#include "CTableWriter.h"
 #include "JsonText.h"
 
 #include <gtest/gtest.h>
@@ -53,10 +52,30 @@ TEST(DelimitedCellTest, CsvQuotesOnlyWhereNeeded) {
     EXPECT_EQ(CDelimitedWriter::QuoteCsv("x\r\ny"), "\"x\r\ny\"");
 }
 
-TEST(TableWriterTest, PutsTheSqlTextOnOneLine) {
-    EXPECT_EQ(CTableWriter::OneLine("SELECT a\r\n\tFROM t\r\n\r\n WHERE x = 1\r\n"),
+TEST(SqlCellTest, PutsTheSqlTextOnOneLine) {
+    EXPECT_EQ(CStatementColumns::SqlCell("SELECT a\r\n\tFROM t\r\n\r\n WHERE x = 1\r\n"),
               "SELECT a FROM t  WHERE x = 1");
-    EXPECT_EQ(CTableWriter::OneLine(std::string(200, 'x')), std::string(128, 'x'));
+    EXPECT_EQ(CStatementColumns::SqlCell(std::string(200, 'x')), std::string(128, 'x'));
+}
+
+// 128 characters, not bytes: a UTF-8 sequence is one character and is never split; a byte
+// that is not part of one counts as one; a blank that would end the cell is left out.
+TEST(SqlCellTest, CutsAfter128CharactersNeverInsideOne) {
+    const std::string euro = "\xE2\x82\xAC";
+    std::string many;
+    for (int i = 0; i < 200; ++i) {
+        many += euro;
+    }
+    std::string cut;
+    for (int i = 0; i < 128; ++i) {
+        cut += euro;
+    }
+    EXPECT_EQ(CStatementColumns::SqlCell(many), cut);
+    EXPECT_EQ(CStatementColumns::SqlCell(std::string(127, 'a') + euro + "b"),
+              std::string(127, 'a') + euro);
+    EXPECT_EQ(CStatementColumns::SqlCell(std::string(130, '\xE9')), std::string(128, '\xE9'));
+    EXPECT_EQ(CStatementColumns::SqlCell(std::string(127, 'a') + "\r\nb"), std::string(127, 'a'));
+    EXPECT_EQ(CStatementColumns::SqlCell("\r\n\t  x\r\n"), "  x");
 }
 
 class RecordFromBlockTest : public testing::Test {
@@ -71,11 +90,12 @@ protected:
     CCommandTypeCatalog m_catalog;
 };
 
-TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128Bytes) {
+TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128CharactersOnOneLine) {
     const std::string sql = std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n";
     const CStatementRecord record =
         Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\n" + sql + "END OF STMT\r\n");
-    EXPECT_EQ(CStatementColumns::Cell(record, CStatementColumns::kSqlColumn), sql.substr(0, 128));
+    EXPECT_EQ(CStatementColumns::Cell(record, CStatementColumns::kSqlColumn),
+              std::string(100, 'a') + " " + std::string(27, 'b'));
     EXPECT_EQ(CStatementColumns::Cell(record, 0), "SELECT");
     EXPECT_EQ(CStatementColumns::Cell(record, 2), "77");
 }

@@ -1,4 +1,3 @@
-#include "CRecordOrder.h"
 #include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 #include "EngineTestSupport.h"
@@ -14,14 +13,30 @@ const char* const kKeys[] = {"octName",      "user_id",     "pid",           "sq
                              "total_disk",   "total_query", "total_current", "total_rows",
                              "parse_miss",   "exec_miss",   "no_such_key"};
 
+// +1 when `current` belongs before `previous`: for direction +1 the smaller number or the
+// byte-wise greater text, for -1 the other way round; 0 for an unknown key.
+int Compare(const CStatementRecord& current, const CStatementRecord& previous,
+            const std::string& key, int direction) {
+    const CStatementColumns::CColumn* column = CStatementColumns::FindBySortKey(key);
+    if (column == nullptr) {
+        return 0;
+    }
+    if (column->IsNumber()) {
+        const std::int64_t a = column->numberOf(current);
+        const std::int64_t b = column->numberOf(previous);
+        return (a < b ? 1 : (a > b ? -1 : 0)) * direction;
+    }
+    const int order = column->textOf(current).compare(column->textOf(previous));
+    return (order > 0 ? 1 : (order < 0 ? -1 : 0)) * direction;
+}
+
 // The order a plain bubble sort toward position 0 gives, which the list always had.
 std::vector<std::uint64_t> BubbleOrder(std::deque<CStatementRecord> records, const std::string& key,
                                        int direction) {
-    const CRecordOrder order(key, direction);
     const std::size_t n = records.size();
     for (std::size_t i = 0; n >= 2 && i <= n - 2; ++i) {
         for (std::size_t j = n - 1; j >= i + 1; --j) {
-            if (order.Compare(records[j], records[j - 1]) == 1) {
+            if (Compare(records[j], records[j - 1], key, direction) == 1) {
                 std::swap(records[j], records[j - 1]);
             }
         }
@@ -120,13 +135,44 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
     }
 }
 
-TEST(Sort, EveryColumnSortsByAKeyOfItsOwnKind) {
+// Every column sorts by the key of its title and on the field its cells show.
+TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
+    CStatementRecord record;
+    record.m_strNode = "PARSING IN CURSOR\r\nselect 1\r\nEND OF STMT\r\n";
+    record.m_nSqlStart = 19;
+    record.m_nSqlLength = 10;
+    record.m_strOctName = "SELECT";
+    record.m_nUserId = 101;
+    record.m_strPid = "4242";
+    record.m_strError = "ORA-00942";
+    record.m_total = {102, 103, 104, 105, 106, 107, 0, 108};
+    record.m_parse.misses = 109;
+    record.m_exec.misses = 110;
+    const std::pair<const char*, const char*> expected[] = {{"octName", "SELECT"},
+                                                            {"user_id", "101"},
+                                                            {"pid", "4242"},
+                                                            {"sqlStr", "select 1"},
+                                                            {"error_result", "ORA-00942"},
+                                                            {"total_cnt", "102"},
+                                                            {"total_cpu", "103"},
+                                                            {"total_elap", "104"},
+                                                            {"total_disk", "105"},
+                                                            {"total_query", "106"},
+                                                            {"total_current", "107"},
+                                                            {"total_rows", "108"},
+                                                            {"parse_miss", "109"},
+                                                            {"exec_miss", "110"}};
     for (int column = 0; column < CStatementColumns::kCount; ++column) {
         const CStatementColumns::CColumn& c = CStatementColumns::At(column);
-        const CRecordOrder order(c.sortKey, 1);
-        EXPECT_TRUE(order.IsKnown()) << c.title;
-        EXPECT_EQ(order.IsText(), !c.number) << c.title;
+        const auto [key, cell] = expected[column];
+        EXPECT_EQ(c.sortKey, key) << c.title;
+        EXPECT_EQ(CStatementColumns::FindBySortKey(key), &c) << c.title;
+        EXPECT_EQ(CStatementColumns::Cell(record, column), cell) << c.title;
+        const std::string sortedOn = c.IsNumber() ? std::to_string(c.numberOf(record))
+                                                  : CStatementColumns::SqlCell(c.textOf(record));
+        EXPECT_EQ(sortedOn, cell) << c.title;
     }
+    EXPECT_EQ(CStatementColumns::FindBySortKey("Pid"), nullptr);
 }
 
 TEST(Sort, DirectionsOfTextAndNumberKeys) {

@@ -125,7 +125,7 @@ void TstShell::snifferFollowsTheChosenTraceWithItsFilters() {
     QTRY_COMPARE(view->Model().rowCount(), 2);
     QCOMPARE(view->Analyzer().GetRecord(0).GetSql(), "select visible\r\n");
     QCOMPARE(view->Analyzer().GetRecord(1).GetSql(), "update visible\r\n");
-    CRefreshWorker::SetPeriod(CRefreshWorker::kDefaultPeriod);
+    CRefreshWorker::SetPeriod(kLiveRefreshPeriod);
 }
 
 void TstShell::selectedTabFollowsTheWindowInFront() {

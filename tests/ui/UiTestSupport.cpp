@@ -48,6 +48,14 @@ QStringList RealTraces() {
     return paths;
 }
 
+std::vector<std::string> EncodedPaths(const QStringList& paths) {
+    std::vector<std::string> encoded;
+    for (const QString& path : paths) {
+        encoded.push_back(QFile::encodeName(path).toStdString());
+    }
+    return encoded;
+}
+
 CVelquorView* OpenAndWait(CMainFrame& frame, const QStringList& paths, bool showSys) {
     frame.OpenTracePaths(paths, showSys);
     CVelquorView* view = frame.ActiveView();

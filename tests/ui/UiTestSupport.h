@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMainFrame;
 class CVelquorView;
@@ -22,6 +23,8 @@ std::string ReadBytes(const QString& path);
 
 // The real traces beside the project, or an empty list when the folder is absent.
 QStringList RealTraces();
+// The paths as the file system spells them, as the Open commands hand them to a window.
+std::vector<std::string> EncodedPaths(const QStringList& paths);
 
 // Creates the main frame, makes it the application's, shows it and answers whether it was
 // exposed.

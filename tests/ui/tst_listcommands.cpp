@@ -1,10 +1,10 @@
 #include "CBoxCatcher.h"
 #include "CFileDialogs.h"
 #include "CFindStatementDlg.h"
-#include "CLocalNetworkShares.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "CPosixFileSystem.h"
+#include "CStatementColumns.h"
 #include "CStatementSaver.h"
 #include "CStderrNotifier.h"
 #include "CVelquorApp.h"
@@ -141,20 +141,19 @@ void TstListCommands::sortsLikeTheEngineByEveryColumnAndDirection() {
     CVelquorView* view = OpenAndWait(*m_frame, traces);
     QVERIFY(view != nullptr);
     CPosixFileSystem files;
-    CLocalNetworkShares shares;
     CStderrNotifier notifier;
-    CTraceAnalyzer direct(theApp.Catalog(), files, shares, notifier);
-    direct.SetPath(theApp.m_strTracePath);
+    CTraceAnalyzer direct(theApp.Catalog(), files, notifier);
+    direct.SetFiles(EncodedPaths(traces));
     direct.SetShowSys(1);
     direct.ReadFileList();
     QCOMPARE(NodesOf(view->Analyzer()), NodesOf(direct));
 
-    for (int column = 0; column < CStatementListModel::kColumnCount; ++column) {
+    for (int column = 0; column < CStatementColumns::kCount; ++column) {
         for (const int order : {1, -1}) {
             ClickHeader(view, column);
             QCOMPARE(view->GetSortColumn(), column);
             QCOMPARE(view->GetSortOrder(), order);
-            direct.Sort(CStatementListModel::GetColumn(column).sortKey, order);
+            direct.Sort(CStatementColumns::At(column).sortKey, order);
             QVERIFY2(NodesOf(view->Analyzer()) == NodesOf(direct),
                      qPrintable(QStringLiteral("column %1 order %2").arg(column).arg(order)));
             const int last = view->Model().rowCount() - 1;
@@ -351,7 +350,7 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     for (int row = 0; row < 3; ++row) {
         QCOMPARE(std::string(again->Analyzer().GetRecord(row).GetSql()),
                  std::string(view->Analyzer().GetRecord(row + 6).GetSql()));
-        for (int c = 0; c < CStatementListModel::kColumnCount; ++c) {
+        for (int c = 0; c < CStatementColumns::kCount; ++c) {
             if (c != 2) { // the pid comes from the file name
                 QCOMPARE(again->Model().index(row, c).data(),
                          view->Model().index(row + 6, c).data());

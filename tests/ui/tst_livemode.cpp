@@ -1,6 +1,7 @@
 #include "CBoxCatcher.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "COpenRequest.h"
 #include "CRefreshWorker.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
@@ -76,12 +77,8 @@ void TstLiveMode::cleanup() {
 }
 
 CVelquorView* TstLiveMode::OpenLive() {
-    theApp.m_nOpenMode = COpenRequest::kModeLiveTrace;
-    theApp.m_strTraceName = "live";
-    theApp.m_strTracePath = QFile::encodeName(m_dir->path()).toStdString();
-    theApp.m_strShowSys = "1";
-    theApp.m_strCommandTypeFlags.clear();
-    return m_frame->OpenRequestedWindow();
+    return m_frame->OpenWindow(
+        COpenRequest::LiveTrace("live", QFile::encodeName(m_dir->path()).toStdString(), true, {}));
 }
 
 void TstLiveMode::Append(const QString& name, const std::string& bytes) {

@@ -1,10 +1,11 @@
 #include "CChildFrame.h"
 #include "CFileDialogs.h"
-#include "CLocalNetworkShares.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "COpenRequest.h"
 #include "CPosixFileSystem.h"
 #include "CStderrNotifier.h"
+#include "CTraceSettings.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
 #include "UiTestSupport.h"
@@ -38,7 +39,9 @@ private slots:
     void traceNameFromPath();
     void openRequestTitles_data();
     void openRequestTitles();
-    void cancelledOpenKeepsTheModeAndOpensNothing();
+    void liveTraceRequestFromTheStoredTrace_data();
+    void liveTraceRequestFromTheStoredTrace();
+    void cancelledOpenOpensNothing();
     void openCommandsPassTheSysFlag();
 
     void fixtureRowsShowEveryColumn();
@@ -110,45 +113,62 @@ void TstMainWindow::traceNameFromPath_data() {
 void TstMainWindow::traceNameFromPath() {
     QFETCH(QString, path);
     QFETCH(QString, name);
-    QCOMPARE(QString::fromStdString(CVelquorApp::TraceNameFromPath(path.toStdString())), name);
+    QCOMPARE(QString::fromStdString(COpenRequest::TraceNameFromPath(path.toStdString())), name);
 }
 
 void TstMainWindow::openRequestTitles_data() {
     QTest::addColumn<QStringList>("paths");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("pathList");
-    QTest::newRow("two files") << QStringList{"/t/ora_1.trc", "/t/ora_2.trc"} << "ora_1;ora_2;"
-                               << "/t/ora_1.trc|/t/ora_2.trc|";
-    QTest::newRow("one file") << QStringList{"/x/abc.trc"} << "abc;"
-                              << "/x/abc.trc|";
+    QTest::newRow("two files") << QStringList{"/t/ora_1.trc", "/t/ora_2.trc"} << "ora_1;ora_2;";
+    QTest::newRow("one file") << QStringList{"/x/abc.trc"} << "abc;";
     // 39 characters of name and its ";" make exactly 40: no "...".
     QTest::newRow("exactly 40") << QStringList{"/x/" + QString(39, QLatin1Char('a')) + ".trc"}
-                                << QString(39, QLatin1Char('a')) + ";"
-                                << "/x/" + QString(39, QLatin1Char('a')) + ".trc|";
+                                << QString(39, QLatin1Char('a')) + ";";
     QTest::newRow("41 cut") << QStringList{"/x/" + QString(40, QLatin1Char('b')) + ".trc"}
-                            << QString(40, QLatin1Char('b')) + "..."
-                            << "/x/" + QString(40, QLatin1Char('b')) + ".trc|";
+                            << QString(40, QLatin1Char('b')) + "...";
 }
 
 void TstMainWindow::openRequestTitles() {
     QFETCH(QStringList, paths);
     QFETCH(QString, title);
-    QFETCH(QString, pathList);
-    theApp.m_strCommandTypeFlags = "101";
-    theApp.SetTraceFilesRequest(paths, false);
-    QCOMPARE(theApp.m_nOpenMode, 1);
-    QCOMPARE(QString::fromStdString(theApp.m_strTraceName), title);
-    QCOMPARE(QString::fromStdString(theApp.m_strTracePath), pathList);
-    QCOMPARE(theApp.m_strShowSys, std::string("0"));
-    QCOMPARE(theApp.m_strCommandTypeFlags, std::string("101")); // left as it was
+    const COpenRequest request = COpenRequest::TraceFiles(EncodedPaths(paths), false);
+    QCOMPARE(request.m_mode, COpenRequest::Mode::TraceFiles);
+    QCOMPARE(QString::fromStdString(request.m_strTraceName), title);
+    QCOMPARE(request.m_paths, EncodedPaths(paths));
+    QVERIFY(!request.m_bShowSys);
+    QVERIFY(request.m_strCommandTypeFlags.empty()); // a file window has no type filter
 }
 
-void TstMainWindow::cancelledOpenKeepsTheModeAndOpensNothing() {
-    theApp.m_nOpenMode = 0;
+void TstMainWindow::liveTraceRequestFromTheStoredTrace_data() {
+    QTest::addColumn<QString>("sys");
+    QTest::addColumn<bool>("showSys");
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("leading blanks") << "  2x" << true;
+    QTest::newRow("not a number") << "yes" << false;
+}
+
+void TstMainWindow::liveTraceRequestFromTheStoredTrace() {
+    QFETCH(QString, sys);
+    QFETCH(bool, showSys);
+    CTraceSettings trace;
+    trace.SetValue(CTraceSettings::kTraceName, "prod");
+    trace.SetValue(CTraceSettings::kTracePath, "/mnt/prod/trace");
+    trace.SetValue(CTraceSettings::kSys, sys.toStdString());
+    trace.SetValue(CTraceSettings::kOctCheck, "101");
+    const COpenRequest request = CVelquorApp::LiveTraceRequest(trace);
+    QCOMPARE(request.m_mode, COpenRequest::Mode::LiveTrace);
+    QCOMPARE(request.m_strTraceName, std::string("prod"));
+    QCOMPARE(request.m_strTraceFolder, std::string("/mnt/prod/trace"));
+    QCOMPARE(request.m_bShowSys, showSys);
+    QCOMPARE(request.m_strCommandTypeFlags, std::string("101"));
+    QVERIFY(request.m_paths.empty());
+}
+
+void TstMainWindow::cancelledOpenOpensNothing() {
     CFileDialogs::SetOpenChooser([] { return QStringList(); });
     theApp.OpenTraceFiles(false);
-    QCOMPARE(theApp.m_nOpenMode, 1);
-    QCOMPARE(theApp.m_strShowSys, std::string("0"));
     QVERIFY(m_frame->MdiArea().subWindowList().isEmpty());
 }
 
@@ -247,10 +267,9 @@ void TstMainWindow::realTracesListEveryRecord() {
 
     // The same files read directly, on this thread, give the same records in the same order.
     CPosixFileSystem files;
-    CLocalNetworkShares shares;
     CStderrNotifier notifier;
-    CTraceAnalyzer direct(theApp.Catalog(), files, shares, notifier);
-    direct.SetPath(theApp.m_strTracePath);
+    CTraceAnalyzer direct(theApp.Catalog(), files, notifier);
+    direct.SetFiles(EncodedPaths(traces));
     direct.SetShowSys(1);
     direct.ReadFileList();
     QVERIFY(direct.GetCount() > 100);
@@ -262,7 +281,7 @@ void TstMainWindow::realTracesListEveryRecord() {
     const int last = view->Model().rowCount() - 1;
     QCOMPARE(view->Model().index(last, 1).data().toString(),
              QString::number(direct.GetRecord(last).m_nUserId));
-    QVERIFY(theApp.m_strTraceName.size() == 40 + 3);
+    QVERIFY(view->Document().GetTitle().size() == 40 + 3);
     QVERIFY(m_frame->windowTitle().contains(QStringLiteral("Velquor")));
 }
 

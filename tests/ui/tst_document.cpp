@@ -1,0 +1,197 @@
+#include "CBoxCatcher.h"
+#include "CCommandTypeCatalog.h"
+#include "CFileDialogs.h"
+#include "COpenRequest.h"
+#include "CPosixFileSystem.h"
+#include "CStatementColumns.h"
+#include "CStatementFinder.h"
+#include "CStatementSaveCommand.h"
+#include "CStatementSaver.h"
+#include "CStatementSorter.h"
+#include "CStderrNotifier.h"
+#include "CVelquorDoc.h"
+#include "UiTestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QPersistentModelIndex>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <random>
+
+// A window's document with its sort, find and save, driven without any widget.
+class TstDocument : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sortMovesEveryPersistentIndexWithItsRecord();
+    void sortIsRefusedWhileRunningOrReading();
+    void findThenSaveWritesTheRowsAfterTheFoundOne();
+
+private:
+    // A file-mode document over `paths`, its read finished.
+    std::unique_ptr<CVelquorDoc> OpenDocument(const QStringList& paths);
+    QStringList GeneratedTrace();
+
+    CCommandTypeCatalog m_catalog;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TstDocument::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TstDocument::cleanup() {
+    CFileDialogs::SetSaveChooser({});
+    m_dir.reset();
+}
+
+std::unique_ptr<CVelquorDoc> TstDocument::OpenDocument(const QStringList& paths) {
+    auto doc = std::make_unique<CVelquorDoc>(COpenRequest::TraceFiles(EncodedPaths(paths), true),
+                                             m_catalog);
+    QSignalSpy finished(doc.get(), &CVelquorDoc::ReadFinished);
+    doc->Start();
+    if (!finished.wait(60000) || doc->IsReading()) {
+        return nullptr;
+    }
+    return doc;
+}
+
+// Statements with few distinct keys, so every sort has many ties to keep in order.
+QStringList TstDocument::GeneratedTrace() {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> small(0, 3);
+    const char* const sqls[] = {"select a", "select b\r\nfrom t", "insert x", "update \xe9t\xe9"};
+    std::string trace;
+    for (int i = 1; i <= 300; ++i) {
+        trace += CursorBlock(i, small(random), small(random) == 0 ? 2 : 3, sqls[small(random)],
+                             small(random) * 10);
+    }
+    const QString path = m_dir->filePath(QStringLiteral("gen_ora_5.trc"));
+    WriteBytes(path, trace);
+    return {path};
+}
+
+// Whatever the views hold on to (selection, current row, any persistent index) still names
+// the same record after each sort, and the rows come in the engine's order for the key.
+void TstDocument::sortMovesEveryPersistentIndexWithItsRecord() {
+    const QStringList real = RealTraces();
+    for (const QStringList& paths : {GeneratedTrace(), real}) {
+        if (paths.isEmpty()) {
+            continue;
+        }
+        std::unique_ptr<CVelquorDoc> doc = OpenDocument(paths);
+        QVERIFY(doc != nullptr);
+        CStatementListModel& model = doc->Model();
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        CPosixFileSystem files;
+        CStderrNotifier notifier;
+        CTraceAnalyzer direct(m_catalog, files, notifier);
+        direct.SetFiles(EncodedPaths(paths));
+        direct.SetShowSys(1);
+        direct.ReadFileList();
+        CStatementSorter sorter(*doc);
+        const int rows = model.rowCount();
+        QVERIFY(rows > 100);
+        for (int column = 0; column < CStatementColumns::kCount; ++column) {
+            for (const int order : {1, -1}) {
+                std::vector<QPersistentModelIndex> held;
+                std::vector<std::uint64_t> serials;
+                for (int row = 0; row < rows; row += 7) {
+                    held.emplace_back(model.index(row, (row + column) % CStatementColumns::kCount));
+                    serials.push_back(doc->Analyzer().GetRecord(row).m_nSerial);
+                }
+                QVERIFY(sorter.OnColumnClick(column));
+                QCOMPARE(sorter.GetSortOrder(), order);
+                direct.Sort(CStatementColumns::At(column).sortKey, order);
+                for (std::size_t i = 0; i < held.size(); ++i) {
+                    QVERIFY(held[i].isValid());
+                    QCOMPARE(doc->Analyzer().GetRecord(held[i].row()).m_nSerial, serials[i]);
+                }
+                for (int row = 0; row < rows; ++row) {
+                    QVERIFY2(doc->Analyzer().GetRecord(row).m_strNode ==
+                                 direct.GetRecord(row).m_strNode,
+                             qPrintable(QStringLiteral("column %1 order %2 row %3")
+                                            .arg(column)
+                                            .arg(order)
+                                            .arg(row)));
+                }
+            }
+        }
+    }
+}
+
+void TstDocument::sortIsRefusedWhileRunningOrReading() {
+    std::unique_ptr<CVelquorDoc> doc = OpenDocument(GeneratedTrace());
+    QVERIFY(doc != nullptr);
+    CStatementSorter sorter(*doc);
+    const std::string first = doc->Analyzer().GetRecord(0).m_strNode;
+    doc->SetRunning(true);
+    QVERIFY(!sorter.OnColumnClick(3));
+    QCOMPARE(sorter.GetSortColumn(), -1);
+    QCOMPARE(doc->Analyzer().GetRecord(0).m_strNode, first);
+    doc->SetRunning(false);
+    QVERIFY(sorter.OnColumnClick(3));
+    QCOMPARE(sorter.GetSortColumn(), 3);
+
+    // A document whose read has not finished refuses too.
+    CVelquorDoc reading(COpenRequest::TraceFiles(EncodedPaths(GeneratedTrace()), true), m_catalog);
+    QSignalSpy finished(&reading, &CVelquorDoc::ReadFinished);
+    reading.Start();
+    CStatementSorter early(reading);
+    QVERIFY(reading.IsReading());
+    QVERIFY(!early.OnColumnClick(0));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.constFirst().constFirst().toBool(), false); // read whole
+    QVERIFY(early.OnColumnClick(0));
+}
+
+void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {
+    std::unique_ptr<CVelquorDoc> doc = OpenDocument(GeneratedTrace());
+    QVERIFY(doc != nullptr);
+    const CTraceAnalyzer& analyzer = doc->Analyzer();
+    CStatementFinder finder(analyzer);
+    const int last = static_cast<int>(analyzer.GetCount()) - 1;
+    const int found = finder.Find("\xe9t\xe9", CStatementFinder::kDirectionUp, -1);
+    QVERIFY(found >= 0);
+    QCOMPARE(finder.GetFindPos(), found);
+    for (int row = found + 1; row <= last; ++row) {
+        QVERIFY(analyzer.GetRecord(row).GetSql().find("\xe9t\xe9") == std::string_view::npos);
+    }
+    const QString path = m_dir->filePath(QStringLiteral("after.trc"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{path, CFileDialogs::kTraceFilter};
+    });
+    CStatementSaveCommand::Run(analyzer, finder.GetFindPos() + 1, nullptr);
+    std::string expected;
+    for (int row = found + 1; row <= last; ++row) {
+        expected += std::string(CStatementSaver::kSeparator) + analyzer.GetRecord(row).m_strNode;
+    }
+    QCOMPARE(ReadBytes(path), expected);
+
+    // Nothing after the last row: the user is told, and no file is written.
+    CBoxCatcher boxes;
+    const QString none = m_dir->filePath(QStringLiteral("none.sql"));
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{none, CFileDialogs::kSqlFilter};
+    });
+    CStatementSaveCommand::Run(analyzer, last + 1, nullptr);
+    QCOMPARE(boxes.Boxes(), QStringList{QStringLiteral("Velquor: No statement to save.")});
+    QVERIFY(!QFileInfo::exists(none));
+}
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    TstDocument test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_document.moc"
