@@ -1,7 +1,7 @@
 #include "CFileListReader.h"
 
-#include "CBlockAnalyzer.h"
-#include "CBlockSplitter.h"
+#include "CBindingResolver.h"
+#include "CCursorTracker.h"
 #include "IReadProgress.h"
 #include "ITraceFileSystem.h"
 #include "ITraceNotifier.h"
@@ -57,21 +57,15 @@ private:
 };
 
 struct CAnalyzedPiece {
-    std::vector<CStatementRecord> records;
+    CCursorTracker tracker;
     CPieceBuffer buffer;
 };
 
-CAnalyzedPiece AnalyzePiece(const CBlockAnalyzer& analyzer, CPieceBuffer buffer,
+CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
                             const std::string& pid) {
-    CAnalyzedPiece piece;
-    const CBlockSplitter::BlockHandler onBlock = [&](std::string&& block) {
-        if (auto record = analyzer.AnalyzeBlock(std::move(block), pid)) {
-            piece.records.push_back(std::move(*record));
-        }
-    };
-    CBlockSplitter splitter;
-    splitter.Feed(buffer.Text(), onBlock);
-    splitter.Finish(onBlock);
+    CAnalyzedPiece piece{CCursorTracker(headers, pid), {}};
+    piece.tracker.Feed(buffer.Text());
+    piece.tracker.Finish();
     piece.buffer = std::move(buffer);
     return piece;
 }
@@ -79,23 +73,21 @@ CAnalyzedPiece AnalyzePiece(const CBlockAnalyzer& analyzer, CPieceBuffer buffer,
 } // namespace
 
 CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
-                                 const CBlockAnalyzer& analyzer, IReadProgress* progress,
+                                 const CHeaderReader& headers, IReadProgress* progress,
                                  std::int64_t totalBytes, std::function<std::uint64_t()> nextSerial)
-    : m_fileSystem(fileSystem), m_notifier(notifier), m_analyzer(analyzer), m_progress(progress),
+    : m_fileSystem(fileSystem), m_notifier(notifier), m_headers(headers), m_progress(progress),
       m_nTotalBytes(totalBytes), m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
                            std::deque<CStatementRecord>& records) {
-    const std::string pid = CBlockAnalyzer::PidFromPath(path);
+    const std::string pid = CHeaderReader::PidFromPath(path);
     std::deque<std::future<CAnalyzedPiece>> pieces;
     std::vector<CPieceBuffer> spare;
+    CBindingResolver resolver;
     const auto collectFront = [&] {
         CAnalyzedPiece piece = pieces.front().get();
         pieces.pop_front();
-        for (CStatementRecord& record : piece.records) {
-            record.m_nSerial = m_nextSerial();
-            records.push_back(std::move(record));
-        }
+        resolver.Add(piece.tracker, records, m_nextSerial);
         spare.push_back(std::move(piece.buffer));
     };
     std::string carry;
@@ -127,7 +119,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         }
         buffer.Resize(cut);
         state.readPosition = atEnd ? state.size : offset - static_cast<std::int64_t>(carry.size());
-        pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_analyzer),
+        pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_headers),
                                     std::move(buffer), std::cref(pid)));
         if (pieces.size() >= PiecesInFlight()) {
             collectFront();
@@ -143,6 +135,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
     while (!pieces.empty()) {
         collectFront();
     }
+    state.unattributed = resolver.Unattributed();
     return !cancelled;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "CHeaderReader.h"
 #include "CReadBatch.h"
 #include "CTraceFileState.h"
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -15,9 +15,9 @@ class ITraceFileSystem;
 class ITraceNotifier;
 
 // The reading side of an analyser: knows the trace files and how far each was read, and
-// turns new bytes into records. One thread at a time uses a reader; it never touches the
-// records its batches went into, so a live window's worker can read while the window shows
-// the records (RequestForgetOpenBlocks may be called from any thread).
+// turns new bytes into records and into what they add to records read before. One thread
+// at a time uses a reader; it never touches the records its batches went into, so a live
+// window's worker can read while the window shows the records.
 class CTraceReader {
 public:
     CTraceReader(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
@@ -34,12 +34,8 @@ public:
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
     // analyses what was appended to them since the last read.
     CReadBatch ReadFolder();
-    // Makes the next read forget the open blocks, as the analyser's Clear asks.
-    void RequestForgetOpenBlocks() { m_bForgetOpenBlocks = true; }
     // Connects the network share of the path when it names one; true on success.
     bool ConnectTraceShare();
-
-    const std::map<std::string, CTraceFileState>& FileStates() const { return m_fileStates; }
 
 private:
     void UpdateFileState(const std::string& path);
@@ -47,8 +43,8 @@ private:
     void ReadNewBytes(const std::string& path, CTraceFileState& state, CReadBatch& batch);
     void AnalyzeNewText(std::string_view text, const std::string& path, CTraceFileState& state,
                         CReadBatch& batch);
+    CHeaderReader Headers() const;
     static void Restart(CTraceFileState& state);
-    void ForgetOpenBlocksIfAsked();
     std::uint64_t NextSerial() { return m_nNextSerial++; }
 
     const CCommandTypeCatalog& m_catalog;
@@ -62,5 +58,4 @@ private:
     std::map<std::string, CTraceFileState> m_fileStates;
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
-    std::atomic<bool> m_bForgetOpenBlocks = false;
 };

@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 
 #include "CFakeFileSystem.h"
+#include "CStatementTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -67,8 +68,10 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.m_exec, e.exec);
         ASSERT_EQ(a.m_fetch, e.fetch);
         ASSERT_EQ(a.m_total, e.total);
-        ASSERT_EQ(a.GetCallStats(), e.callStats);
-        ASSERT_EQ(a.GetRowSource(), e.rowSource);
+        ASSERT_EQ(a.m_self, e.self);
+        ASSERT_EQ(a.m_waits, e.waits);
+        ASSERT_EQ(CStatementTexts::CallStats(a), e.callStats);
+        ASSERT_EQ(CStatementTexts::RowSource(a), e.rowSource);
     }
 }
 
