@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr std::int64_t kPieceBytes = 8 << 20;
-
 bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
@@ -74,9 +72,11 @@ CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
 
 CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
                                  const CHeaderReader& headers, IReadProgress* progress,
-                                 std::int64_t totalBytes, std::function<std::uint64_t()> nextSerial)
+                                 std::int64_t totalBytes, std::int64_t pieceBytes,
+                                 std::function<std::uint64_t()> nextSerial)
     : m_fileSystem(fileSystem), m_notifier(notifier), m_headers(headers), m_progress(progress),
-      m_nTotalBytes(totalBytes), m_nextSerial(std::move(nextSerial)) {}
+      m_nTotalBytes(totalBytes), m_nPieceBytes(std::max<std::int64_t>(1, pieceBytes)),
+      m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
                            std::deque<CStatementRecord>& records) {
@@ -97,7 +97,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
     bool atEnd = offset >= state.size;
     CPieceBuffer buffer;
     while (!atEnd && !cancelled) {
-        const std::int64_t want = std::min(kPieceBytes, state.size - offset);
+        const std::int64_t want = std::min(m_nPieceBytes, state.size - offset);
         const std::size_t oldSize = buffer.Size();
         if (!ReadPiece(path, state, offset, want, buffer.Grow(static_cast<std::size_t>(want)))) {
             break;

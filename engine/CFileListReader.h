@@ -23,7 +23,7 @@ class CFileListReader {
 public:
     CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
                     const CHeaderReader& headers, IReadProgress* progress, std::int64_t totalBytes,
-                    std::function<std::uint64_t()> nextSerial);
+                    std::int64_t pieceBytes, std::function<std::uint64_t()> nextSerial);
 
     // Reads the unread bytes of one file and appends its records to `records`.
     // false when the progress callback cancelled the read.
@@ -45,5 +45,6 @@ private:
     IReadProgress* m_progress;
     std::int64_t m_nTotalBytes;
     std::int64_t m_nDoneBytes = 0;
+    std::int64_t m_nPieceBytes; // at least this much of a file is read at a time
     std::function<std::uint64_t()> m_nextSerial;
 };

@@ -34,7 +34,7 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
         total += std::max<std::int64_t>(0, state.size - state.readPosition);
     }
     const CHeaderReader headers = Headers();
-    CFileListReader reader(m_fileSystem, m_notifier, headers, progress, total,
+    CFileListReader reader(m_fileSystem, m_notifier, headers, progress, total, m_nPieceBytes,
                            [this] { return NextSerial(); });
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {

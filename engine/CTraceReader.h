@@ -27,6 +27,9 @@ public:
     void SetShowSys(std::int64_t showSys) { m_bShowSys = showSys; }
     void SetTypeFlags(std::string flags) { m_strTypeFlags = std::move(flags); }
     const std::string& GetPath() const { return m_strPath; }
+    // The bytes file mode reads and analyses at a time; tests make pieces small to cross
+    // many piece borders.
+    void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
 
     // File mode: reads every file named in the path ("|"-separated), each once and whole,
     // in byte-wise order of the paths, analysing pieces on all cores.
@@ -58,4 +61,5 @@ private:
     std::map<std::string, CTraceFileState> m_fileStates;
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
+    std::int64_t m_nPieceBytes = 8 << 20;
 };

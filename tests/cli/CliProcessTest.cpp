@@ -1,6 +1,7 @@
 #include "CChildProcess.h"
 #include "CTraceGenerator.h"
 #include "CliTestSupport.h"
+#include "RealTraces.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -155,9 +156,7 @@ std::string StatementColumns(const std::string& tsv) {
 // lines stay behind, the statements themselves read back alike.
 TEST(CliProcessTest, SavedTraceBlocksReadBackAlike) {
     const std::filesystem::path traces = VELQUOR_TRACES_DIR;
-    if (!std::filesystem::is_directory(traces)) {
-        GTEST_SKIP() << "no real traces in " << traces;
-    }
+    SKIP_WITHOUT_REAL_TRACES(!std::filesystem::is_directory(traces));
     CTempFolder temp;
     for (const auto& entry : std::filesystem::directory_iterator(traces)) {
         if (entry.path().extension() != ".trc") {
