@@ -15,10 +15,11 @@ void CBindingResolver::Add(CCursorTracker& piece, std::deque<CStatementRecord>& 
         }
     }
     CorrectFirstCalls(piece, base, records);
-    for (const auto& [cursor, binding] : piece.Bindings()) {
+    piece.Bindings().ForEach([&](std::uint64_t cursor, std::uint64_t value) {
+        const CCursorTracker::CBinding binding = CCursorTracker::CBinding::Decode(value);
         const bool hidden = binding.kind == CCursorTracker::CBinding::EKind::Hidden;
-        m_bindings[cursor] = {hidden, hidden ? 0 : base + binding.record};
-    }
+        m_bindings.Set(cursor, hidden ? kHidden : base + binding.record);
+    });
 }
 
 // The calls of depth d + 1 written before the piece, since the last call at depth d, belong
@@ -43,11 +44,11 @@ void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::size_
 
 CCursorFigures* CBindingResolver::SinkOf(std::uint64_t cursor,
                                          std::deque<CStatementRecord>& records) {
-    const auto bound = m_bindings.find(cursor);
-    if (bound == m_bindings.end()) {
+    const std::uint64_t* bound = m_bindings.Find(cursor);
+    if (bound == nullptr) {
         return &m_unattributed;
     }
-    return bound->second.hidden ? nullptr : &records[bound->second.record];
+    return *bound == kHidden ? nullptr : &records[static_cast<std::size_t>(*bound)];
 }
 
 CCursorFigures* CBindingResolver::SinkOf(const CCursorTracker::COwner& owner, std::size_t base,

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 // Joins the pieces of one file, read by trackers of their own, in file order: a piece's
@@ -24,18 +23,15 @@ public:
     const CCursorFigures& Unattributed() const { return m_unattributed; }
 
 private:
-    struct CTarget {
-        bool hidden = false;
-        std::size_t record = 0; // position in the records
-    };
-
     CCursorFigures* SinkOf(std::uint64_t cursor, std::deque<CStatementRecord>& records);
     CCursorFigures* SinkOf(const CCursorTracker::COwner& owner, std::size_t base,
                            std::deque<CStatementRecord>& records);
     void CorrectFirstCalls(const CCursorTracker& piece, std::size_t base,
                            std::deque<CStatementRecord>& records);
 
-    std::unordered_map<std::uint64_t, CTarget> m_bindings;
+    // Cursor number to the position of its record in the records, or kHidden.
+    static constexpr std::uint64_t kHidden = ~std::uint64_t{0};
+    CCursorMap m_bindings;
     std::vector<CSelfFigures> m_carry; // per depth, as the tracker's pending figures
     CCursorFigures m_unattributed;
 };

@@ -22,7 +22,15 @@ void CCursorFigures::AddPlanRow(CPlanRow&& row) {
 }
 
 void CCursorFigures::AddWait(std::string_view event, std::int64_t elapsed) {
-    AddWaits(CWaitFigures{std::string(event), 1, elapsed, elapsed});
+    for (CWaitFigures& known : m_waits) {
+        if (known.name == event) {
+            ++known.count;
+            known.max = std::max(known.max, elapsed);
+            known.total = SaturatingAdd(known.total, elapsed);
+            return;
+        }
+    }
+    m_waits.push_back(CWaitFigures{std::string(event), 1, elapsed, elapsed});
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {

@@ -26,6 +26,23 @@ bool PrecededBy(std::string_view text, std::size_t from, std::size_t k, std::str
 
 } // namespace
 
+std::uint64_t CCursorTracker::CBinding::Encode() const {
+    const auto payload = kind == EKind::Record ? static_cast<std::uint64_t>(record) : serial;
+    return static_cast<std::uint64_t>(kind) << 62 | payload;
+}
+
+CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
+    CBinding binding;
+    binding.kind = static_cast<EKind>(value >> 62);
+    const std::uint64_t payload = value & ((std::uint64_t{1} << 62) - 1);
+    if (binding.kind == EKind::Record) {
+        binding.record = static_cast<std::size_t>(payload);
+    } else if (binding.kind == EKind::Emitted) {
+        binding.serial = payload;
+    }
+    return binding;
+}
+
 CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid)
     : m_headers(std::move(headers)), m_strPid(std::move(pid)) {}
 
@@ -38,6 +55,7 @@ void CCursorTracker::Feed(std::string_view text) {
             ++p;
         }
         if (p == end) {
+            FlushBlockLines();
             return;
         }
         const char* lineEnd = FindLineBreak(p, end);
@@ -47,12 +65,17 @@ void CCursorTracker::Feed(std::string_view text) {
 }
 
 void CCursorTracker::Finish() {
+    CloseBlock();
+}
+
+void CCursorTracker::CloseBlock() {
+    FlushBlockLines();
     m_block = {};
 }
 
 void CCursorTracker::ReadLine(std::string_view line) {
     if (IsSeparatorLine(line)) {
-        m_block = {};
+        CloseBlock();
     } else if (!m_block.open) {
         StartBlock(line);
     } else {
@@ -63,7 +86,7 @@ void CCursorTracker::ReadLine(std::string_view line) {
 // The first line of a block: a statement header binds its cursor number; any other line is
 // an ordinary line of the file.
 void CCursorTracker::StartBlock(std::string_view line) {
-    m_block = {};
+    CloseBlock();
     m_block.open = true;
     CStatementRecord record;
     const CHeaderReader::CHeader header = m_headers.Read(line, m_strPid, record);
@@ -88,7 +111,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
         m_records.push_back(std::move(record));
     }
     if (header.hasCursor) {
-        m_bindings[header.cursor] = binding;
+        m_bindings.Set(header.cursor, binding.Encode());
     }
 }
 
@@ -125,20 +148,39 @@ void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) 
         m_block.sqlLength = lineStart + endOfSql - m_block.sqlStart;
         m_block.restStart = lineStart + endOfSql + kEndOfStatement.size();
     }
-    if (m_block.target.kind == CBinding::EKind::Record) {
-        CStatementRecord& record = m_records[m_block.target.record];
-        record.m_strNode.append(line);
-        record.m_strNode += "\r\n";
-        record.m_nSqlLength = m_block.sqlLength;
-        record.m_nRestStart = m_block.restStart;
+    m_blockLines.push_back(line);
+}
+
+// Copies the block's lines read so far into its record's text (or a delta of it) at once,
+// each line followed by CR LF, so a block costs one allocation instead of one per line.
+void CCursorTracker::FlushBlockLines() {
+    if (m_blockLines.empty()) {
         return;
     }
-    CRecordDelta& delta = DeltaOf(m_block.target.serial);
-    delta.nodeAppend.append(line);
-    delta.nodeAppend += "\r\n";
-    delta.hasPositions = true;
-    delta.sqlLength = m_block.sqlLength;
-    delta.restStart = m_block.restStart;
+    std::size_t bytes = 0;
+    for (const std::string_view line : m_blockLines) {
+        bytes += line.size() + 2;
+    }
+    const auto append = [&](std::string& text) {
+        text.reserve(text.size() + bytes);
+        for (const std::string_view line : m_blockLines) {
+            text.append(line);
+            text += "\r\n";
+        }
+    };
+    if (m_block.target.kind == CBinding::EKind::Record) {
+        CStatementRecord& record = m_records[m_block.target.record];
+        append(record.m_strNode);
+        record.m_nSqlLength = m_block.sqlLength;
+        record.m_nRestStart = m_block.restStart;
+    } else {
+        CRecordDelta& delta = DeltaOf(m_block.target.serial);
+        append(delta.nodeAppend);
+        delta.hasPositions = true;
+        delta.sqlLength = m_block.sqlLength;
+        delta.restStart = m_block.restStart;
+    }
+    m_blockLines.clear();
 }
 
 // Gives a cursor's line to the statement its number is bound to. Answers the call kinds the
@@ -223,18 +265,18 @@ CSelfFigures CCursorTracker::TakeSelf(const CCallFigures& call, std::int64_t dep
 }
 
 CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
-    const auto bound = m_bindings.find(cursor);
-    if (bound != m_bindings.end()) {
-        owner.binding = bound->second;
-        return SinkOf(bound->second);
+    if (const std::uint64_t* bound = m_bindings.Find(cursor)) {
+        owner.binding = CBinding::Decode(*bound);
+        return SinkOf(owner.binding);
     }
     owner.leading = true;
     owner.cursor = cursor;
-    const auto [it, added] = m_leadingIndex.try_emplace(cursor, m_leading.size());
+    bool added = false;
+    const std::uint64_t index = m_leadingIndex.FindOrAdd(cursor, m_leading.size(), added);
     if (added) {
         m_leading.emplace_back(cursor, CCursorFigures{});
     }
-    return &m_leading[it->second].second;
+    return &m_leading[index].second;
 }
 
 CCursorFigures* CCursorTracker::SinkOf(const CBinding& binding) {
@@ -249,11 +291,12 @@ CCursorFigures* CCursorTracker::SinkOf(const CBinding& binding) {
 }
 
 CRecordDelta& CCursorTracker::DeltaOf(std::uint64_t serial) {
-    const auto [it, added] = m_deltaIndex.try_emplace(serial, m_deltas.size());
+    bool added = false;
+    const std::uint64_t index = m_deltaIndex.FindOrAdd(serial, m_deltas.size(), added);
     if (added) {
         m_deltas.emplace_back().serial = serial;
     }
-    return m_deltas[it->second];
+    return m_deltas[index];
 }
 
 std::vector<CStatementRecord>
@@ -269,14 +312,16 @@ CCursorTracker::TakeRecords(const std::function<std::uint64_t()>& nextSerial) {
             binding = {CBinding::EKind::Emitted, 0, serials[binding.record]};
         }
     };
-    for (auto& [cursor, binding] : m_bindings) {
+    m_bindings.ForEach([&](std::uint64_t, std::uint64_t& value) {
+        CBinding binding = CBinding::Decode(value);
         emit(binding);
-    }
+        value = binding.Encode();
+    });
     emit(m_block.target);
     return std::exchange(m_records, {});
 }
 
 std::vector<CRecordDelta> CCursorTracker::TakeDeltas() {
-    m_deltaIndex.clear();
+    m_deltaIndex.Clear();
     return std::exchange(m_deltas, {});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCursorMap.h"
 #include "CHeaderReader.h"
 #include "CRecordDelta.h"
 #include "CStatementRecord.h"
@@ -8,7 +9,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,6 +31,10 @@ public:
         EKind kind = EKind::Hidden;
         std::size_t record = 0;   // Record: position among the records made here
         std::uint64_t serial = 0; // Emitted: the record handed over
+
+        // The binding as one number, for a CCursorMap: the kind in the top bits.
+        std::uint64_t Encode() const;
+        static CBinding Decode(std::uint64_t value);
 
         bool operator==(const CBinding&) const = default;
     };
@@ -59,7 +63,8 @@ public:
     void Finish();
 
     std::vector<CStatementRecord>& Records() { return m_records; }
-    const std::unordered_map<std::uint64_t, CBinding>& Bindings() const { return m_bindings; }
+    // The cursor numbers bound here, each to an encoded CBinding.
+    const CCursorMap& Bindings() const { return m_bindings; }
     std::vector<std::pair<std::uint64_t, CCursorFigures>>& Leading() { return m_leading; }
     // Per depth: the calls of the next depth written since the last call at this depth.
     const std::vector<CSelfFigures>& Pending() const { return m_pending; }
@@ -92,6 +97,8 @@ private:
     void StartBlock(std::string_view line);
     void ContinueBlock(std::string_view line);
     void AppendToBlock(std::string_view line, std::size_t endOfSql);
+    void FlushBlockLines();
+    void CloseBlock();
     unsigned Dispatch(std::string_view line);
     void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted);
     CSelfFigures TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
@@ -103,12 +110,14 @@ private:
     CHeaderReader m_headers;
     std::string m_strPid;
     COpenBlock m_block;
+    // Lines of the open block in the text being read, not yet copied into its record.
+    std::vector<std::string_view> m_blockLines;
     std::vector<CStatementRecord> m_records;
-    std::unordered_map<std::uint64_t, CBinding> m_bindings;
+    CCursorMap m_bindings;
     std::vector<std::pair<std::uint64_t, CCursorFigures>> m_leading;
-    std::unordered_map<std::uint64_t, std::size_t> m_leadingIndex;
+    CCursorMap m_leadingIndex;
     std::vector<CSelfFigures> m_pending;
     std::vector<CFirstCall> m_firstCalls;
     std::vector<CRecordDelta> m_deltas;
-    std::unordered_map<std::uint64_t, std::size_t> m_deltaIndex;
+    CCursorMap m_deltaIndex; // serial to position in m_deltas
 };
