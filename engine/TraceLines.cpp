@@ -4,10 +4,11 @@
 
 namespace {
 
+// How a cursor line begins: its name with the blank and the "#", and what follows the number.
 struct CLinePrefix {
-    std::string_view name; // with the blank and the "#"
+    std::string_view name;
     ETraceLine kind;
-    char after; // what follows the cursor number
+    char after;
 };
 
 constexpr CLinePrefix kParse{"PARSE #", ETraceLine::Parse, ':'};
@@ -16,18 +17,27 @@ constexpr CLinePrefix kFetch{"FETCH #", ETraceLine::Fetch, ':'};
 constexpr CLinePrefix kStat{"STAT #", ETraceLine::Stat, ' '};
 constexpr CLinePrefix kWait{"WAIT #", ETraceLine::Wait, ':'};
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 CCursorLine Match(std::string_view line, const CLinePrefix& prefix) {
     CCursorLine result;
     if (!line.starts_with(prefix.name)) {
         return result;
     }
     std::size_t end = prefix.name.size();
-    while (end < line.size() && line[end] >= '0' && line[end] <= '9') {
-        ++end;
+    std::uint64_t cursor = 0;
+    for (; end < line.size() && IsDigit(line[end]); ++end) {
+        const auto digit = static_cast<std::uint64_t>(line[end] - '0');
+        if (cursor > (UINT64_MAX - digit) / 10) {
+            return result;
+        }
+        cursor = cursor * 10 + digit;
     }
-    if (end < line.size() && line[end] == prefix.after &&
-        ReadCursorNumber(line, prefix.name.size() - 1, result.cursor)) {
+    if (end > prefix.name.size() && end < line.size() && line[end] == prefix.after) {
         result.kind = prefix.kind;
+        result.cursor = cursor;
     }
     return result;
 }
@@ -37,40 +47,48 @@ std::int64_t NumberAfter(std::string_view line, std::string_view key) {
     return p == std::string_view::npos ? 0 : ParseInteger(line.substr(p + key.size()));
 }
 
-// Stores a call line's value under its key; the first value of a key counts.
-void StoreValue(std::string_view name, std::int64_t value, ECallKind kind, CCallLine& call,
-                unsigned& seen) {
-    static constexpr std::string_view kKeys[] = {"e", "p", "cr", "cu", "mis", "r", "dep"};
-    for (unsigned k = 0; k < std::size(kKeys); ++k) {
-        if (name != kKeys[k] || (seen & (1u << k)) != 0) {
-            continue;
-        }
-        seen |= 1u << k;
-        CCallFigures& f = call.figures;
-        switch (k) {
-        case 0:
-            f.elapsed = value;
-            break;
-        case 1:
-            f.disk = value;
-            break;
-        case 2:
-            f.query = value;
-            break;
-        case 3:
-            f.current = value;
-            break;
-        case 4:
-            f.misses = kind == ECallKind::Fetch ? 0 : value;
-            break;
-        case 5:
-            f.rows = kind == ECallKind::Parse ? 0 : value;
-            break;
-        default:
-            call.depth = value;
-            break;
-        }
+// The value of a pair: plain digits are read here, anything else by the general rule.
+std::int64_t Value(std::string_view text) {
+    if (text.empty() || text.size() > 18) {
+        return ParseInteger(text);
     }
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (!IsDigit(c)) {
+            return ParseInteger(text);
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// Where a call line's key goes; the first value of a key counts.
+std::int64_t* Slot(std::string_view name, ECallKind kind, CCallLine& call, unsigned& seen) {
+    CCallFigures& f = call.figures;
+    std::int64_t* slot = nullptr;
+    unsigned bit = 0;
+    switch (name.size()) {
+    case 1:
+        bit = name[0] == 'e' ? 1 : name[0] == 'p' ? 2 : name[0] == 'r' ? 4 : 0;
+        slot = bit == 1 ? &f.elapsed : bit == 2 ? &f.disk : &f.rows;
+        bit = bit == 4 && kind == ECallKind::Parse ? 0 : bit;
+        break;
+    case 2:
+        bit = name == "cr" ? 8 : name == "cu" ? 16 : 0;
+        slot = bit == 8 ? &f.query : &f.current;
+        break;
+    case 3:
+        bit = name == "mis" && kind != ECallKind::Fetch ? 32 : name == "dep" ? 64 : 0;
+        slot = bit == 32 ? &f.misses : &call.depth;
+        break;
+    default:
+        break;
+    }
+    if (bit == 0 || (seen & bit) != 0) {
+        return nullptr;
+    }
+    seen |= bit;
+    return slot;
 }
 
 } // namespace
@@ -126,28 +144,34 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     CCallLine call;
     call.figures.count = 1;
     call.time = NumberAfter(line, "tim=");
-    std::size_t start = line.find(':');
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+        return call;
+    }
     unsigned seen = 0;
     bool first = true;
-    while (start != std::string_view::npos && start < line.size()) {
-        ++start;
-        const std::size_t comma = line.find(',', start);
-        if (comma == std::string_view::npos) {
+    for (std::size_t start = colon + 1; start < line.size();) {
+        std::size_t comma = start;
+        std::size_t equals = std::string_view::npos;
+        for (; comma < line.size() && line[comma] != ','; ++comma) {
+            if (equals == std::string_view::npos && line[comma] == '=') {
+                equals = comma;
+            }
+        }
+        if (comma == line.size()) {
             break;
         }
-        const std::string_view pair = line.substr(start, comma - start);
-        const std::size_t equals = pair.find('=');
         if (equals != std::string_view::npos) {
-            const std::string_view name = pair.substr(0, equals);
-            const std::int64_t value = ParseInteger(pair.substr(equals + 1));
-            if (first && name == "c") {
-                call.figures.cpu = value;
-            } else if (!first) {
-                StoreValue(name, value, kind, call, seen);
+            const std::string_view name = line.substr(start, equals - start);
+            const std::string_view value = line.substr(equals + 1, comma - equals - 1);
+            if (first) {
+                call.figures.cpu = name == "c" ? Value(value) : 0;
+            } else if (std::int64_t* slot = Slot(name, kind, call, seen)) {
+                *slot = Value(value);
             }
         }
         first = false;
-        start = comma;
+        start = comma + 1;
     }
     return call;
 }
