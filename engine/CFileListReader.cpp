@@ -2,6 +2,7 @@
 
 #include "CBindingResolver.h"
 #include "CCursorTracker.h"
+#include "CTraceSource.h"
 #include "IReadProgress.h"
 #include "ITraceFileSystem.h"
 #include "ITraceNotifier.h"
@@ -80,6 +81,14 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
                            std::deque<CStatementRecord>& records) {
+    std::string error;
+    const std::unique_ptr<CTraceSource> source =
+        CTraceSource::Open(m_fileSystem, path, state.readPosition, error);
+    if (source == nullptr) {
+        ReportFailure(error);
+        state.size = state.readPosition;
+        return true;
+    }
     const std::string pid = CHeaderReader::PidFromPath(path);
     std::deque<std::future<CAnalyzedPiece>> pieces;
     std::vector<CPieceBuffer> spare;
@@ -91,34 +100,44 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         spare.push_back(std::move(piece.buffer));
     };
     std::string carry;
-    std::size_t scanned = 0; // bytes at the start of the piece already searched for a cut
-    std::int64_t offset = state.readPosition;
+    std::size_t scanned = 0;     // bytes at the start of the piece already searched for a cut
+    std::int64_t textOffset = 0; // where the piece's text starts in the file's text
+    std::int64_t reported = 0;   // file bytes reported as progress
     bool cancelled = false;
-    bool atEnd = offset >= state.size;
+    bool atEnd = false;
     CPieceBuffer buffer;
     while (!atEnd && !cancelled) {
-        const std::int64_t want = std::min(m_nPieceBytes, state.size - offset);
         const std::size_t oldSize = buffer.Size();
-        if (!ReadPiece(path, state, offset, want, buffer.Grow(static_cast<std::size_t>(want)))) {
-            break;
+        const auto want = static_cast<std::size_t>(m_nPieceBytes);
+        std::size_t got = 0;
+        const bool read = source->Read(buffer.Grow(want), want, got, error);
+        buffer.Resize(oldSize + got);
+        if (!read) {
+            ReportFailure(error);
         }
-        offset += want;
         const std::size_t zero = buffer.Text().find('\0', oldSize);
-        atEnd = offset >= state.size || zero != std::string_view::npos;
+        if (zero != std::string_view::npos) {
+            ReportFailure(path + ": a zero byte at offset " +
+                          std::to_string(textOffset + static_cast<std::int64_t>(zero)) +
+                          " ends its text; the rest of the file is not read");
+        }
+        atEnd = !read || got == 0 || zero != std::string_view::npos;
         buffer.Resize(zero);
+        const std::int64_t progress = source->FileBytesRead() - reported;
+        reported += progress;
         std::size_t cut = buffer.Size();
         if (!atEnd) {
             cut = FindCut(buffer.Text(), scanned);
             if (cut == std::string_view::npos) {
                 scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
-                cancelled = !ReportProgress(want);
+                cancelled = !ReportProgress(progress);
                 continue;
             }
             carry.assign(buffer.Text().substr(cut));
             scanned = 0;
         }
         buffer.Resize(cut);
-        state.readPosition = atEnd ? state.size : offset - static_cast<std::int64_t>(carry.size());
+        textOffset += static_cast<std::int64_t>(cut);
         pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_headers),
                                     std::move(buffer), std::cref(pid)));
         if (pieces.size() >= PiecesInFlight()) {
@@ -130,29 +149,20 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         }
         buffer.Assign(carry);
         carry.clear();
-        cancelled = !ReportProgress(want);
+        cancelled = !ReportProgress(progress);
     }
     while (!pieces.empty()) {
         collectFront();
     }
+    state.readPosition = state.size;
     state.unattributed = resolver.Unattributed();
     return !cancelled;
 }
 
-// Reads `size` bytes at `offset` into `buffer`. A failed read leaves the file
-// to be tried again after its next change, as a live read does.
-bool CFileListReader::ReadPiece(const std::string& path, CTraceFileState& state,
-                                std::int64_t offset, std::int64_t size, char* buffer) {
-    std::string error;
-    const auto result = m_fileSystem.ReadAt(path, offset, size, buffer, error);
-    if (result == ITraceFileSystem::ReadResult::Done) {
-        return true;
-    }
-    // The user asked for this file: any failure to read it whole is reported.
+// The user asked for this file: any failure to read it whole is reported.
+void CFileListReader::ReportFailure(const std::string& error) {
     m_notifier.Notify(error);
     m_notifier.Notify("wrong at reading trace file");
-    state.size = state.readPosition;
-    return false;
 }
 
 bool CFileListReader::ReportProgress(std::int64_t bytes) {

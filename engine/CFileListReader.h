@@ -35,8 +35,7 @@ public:
     static std::size_t FindCut(std::string_view text, std::size_t from);
 
 private:
-    bool ReadPiece(const std::string& path, CTraceFileState& state, std::int64_t offset,
-                   std::int64_t size, char* buffer);
+    void ReportFailure(const std::string& error);
     bool ReportProgress(std::int64_t bytes);
 
     ITraceFileSystem& m_fileSystem;

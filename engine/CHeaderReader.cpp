@@ -82,6 +82,12 @@ std::string_view CHeaderReader::CursorIdOf(std::string_view header) {
 }
 
 std::string CHeaderReader::PidFromPath(std::string_view path) {
+    for (const std::string_view compressed : {".gz", ".xz", ".bz2"}) {
+        if (path.ends_with(compressed)) {
+            path.remove_suffix(compressed.size());
+            break;
+        }
+    }
     const std::size_t u = path.rfind('_');
     const std::size_t d = path.rfind('.');
     if (u == std::string_view::npos || u == 0 || d == std::string_view::npos || d <= u) {

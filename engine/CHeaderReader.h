@@ -28,7 +28,8 @@ public:
     // header's fields and a node that holds the header line.
     CHeader Read(std::string_view line, std::string_view pid, CStatementRecord& record) const;
 
-    // The process id of a trace file: the text between the path's last "_" and last ".".
+    // The process id of a trace file: the text between the path's last "_" and last ".",
+    // once a compressed file's ".gz", ".xz" or ".bz2" is taken off.
     static std::string PidFromPath(std::string_view path);
     // The cursor id of a cursor header: from position 18 to the blank before the first "len".
     static std::string_view CursorIdOf(std::string_view header);

@@ -203,6 +203,7 @@ TEST(ProcessId, TakenFromTheFileName) {
     EXPECT_EQ(CHeaderReader::PidFromPath("/x.y/db_ora_12"), "");
     EXPECT_EQ(CHeaderReader::PidFromPath("/my_dir/trace.trc"), "dir/trace");
     EXPECT_EQ(CHeaderReader::PidFromPath("_1.trc"), "");
+    EXPECT_EQ(CHeaderReader::PidFromPath("/x/db_ora_1234.trc.gz"), "1234");
 }
 
 } // namespace
