@@ -3,7 +3,8 @@
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format \
-            librsvg2-bin libqt6svg6 dpkg-dev file help2man lintian
+            librsvg2-bin libqt6svg6 dpkg-dev file help2man lintian zlib1g-dev liblzma-dev \
+            libbz2-dev
 BUILD    := build
 JOBS     ?= $(shell nproc)
 CMAKE_GEN := -G Ninja -DVELQUOR_TRACES_DIR=$(abspath ../shared/traces)

@@ -6,11 +6,16 @@
 
 namespace {
 
+// A plain trace, or one compressed with gzip, xz or bzip2, which file mode reads directly.
 bool IsTraceFile(const QUrl& url) {
     if (!url.isLocalFile())
         return false;
     const QFileInfo file(url.toLocalFile());
-    return file.isFile() && file.suffix().compare(u"trc", Qt::CaseInsensitive) == 0;
+    const QString suffix = file.suffix();
+    return file.isFile() && (suffix.compare(u"trc", Qt::CaseInsensitive) == 0 ||
+                             suffix.compare(u"gz", Qt::CaseInsensitive) == 0 ||
+                             suffix.compare(u"xz", Qt::CaseInsensitive) == 0 ||
+                             suffix.compare(u"bz2", Qt::CaseInsensitive) == 0);
 }
 
 } // namespace

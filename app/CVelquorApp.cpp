@@ -6,7 +6,6 @@
 #include "CTraceListLocation.h"
 #include "CTraceSettings.h"
 
-#include <QFile>
 #include <QIcon>
 
 #include <charconv>

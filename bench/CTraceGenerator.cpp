@@ -119,12 +119,21 @@ void CTraceGenerator::WriteFile(const std::string& path, std::int64_t bytes, boo
     }
 }
 
+// Most statements are new cursors; some are further executions of a cursor the session keeps
+// open, written with no header wherever the session happens to be. A cursor kept open has its
+// plan dumped when it is finally closed, far after its own block.
 void CTraceGenerator::AppendStatement(std::string& out) {
     if (Chance(3)) {
         AppendTimeStamp(out);
     }
     if (Chance(4)) {
         AppendParseError(out);
+        return;
+    }
+    if (!m_open.empty() && Chance(30)) {
+        const Cursor cursor =
+            m_open[static_cast<std::size_t>(Below(static_cast<std::int64_t>(m_open.size())))];
+        AppendExecution(out, cursor);
         return;
     }
     Cursor cursor;
@@ -135,16 +144,39 @@ void CTraceGenerator::AppendStatement(std::string& out) {
     AppendCursorBlock(out, cursor, sql);
     AppendCall(out, "PARSE", cursor, 0);
     AppendWait(out, cursor, "SQL*Net message to client");
+    AppendExecution(out, cursor);
+    if (Chance(40)) {
+        KeepOpen(out, cursor);
+    } else {
+        AppendClose(out, cursor);
+    }
+}
+
+// One execution of a cursor: binds, the recursive statements it runs (their blocks end the
+// caller's block, so its calls follow a later separator), then its execute and fetch calls.
+void CTraceGenerator::AppendExecution(std::string& out, const Cursor& cursor) {
     if (Chance(40)) {
         AppendBinds(out, cursor);
     }
-    // A recursive statement's block ends the caller's block: the caller's remaining calls
-    // are written after the recursive block's separator and belong to that block.
     const std::int64_t recursive = Chance(35) ? 1 + Below(3) : 0;
     for (std::int64_t i = 0; i < recursive; ++i) {
         AppendRecursiveStatement(out);
     }
+    if (Chance(10)) {
+        AppendTimeStamp(out);
+    }
     AppendCalls(out, cursor);
+}
+
+// Keeps a cursor open for later executions; the oldest open cursor is closed when too many
+// are open.
+void CTraceGenerator::KeepOpen(std::string& out, const Cursor& cursor) {
+    constexpr std::size_t kMaxOpen = 12;
+    if (m_open.size() == kMaxOpen) {
+        AppendClose(out, m_open.front());
+        m_open.erase(m_open.begin());
+    }
+    m_open.push_back(cursor);
 }
 
 void CTraceGenerator::AppendCursorBlock(std::string& out, const Cursor& cursor,
@@ -192,7 +224,6 @@ void CTraceGenerator::AppendCalls(std::string& out, const Cursor& cursor) {
     AppendCall(out, "EXEC", cursor, cursor.oct == 3 ? 0 : 1 + Below(50));
     if (cursor.oct == 3) {
         AppendFetches(out, cursor);
-        AppendStatLines(out, cursor);
     } else if (cursor.depth == 0 && Chance(50)) {
         AppendWait(out, cursor, "log file sync");
         out += "XCTEND rlbk=0, rd_only=0, tim=";
@@ -205,7 +236,6 @@ void CTraceGenerator::AppendCalls(std::string& out, const Cursor& cursor) {
     if (Chance(20)) {
         AppendTimeStamp(out);
     }
-    AppendClose(out, cursor);
 }
 
 void CTraceGenerator::AppendRecursiveStatement(std::string& out) {
@@ -218,6 +248,7 @@ void CTraceGenerator::AppendRecursiveStatement(std::string& out) {
     AppendCall(out, "PARSE", cursor, 0);
     AppendBinds(out, cursor);
     AppendCalls(out, cursor);
+    AppendClose(out, cursor);
 }
 
 void CTraceGenerator::AppendParseError(std::string& out) {
@@ -370,7 +401,11 @@ void CTraceGenerator::AppendCall(std::string& out, std::string_view kind, const 
     EndLine(out);
 }
 
+// A query's plan is dumped when its cursor closes.
 void CTraceGenerator::AppendClose(std::string& out, const Cursor& cursor) {
+    if (cursor.oct == 3) {
+        AppendStatLines(out, cursor);
+    }
     out += "CLOSE #";
     AppendNumber(out, static_cast<std::int64_t>(cursor.id));
     out += ":c=0,e=";
@@ -487,11 +522,17 @@ std::string CTraceGenerator::MakeBlock() {
     return sql;
 }
 
+// Numbers are used again once closed, never while a cursor holds them open.
 std::uint64_t CTraceGenerator::NewCursorId() {
-    if (Chance(30)) {
-        return 1 + static_cast<std::uint64_t>(Below(40));
+    while (true) {
+        const std::uint64_t id =
+            Chance(30) ? 1 + static_cast<std::uint64_t>(Below(40))
+                       : 139838050000000 + static_cast<std::uint64_t>(Below(999999999));
+        if (std::none_of(m_open.begin(), m_open.end(),
+                         [id](const Cursor& open) { return open.id == id; })) {
+            return id;
+        }
     }
-    return 139838050000000 + static_cast<std::uint64_t>(Below(999999999));
 }
 
 std::int64_t CTraceGenerator::ApplicationUser() {

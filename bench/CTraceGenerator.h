@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Writes realistic Oracle SQL trace text, the same bytes for the same seed: the file header,
 // "*** " lines, separators, cursor blocks with multi-line SQL text and their PARSE, EXEC,
 // FETCH, WAIT, STAT, BINDS, XCTEND and CLOSE lines, recursive SYS statements (dep=1) whose
 // blocks cut their caller's calls off (so the caller's later calls follow a later
-// separator, as servers write them), SYS statements at depth 0 and parse errors.
+// separator, as servers write them), SYS statements at depth 0 and parse errors. Cursors the
+// session keeps open are executed again later with no new header, after other cursors'
+// blocks and time stamps, and their plans are dumped when they close.
 class CTraceGenerator {
 public:
     enum class LineEnd { Lf, CrLf };
@@ -48,6 +51,8 @@ private:
     };
 
     void AppendStatement(std::string& out);
+    void AppendExecution(std::string& out, const Cursor& cursor);
+    void KeepOpen(std::string& out, const Cursor& cursor);
     void AppendCursorBlock(std::string& out, const Cursor& cursor, std::string_view sql);
     void AppendCalls(std::string& out, const Cursor& cursor);
     void AppendRecursiveStatement(std::string& out);
@@ -82,4 +87,5 @@ private:
     LineEnd m_lineEnd;
     std::int64_t m_nTime = 1204267391460858;
     Counts m_counts;
+    std::vector<Cursor> m_open; // cursors the session keeps open, oldest first
 };

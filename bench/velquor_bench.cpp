@@ -3,8 +3,8 @@
 // appended to a small and to a 1 GiB trace, and the peak memory of a file-mode run.
 
 #include "CBenchFiles.h"
-#include "CBlockAnalyzer.h"
 #include "CCommandTypeCatalog.h"
+#include "CCursorTracker.h"
 #include "CLocalNetworkShares.h"
 #include "CPosixFileSystem.h"
 #include "CStderrNotifier.h"
@@ -138,26 +138,23 @@ void BM_FileModeAnalysis(benchmark::State& state) {
 // One million small cursor blocks with varied figures and SQL texts that share prefixes.
 std::vector<CStatementRecord> SortRecords(const CCommandTypeCatalog& catalog) {
     static constexpr const char* kTables[] = {"ORDERS", "ORDER_LINES", "CUSTOMERS", "STOCK"};
-    const CBlockAnalyzer analyzer(catalog, true, "");
-    std::vector<CStatementRecord> records;
-    records.reserve(kSortRecords);
+    CCursorTracker tracker(CHeaderReader(catalog, true, ""), "1");
     std::uint64_t state = kSeed;
     const auto next = [&state](std::uint64_t bound) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         return (state >> 33) % bound;
     };
     for (std::int64_t i = 0; i < kSortRecords; ++i) {
-        std::string block = "PARSING IN CURSOR #1 len=60 dep=0 uid=" + std::to_string(next(200)) +
-                            " oct=3 lid=1 tim=1\r\nSELECT * FROM " + kTables[next(4)] +
-                            " WHERE ID = " + std::to_string(next(1000000)) +
+        std::string block = "=====================\r\nPARSING IN CURSOR #1 len=60 dep=0 uid=" +
+                            std::to_string(next(200)) + " oct=3 lid=1 tim=1\r\nSELECT * FROM " +
+                            kTables[next(4)] + " WHERE ID = " + std::to_string(next(1000000)) +
                             "\r\nEND OF STMT\r\nEXEC #1:c=" + std::to_string(next(100000)) +
                             ",e=" + std::to_string(next(200000)) +
                             ",p=0,cr=" + std::to_string(next(5000)) + ",cu=0,mis=0,r=1,dep=0\r\n";
-        auto record = analyzer.AnalyzeBlock(std::move(block), "1");
-        record->m_nSerial = static_cast<std::uint64_t>(i + 1);
-        records.push_back(std::move(*record));
+        tracker.Feed(block);
     }
-    return records;
+    std::uint64_t serial = 0;
+    return tracker.TakeRecords([&serial] { return ++serial; });
 }
 
 void BM_Sort(benchmark::State& state, const char* key) {

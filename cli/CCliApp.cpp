@@ -5,6 +5,7 @@
 #include "CJsonWriter.h"
 #include "CProgressBar.h"
 #include "CStatementFileWriter.h"
+#include "CStatementTexts.h"
 #include "CTableWriter.h"
 #include "CTraceAnalyzer.h"
 #include "CUsageError.h"
@@ -88,10 +89,11 @@ std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents)
 // The texts of one record under the detail pane's headings; lines end with CR LF like every
 // text of a record.
 void PrintRecordTexts(const CStatementRecord& record) {
-    const std::string callStats = record.GetCallStats();
-    const std::string rowSource = record.GetRowSource();
+    const std::string callStats = CStatementTexts::CallStats(record);
+    const std::string rowSource = CStatementTexts::RowSource(record);
+    const std::string waits = CStatementTexts::Waits(record);
     const std::string_view sections[][2] = {
-        {"SQL", record.GetSql()}, {"COST", callStats}, {"PLAN", rowSource}};
+        {"SQL", record.GetSql()}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
     for (const auto& section : sections) {
         std::string text = "=== " + std::string(section[0]) + " ===\r\n";
         text += section[1];

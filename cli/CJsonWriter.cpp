@@ -1,6 +1,7 @@
 #include "CJsonWriter.h"
 
 #include "CStatementRecord.h"
+#include "CStatementTexts.h"
 #include "JsonText.h"
 
 namespace {
@@ -40,6 +41,43 @@ void AppendFigures(std::string& out, std::string_view name, const CCallFigures& 
     if (set != kParse) {
         AppendNumber(out, "rows", figures.rows, true);
     }
+    out += '}';
+}
+
+// Times in microseconds as the trace writes them.
+void AppendWaits(std::string& out, const std::vector<CWaitFigures>& waits) {
+    AppendJsonString(out, "waits");
+    out += ":{";
+    for (std::size_t i = 0; i < waits.size(); ++i) {
+        AppendJsonString(out, waits[i].name);
+        out += ":{";
+        AppendNumber(out, "count", waits[i].count, false);
+        AppendNumber(out, "max", waits[i].max, false);
+        AppendNumber(out, "total", waits[i].total, true);
+        out += i + 1 < waits.size() ? "}," : "}";
+    }
+    out += '}';
+}
+
+void AppendSelfFigures(std::string& out, std::string_view name, const CSelfFigures& figures,
+                       bool last) {
+    AppendJsonString(out, name);
+    out += ":{";
+    AppendNumber(out, "cpu", figures.cpu, false);
+    AppendNumber(out, "elapsed", figures.elapsed, false);
+    AppendNumber(out, "disk", figures.disk, false);
+    AppendNumber(out, "query", figures.query, false);
+    AppendNumber(out, "current", figures.current, true);
+    out += last ? "}" : "},";
+}
+
+void AppendSelf(std::string& out, const CSelfCalls& self) {
+    AppendJsonString(out, "self");
+    out += ":{";
+    AppendSelfFigures(out, "parse", self.parse, false);
+    AppendSelfFigures(out, "exec", self.exec, false);
+    AppendSelfFigures(out, "fetch", self.fetch, false);
+    AppendSelfFigures(out, "total", self.Total(), true);
     out += '}';
 }
 
@@ -84,8 +122,8 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record) {
     AppendNumber(out, "user_id", record.m_nUserId, false);
     AppendMember(out, "pid", record.m_strPid);
     AppendMember(out, "sql", record.GetSql());
-    AppendMember(out, "call_stats", record.GetCallStats());
-    AppendMember(out, "row_source", record.GetRowSource());
+    AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
+    AppendMember(out, "row_source", CStatementTexts::RowSource(record));
     AppendMember(out, "oct_name", record.m_strOctName);
     AppendMember(out, "error", record.m_strError);
     AppendFigures(out, "parse", record.m_parse, kParse);
@@ -95,6 +133,10 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record) {
     AppendFigures(out, "fetch", record.m_fetch, kFetch);
     out += ',';
     AppendFigures(out, "total", record.m_total, kTotal);
+    out += ',';
+    AppendWaits(out, record.m_waits);
+    out += ',';
+    AppendSelf(out, record.m_self);
     out += '}';
     return out;
 }

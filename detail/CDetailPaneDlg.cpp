@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kTabStripSpace = 30;  // room below the edit box for the tab strip
-constexpr int kTabStripHeight = 26; // the bottom 4 pixels stay uncovered
-constexpr int kTabStopDialogUnits = 16;
+constexpr int kTabStripSpace = 30;    // room below the edit box for the tab strip
+constexpr int kTabStripHeight = 26;   // the bottom 4 pixels stay uncovered
+constexpr int kTabStopCharacters = 8; // the call statistics table is laid out on these
 constexpr int kFontPointSize = 12;
 constexpr int kTemplateWidth = 257; // dialog units
 constexpr int kTemplateHeight = 94;
@@ -25,6 +25,7 @@ CDetailPaneDlg::CDetailPaneDlg(QWidget* parent)
     m_ui->m_tabStrip->addTab(QStringLiteral("SQL"));
     m_ui->m_tabStrip->addTab(QStringLiteral("COST"));
     m_ui->m_tabStrip->addTab(QStringLiteral("PLAN"));
+    m_ui->m_tabStrip->addTab(QStringLiteral("WAITS"));
     m_ui->m_tabStrip->setCurrentIndex(0);
     SetUpEditBox();
     connect(m_ui->m_tabStrip, &QTabBar::currentChanged, this, [this] { ShowCurrentTab(); });
@@ -43,16 +44,18 @@ void CDetailPaneDlg::SetUpEditBox() {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(kFontPointSize);
     edit.setFont(fixed);
-    // Tab stops every 16 dialog units of the pane's own font.
-    edit.setTabStopDistance(kTabStopDialogUnits * QFontMetrics(font()).averageCharWidth() / 4.0);
+    // Tab stops every 8 characters of the edit box's own fixed font, so the headings of the
+    // call statistics table stand over their columns.
+    edit.setTabStopDistance(kTabStopCharacters *
+                            QFontMetricsF(fixed).horizontalAdvance(QLatin1Char(' ')));
     edit.setReadOnly(true);
     edit.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     edit.setMinimumSize(0, 0);
 }
 
 void CDetailPaneDlg::SetStatementTexts(std::string sql, std::string callStats,
-                                       std::string rowSource) {
-    m_texts = {std::move(sql), std::move(callStats), std::move(rowSource)};
+                                       std::string rowSource, std::string waits) {
+    m_texts = {std::move(sql), std::move(callStats), std::move(rowSource), std::move(waits)};
     ShowCurrentTab();
 }
 

@@ -13,8 +13,8 @@ namespace Ui {
 class CDetailPaneDlg;
 }
 
-// The detail pane: one statement's SQL text, call statistics table and row source
-// operations, one at a time, chosen by the "SQL", "COST" and "PLAN" tabs along the bottom.
+// The detail pane: one statement's SQL text, call statistics table, row source operations and
+// waits, one at a time, chosen by the "SQL", "COST", "PLAN" and "WAITS" tabs along the bottom.
 // The texts are the record's bytes; they are decoded only to be shown.
 class CDetailPaneDlg : public QWidget {
     Q_OBJECT
@@ -23,7 +23,8 @@ public:
     explicit CDetailPaneDlg(QWidget* parent = nullptr);
     ~CDetailPaneDlg() override;
 
-    void SetStatementTexts(std::string sql, std::string callStats, std::string rowSource);
+    void SetStatementTexts(std::string sql, std::string callStats, std::string rowSource,
+                           std::string waits = {});
     const std::string& GetText(int index) const { return m_texts.at(static_cast<size_t>(index)); }
 
     QPlainTextEdit& EditBox();
@@ -36,6 +37,6 @@ private:
     void ShowCurrentTab();
     void SetUpEditBox();
 
-    std::array<std::string, 3> m_texts;
+    std::array<std::string, 4> m_texts;
     std::unique_ptr<Ui::CDetailPaneDlg> m_ui;
 };

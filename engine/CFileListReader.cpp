@@ -1,7 +1,8 @@
 #include "CFileListReader.h"
 
-#include "CBlockAnalyzer.h"
-#include "CBlockSplitter.h"
+#include "CBindingResolver.h"
+#include "CCursorTracker.h"
+#include "CTraceSource.h"
 #include "IReadProgress.h"
 #include "ITraceFileSystem.h"
 #include "ITraceNotifier.h"
@@ -14,8 +15,6 @@
 #include <thread>
 
 namespace {
-
-constexpr std::int64_t kPieceBytes = 8 << 20;
 
 bool IsBreak(char c) {
     return c == '\r' || c == '\n';
@@ -57,21 +56,15 @@ private:
 };
 
 struct CAnalyzedPiece {
-    std::vector<CStatementRecord> records;
+    CCursorTracker tracker;
     CPieceBuffer buffer;
 };
 
-CAnalyzedPiece AnalyzePiece(const CBlockAnalyzer& analyzer, CPieceBuffer buffer,
+CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
                             const std::string& pid) {
-    CAnalyzedPiece piece;
-    const CBlockSplitter::BlockHandler onBlock = [&](std::string&& block) {
-        if (auto record = analyzer.AnalyzeBlock(std::move(block), pid)) {
-            piece.records.push_back(std::move(*record));
-        }
-    };
-    CBlockSplitter splitter;
-    splitter.Feed(buffer.Text(), onBlock);
-    splitter.Finish(onBlock);
+    CAnalyzedPiece piece{CCursorTracker(headers, pid), {}};
+    piece.tracker.Feed(buffer.Text());
+    piece.tracker.Finish();
     piece.buffer = std::move(buffer);
     return piece;
 }
@@ -79,55 +72,73 @@ CAnalyzedPiece AnalyzePiece(const CBlockAnalyzer& analyzer, CPieceBuffer buffer,
 } // namespace
 
 CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
-                                 const CBlockAnalyzer& analyzer, IReadProgress* progress,
-                                 std::int64_t totalBytes, std::function<std::uint64_t()> nextSerial)
-    : m_fileSystem(fileSystem), m_notifier(notifier), m_analyzer(analyzer), m_progress(progress),
-      m_nTotalBytes(totalBytes), m_nextSerial(std::move(nextSerial)) {}
+                                 const CHeaderReader& headers, IReadProgress* progress,
+                                 std::int64_t totalBytes, std::int64_t pieceBytes,
+                                 std::function<std::uint64_t()> nextSerial)
+    : m_fileSystem(fileSystem), m_notifier(notifier), m_headers(headers), m_progress(progress),
+      m_nTotalBytes(totalBytes), m_nPieceBytes(std::max<std::int64_t>(1, pieceBytes)),
+      m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
                            std::deque<CStatementRecord>& records) {
-    const std::string pid = CBlockAnalyzer::PidFromPath(path);
+    std::string error;
+    const std::unique_ptr<CTraceSource> source =
+        CTraceSource::Open(m_fileSystem, path, state.readPosition, error);
+    if (source == nullptr) {
+        ReportFailure(error);
+        state.size = state.readPosition;
+        return true;
+    }
+    const std::string pid = CHeaderReader::PidFromPath(path);
     std::deque<std::future<CAnalyzedPiece>> pieces;
     std::vector<CPieceBuffer> spare;
+    CBindingResolver resolver;
     const auto collectFront = [&] {
         CAnalyzedPiece piece = pieces.front().get();
         pieces.pop_front();
-        for (CStatementRecord& record : piece.records) {
-            record.m_nSerial = m_nextSerial();
-            records.push_back(std::move(record));
-        }
+        resolver.Add(piece.tracker, records, m_nextSerial);
         spare.push_back(std::move(piece.buffer));
     };
     std::string carry;
-    std::size_t scanned = 0; // bytes at the start of the piece already searched for a cut
-    std::int64_t offset = state.readPosition;
+    std::size_t scanned = 0;     // bytes at the start of the piece already searched for a cut
+    std::int64_t textOffset = 0; // where the piece's text starts in the file's text
+    std::int64_t reported = 0;   // file bytes reported as progress
     bool cancelled = false;
-    bool atEnd = offset >= state.size;
+    bool atEnd = false;
     CPieceBuffer buffer;
     while (!atEnd && !cancelled) {
-        const std::int64_t want = std::min(kPieceBytes, state.size - offset);
         const std::size_t oldSize = buffer.Size();
-        if (!ReadPiece(path, state, offset, want, buffer.Grow(static_cast<std::size_t>(want)))) {
-            break;
+        const auto want = static_cast<std::size_t>(m_nPieceBytes);
+        std::size_t got = 0;
+        const bool read = source->Read(buffer.Grow(want), want, got, error);
+        buffer.Resize(oldSize + got);
+        if (!read) {
+            ReportFailure(error);
         }
-        offset += want;
         const std::size_t zero = buffer.Text().find('\0', oldSize);
-        atEnd = offset >= state.size || zero != std::string_view::npos;
+        if (zero != std::string_view::npos) {
+            ReportFailure(path + ": a zero byte at offset " +
+                          std::to_string(textOffset + static_cast<std::int64_t>(zero)) +
+                          " ends its text; the rest of the file is not read");
+        }
+        atEnd = !read || got == 0 || zero != std::string_view::npos;
         buffer.Resize(zero);
+        const std::int64_t progress = source->FileBytesRead() - reported;
+        reported += progress;
         std::size_t cut = buffer.Size();
         if (!atEnd) {
             cut = FindCut(buffer.Text(), scanned);
             if (cut == std::string_view::npos) {
                 scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
-                cancelled = !ReportProgress(want);
+                cancelled = !ReportProgress(progress);
                 continue;
             }
             carry.assign(buffer.Text().substr(cut));
             scanned = 0;
         }
         buffer.Resize(cut);
-        state.readPosition = atEnd ? state.size : offset - static_cast<std::int64_t>(carry.size());
-        pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_analyzer),
+        textOffset += static_cast<std::int64_t>(cut);
+        pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_headers),
                                     std::move(buffer), std::cref(pid)));
         if (pieces.size() >= PiecesInFlight()) {
             collectFront();
@@ -138,28 +149,20 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         }
         buffer.Assign(carry);
         carry.clear();
-        cancelled = !ReportProgress(want);
+        cancelled = !ReportProgress(progress);
     }
     while (!pieces.empty()) {
         collectFront();
     }
+    state.readPosition = state.size;
+    state.unattributed = resolver.Unattributed();
     return !cancelled;
 }
 
-// Reads `size` bytes at `offset` into `buffer`. A failed read leaves the file
-// to be tried again after its next change, as a live read does.
-bool CFileListReader::ReadPiece(const std::string& path, CTraceFileState& state,
-                                std::int64_t offset, std::int64_t size, char* buffer) {
-    std::string error;
-    const auto result = m_fileSystem.ReadAt(path, offset, size, buffer, error);
-    if (result == ITraceFileSystem::ReadResult::Done) {
-        return true;
-    }
-    // The user asked for this file: any failure to read it whole is reported.
+// The user asked for this file: any failure to read it whole is reported.
+void CFileListReader::ReportFailure(const std::string& error) {
     m_notifier.Notify(error);
     m_notifier.Notify("wrong at reading trace file");
-    state.size = state.readPosition;
-    return false;
 }
 
 bool CFileListReader::ReportProgress(std::int64_t bytes) {

@@ -9,20 +9,21 @@
 #include <string>
 #include <vector>
 
-class CBlockAnalyzer;
+class CHeaderReader;
 class IReadProgress;
 class ITraceFileSystem;
 class ITraceNotifier;
 
 // Reads whole trace files for file mode. A file is read in pieces cut just before separator
-// lines, so every piece holds whole blocks; the pieces are analysed on all cores and their
-// records joined in file order, which gives exactly the records of the file read as one text.
+// lines, so every piece holds whole blocks; the pieces are analysed on all cores and joined
+// in file order (the cursor bindings across piece borders are resolved then), which gives
+// exactly the records of the file read as one text.
 // Only a few pieces are held at a time, so memory stays near the size of the records.
 class CFileListReader {
 public:
     CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
-                    const CBlockAnalyzer& analyzer, IReadProgress* progress,
-                    std::int64_t totalBytes, std::function<std::uint64_t()> nextSerial);
+                    const CHeaderReader& headers, IReadProgress* progress, std::int64_t totalBytes,
+                    std::int64_t pieceBytes, std::function<std::uint64_t()> nextSerial);
 
     // Reads the unread bytes of one file and appends its records to `records`.
     // false when the progress callback cancelled the read.
@@ -34,15 +35,15 @@ public:
     static std::size_t FindCut(std::string_view text, std::size_t from);
 
 private:
-    bool ReadPiece(const std::string& path, CTraceFileState& state, std::int64_t offset,
-                   std::int64_t size, char* buffer);
+    void ReportFailure(const std::string& error);
     bool ReportProgress(std::int64_t bytes);
 
     ITraceFileSystem& m_fileSystem;
     ITraceNotifier& m_notifier;
-    const CBlockAnalyzer& m_analyzer;
+    const CHeaderReader& m_headers;
     IReadProgress* m_progress;
     std::int64_t m_nTotalBytes;
     std::int64_t m_nDoneBytes = 0;
+    std::int64_t m_nPieceBytes; // at least this much of a file is read at a time
     std::function<std::uint64_t()> m_nextSerial;
 };

@@ -86,28 +86,39 @@ std::vector<std::string> CPosixFileSystem::ListTraceFiles(const std::string& fol
 ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, std::int64_t offset,
                                                       std::int64_t size, char* buffer,
                                                       std::string& error) {
+    std::int64_t got = 0;
+    const ReadResult result = ReadSome(path, offset, size, buffer, got, error);
+    if (result == ReadResult::Done && got < size) {
+        error = path + ": the file ended before the expected size";
+        return ReadResult::Short;
+    }
+    return result;
+}
+
+ITraceFileSystem::ReadResult CPosixFileSystem::ReadSome(const std::string& path,
+                                                        std::int64_t offset, std::int64_t size,
+                                                        char* buffer, std::int64_t& got,
+                                                        std::string& error) {
+    got = 0;
     const CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) {
         error = path + ": " + std::strerror(errno);
         return ReadResult::OpenFailed;
     }
-    std::int64_t done = 0;
-    while (done < size) {
-        const ssize_t got =
-            ::pread(file.Get(), buffer + done, static_cast<std::size_t>(size - done),
-                    static_cast<off_t>(offset + done));
-        if (got < 0) {
+    while (got < size) {
+        const ssize_t read = ::pread(file.Get(), buffer + got, static_cast<std::size_t>(size - got),
+                                     static_cast<off_t>(offset + got));
+        if (read < 0) {
             if (errno == EINTR) {
                 continue;
             }
             error = path + ": " + std::strerror(errno);
             return ReadResult::Error;
         }
-        if (got == 0) {
-            error = path + ": the file ended before the expected size";
-            return ReadResult::Short;
+        if (read == 0) {
+            break;
         }
-        done += got;
+        got += read;
     }
     return ReadResult::Done;
 }

@@ -10,4 +10,6 @@ public:
     std::vector<std::string> ListTraceFiles(const std::string& folder) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
                       std::string& error) override;
+    ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
+                        char* buffer, std::int64_t& got, std::string& error) override;
 };

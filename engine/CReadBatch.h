@@ -1,16 +1,17 @@
 #pragma once
 
+#include "CRecordDelta.h"
 #include "CStatementRecord.h"
 
 #include <deque>
 #include <vector>
 
-// The outcome of one read: records to append, in order, and new versions of records
-// appended earlier (a live trace's open block that grew), each naming its record by serial.
-// Appended records sit in a deque, which grows without moving what it holds, so a big read
-// never needs room for its records twice.
+// The outcome of one read: records to append, in order, and what later lines added to
+// records appended earlier, each naming its record by serial. Appended records sit in a
+// deque, which grows without moving what it holds, so a big read never needs room for its
+// records twice.
 struct CReadBatch {
     std::deque<CStatementRecord> appended;
-    std::vector<CStatementRecord> updated;
+    std::vector<CRecordDelta> updated;
     bool cancelled = false;
 };

@@ -38,15 +38,20 @@ CApplyResult CTraceAnalyzer::ReadFolder() {
     return Apply(m_reader.ReadFolder());
 }
 
+// A batch's deltas add to records of earlier batches only: a record is appended with every
+// line read with it.
 CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     CApplyResult result;
-    for (CStatementRecord& record : batch.updated) {
-        const std::int64_t row = FindBySerial(record.m_nSerial);
+    for (const CRecordDelta& delta : batch.updated) {
+        const std::int64_t row = RowOf(delta.serial);
         if (row >= 0) {
-            *m_records[static_cast<std::size_t>(row)] = std::move(record);
+            delta.ApplyTo(*m_records[static_cast<std::size_t>(row)]);
             result.updatedRows.push_back(row);
         }
     }
+    std::sort(result.updatedRows.begin(), result.updatedRows.end());
+    result.updatedRows.erase(std::unique(result.updatedRows.begin(), result.updatedRows.end()),
+                             result.updatedRows.end());
     result.firstAppended = m_nCount;
     result.appendedCount = static_cast<std::int64_t>(batch.appended.size());
     m_records.reserve(m_records.size() + batch.appended.size());
@@ -54,6 +59,7 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
         m_records.push_back(std::make_unique<CStatementRecord>(std::move(batch.appended.front())));
         batch.appended.pop_front();
     }
+    IndexRows(static_cast<std::size_t>(m_nCount));
     m_nCount = static_cast<std::int64_t>(m_records.size());
     return result;
 }
@@ -65,8 +71,9 @@ const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
 void CTraceAnalyzer::Clear() {
     m_records.clear();
     m_records.shrink_to_fit();
+    m_nSerialBase += m_rowOfSerial.size();
+    m_rowOfSerial = {};
     m_nCount = 0;
-    m_reader.RequestForgetOpenBlocks();
 }
 
 namespace {
@@ -133,14 +140,26 @@ void CTraceAnalyzer::Permute(const std::vector<std::size_t>& positions) {
         sorted.push_back(std::move(m_records[position]));
     }
     m_records = std::move(sorted);
+    IndexRows(0);
 }
 
-// The record of a serial; the records a live read updates are near the end.
-std::int64_t CTraceAnalyzer::FindBySerial(std::uint64_t serial) const {
-    for (std::size_t i = m_records.size(); i > 0; --i) {
-        if (m_records[i - 1]->m_nSerial == serial) {
-            return static_cast<std::int64_t>(i - 1);
-        }
+std::int64_t CTraceAnalyzer::RowOf(std::uint64_t serial) const {
+    if (serial < m_nSerialBase || serial - m_nSerialBase >= m_rowOfSerial.size()) {
+        return -1;
     }
-    return -1;
+    return m_rowOfSerial[serial - m_nSerialBase];
+}
+
+void CTraceAnalyzer::IndexRows(std::size_t from) {
+    for (std::size_t i = from; i < m_records.size(); ++i) {
+        const std::uint64_t serial = m_records[i]->m_nSerial;
+        if (serial < m_nSerialBase) {
+            continue;
+        }
+        const std::uint64_t index = serial - m_nSerialBase;
+        if (index >= m_rowOfSerial.size()) {
+            m_rowOfSerial.resize(index + 1, -1);
+        }
+        m_rowOfSerial[index] = static_cast<std::int64_t>(i);
+    }
 }

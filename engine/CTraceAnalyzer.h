@@ -11,7 +11,7 @@
 #include <vector>
 
 // Rows touched by applying a read: `appendedCount` new rows from `firstAppended` on, and
-// the rows whose record was replaced by a newer version.
+// the rows whose record later lines added to.
 struct CApplyResult {
     std::int64_t firstAppended = 0;
     std::int64_t appendedCount = 0;
@@ -41,7 +41,8 @@ public:
     CApplyResult ReadFileList(IReadProgress* progress = nullptr);
     // Live mode: read what is new in the folder and apply it.
     CApplyResult ReadFolder();
-    // Appends and replaces records as a batch from the reader says.
+    // Appends records and adds to earlier ones as a batch from the reader says; what a batch
+    // adds to a record that Clear dropped is dropped too.
     CApplyResult Apply(CReadBatch&& batch);
 
     std::int64_t GetCount() const { return m_nCount; }
@@ -59,11 +60,17 @@ public:
     CTraceReader& Reader() { return m_reader; }
 
 private:
-    std::int64_t FindBySerial(std::uint64_t serial) const;
+    std::int64_t RowOf(std::uint64_t serial) const;
+    void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
 
     std::int64_t m_nCount = 0;
     // Each record sits in memory of its own and stays there: sorting reorders pointers.
     std::vector<std::unique_ptr<CStatementRecord>> m_records;
+    // The row of every record by its serial less m_nSerialBase (-1: no such record), so a
+    // delta finds its record at once. Serials grow with every record a reader makes; Clear
+    // moves the base past them.
+    std::vector<std::int64_t> m_rowOfSerial;
+    std::uint64_t m_nSerialBase = 0;
     CTraceReader m_reader;
 };

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "CBlockSplitter.h"
+#include "CCursorFigures.h"
+#include "CCursorTracker.h"
 #include "ITraceFileSystem.h"
 
 #include <cstdint>
+#include <optional>
 
 // What the reader remembers of one trace file between reads.
 struct CTraceFileState {
@@ -12,7 +14,8 @@ struct CTraceFileState {
     std::int64_t readPosition = 0; // first byte not yet read
     std::int64_t size = 0; // where reading ends: the size, or the read position after a failed read
     std::int64_t statusSize = 0; // the size at the last status update
-    // Live mode: the block after the file's last separator, with the record made of it.
-    CBlockSplitter splitter;
-    std::uint64_t openSerial = 0; // 0: no record was made of the open block
+    // Live mode: the file's cursor bindings and open block, from its first byte read on.
+    std::optional<CCursorTracker> tracker;
+    // File mode: the figures of cursors bound to no statement of the file.
+    CCursorFigures unattributed;
 };

@@ -1,6 +1,5 @@
 #include "CTraceReader.h"
 
-#include "CBlockAnalyzer.h"
 #include "CFileListReader.h"
 #include "INetworkShares.h"
 #include "ITraceFileSystem.h"
@@ -34,8 +33,8 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
     for (const auto& [path, state] : m_fileStates) {
         total += std::max<std::int64_t>(0, state.size - state.readPosition);
     }
-    const CBlockAnalyzer analyzer(m_catalog, m_bShowSys != 0, m_strTypeFlags);
-    CFileListReader reader(m_fileSystem, m_notifier, analyzer, progress, total,
+    const CHeaderReader headers = Headers();
+    CFileListReader reader(m_fileSystem, m_notifier, headers, progress, total, m_nPieceBytes,
                            [this] { return NextSerial(); });
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
@@ -48,7 +47,6 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
 }
 
 CReadBatch CTraceReader::ReadFolder() {
-    ForgetOpenBlocksIfAsked();
     ConnectTraceShare();
     for (const std::string& path : m_fileSystem.ListTraceFiles(m_strPath)) {
         UpdateFileState(path);
@@ -116,10 +114,14 @@ void CTraceReader::UpdateFileState(const std::string& path) {
     state.size = status.size;
 }
 
+// A file read again from its first byte starts with no cursor bound.
 void CTraceReader::Restart(CTraceFileState& state) {
     state.readPosition = 0;
-    state.splitter.Reset();
-    state.openSerial = 0;
+    state.tracker.reset();
+}
+
+CHeaderReader CTraceReader::Headers() const {
+    return CHeaderReader(m_catalog, m_bShowSys != 0, m_strTypeFlags);
 }
 
 void CTraceReader::ReadNewData(CReadBatch& batch) {
@@ -161,52 +163,18 @@ void CTraceReader::ReadNewBytes(const std::string& path, CTraceFileState& state,
     AnalyzeNewText(text, path, state, batch);
 }
 
-// Blocks closed by a separator become records; the first of them may be the block that was
-// open before this read, whose record is then replaced. The block still open is analysed
-// with all its lines so far, so a statement shows as soon as its first lines are written.
+// New statements become records at once, with the lines read so far; what the new lines add
+// to statements handed over by earlier reads goes out as deltas.
 void CTraceReader::AnalyzeNewText(std::string_view text, const std::string& path,
                                   CTraceFileState& state, CReadBatch& batch) {
-    const CBlockAnalyzer analyzer(m_catalog, m_bShowSys != 0, m_strTypeFlags);
-    const std::string pid = CBlockAnalyzer::PidFromPath(path);
-    const auto add = [&](std::optional<CStatementRecord>&& record) {
-        const std::uint64_t openSerial = state.openSerial;
-        state.openSerial = 0;
-        if (!record) {
-            return;
-        }
-        if (openSerial != 0) {
-            record->m_nSerial = openSerial;
-            batch.updated.push_back(std::move(*record));
-        } else {
-            record->m_nSerial = NextSerial();
-            batch.appended.push_back(std::move(*record));
-        }
-    };
-    state.splitter.Feed(
-        text, [&](std::string&& block) { add(analyzer.AnalyzeBlock(std::move(block), pid)); });
-    if (!state.splitter.TakeGrowth() || state.splitter.OpenBlock().empty()) {
-        return;
+    if (!state.tracker) {
+        state.tracker.emplace(Headers(), CHeaderReader::PidFromPath(path));
     }
-    auto record = analyzer.AnalyzeBlock(std::string(state.splitter.OpenBlock()), pid);
-    if (!record) {
-        return;
+    state.tracker->Feed(text);
+    for (CStatementRecord& record : state.tracker->TakeRecords([this] { return NextSerial(); })) {
+        batch.appended.push_back(std::move(record));
     }
-    if (state.openSerial != 0) {
-        record->m_nSerial = state.openSerial;
-        batch.updated.push_back(std::move(*record));
-    } else {
-        record->m_nSerial = NextSerial();
-        state.openSerial = record->m_nSerial;
-        batch.appended.push_back(std::move(*record));
-    }
-}
-
-void CTraceReader::ForgetOpenBlocksIfAsked() {
-    if (!m_bForgetOpenBlocks.exchange(false)) {
-        return;
-    }
-    for (auto& [path, state] : m_fileStates) {
-        state.splitter.Reset();
-        state.openSerial = 0;
+    for (CRecordDelta& delta : state.tracker->TakeDeltas()) {
+        batch.updated.push_back(std::move(delta));
     }
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "CHeaderReader.h"
 #include "CReadBatch.h"
 #include "CTraceFileState.h"
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -15,9 +15,9 @@ class ITraceFileSystem;
 class ITraceNotifier;
 
 // The reading side of an analyser: knows the trace files and how far each was read, and
-// turns new bytes into records. One thread at a time uses a reader; it never touches the
-// records its batches went into, so a live window's worker can read while the window shows
-// the records (RequestForgetOpenBlocks may be called from any thread).
+// turns new bytes into records and into what they add to records read before. One thread
+// at a time uses a reader; it never touches the records its batches went into, so a live
+// window's worker can read while the window shows the records.
 class CTraceReader {
 public:
     CTraceReader(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
@@ -27,6 +27,9 @@ public:
     void SetShowSys(std::int64_t showSys) { m_bShowSys = showSys; }
     void SetTypeFlags(std::string flags) { m_strTypeFlags = std::move(flags); }
     const std::string& GetPath() const { return m_strPath; }
+    // The bytes file mode reads and analyses at a time; tests make pieces small to cross
+    // many piece borders.
+    void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
 
     // File mode: reads every file named in the path ("|"-separated), each once and whole,
     // in byte-wise order of the paths, analysing pieces on all cores.
@@ -34,12 +37,8 @@ public:
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
     // analyses what was appended to them since the last read.
     CReadBatch ReadFolder();
-    // Makes the next read forget the open blocks, as the analyser's Clear asks.
-    void RequestForgetOpenBlocks() { m_bForgetOpenBlocks = true; }
     // Connects the network share of the path when it names one; true on success.
     bool ConnectTraceShare();
-
-    const std::map<std::string, CTraceFileState>& FileStates() const { return m_fileStates; }
 
 private:
     void UpdateFileState(const std::string& path);
@@ -47,8 +46,8 @@ private:
     void ReadNewBytes(const std::string& path, CTraceFileState& state, CReadBatch& batch);
     void AnalyzeNewText(std::string_view text, const std::string& path, CTraceFileState& state,
                         CReadBatch& batch);
+    CHeaderReader Headers() const;
     static void Restart(CTraceFileState& state);
-    void ForgetOpenBlocksIfAsked();
     std::uint64_t NextSerial() { return m_nNextSerial++; }
 
     const CCommandTypeCatalog& m_catalog;
@@ -62,5 +61,5 @@ private:
     std::map<std::string, CTraceFileState> m_fileStates;
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
-    std::atomic<bool> m_bForgetOpenBlocks = false;
+    std::int64_t m_nPieceBytes = 8 << 20;
 };

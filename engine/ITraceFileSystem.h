@@ -36,4 +36,8 @@ public:
     // On failure `error` names the file and the reason.
     virtual ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size,
                               char* buffer, std::string& error) = 0;
+    // Reads up to `size` bytes at `offset`, fewer only where the file ends; `got` tells how
+    // many (0 at the end). Done, or a failure with `error` as ReadAt gives it.
+    virtual ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
+                                char* buffer, std::int64_t& got, std::string& error) = 0;
 };

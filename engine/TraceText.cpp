@@ -15,8 +15,9 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Reads an optionally signed decimal number at the start of `text`, saturating at 64 bits.
-std::int64_t ReadInteger(std::string_view text) {
+} // namespace
+
+std::int64_t ParseInteger(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) {
         ++i;
@@ -40,8 +41,6 @@ std::int64_t ReadInteger(std::string_view text) {
     return static_cast<std::int64_t>(value);
 }
 
-} // namespace
-
 std::int64_t GetNumber(std::string_view line, std::string_view key, std::string_view terminator) {
     const std::size_t p = line.find(key);
     if (p == std::string_view::npos) {
@@ -52,7 +51,7 @@ std::int64_t GetNumber(std::string_view line, std::string_view key, std::string_
     if (q == std::string_view::npos || q < start) {
         return 0;
     }
-    return ReadInteger(line.substr(start, q - start));
+    return ParseInteger(line.substr(start, q - start));
 }
 
 std::string_view GetText(std::string_view line, std::string_view key, std::string_view terminator) {

@@ -13,6 +13,10 @@
 // missing. Values beyond 64 bits saturate.
 std::int64_t GetNumber(std::string_view line, std::string_view key, std::string_view terminator);
 
+// An optionally signed decimal integer at the start of `text`, after any white space;
+// 0 without digits. Values beyond 64 bits saturate.
+std::int64_t ParseInteger(std::string_view text);
+
 // The text after the first `key` in `line` up to the next `terminator` (or the end of the
 // line); empty when the key does not occur.
 std::string_view GetText(std::string_view line, std::string_view key, std::string_view terminator);

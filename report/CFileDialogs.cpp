@@ -4,12 +4,18 @@
 
 const QString CFileDialogs::kTraceFilter = QStringLiteral("Oracle trace file(*.trc)");
 const QString CFileDialogs::kSqlFilter = QStringLiteral("sql script file (*.sql)");
+const QString CFileDialogs::kCompressedTraceFilter =
+    QStringLiteral("Compressed Oracle trace file(*.gz *.xz *.bz2)");
 
 QStringList CFileDialogs::ChooseTraceFiles(QWidget* parent) {
     if (s_openChooser) {
         return s_openChooser();
     }
-    return QFileDialog::getOpenFileNames(parent, QString(), QString(), kTraceFilter);
+    // Compressed traces are read directly; the plain filter stays the first.
+    return QFileDialog::getOpenFileNames(parent, QString(), QString(),
+                                         kTraceFilter + QStringLiteral(";;") +
+                                             kCompressedTraceFilter +
+                                             QStringLiteral(";;All files (*)"));
 }
 
 std::optional<CFileDialogs::SaveChoice> CFileDialogs::ChooseSaveFile(QWidget* parent) {

@@ -21,6 +21,7 @@ public:
 
     static const QString kTraceFilter;
     static const QString kSqlFilter;
+    static const QString kCompressedTraceFilter;
 
     // The trace files to open; empty when the user cancelled.
     static QStringList ChooseTraceFiles(QWidget* parent);

@@ -1,5 +1,7 @@
 #include "CVelquorView.h"
 
+#include "CStatementTexts.h"
+
 #include "CDetailPaneDlg.h"
 #include "CFindStatementDlg.h"
 #include "CReadProgressPanel.h"
@@ -68,8 +70,9 @@ void CVelquorView::ShowRecordInPane(int row) {
         return;
     }
     const CStatementRecord& record = analyzer.GetRecord(row);
-    m_host.DetailDlg().SetStatementTexts(std::string(record.GetSql()), record.GetCallStats(),
-                                         record.GetRowSource());
+    m_host.DetailDlg().SetStatementTexts(
+        std::string(record.GetSql()), CStatementTexts::CallStats(record),
+        CStatementTexts::RowSource(record), CStatementTexts::Waits(record));
 }
 
 void CVelquorView::OnClear() {

@@ -8,8 +8,8 @@
 #include <QUrl>
 
 // Each row names the dropped items relative to a folder that holds the files a.trc,
-// b.TRC, notes.txt, trc (no suffix) and the folder dir.trc; "missing.trc" does not exist,
-// and an item starting with "http:" is a remote address.
+// b.TRC, notes.txt, trc (no suffix), c.trc.gz, d.trc.XZ and the folder dir.trc; "missing.trc"
+// does not exist, and an item starting with "http:" is a remote address.
 class TestTraceDrop : public QObject {
     Q_OBJECT
 
@@ -26,7 +26,7 @@ private:
 
 void TestTraceDrop::initTestCase() {
     QVERIFY(m_dir.isValid());
-    for (const char* szName : {"a.trc", "b.TRC", "notes.txt", "trc"}) {
+    for (const char* szName : {"a.trc", "b.TRC", "notes.txt", "trc", "c.trc.gz", "d.trc.XZ"}) {
         QFile file(m_dir.filePath(QLatin1String(szName)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
@@ -49,6 +49,8 @@ void TestTraceDrop::dropped_data() {
     QTest::newRow("only others") << list({"notes.txt", "trc"}) << QStringList();
     QTest::newRow("folder named .trc") << list({"dir.trc"}) << QStringList();
     QTest::newRow("missing file") << list({"missing.trc", "a.trc"}) << list({"a.trc"});
+    QTest::newRow("compressed traces")
+        << list({"c.trc.gz", "notes.txt", "d.trc.XZ"}) << list({"c.trc.gz", "d.trc.XZ"});
     QTest::newRow("same file twice") << list({"a.trc", "a.trc"}) << list({"a.trc"});
     QTest::newRow("remote address") << list({"http://host/x.trc"}) << QStringList();
 }

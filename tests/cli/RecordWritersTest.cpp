@@ -1,5 +1,5 @@
-#include "CBlockAnalyzer.h"
 #include "CCommandTypeCatalog.h"
+#include "CCursorTracker.h"
 #include "CDelimitedWriter.h"
 #include "CJsonWriter.h"
 #include "CStatementColumns.h"
@@ -81,10 +81,10 @@ TEST(SqlCellTest, CutsAfter128CharactersNeverInsideOne) {
 class RecordFromBlockTest : public testing::Test {
 protected:
     CStatementRecord Analyze(const std::string& block) {
-        const CBlockAnalyzer analyzer(m_catalog, true, "");
-        auto record = analyzer.AnalyzeBlock(std::string(block), "77");
-        EXPECT_TRUE(record.has_value());
-        return record.value_or(CStatementRecord());
+        CCursorTracker tracker(CHeaderReader(m_catalog, true, ""), "77");
+        tracker.Feed(block);
+        EXPECT_EQ(tracker.Records().size(), 1u);
+        return tracker.Records().empty() ? CStatementRecord() : tracker.Records().front();
     }
 
     CCommandTypeCatalog m_catalog;
@@ -115,7 +115,11 @@ TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
               "\"fetch\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
               "\"current\":0,\"rows\":0},"
               "\"total\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
-              "\"current\":0,\"rows\":0}}");
+              "\"current\":0,\"rows\":0},\"waits\":{},"
+              "\"self\":{\"parse\":{\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,\"current\":0},"
+              "\"exec\":{\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,\"current\":0},"
+              "\"fetch\":{\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,\"current\":0},"
+              "\"total\":{\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,\"current\":0}}}");
 }
 
 TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {

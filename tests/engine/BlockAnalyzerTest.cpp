@@ -1,5 +1,6 @@
-#include "CBlockAnalyzer.h"
 #include "CFakeFileSystem.h"
+#include "CHeaderReader.h"
+#include "CStatementTexts.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,28 +24,30 @@ std::vector<CStatementRecord> Analyze(const std::string& text, bool showSys = tr
 
 TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     const auto records = Analyze("*** 2024-01-01\n" + CursorBlock(7, 55, 3, "select 1\nfrom dual") +
-                                 "*** 2024-01-01 10:00\nEXEC #7:c=999\n");
+                                 "*** 2024-01-01 10:00\nEXEC #7:c=999,e=1,p=0,cr=0,cu=0,r=0\n");
     ASSERT_EQ(records.size(), 1u);
     const CStatementRecord& r = records[0];
     EXPECT_EQ(r.m_nUserId, 55);
     EXPECT_EQ(r.m_strOctName, "SELECT");
     EXPECT_EQ(r.m_strPid, "1234");
     EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
-    EXPECT_EQ(r.GetCursorId(), "#7");
     EXPECT_TRUE(r.m_strNode.starts_with("PARSING IN CURSOR #7 len="));
     EXPECT_EQ(r.m_strNode.find('\n', 0), r.m_strNode.find("\r\n") + 1);
     EXPECT_EQ(r.m_parse, (CCallFigures{1, 10, 12, 0, 1, 0, 1, 0}));
-    EXPECT_EQ(r.m_exec, (CCallFigures{1, 20, 22, 1, 2, 3, 0, 4}));
+    EXPECT_EQ(r.m_exec, (CCallFigures{2, 1019, 23, 1, 2, 3, 0, 4}))
+        << "a call of the cursor after a later separator counts for it too";
     EXPECT_EQ(r.m_fetch, (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
-    EXPECT_EQ(r.m_total, (CCallFigures{3, 60, 66, 3, 6, 7, 0, 9}));
-    EXPECT_EQ(r.GetCallStats(),
+    EXPECT_EQ(r.m_total, (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
+    EXPECT_EQ(CStatementTexts::CallStats(r),
               "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
               "Parse        1        10         12          0          1          0          0\r\n"
-              "Execute      1        20         22          1          2          3          4\r\n"
+              "Execute      2      1019         23          1          2          3          4\r\n"
               "Fetch        1        30         32          2          3          4          5\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
-              "Total        3        60         66          3          6          7          9");
+              "Total        4      1059         67          3          6          7          9");
+    EXPECT_EQ(r.m_strNode.find("EXEC #7:c=999"), std::string::npos)
+        << "the block keeps only its own lines";
 }
 
 TEST(CursorBlock, CallLineRules) {
@@ -80,7 +83,8 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].m_total.cpu, 4500000000LL);
     EXPECT_EQ(records[0].m_total.elapsed, 6000000000LL);
-    EXPECT_NE(records[0].GetCallStats().find("Fetch        3  4500000000 6000000000          0"),
+    EXPECT_NE(CStatementTexts::CallStats(records[0])
+                  .find("Fetch        3  4500000000 6000000000          0"),
               std::string::npos);
 
     CStatementRecord wide;
@@ -88,25 +92,27 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
     wide.m_strNode = "PARSING IN CURSOR #1 len=1\r\nEND OF STMT\r\n";
     wide.m_nRestStart = wide.m_strNode.size() - 2;
     wide.m_parse.count = 1234567;
-    EXPECT_NE(wide.GetCallStats().find("Parse   1234567         0"), std::string::npos);
+    EXPECT_NE(CStatementTexts::CallStats(wide).find("Parse   1234567         0"),
+              std::string::npos);
 }
 
 TEST(CursorBlock, HeaderOnlyBlockHasNoStatisticsAndNoEndHasNoSql) {
     auto records = Analyze("=====================\nPARSING IN CURSOR #3 len=5 uid=9 oct=3\n");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "");
-    EXPECT_EQ(records[0].GetCallStats(), "");
+    EXPECT_EQ(CStatementTexts::CallStats(records[0]), "");
 
     records = Analyze("PARSING IN CURSOR #3 len=5 uid=9 oct=3\nselect\nEXEC #3:c=5,e=6,p=0\n");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "");
     EXPECT_EQ(records[0].m_exec.cpu, 5);
-    EXPECT_NE(records[0].GetCallStats(), "");
+    EXPECT_NE(CStatementTexts::CallStats(records[0]), "");
 
-    records = Analyze("PARSING IN CURSOR #3 uid=9 oct=3\nx\nEND OF STMT\nEXEC #3:c=5,e=6,p=0\n");
+    records = Analyze("PARSING IN CURSOR #3 uid=9 oct=3\nx\nEND OF STMT\n"
+                      "WAIT #3: PARSE #3:c=1,e=1,\nEXEC #3:c=5,e=6,p=0\n");
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetCursorId(), "") << "no len: empty cursor id";
-    EXPECT_EQ(records[0].m_exec.count, 0);
+    EXPECT_EQ(records[0].m_parse.count, 0) << "no len: no cursor id to find anywhere in a line";
+    EXPECT_EQ(records[0].m_exec.count, 1) << "the header binds its number all the same";
 }
 
 TEST(CursorBlock, SysAndCommandTypeFilters) {
@@ -133,7 +139,7 @@ TEST(Splitting, SeparatorsBlankLinesAndLineBreakKinds) {
     EXPECT_EQ(records[0].GetSql(), "select\r\nfrom t\r\n");
     EXPECT_EQ(records[0].m_strNode, "PARSING IN CURSOR #1 len=1 uid=5 oct=3\r\nselect\r\nfrom "
                                     "t\r\nEND OF STMT\r\n======================\r\nDump file\r\n");
-    EXPECT_EQ(records[0].m_exec.count, 0) << "calls after a separator belong to another block";
+    EXPECT_EQ(records[0].m_exec.count, 1) << "calls after a separator count for their cursor";
 }
 
 TEST(Splitting, ZeroByteEndsTheText) {
@@ -157,7 +163,7 @@ TEST(ParseError, ErrorTextByDigitCount) {
     const auto records = Analyze("PARSE ERROR #5:len=10 dep=0 uid=7 oct=3 err=942\nselect *\n");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "select *\r\n");
-    EXPECT_EQ(records[0].GetCallStats(), "");
+    EXPECT_EQ(CStatementTexts::CallStats(records[0]), "");
     EXPECT_EQ(records[0].m_total, CCallFigures{});
 }
 
@@ -174,7 +180,7 @@ TEST(RowSource, IndentedPlanInIdOrder) {
                               "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n";
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetRowSource(),
+    EXPECT_EQ(CStatementTexts::RowSource(records[0]),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      1  A\r\n"
@@ -184,15 +190,20 @@ TEST(RowSource, IndentedPlanInIdOrder) {
               "      2  \torphan\r\n");
     const auto first = Analyze("PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n"
                                "STAT #1 id=1 cnt=1 pid=0 op='A'\n");
-    EXPECT_EQ(first[0].GetRowSource(), "") << "a STAT line right after END OF STMT is not read";
+    EXPECT_EQ(CStatementTexts::RowSource(first[0]),
+              "Rows     Row Source Operation\r\n"
+              "-------  ---------------------------------------------------\r\n"
+              "      1  A\r\n")
+        << "every STAT line of the cursor counts, the one right after END OF STMT too";
 }
 
 TEST(ProcessId, TakenFromTheFileName) {
-    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/x/db_ora_1234.trc"), "1234");
-    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/x/trace.trc"), "");
-    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/x.y/db_ora_12"), "");
-    EXPECT_EQ(CBlockAnalyzer::PidFromPath("/my_dir/trace.trc"), "dir/trace");
-    EXPECT_EQ(CBlockAnalyzer::PidFromPath("_1.trc"), "");
+    EXPECT_EQ(CHeaderReader::PidFromPath("/x/db_ora_1234.trc"), "1234");
+    EXPECT_EQ(CHeaderReader::PidFromPath("/x/trace.trc"), "");
+    EXPECT_EQ(CHeaderReader::PidFromPath("/x.y/db_ora_12"), "");
+    EXPECT_EQ(CHeaderReader::PidFromPath("/my_dir/trace.trc"), "dir/trace");
+    EXPECT_EQ(CHeaderReader::PidFromPath("_1.trc"), "");
+    EXPECT_EQ(CHeaderReader::PidFromPath("/x/db_ora_1234.trc.gz"), "1234");
 }
 
 } // namespace

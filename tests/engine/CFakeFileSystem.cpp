@@ -1,5 +1,6 @@
 #include "CFakeFileSystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 void CFakeFileSystem::Put(const std::string& path, std::string bytes, std::int64_t tick) {
@@ -36,7 +37,9 @@ std::vector<std::string> CFakeFileSystem::ListTraceFiles(const std::string& fold
 ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, std::int64_t offset,
                                                      std::int64_t size, char* buffer,
                                                      std::string& error) {
-    reads.push_back(path);
+    if (reads.empty() || reads.back() != path) {
+        reads.push_back(path);
+    }
     const auto it = m_files.find(path);
     if (it == m_files.end()) {
         error = path + ": No such file or directory";
@@ -53,6 +56,19 @@ ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, st
     }
     std::memcpy(buffer, bytes.data() + offset, static_cast<std::size_t>(size));
     return ReadResult::Done;
+}
+
+ITraceFileSystem::ReadResult CFakeFileSystem::ReadSome(const std::string& path, std::int64_t offset,
+                                                       std::int64_t size, char* buffer,
+                                                       std::int64_t& got, std::string& error) {
+    got = 0;
+    const auto it = m_files.find(path);
+    const std::int64_t length =
+        it == m_files.end() ? 0 : static_cast<std::int64_t>(it->second.bytes.size());
+    const std::int64_t available = std::clamp<std::int64_t>(length - offset, 0, size);
+    const ReadResult result = ReadAt(path, offset, available, buffer, error);
+    got = result == ReadResult::Done ? available : 0;
+    return result;
 }
 
 int CFakeShares::GetDriveType(const std::string& drive) {

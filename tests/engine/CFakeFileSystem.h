@@ -26,8 +26,11 @@ public:
     std::vector<std::string> ListTraceFiles(const std::string& folder) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
                       std::string& error) override;
+    ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
+                        char* buffer, std::int64_t& got, std::string& error) override;
 
-    std::vector<std::string> reads; // paths in the order they were read
+    // Paths in the order they were read; one file read several times in a row counts once.
+    std::vector<std::string> reads;
 
 private:
     std::map<std::string, CFile> m_files;

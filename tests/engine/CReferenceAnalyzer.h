@@ -1,16 +1,21 @@
 #pragma once
 
 #include "CCallFigures.h"
+#include "CSelfFigures.h"
+#include "CWaitFigures.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CCommandTypeCatalog;
 
-// A plain, line-by-line reading of trace text into statements, written as directly as the
-// rules read and with no regard for speed. The engine's fast paths must agree with it.
+// A plain reading of a whole trace text into statements, written as directly as the rules
+// read and with no regard for speed: the text is cut into blocks first, then every line of
+// every block is given, in file order, to the statement its cursor number is bound to. The
+// engine's pieces, deltas and fast paths must agree with it.
 struct CReferenceRecord {
     std::string node;
     std::int64_t userId = 0;
@@ -24,26 +29,41 @@ struct CReferenceRecord {
     CCallFigures exec;
     CCallFigures fetch;
     CCallFigures total;
+    CSelfCalls self;
+    std::vector<CWaitFigures> waits;
+
+    bool cursorBlock = false;
+    bool hasRest = false;
+    struct CRow {
+        std::int64_t depth;
+        std::string operation;
+        std::int64_t rows;
+    };
+    std::map<std::int64_t, CRow> plan;
 };
 
 class CReferenceAnalyzer {
 public:
     CReferenceAnalyzer(const CCommandTypeCatalog& catalog, bool showSys, std::string flags);
 
-    // Splits one text read from `path` into blocks and analyses each.
+    // Analyses the whole text of one file read from `path`.
     void SplitBlocks(std::string_view text, const std::string& path);
     const std::vector<CReferenceRecord>& Records() const { return m_records; }
 
 private:
-    void AnalyzeBlock(const std::string& block, const std::string& path);
+    void AnalyzeBlock(const std::vector<std::string>& lines, const std::string& path);
+    int StartStatement(const std::vector<std::string>& lines, const std::string& path);
     bool ReadHeader(std::string_view header, CReferenceRecord& record) const;
-    static void ParseCallLines(std::string_view rest, CReferenceRecord& record,
-                               const std::string& cursorId);
-    static void ParseStatLines(std::string_view rest, CReferenceRecord& record,
-                               const std::string& cursorId);
+    void ReadLine(const std::string& line, int own, const std::string& ownCursorId,
+                  std::size_t restFrom);
+    void AddCall(CReferenceRecord& record, const std::string& line, char kind);
+    void TakeSelf(const std::string& line, CSelfFigures& self);
+    static void Finish(CReferenceRecord& record);
 
     const CCommandTypeCatalog& m_catalog;
     bool m_bShowSys;
     std::string m_strFlags;
     std::vector<CReferenceRecord> m_records;
+    std::map<std::string, int> m_bindings; // cursor number to record, -1 hidden
+    std::map<std::int64_t, CSelfFigures> m_pending;
 };

@@ -1,6 +1,8 @@
 #include "EngineTestSupport.h"
 
 #include "CFakeFileSystem.h"
+#include "CStatementTexts.h"
+#include "CTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +27,7 @@ std::vector<std::string> RealTraces() {
 }
 
 std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& paths, bool showSys,
-                                              const std::string& flags) {
+                                              const std::string& flags, std::int64_t pieceBytes) {
     CPosixFileSystem fileSystem;
     CLocalNetworkShares shares;
     CRecordingNotifier notifier;
@@ -37,9 +39,71 @@ std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& pa
     analyzer.SetPath(list);
     analyzer.SetShowSys(showSys ? 1 : 0);
     analyzer.SetTypeFlags(flags);
+    if (pieceBytes > 0) {
+        analyzer.Reader().SetPieceBytes(pieceBytes);
+    }
     analyzer.ReadFileList();
     EXPECT_TRUE(notifier.messages.empty());
     return RecordsOf(analyzer);
+}
+
+namespace {
+
+// Cut points that split `size` bytes into `pieces` random parts.
+std::vector<std::size_t> RandomCuts(std::size_t size, int pieces, std::mt19937& random) {
+    std::uniform_int_distribution<std::size_t> at(0, size);
+    std::vector<std::size_t> cuts{0, size};
+    for (int i = 1; i < pieces; ++i) {
+        cuts.push_back(at(random));
+    }
+    std::sort(cuts.begin(), cuts.end());
+    return cuts;
+}
+
+} // namespace
+
+std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
+                                                 int pieces, std::mt19937& random, bool showSys) {
+    CTempFolder folder;
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer live(TestCatalog(), fileSystem, shares, notifier);
+    live.SetPath(folder.Path());
+    live.SetShowSys(showSys);
+    live.ReadFolder();
+    std::vector<std::vector<std::size_t>> cuts;
+    for (const CTraceFileBytes& file : files) {
+        cuts.push_back(RandomCuts(file.bytes.size(), pieces, random));
+    }
+    std::int64_t listed = 0;
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(pieces); ++i) {
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            const std::string_view bytes = files[f].bytes;
+            CTempFolder::Append(folder.File(files[f].name),
+                                bytes.substr(cuts[f][i - 1], cuts[f][i] - cuts[f][i - 1]));
+            const CApplyResult result = live.ReadFolder();
+            EXPECT_EQ(result.firstAppended, listed);
+            listed += result.appendedCount;
+            for (const std::int64_t row : result.updatedRows) {
+                EXPECT_LT(row, listed);
+            }
+        }
+    }
+    live.ReadFolder();
+    EXPECT_TRUE(notifier.messages.empty());
+    return RecordsOf(live);
+}
+
+std::vector<CStatementRecord> FileModeRecordsOf(const std::vector<CTraceFileBytes>& files,
+                                                bool showSys, std::int64_t pieceBytes) {
+    CTempFolder folder;
+    std::vector<std::string> paths;
+    for (const CTraceFileBytes& file : files) {
+        paths.push_back(folder.File(file.name));
+        CTempFolder::Write(paths.back(), file.bytes);
+    }
+    return FileModeRecords(paths, showSys, "", pieceBytes);
 }
 
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer) {
@@ -67,8 +131,10 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.m_exec, e.exec);
         ASSERT_EQ(a.m_fetch, e.fetch);
         ASSERT_EQ(a.m_total, e.total);
-        ASSERT_EQ(a.GetCallStats(), e.callStats);
-        ASSERT_EQ(a.GetRowSource(), e.rowSource);
+        ASSERT_EQ(a.m_self, e.self);
+        ASSERT_EQ(a.m_waits, e.waits);
+        ASSERT_EQ(CStatementTexts::CallStats(a), e.callStats);
+        ASSERT_EQ(CStatementTexts::RowSource(a), e.rowSource);
     }
 }
 

@@ -6,7 +6,9 @@
 #include "CReferenceAnalyzer.h"
 #include "CStderrNotifier.h"
 #include "CTraceAnalyzer.h"
+#include "RealTraces.h"
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,11 @@ const CCommandTypeCatalog& TestCatalog();
 // Real trace files written by Oracle servers, or none when the folder is absent.
 std::vector<std::string> RealTraces();
 
-// The records a file-mode analyser makes of these files.
+// The records a file-mode analyser makes of these files, read in pieces of about
+// `pieceBytes` (0: the analyser's own size).
 std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& paths, bool showSys,
-                                              const std::string& flags = "");
+                                              const std::string& flags = "",
+                                              std::int64_t pieceBytes = 0);
 
 // Fails the test on the first field in which the records differ.
 void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
@@ -26,6 +30,22 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
                        const std::vector<CStatementRecord>& expected);
 
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer);
+
+// A trace file to write: its name in the folder and its bytes.
+struct CTraceFileBytes {
+    std::string name;
+    std::string bytes;
+};
+
+// Writes the files into a followed folder, each cut into `pieces` random parts appended in
+// turn, reading after every part; answers the records the live analyser holds at the end.
+// Checks that rows are only appended at the end and that updated rows exist.
+std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
+                                                 int pieces, std::mt19937& random, bool showSys);
+
+// The same files written whole into a folder and read in file mode.
+std::vector<CStatementRecord> FileModeRecordsOf(const std::vector<CTraceFileBytes>& files,
+                                                bool showSys, std::int64_t pieceBytes = 0);
 
 // A small cursor block with the given user, command type and SQL, with one call of each kind.
 std::string CursorBlock(int cursor, int uid, int oct, const std::string& sql);

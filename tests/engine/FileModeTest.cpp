@@ -28,9 +28,7 @@ std::string WithCrLf(const std::string& text) {
 
 TEST(FileMode, RealTracesGiveTheRecordsOfThePlainReading) {
     const auto traces = RealTraces();
-    if (traces.empty()) {
-        GTEST_SKIP() << "no real traces in " << VELQUOR_TRACES_DIR;
-    }
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
     std::string hideSelect(144, '1');
     hideSelect[73] = '0';
     for (const std::string& path : traces) {
@@ -45,9 +43,7 @@ TEST(FileMode, RealTracesGiveTheRecordsOfThePlainReading) {
 // records must be those of the whole text, for LF and CR LF line ends.
 TEST(FileMode, BigFilesReadInPiecesGiveTheRecordsOfTheWholeText) {
     const auto traces = RealTraces();
-    if (traces.empty()) {
-        GTEST_SKIP() << "no real traces in " << VELQUOR_TRACES_DIR;
-    }
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
     std::string all;
     for (const std::string& path : traces) {
         all += CTempFolder::Read(path);
@@ -61,6 +57,22 @@ TEST(FileMode, BigFilesReadInPiecesGiveTheRecordsOfTheWholeText) {
     for (const std::string& path : {lf, crlf}) {
         SCOPED_TRACE(path);
         ExpectSameRecords(FileModeRecords({path}, true), ReferenceRecords(path, true));
+    }
+}
+
+// Statements whose lines fall in later pieces than their headers: thousands of piece borders
+// must give the records of the plain reading, with the cursor bindings, plans, waits and self
+// figures carried across them.
+TEST(FileMode, SmallPiecesGiveTheRecordsOfThePlainReading) {
+    const auto traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        const auto expected = ReferenceRecords(path, true);
+        for (const std::int64_t pieceBytes : {2000, 100000}) {
+            SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
+            ExpectSameRecords(FileModeRecords({path}, true, "", pieceBytes), expected);
+        }
     }
 }
 

@@ -7,6 +7,10 @@
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <string_view>
 
 // The detail pane, its docking bar and the display decoding, on their own.
 class TstDetailWidgets : public QObject {
@@ -49,21 +53,24 @@ void TstDetailWidgets::decodesForDisplay() {
 
 void TstDetailWidgets::paneStartsEmptyAndShowsTheSelectedTab() {
     CDetailPaneDlg pane;
-    QCOMPARE(pane.TabStrip().count(), 3);
+    QCOMPARE(pane.TabStrip().count(), 4);
     QCOMPARE(pane.TabStrip().tabText(0), QStringLiteral("SQL"));
     QCOMPARE(pane.TabStrip().tabText(1), QStringLiteral("COST"));
     QCOMPARE(pane.TabStrip().tabText(2), QStringLiteral("PLAN"));
-    for (int tab = 0; tab < 3; ++tab) {
+    QCOMPARE(pane.TabStrip().tabText(3), QStringLiteral("WAITS"));
+    for (int tab = 0; tab < 4; ++tab) {
         pane.TabStrip().setCurrentIndex(tab);
         QVERIFY(pane.EditBox().toPlainText().isEmpty());
     }
     pane.TabStrip().setCurrentIndex(0);
-    pane.SetStatementTexts("select 1\r\nfrom dual\r\n", "stats\r\n", "plan\r\n");
+    pane.SetStatementTexts("select 1\r\nfrom dual\r\n", "stats\r\n", "plan\r\n", "waits\r\n");
     QCOMPARE(pane.EditBox().toPlainText(), QStringLiteral("select 1\nfrom dual\n"));
     QCOMPARE(pane.EditBox().document()->blockCount(), 3); // one CR LF is one line break
     pane.TabStrip().setCurrentIndex(2);
     QCOMPARE(pane.EditBox().toPlainText(), QStringLiteral("plan\n"));
     QCOMPARE(pane.GetText(1), std::string("stats\r\n"));
+    pane.TabStrip().setCurrentIndex(3);
+    QCOMPARE(pane.EditBox().toPlainText(), QStringLiteral("waits\n"));
 }
 
 void TstDetailWidgets::selectedTabPersistsAcrossStatements() {
@@ -91,7 +98,16 @@ void TstDetailWidgets::paneIsReadOnlyFixedPitchAndUnwrapped() {
     QCOMPARE(metrics.horizontalAdvance(QLatin1Char('i')),
              metrics.horizontalAdvance(QLatin1Char('W')));
     QCOMPARE(edit.font().pointSize(), 12);
-    QVERIFY(edit.tabStopDistance() > 0);
+    // The headings of the call statistics table stand over their columns: "cpu" starts where
+    // the cpu figures do, after the tabs of "call\tcount\t".
+    pane.SetStatementTexts({}, "call\tcount\tcpu      elapsed\r\nParse        1        10\r\n", {});
+    pane.TabStrip().setCurrentIndex(1);
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(static_cast<int>(std::string_view("call\tcount\t").size()));
+    const int headingX = edit.cursorRect(cursor).x();
+    cursor.setPosition(edit.document()->findBlockByNumber(1).position() + 16);
+    QCOMPARE(headingX, edit.cursorRect(cursor).x());
+    pane.TabStrip().setCurrentIndex(0);
     // The edit box fills the pane above a 26-pixel tab strip that leaves 4 pixels free.
     QCOMPARE(edit.geometry(), QRect(0, 0, 400, 170));
     QCOMPARE(pane.TabStrip().geometry(), QRect(0, 170, 400, 26));

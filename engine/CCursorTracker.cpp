@@ -1,0 +1,327 @@
+#include "CCursorTracker.h"
+
+#include "TraceLines.h"
+#include "TraceText.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::string_view kEndOfStatement = "END OF STMT";
+
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+unsigned Bit(ECallKind kind) {
+    return 1u << static_cast<unsigned>(kind);
+}
+
+// Whether `prefix` ends just before position k of `text` and starts at or after `from`.
+bool PrecededBy(std::string_view text, std::size_t from, std::size_t k, std::string_view prefix) {
+    return k >= from + prefix.size() &&
+           std::memcmp(text.data() + k - prefix.size(), prefix.data(), prefix.size()) == 0;
+}
+
+} // namespace
+
+std::uint64_t CCursorTracker::CBinding::Encode() const {
+    const auto payload = kind == EKind::Record ? static_cast<std::uint64_t>(record) : serial;
+    return static_cast<std::uint64_t>(kind) << 62 | payload;
+}
+
+CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
+    CBinding binding;
+    binding.kind = static_cast<EKind>(value >> 62);
+    const std::uint64_t payload = value & ((std::uint64_t{1} << 62) - 1);
+    if (binding.kind == EKind::Record) {
+        binding.record = static_cast<std::size_t>(payload);
+    } else if (binding.kind == EKind::Emitted) {
+        binding.serial = payload;
+    }
+    return binding;
+}
+
+CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid)
+    : m_headers(std::move(headers)), m_strPid(std::move(pid)) {}
+
+// Lines are cut at every run of CR and LF characters, so empty lines vanish.
+void CCursorTracker::Feed(std::string_view text) {
+    const char* const end = text.data() + text.size();
+    const char* p = text.data();
+    while (true) {
+        while (p != end && IsBreak(*p)) {
+            ++p;
+        }
+        if (p == end) {
+            FlushBlockLines();
+            return;
+        }
+        const char* lineEnd = FindLineBreak(p, end);
+        ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        p = lineEnd;
+    }
+}
+
+void CCursorTracker::Finish() {
+    CloseBlock();
+}
+
+void CCursorTracker::CloseBlock() {
+    FlushBlockLines();
+    m_block = {};
+}
+
+void CCursorTracker::ReadLine(std::string_view line) {
+    if (IsSeparatorLine(line)) {
+        CloseBlock();
+    } else if (!m_block.open) {
+        StartBlock(line);
+    } else {
+        ContinueBlock(line);
+    }
+}
+
+// The first line of a block: a statement header binds its cursor number; any other line is
+// an ordinary line of the file.
+void CCursorTracker::StartBlock(std::string_view line) {
+    CloseBlock();
+    m_block.open = true;
+    CStatementRecord record;
+    const CHeaderReader::CHeader header = m_headers.Read(line, m_strPid, record);
+    if (header.kind == CHeaderReader::EHeader::None) {
+        Dispatch(line);
+        return;
+    }
+    m_block.statement = true;
+    m_block.cursorBlock = line.starts_with("PARSING IN CURSOR");
+    m_block.inSql = m_block.cursorBlock;
+    CBinding binding;
+    if (header.kind == CHeaderReader::EHeader::Shown) {
+        binding = {CBinding::EKind::Record, m_records.size(), 0};
+        m_block.shown = true;
+        m_block.target = binding;
+        if (m_block.cursorBlock) {
+            m_block.needle = std::string(CHeaderReader::CursorIdOf(line)) + ':';
+        }
+        m_block.nodeSize = record.m_strNode.size();
+        m_block.sqlStart = record.m_nSqlStart;
+        m_block.restStart = record.m_nRestStart;
+        m_records.push_back(std::move(record));
+    }
+    if (header.hasCursor) {
+        m_bindings.Set(header.cursor, binding.Encode());
+    }
+}
+
+// A later line of the block: it belongs to the block's text, and like every line of the
+// file it may be a line of any cursor. In the rest of a cursor block the call patterns of
+// the block's own cursor count wherever they stand in the line.
+void CCursorTracker::ContinueBlock(std::string_view line) {
+    std::size_t endOfSql = std::string_view::npos;
+    bool rest = m_block.cursorBlock && !m_block.inSql;
+    std::size_t restFrom = 0;
+    if (m_block.inSql) {
+        endOfSql = line.find(kEndOfStatement);
+        if (endOfSql != std::string_view::npos) {
+            m_block.inSql = false;
+            rest = true;
+            restFrom = endOfSql + kEndOfStatement.size();
+        }
+    }
+    if (m_block.shown) {
+        AppendToBlock(line, endOfSql);
+    }
+    const unsigned counted = Dispatch(line);
+    if (m_block.shown && rest) {
+        CountCallsAnywhere(line, restFrom, counted);
+    }
+}
+
+void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) {
+    const std::size_t lineStart = m_block.nodeSize;
+    m_block.nodeSize += line.size() + 2;
+    if (!m_block.cursorBlock) {
+        m_block.sqlLength = m_block.nodeSize - m_block.sqlStart;
+    } else if (endOfSql != std::string_view::npos) {
+        m_block.sqlLength = lineStart + endOfSql - m_block.sqlStart;
+        m_block.restStart = lineStart + endOfSql + kEndOfStatement.size();
+    }
+    m_blockLines.push_back(line);
+}
+
+// Copies the block's lines read so far into its record's text (or a delta of it) at once,
+// each line followed by CR LF, so a block costs one allocation instead of one per line.
+void CCursorTracker::FlushBlockLines() {
+    if (m_blockLines.empty()) {
+        return;
+    }
+    std::size_t bytes = 0;
+    for (const std::string_view line : m_blockLines) {
+        bytes += line.size() + 2;
+    }
+    const auto append = [&](std::string& text) {
+        text.reserve(text.size() + bytes);
+        for (const std::string_view line : m_blockLines) {
+            text.append(line);
+            text += "\r\n";
+        }
+    };
+    if (m_block.target.kind == CBinding::EKind::Record) {
+        CStatementRecord& record = m_records[m_block.target.record];
+        append(record.m_strNode);
+        record.m_nSqlLength = m_block.sqlLength;
+        record.m_nRestStart = m_block.restStart;
+    } else {
+        CRecordDelta& delta = DeltaOf(m_block.target.serial);
+        append(delta.nodeAppend);
+        delta.hasPositions = true;
+        delta.sqlLength = m_block.sqlLength;
+        delta.restStart = m_block.restStart;
+    }
+    m_blockLines.clear();
+}
+
+// Gives a cursor's line to the statement its number is bound to. Answers the call kinds the
+// line gave the open block's own record.
+unsigned CCursorTracker::Dispatch(std::string_view line) {
+    const CCursorLine kind = ClassifyLine(line);
+    if (kind.kind == ETraceLine::Other) {
+        return 0;
+    }
+    COwner owner;
+    CCursorFigures* sink = SinkOf(kind.cursor, owner);
+    switch (kind.kind) {
+    case ETraceLine::Stat:
+        if (sink != nullptr) {
+            sink->AddPlanRow(ReadStatLine(line));
+        }
+        return 0;
+    case ETraceLine::Wait:
+        if (sink != nullptr) {
+            const CWaitLine wait = ReadWaitLine(line);
+            sink->AddWait(wait.event, wait.elapsed);
+        }
+        return 0;
+    default:
+        break;
+    }
+    const ECallKind callKind = CallKindOf(kind.kind);
+    const CCallLine call = ReadCallLine(line, callKind);
+    const CSelfFigures self = TakeSelf(call.figures, call.depth, callKind, owner);
+    if (sink == nullptr) {
+        return 0;
+    }
+    sink->AddCall(callKind, call.figures);
+    sink->AddSelf(callKind, self);
+    const bool own = m_block.shown && !owner.leading && owner.binding == m_block.target;
+    return own ? Bit(callKind) : 0;
+}
+
+// The rule the list has always had for its own block: "PARSE <id>:", "EXEC <id>:" and
+// "FETCH <id>:" count wherever they stand in a line of the rest, each kind once a line and
+// never twice for a line that already counted as that call of the record.
+void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted) {
+    const std::string_view needle = m_block.needle;
+    unsigned found = 0;
+    for (std::size_t k = line.find(needle, from); k != std::string_view::npos;
+         k = line.find(needle, k + 1)) {
+        found |= PrecededBy(line, from, k, "PARSE ") ? Bit(ECallKind::Parse) : 0;
+        found |= PrecededBy(line, from, k, "EXEC ") ? Bit(ECallKind::Exec) : 0;
+        found |= PrecededBy(line, from, k, "FETCH ") ? Bit(ECallKind::Fetch) : 0;
+    }
+    found &= ~counted;
+    if (found == 0) {
+        return;
+    }
+    CCursorFigures* sink = SinkOf(m_block.target);
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        if ((found & Bit(kind)) != 0) {
+            sink->AddCall(kind, ReadCallLine(line, kind).figures);
+        }
+    }
+}
+
+// A call at depth d less the calls at depth d + 1 written since the previous call at depth
+// d, whoever made them.
+CSelfFigures CCursorTracker::TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
+                                      const COwner& owner) {
+    const auto d = static_cast<std::size_t>(std::clamp<std::int64_t>(depth, 0, kMaxDepth));
+    if (m_pending.size() <= d) {
+        m_pending.resize(d + 1);
+        m_firstCalls.resize(d + 1);
+    }
+    CSelfFigures self = CSelfFigures::Of(call);
+    self.Subtract(m_pending[d]);
+    m_pending[d] = {};
+    if (!m_firstCalls[d].seen) {
+        m_firstCalls[d] = {true, kind, owner};
+    }
+    if (d > 0) {
+        m_pending[d - 1].Add(CSelfFigures::Of(call));
+    }
+    return self;
+}
+
+CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
+    if (const std::uint64_t* bound = m_bindings.Find(cursor)) {
+        owner.binding = CBinding::Decode(*bound);
+        return SinkOf(owner.binding);
+    }
+    owner.leading = true;
+    owner.cursor = cursor;
+    bool added = false;
+    const std::uint64_t index = m_leadingIndex.FindOrAdd(cursor, m_leading.size(), added);
+    if (added) {
+        m_leading.emplace_back(cursor, CCursorFigures{});
+    }
+    return &m_leading[index].second;
+}
+
+CCursorFigures* CCursorTracker::SinkOf(const CBinding& binding) {
+    switch (binding.kind) {
+    case CBinding::EKind::Record:
+        return &m_records[binding.record];
+    case CBinding::EKind::Emitted:
+        return &DeltaOf(binding.serial).figures;
+    default:
+        return nullptr;
+    }
+}
+
+CRecordDelta& CCursorTracker::DeltaOf(std::uint64_t serial) {
+    bool added = false;
+    const std::uint64_t index = m_deltaIndex.FindOrAdd(serial, m_deltas.size(), added);
+    if (added) {
+        m_deltas.emplace_back().serial = serial;
+    }
+    return m_deltas[index];
+}
+
+std::vector<CStatementRecord>
+CCursorTracker::TakeRecords(const std::function<std::uint64_t()>& nextSerial) {
+    std::vector<std::uint64_t> serials;
+    serials.reserve(m_records.size());
+    for (CStatementRecord& record : m_records) {
+        record.m_nSerial = nextSerial();
+        serials.push_back(record.m_nSerial);
+    }
+    const auto emit = [&](CBinding& binding) {
+        if (binding.kind == CBinding::EKind::Record) {
+            binding = {CBinding::EKind::Emitted, 0, serials[binding.record]};
+        }
+    };
+    m_bindings.ForEach([&](std::uint64_t, std::uint64_t& value) {
+        CBinding binding = CBinding::Decode(value);
+        emit(binding);
+        value = binding.Encode();
+    });
+    emit(m_block.target);
+    return std::exchange(m_records, {});
+}
+
+std::vector<CRecordDelta> CCursorTracker::TakeDeltas() {
+    m_deltaIndex.Clear();
+    return std::exchange(m_deltas, {});
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "CCursorMap.h"
+#include "CHeaderReader.h"
+#include "CRecordDelta.h"
+#include "CStatementRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Reads the lines of one trace file, or of one piece of it, in order. Blocks start after
+// separator lines; a block whose first line is a statement header makes a record and binds
+// the header's cursor number to it (a hidden statement binds the number too, and its lines
+// are dropped). Every call, plan and wait line of a cursor adds to the record its number is
+// bound to at that point, wherever the line stands. Lines of a number not bound here are
+// collected per number ("leading" lines): the part of the file before this text decides
+// whom they belong to. Self figures of calls are worked out with the depths of all calls.
+//
+// File mode reads each piece with a tracker of its own and joins the pieces in order
+// (CBindingResolver); live mode keeps one tracker per file, hands its new records over
+// after each read and from then on reports what later lines add to them as deltas.
+class CCursorTracker {
+public:
+    // Where the lines of a cursor number go.
+    struct CBinding {
+        enum class EKind { Record, Emitted, Hidden };
+        EKind kind = EKind::Hidden;
+        std::size_t record = 0;   // Record: position among the records made here
+        std::uint64_t serial = 0; // Emitted: the record handed over
+
+        // The binding as one number, for a CCursorMap: the kind in the top bits.
+        std::uint64_t Encode() const;
+        static CBinding Decode(std::uint64_t value);
+
+        bool operator==(const CBinding&) const = default;
+    };
+    // Who a call belongs to: a binding made here, or a number not bound here.
+    struct COwner {
+        bool leading = false;
+        std::uint64_t cursor = 0; // leading: the number
+        CBinding binding;         // otherwise
+    };
+    // The first call at a depth: its self figures lack the calls of the next depth that
+    // were written before this text began.
+    struct CFirstCall {
+        bool seen = false;
+        ECallKind kind = ECallKind::Parse;
+        COwner owner;
+    };
+
+    // Deeper calls count as calls at this depth, so that a wrong "dep=" costs no memory.
+    static constexpr std::int64_t kMaxDepth = 1000;
+
+    CCursorTracker(CHeaderReader headers, std::string pid);
+
+    // Reads `text`, which ends at a line break unless nothing of this file follows it.
+    void Feed(std::string_view text);
+    // Ends the text: the open block is closed.
+    void Finish();
+
+    std::vector<CStatementRecord>& Records() { return m_records; }
+    // The cursor numbers bound here, each to an encoded CBinding.
+    const CCursorMap& Bindings() const { return m_bindings; }
+    std::vector<std::pair<std::uint64_t, CCursorFigures>>& Leading() { return m_leading; }
+    // Per depth: the calls of the next depth written since the last call at this depth.
+    const std::vector<CSelfFigures>& Pending() const { return m_pending; }
+    const std::vector<CFirstCall>& FirstCalls() const { return m_firstCalls; }
+
+    // Live mode: hands the records made since the last call over, giving each a serial;
+    // later lines for them become deltas. (A live file is read by one tracker from its
+    // start, so its first calls need no correction and are not looked at.)
+    std::vector<CStatementRecord> TakeRecords(const std::function<std::uint64_t()>& nextSerial);
+    // Live mode: what lines read since the last call added to records handed over before.
+    std::vector<CRecordDelta> TakeDeltas();
+
+private:
+    // The block after the last separator.
+    struct COpenBlock {
+        bool open = false;
+        bool statement = false; // it began with a statement header, shown or hidden
+        bool cursorBlock = false;
+        bool inSql = false; // a cursor block before its "END OF STMT"
+        bool shown = false;
+        CBinding target;    // shown: the record the block's lines go to
+        std::string needle; // "<cursor id>:", for call patterns anywhere in the rest
+        std::size_t nodeSize = 0;
+        std::size_t sqlStart = 0;
+        std::size_t sqlLength = 0;
+        std::size_t restStart = 0;
+    };
+
+    void ReadLine(std::string_view line);
+    void StartBlock(std::string_view line);
+    void ContinueBlock(std::string_view line);
+    void AppendToBlock(std::string_view line, std::size_t endOfSql);
+    void FlushBlockLines();
+    void CloseBlock();
+    unsigned Dispatch(std::string_view line);
+    void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted);
+    CSelfFigures TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
+                          const COwner& owner);
+    CCursorFigures* SinkOf(std::uint64_t cursor, COwner& owner);
+    CCursorFigures* SinkOf(const CBinding& binding);
+    CRecordDelta& DeltaOf(std::uint64_t serial);
+
+    CHeaderReader m_headers;
+    std::string m_strPid;
+    COpenBlock m_block;
+    // Lines of the open block in the text being read, not yet copied into its record.
+    std::vector<std::string_view> m_blockLines;
+    std::vector<CStatementRecord> m_records;
+    CCursorMap m_bindings;
+    std::vector<std::pair<std::uint64_t, CCursorFigures>> m_leading;
+    CCursorMap m_leadingIndex;
+    std::vector<CSelfFigures> m_pending;
+    std::vector<CFirstCall> m_firstCalls;
+    std::vector<CRecordDelta> m_deltas;
+    CCursorMap m_deltaIndex; // serial to position in m_deltas
+};

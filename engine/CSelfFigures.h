@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CCallFigures.h"
+#include "Saturating.h"
+
+#include <cstdint>
+
+// The time and buffers of calls without those of the recursive calls they made: a call at
+// depth d less the calls at depth d + 1 written since the previous call at depth d.
+struct CSelfFigures {
+    std::int64_t cpu = 0;
+    std::int64_t elapsed = 0;
+    std::int64_t disk = 0;
+    std::int64_t query = 0;
+    std::int64_t current = 0;
+
+    static CSelfFigures Of(const CCallFigures& call) {
+        return {call.cpu, call.elapsed, call.disk, call.query, call.current};
+    }
+    void Add(const CSelfFigures& other) {
+        cpu = SaturatingAdd(cpu, other.cpu);
+        elapsed = SaturatingAdd(elapsed, other.elapsed);
+        disk = SaturatingAdd(disk, other.disk);
+        query = SaturatingAdd(query, other.query);
+        current = SaturatingAdd(current, other.current);
+    }
+    void Subtract(const CSelfFigures& other) {
+        cpu = SaturatingSubtract(cpu, other.cpu);
+        elapsed = SaturatingSubtract(elapsed, other.elapsed);
+        disk = SaturatingSubtract(disk, other.disk);
+        query = SaturatingSubtract(query, other.query);
+        current = SaturatingSubtract(current, other.current);
+    }
+
+    bool operator==(const CSelfFigures&) const = default;
+};
+
+// Self figures of a statement's parse, execute and fetch calls.
+struct CSelfCalls {
+    CSelfFigures parse;
+    CSelfFigures exec;
+    CSelfFigures fetch;
+
+    CSelfFigures Total() const {
+        CSelfFigures total = parse;
+        total.Add(exec);
+        total.Add(fetch);
+        return total;
+    }
+
+    bool operator==(const CSelfCalls&) const = default;
+};

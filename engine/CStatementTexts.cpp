@@ -1,0 +1,110 @@
+#include "CStatementTexts.h"
+
+#include "CStatementRecord.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <unordered_map>
+
+namespace {
+
+constexpr const char* kDashes =
+    "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n";
+
+void AppendRow(std::string& text, const char* title, std::int64_t count, const CSelfFigures& f,
+               std::int64_t rows) {
+    char row[256];
+    std::snprintf(row, sizeof row,
+                  "%s%6" PRId64 "  %8" PRId64 " %10" PRId64 " %10" PRId64 " %10" PRId64
+                  " %10" PRId64 " %10" PRId64,
+                  title, count, f.cpu, f.elapsed, f.disk, f.query, f.current, rows);
+    text += row;
+}
+
+// The table of the call statistics, with the given cpu, elapsed and buffer figures per kind.
+std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
+    std::string text =
+        "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n";
+    text += kDashes;
+    AppendRow(text, "Parse   ", r.m_parse.count, figures.parse, 0);
+    text += "\r\n";
+    AppendRow(text, "Execute ", r.m_exec.count, figures.exec, r.m_exec.rows);
+    text += "\r\n";
+    AppendRow(text, "Fetch   ", r.m_fetch.count, figures.fetch, r.m_fetch.rows);
+    text += "\r\n";
+    text += kDashes;
+    AppendRow(text, "Total   ", r.m_total.count, figures.Total(), r.m_total.rows);
+    return text;
+}
+
+void AppendWaitRow(std::string& text, const CWaitFigures& waits) {
+    char row[64];
+    std::snprintf(row, sizeof row, " %8" PRId64 "  %10" PRId64 "  %12" PRId64 "\r\n", waits.count,
+                  waits.max, waits.total);
+    text += "  ";
+    text += waits.name;
+    if (waits.name.size() < 40) {
+        text.append(40 - waits.name.size(), ' ');
+    }
+    text += row;
+}
+
+} // namespace
+
+std::string CStatementTexts::CallStats(const CStatementRecord& record) {
+    if (!record.HasRest() && record.m_total.count == 0) {
+        return {};
+    }
+    const CSelfCalls inclusive{CSelfFigures::Of(record.m_parse), CSelfFigures::Of(record.m_exec),
+                               CSelfFigures::Of(record.m_fetch)};
+    return Table(record, inclusive);
+}
+
+// A row's depth is its parent's plus one, the parent being a row listed before it; a row
+// whose parent was not seen hangs below an unseen top row.
+std::string CStatementTexts::RowSource(const CStatementRecord& record) {
+    if (record.m_plan.empty()) {
+        return {};
+    }
+    std::unordered_map<std::int64_t, long> depths;
+    std::vector<std::pair<const CPlanRow*, long>> rows;
+    rows.reserve(record.m_plan.size());
+    for (const CPlanRow& row : record.m_plan) {
+        long depth = 0;
+        if (row.parentId != 0) {
+            const auto parent = depths.find(row.parentId);
+            depth = (parent == depths.end() ? 0 : parent->second) + 1;
+        }
+        depths.emplace(row.id, depth);
+        rows.emplace_back(&row, depth);
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first->id < b.first->id; });
+    std::string text = "Rows     Row Source Operation\r\n"
+                       "-------  ---------------------------------------------------\r\n";
+    for (const auto& [row, depth] : rows) {
+        char figure[32];
+        std::snprintf(figure, sizeof figure, "%7" PRId64 "  ", row->rows);
+        text += figure;
+        text.append(static_cast<std::size_t>(std::min(depth, kMaxIndent)), '\t');
+        text += row->operation;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string CStatementTexts::Waits(const CStatementRecord& record) {
+    if (record.m_waits.empty()) {
+        return {};
+    }
+    std::string text =
+        "  Event waited on                             Times   Max. Wait  Total Waited\r\n"
+        "  ----------------------------------------   Waited  ----------  ------------\r\n";
+    for (const CWaitFigures& waits : record.m_waits) {
+        AppendWaitRow(text, waits);
+    }
+    text += "\r\nWithout recursive calls:\r\n";
+    text += Table(record, record.m_self);
+    return text;
+}

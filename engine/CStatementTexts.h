@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+class CStatementRecord;
+
+// The texts the detail pane and the command-line tool show for a statement, made from the
+// record's figures when asked for: the call statistics table, the plan, and the waits with
+// the self figures.
+class CStatementTexts {
+public:
+    // Plans deeper than this are drawn at this depth, so a plan's text stays linear in its
+    // rows however deep its tree.
+    static constexpr long kMaxIndent = 64;
+
+    // The call statistics table; empty for a parse error or a header-only block without
+    // calls.
+    static std::string CallStats(const CStatementRecord& record);
+    // The row source operations, indented by depth; empty without plan rows.
+    static std::string RowSource(const CStatementRecord& record);
+    // The waits by event, then the call statistics without recursive calls; empty for a
+    // statement without waits.
+    static std::string Waits(const CStatementRecord& record);
+};

@@ -1,0 +1,58 @@
+#include "CXzDecoder.h"
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace {
+
+const char* Message(lzma_ret result) {
+    switch (result) {
+    case LZMA_MEM_ERROR:
+        return "not enough memory";
+    case LZMA_FORMAT_ERROR:
+        return "file format not recognized";
+    case LZMA_OPTIONS_ERROR:
+        return "unsupported compression options";
+    case LZMA_DATA_ERROR:
+        return "compressed data is corrupt";
+    case LZMA_BUF_ERROR:
+        return "unexpected end of input";
+    default:
+        return "internal error";
+    }
+}
+
+} // namespace
+
+CXzDecoder::CXzDecoder() {
+    if (lzma_stream_decoder(&m_stream, UINT64_MAX, LZMA_CONCATENATED) != LZMA_OK) {
+        throw std::runtime_error("cannot start the xz decoder");
+    }
+}
+
+CXzDecoder::~CXzDecoder() {
+    lzma_end(&m_stream);
+}
+
+// An empty input asks the decoder to finish: a stream cut short is then an error.
+IStreamDecoder::EStatus CXzDecoder::Decode(const char*& input, std::size_t& inputSize,
+                                           char*& output, std::size_t& outputSize,
+                                           std::string& error) {
+    m_stream.next_in = reinterpret_cast<const std::uint8_t*>(input);
+    m_stream.avail_in = inputSize;
+    m_stream.next_out = reinterpret_cast<std::uint8_t*>(output);
+    m_stream.avail_out = outputSize;
+    const lzma_ret result = lzma_code(&m_stream, inputSize == 0 ? LZMA_FINISH : LZMA_RUN);
+    input += inputSize - m_stream.avail_in;
+    inputSize = m_stream.avail_in;
+    output += outputSize - m_stream.avail_out;
+    outputSize = m_stream.avail_out;
+    if (result == LZMA_STREAM_END) {
+        return EStatus::End;
+    }
+    if (result == LZMA_OK) {
+        return EStatus::Continue;
+    }
+    error = Message(result);
+    return EStatus::Error;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "CCallFigures.h"
+#include "CCursorFigures.h"
+#include "CPlanRow.h"
+
+#include <cstdint>
+#include <string_view>
+
+// The lines a cursor writes, recognised by how they begin: "PARSE #c:", "EXEC #c:",
+// "FETCH #c:" (calls), "STAT #c " (a plan row) and "WAIT #c:" (a wait), c being the cursor
+// number in decimal.
+enum class ETraceLine { Other, Parse, Exec, Fetch, Stat, Wait };
+
+struct CCursorLine {
+    ETraceLine kind = ETraceLine::Other;
+    std::uint64_t cursor = 0;
+};
+
+// A call line's figures with the keys of its kind (misses for parse and execute, rows for
+// execute and fetch), its depth ("dep=") and its time stamp ("tim=").
+struct CCallLine {
+    CCallFigures figures;
+    std::int64_t depth = 0;
+    std::int64_t time = 0;
+};
+
+struct CWaitLine {
+    std::string_view event;
+    std::int64_t elapsed = 0;
+    std::int64_t time = 0;
+};
+
+// The kind and cursor number of a line; Other for any line that is not a cursor's line.
+CCursorLine ClassifyLine(std::string_view line);
+ECallKind CallKindOf(ETraceLine kind);
+
+// Reads "key=value" pairs after the cursor number: ":c=", ",e=", ",p=", ",cr=", ",cu=",
+// ",mis=", ",r=" and ",dep=" count only when a "," follows their value, as the list's
+// figures have always been read; "tim=" is read wherever it stands.
+CCallLine ReadCallLine(std::string_view line, ECallKind kind);
+// " id=", " pid=" and " cnt=" up to a blank, the operation between "op='" and the next "'".
+CPlanRow ReadStatLine(std::string_view line);
+// The event between "nam='" and the next "'", the number after "ela=" and after "tim=".
+CWaitLine ReadWaitLine(std::string_view line);
+
+// The cursor number after the "#" at `position` of `line`; false without digits there.
+bool ReadCursorNumber(std::string_view line, std::size_t position, std::uint64_t& cursor);

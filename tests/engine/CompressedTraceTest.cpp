@@ -1,0 +1,136 @@
+#include "CFakeFileSystem.h"
+#include "CTempFolder.h"
+#include "CTraceGenerator.h"
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <bzlib.h>
+#include <lzma.h>
+#include <zlib.h>
+
+namespace {
+
+std::string Gzip(std::string_view text) {
+    std::string out(compressBound(static_cast<uLong>(text.size())) + 64, '\0');
+    z_stream stream{};
+    deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+std::string Xz(std::string_view text) {
+    std::string out(lzma_stream_buffer_bound(text.size()), '\0');
+    std::size_t size = 0;
+    EXPECT_EQ(lzma_easy_buffer_encode(
+                  6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const std::uint8_t*>(text.data()),
+                  text.size(), reinterpret_cast<std::uint8_t*>(out.data()), &size, out.size()),
+              LZMA_OK);
+    out.resize(size);
+    return out;
+}
+
+std::string Bzip2(std::string_view text) {
+    auto size = static_cast<unsigned>(text.size() + text.size() / 100 + 600);
+    std::string out(size, '\0');
+    EXPECT_EQ(BZ2_bzBuffToBuffCompress(out.data(), &size, const_cast<char*>(text.data()),
+                                       static_cast<unsigned>(text.size()), 9, 0, 0),
+              BZ_OK);
+    out.resize(size);
+    return out;
+}
+
+std::string GeneratedTrace() {
+    CTraceGenerator generator(77, CTraceGenerator::LineEnd::Lf);
+    std::string text;
+    generator.AppendHeader(text);
+    generator.AppendStatements(text, 3 << 20);
+    return text;
+}
+
+struct CReadOutcome {
+    std::vector<CStatementRecord> records;
+    std::vector<std::string> messages;
+};
+
+CReadOutcome ReadFile(const std::string& path, std::int64_t pieceBytes = 0) {
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.SetPath(path + "|");
+    analyzer.SetShowSys(1);
+    if (pieceBytes > 0) {
+        analyzer.Reader().SetPieceBytes(pieceBytes);
+    }
+    analyzer.ReadFileList();
+    return {RecordsOf(analyzer), notifier.messages};
+}
+
+// Compressed traces give the records of the same text read plain, whatever the format, in
+// pieces of any size, with streams joined one after the other.
+TEST(CompressedTrace, GivesTheRecordsOfThePlainText) {
+    const std::string text = GeneratedTrace();
+    CTempFolder folder;
+    const std::string plain = folder.File("gen_ora_7.trc");
+    CTempFolder::Write(plain, text);
+    const std::vector<CStatementRecord> expected = ReadFile(plain).records;
+    ASSERT_GT(expected.size(), 1000u);
+    const std::size_t half = text.find("\n=====================\n", text.size() / 2) + 1;
+    const std::pair<std::string, std::string> files[] = {
+        {"gen_ora_7.trc.gz", Gzip(text)},
+        {"gen_ora_7.trc.xz", Xz(text)},
+        {"gen_ora_7.trc.bz2", Bzip2(text)},
+        {"joined_ora_7.trc.gz", Gzip(text.substr(0, half)) + Gzip(text.substr(half))},
+        {"joined_ora_7.trc.bz2", Bzip2(text.substr(0, half)) + Bzip2(text.substr(half))}};
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        CTempFolder::Write(folder.File(name), bytes);
+        for (const std::int64_t pieceBytes : {0, 100000}) {
+            const CReadOutcome outcome = ReadFile(folder.File(name), pieceBytes);
+            EXPECT_TRUE(outcome.messages.empty());
+            ExpectSameRecords(outcome.records, expected);
+        }
+    }
+}
+
+// A damaged file says which file and what the library found, and keeps the statements read
+// before the damage.
+TEST(CompressedTrace, DamageIsReportedAndEarlierRecordsKept) {
+    const std::string text = GeneratedTrace();
+    CTempFolder folder;
+    CTempFolder::Write(folder.File("gen_ora_7.trc"), text);
+    const std::vector<CStatementRecord> plain = ReadFile(folder.File("gen_ora_7.trc")).records;
+    const std::string gzip = Gzip(text);
+    std::string xz = Xz(text);
+    for (std::size_t i = xz.size() / 2; i < xz.size() / 2 + 64; ++i) {
+        xz[i] = static_cast<char>(xz[i] ^ 0x5a);
+    }
+    const std::pair<std::string, std::string> damaged[] = {
+        {folder.File("cut_ora_7.trc.gz"), gzip.substr(0, gzip.size() * 6 / 10)},
+        {folder.File("bad_ora_7.trc.xz"), xz}};
+    const std::string reasons[] = {"unexpected end of the compressed file",
+                                   "compressed data is corrupt"};
+    for (std::size_t d = 0; d < std::size(damaged); ++d) {
+        SCOPED_TRACE(damaged[d].first);
+        CTempFolder::Write(damaged[d].first, damaged[d].second);
+        const CReadOutcome outcome = ReadFile(damaged[d].first, 100000);
+        ASSERT_EQ(outcome.messages.size(), 2u);
+        EXPECT_EQ(outcome.messages[0], damaged[d].first + ": " + reasons[d]);
+        EXPECT_EQ(outcome.messages[1], "wrong at reading trace file");
+        ASSERT_GT(outcome.records.size(), 100u);
+        ASSERT_LT(outcome.records.size(), plain.size());
+        // The last statement read may lack lines the damage took.
+        for (std::size_t i = 0; i + 1 < outcome.records.size(); ++i) {
+            EXPECT_EQ(outcome.records[i].GetSql(), plain[i].GetSql());
+        }
+    }
+}
+
+} // namespace
