@@ -43,13 +43,16 @@ mode_t TargetMode(const std::string& path) {
     return 0666 & ~mask;
 }
 
+// false with `textError` set when a block could not be read back from its trace file.
 bool WriteRecords(int fd, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
-                  CStatementFileWriter::Content content) {
+                  CStatementFileWriter::Content content, std::string& textError) {
     for (std::int64_t row = afterRow + 1; row < analyzer.GetCount(); ++row) {
         const CStatementRecord& record = analyzer.GetRecord(row);
-        const std::string_view text = content == CStatementFileWriter::Content::Sql
-                                          ? record.GetSql()
-                                          : std::string_view(record.m_strNode);
+        std::string text(record.GetSql());
+        if (content == CStatementFileWriter::Content::Node &&
+            !analyzer.Texts().Block(record, text, textError)) {
+            return false;
+        }
         if (!WriteAll(fd, kSeparator) || !WriteAll(fd, text)) {
             return false;
         }
@@ -66,7 +69,9 @@ void CStatementFileWriter::Write(const std::string& path, const CTraceAnalyzer& 
     if (fd < 0) {
         Fail(path, errno);
     }
-    bool ok = ::fchmod(fd, TargetMode(path)) == 0 && WriteRecords(fd, analyzer, afterRow, content);
+    std::string textError;
+    bool ok = ::fchmod(fd, TargetMode(path)) == 0 &&
+              WriteRecords(fd, analyzer, afterRow, content, textError);
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -78,6 +83,9 @@ void CStatementFileWriter::Write(const std::string& path, const CTraceAnalyzer& 
     }
     if (!ok) {
         ::unlink(temporary.c_str());
+        if (!textError.empty()) {
+            throw std::runtime_error("cannot write '" + path + "': " + textError);
+        }
         Fail(path, error);
     }
 }

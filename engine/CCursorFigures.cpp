@@ -13,24 +13,27 @@ void CCursorFigures::AddSelf(ECallKind kind, const CSelfFigures& self) {
     SelfOf(kind).Add(self);
 }
 
-void CCursorFigures::AddPlanRow(CPlanRow&& row) {
+void CCursorFigures::AddPlanRow(const CPlanRow& row) {
     if (HasPlanRow(row.id)) {
         return;
     }
     m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.size()) + 1;
-    m_plan.push_back(std::move(row));
+    m_plan.push_back(row);
 }
 
-void CCursorFigures::AddWait(std::string_view event, std::int64_t elapsed) {
-    for (CWaitFigures& known : m_waits) {
-        if (known.name == event) {
-            ++known.count;
-            known.max = std::max(known.max, elapsed);
-            known.total = SaturatingAdd(known.total, elapsed);
-            return;
-        }
+void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
+    if (HasPlanRow(row.id)) {
+        return;
     }
-    m_waits.push_back(CWaitFigures{std::string(event), 1, elapsed, elapsed});
+    m_bPlanTextsCopied = true;
+    row.textOffset = m_strPlanTexts.size();
+    row.textLength = static_cast<std::uint32_t>(text.size());
+    m_strPlanTexts.append(text);
+    AddPlanRow(row);
+}
+
+void CCursorFigures::AddWait(std::uint32_t event, std::int64_t elapsed) {
+    AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {
@@ -41,8 +44,14 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     m_self.parse.Add(later.m_self.parse);
     m_self.exec.Add(later.m_self.exec);
     m_self.fetch.Add(later.m_self.fetch);
-    for (const CPlanRow& row : later.m_plan) {
-        AddPlanRow(CPlanRow(row));
+    const std::uint64_t textBase = m_strPlanTexts.size();
+    if (later.m_bPlanTextsCopied) {
+        m_bPlanTextsCopied = true;
+        m_strPlanTexts += later.m_strPlanTexts;
+    }
+    for (CPlanRow row : later.m_plan) {
+        row.textOffset += later.m_bPlanTextsCopied ? textBase : 0;
+        AddPlanRow(row);
     }
     for (const CWaitFigures& waits : later.m_waits) {
         AddWaits(waits);
@@ -77,7 +86,7 @@ CSelfFigures& CCursorFigures::SelfOf(ECallKind kind) {
 
 void CCursorFigures::AddWaits(const CWaitFigures& waits) {
     const auto it = std::find_if(m_waits.begin(), m_waits.end(), [&](const CWaitFigures& known) {
-        return known.name == waits.name;
+        return known.event == waits.event;
     });
     if (it == m_waits.end()) {
         m_waits.push_back(waits);

@@ -5,6 +5,7 @@
 #include "CSelfFigures.h"
 #include "CWaitFigures.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,8 @@ enum class ECallKind { Parse, Exec, Fetch };
 // their lines came (the first row of an id is kept) and the waits by event, in the order
 // the events first came. A statement record holds the sums of all its cursor's lines; a
 // reader also collects the lines of a cursor whose statement is not known yet in one of
-// these, to be absorbed by the statement later.
+// these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
+// unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 class CCursorFigures {
 public:
     CCallFigures m_parse;
@@ -25,14 +27,20 @@ public:
     CSelfCalls m_self;
     std::vector<CPlanRow> m_plan;
     std::vector<CWaitFigures> m_waits;
+    // The operations of plan rows whose text is copied, one after the other.
+    std::string m_strPlanTexts;
+    bool m_bPlanTextsCopied = false;
     // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them:
     // then the row of an id is found without a search.
     bool m_bPlanNumbered = true;
 
     void AddCall(ECallKind kind, const CCallFigures& call);
     void AddSelf(ECallKind kind, const CSelfFigures& self);
-    void AddPlanRow(CPlanRow&& row);
-    void AddWait(std::string_view event, std::int64_t elapsed);
+    // A plan row whose text stays in the trace file.
+    void AddPlanRow(const CPlanRow& row);
+    // A plan row whose text is copied.
+    void AddPlanRow(CPlanRow row, std::string_view text);
+    void AddWait(std::uint32_t event, std::int64_t elapsed);
     // Adds the figures of lines that came after those already summed here.
     void Absorb(const CCursorFigures& later);
     // Whether no line was summed here.
