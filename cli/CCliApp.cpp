@@ -50,16 +50,24 @@ constexpr const char* kUsage =
     "Exit status: 0 success, 1 a file could not be read or written, 2 a usage mistake,\n"
     "a missing input file or an unreadable folder.\n";
 
-// Whether `path` names a regular file this process can read; the reason otherwise.
+// Whether `path` names a regular file this process can read; the reason otherwise. The type
+// is checked before the file is opened: opening a FIFO would wait for a writer, and opening
+// a device may act on it. The open does not wait either, should the file be swapped meanwhile.
 std::string CheckReadableFile(const std::string& path) {
     if (path.find('|') != std::string::npos) {
         return "a path must not contain '|'";
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::strerror(errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return std::strerror(errno);
     }
-    struct stat status {};
     const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     ::close(fd);
     return regular ? std::string() : std::string("not a regular file");
