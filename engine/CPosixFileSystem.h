@@ -4,6 +4,7 @@
 
 // The trace reader's file-system calls on Linux: statx for status and identity, readdir for
 // the folder scan and pread for reads, so a file being written or truncated meanwhile is safe.
+// Only regular files are read: anything else fails to open with "not a regular file".
 class CPosixFileSystem final : public ITraceFileSystem {
 public:
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
