@@ -1,6 +1,7 @@
 #include "CChildProcess.h"
 #include "CTraceGenerator.h"
 #include "CliTestSupport.h"
+#include "TestDevices.h"
 
 #include <algorithm>
 #include <csignal>
@@ -122,6 +123,38 @@ TEST(CliProcessTest, RefusesAFifoAtOnce) {
         EXPECT_EQ(child.Wait().status, 2);
     }
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// A link is saved through: the file it names gets the statements and the link stays a link.
+// A device is written into and stays a device: a full one fails the save, a null one takes it.
+TEST(CliProcessTest, SaveWritesThroughLinksAndIntoDevices) {
+    CTempFolder temp;
+    const std::filesystem::path target = temp.Path() / "real" / "out.sql";
+    std::filesystem::create_directories(target.parent_path());
+    WriteFile(target, "old");
+    const std::filesystem::path link = temp.Path() / "link.sql";
+    std::filesystem::create_symlink("real/out.sql", link);
+    const std::vector<std::string> save = {kCli, "save", "--sql", "--after", "3", "-o"};
+    std::vector<std::string> argv = save;
+    argv.insert(argv.end(), {link.string(), kSample});
+    EXPECT_EQ(CChildProcess::Run(argv).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "=====================\r\nBEGIN pkg.run(:1); END;\r\n");
+
+    const std::string full = testdevices::DeviceNode(temp.Path(), "full");
+    const std::string null = testdevices::DeviceNode(temp.Path(), "null");
+    ASSERT_FALSE(full.empty() || null.empty());
+    argv = save;
+    argv.insert(argv.end(), {full, kSample});
+    const CChildProcess::Result onFull = CChildProcess::Run(argv);
+    EXPECT_EQ(onFull.status, 1);
+    EXPECT_EQ(onFull.err, "velquor-cli: cannot write '" + full + "': No space left on device\n");
+    EXPECT_TRUE(testdevices::IsCharacterDevice(full));
+    argv = save;
+    argv.insert(argv.end(), {null, kSample});
+    const CChildProcess::Result onNull = CChildProcess::Run(argv);
+    EXPECT_EQ(onNull.status, 0) << onNull.err;
+    EXPECT_TRUE(testdevices::IsCharacterDevice(null));
 }
 
 TEST(CliProcessTest, SaveReplacesAnExistingFile) {
