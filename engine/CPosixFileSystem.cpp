@@ -44,32 +44,6 @@ private:
     int m_fd;
 };
 
-// Opens a regular file to read; -1 with the reason in `error` otherwise. The type is checked
-// before the open, which would wait for a writer on a FIFO and may act on a device, and again
-// after it, should the file have been swapped meanwhile; the open itself never waits.
-int OpenRegularFile(const std::string& path, std::string& error) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        error = path + ": " + std::strerror(errno);
-        return -1;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = path + ": not a regular file";
-        return -1;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
-        return -1;
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = path + ": not a regular file";
-        return -1;
-    }
-    return fd;
-}
-
 } // namespace
 
 bool CPosixFileSystem::GetStatus(const std::string& path, CFileStatus& status, std::string& error) {
@@ -109,11 +83,36 @@ std::vector<std::string> CPosixFileSystem::ListTraceFiles(const std::string& fol
     return paths;
 }
 
+int CPosixFileSystem::OpenRegularFile(const std::string& path, std::string& reason) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return -1;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        reason = "not a regular file";
+        return -1;
+    }
+    return fd;
+}
+
 ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, std::int64_t offset,
                                                       std::int64_t size, char* buffer,
                                                       std::string& error) {
-    const CFileDescriptor file(OpenRegularFile(path, error));
+    std::string reason;
+    const CFileDescriptor file(OpenRegularFile(path, reason));
     if (file.Get() < 0) {
+        error = path + ": " + reason;
         return ReadResult::OpenFailed;
     }
     std::int64_t done = 0;

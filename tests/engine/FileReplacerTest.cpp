@@ -86,6 +86,18 @@ TEST(FileReplacerTest, WritesIntoAFifoWithoutWaitingForAReader) {
     struct stat status {};
     ASSERT_EQ(::lstat(fifo.c_str(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+    // A reader that goes away fails the save; it does not end the program with SIGPIPE.
+    auto quitter = std::async(std::launch::async, [&] { std::ifstream in(fifo); });
+    saved = false;
+    error = ENXIO;
+    while (!saved && error == ENXIO) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        saved = Save(fifo, bytes, error);
+    }
+    quitter.get();
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(error, EPIPE);
 }
 
 // Until Commit the old file stays as it was; an abandoned save leaves no new file behind.
