@@ -100,22 +100,4 @@ TEST(FileReplacerTest, WritesIntoAFifoWithoutWaitingForAReader) {
     EXPECT_EQ(error, EPIPE);
 }
 
-// Until Commit the old file stays as it was; an abandoned save leaves no new file behind.
-TEST(FileReplacerTest, AnAbandonedSaveLeavesTheOldFileAlone) {
-    CTempFolder folder;
-    const std::string path = folder.File("out.trc");
-    CTempFolder::Write(path, "old");
-    {
-        CFileReplacer file(path);
-        ASSERT_TRUE(file.Open());
-        ASSERT_TRUE(file.Write("partial"));
-        EXPECT_EQ(CTempFolder::Read(path), "old");
-    }
-    EXPECT_EQ(CTempFolder::Read(path), "old");
-    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"out.trc"});
-    int error = 0;
-    EXPECT_FALSE(Save(folder.Path(), "x", error));
-    EXPECT_EQ(error, EISDIR);
-}
-
 } // namespace
