@@ -29,8 +29,14 @@ void CTraceListStore::LoadTraceList() {
     }
 }
 
+// Anything but a regular file in the list's place is not opened: opening a FIFO would wait
+// for a writer.
 bool CTraceListStore::ReadTraceList() {
     m_traces.clear();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(GetFilePath(), error)) {
+        return false;
+    }
     std::ifstream file(GetFilePath(), std::ios::binary);
     std::string line;
     while (std::getline(file, line)) {

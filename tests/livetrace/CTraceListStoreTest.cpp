@@ -12,6 +12,7 @@
 #include <ostream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -202,12 +203,19 @@ TEST_F(TraceListStoreTest, EmptyFileIsAnEmptyListWithoutMessage) {
     EXPECT_TRUE(m_notifier.m_messages.empty());
 }
 
+// A folder or a FIFO in the list's place is reported; a FIFO is not opened, which would wait
+// for a writer.
 TEST_F(TraceListStoreTest, UnreadableListIsReported) {
-    fs::create_directory(ListFile());
-    CTraceListStore store(m_folder, m_notifier);
-    store.LoadTraceList();
-    EXPECT_TRUE(store.GetTraces().empty());
-    EXPECT_EQ(m_notifier.m_messages.size(), 1U);
+    for (const bool fifo : {false, true}) {
+        fs::remove(ListFile());
+        ASSERT_TRUE(fifo ? mkfifo(ListFile().c_str(), 0600) == 0
+                         : fs::create_directory(ListFile()));
+        m_notifier.m_messages.clear();
+        CTraceListStore store(m_folder, m_notifier);
+        store.LoadTraceList();
+        EXPECT_TRUE(store.GetTraces().empty());
+        EXPECT_EQ(m_notifier.m_messages.size(), 1U);
+    }
 }
 
 TEST_F(TraceListStoreTest, DuplicatesLoadAndLookupIsExactAndInListOrder) {
