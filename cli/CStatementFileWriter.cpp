@@ -1,56 +1,23 @@
 #include "CStatementFileWriter.h"
 
+#include "CFileReplacer.h"
 #include "CTraceAnalyzer.h"
 
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr std::string_view kSeparator = "=====================\r\n";
 
-[[noreturn]] void Fail(const std::string& path, int error) {
-    throw std::runtime_error("cannot write '" + path + "': " + std::strerror(error));
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// A new file gets the usual permissions (0666 less the umask), as if it were created
-// directly; a replaced file keeps its own.
-mode_t TargetMode(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0) {
-        return status.st_mode & 07777;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-bool WriteRecords(int fd, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
+bool WriteRecords(CFileReplacer& file, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
                   CStatementFileWriter::Content content) {
     for (std::int64_t row = afterRow + 1; row < analyzer.GetCount(); ++row) {
         const CStatementRecord& record = analyzer.GetRecord(row);
         const std::string_view text = content == CStatementFileWriter::Content::Sql
                                           ? record.GetSql()
                                           : std::string_view(record.m_strNode);
-        if (!WriteAll(fd, kSeparator) || !WriteAll(fd, text)) {
+        if (!file.Write(kSeparator) || !file.Write(text)) {
             return false;
         }
     }
@@ -61,23 +28,8 @@ bool WriteRecords(int fd, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
 
 void CStatementFileWriter::Write(const std::string& path, const CTraceAnalyzer& analyzer,
                                  std::int64_t afterRow, Content content) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        Fail(path, errno);
-    }
-    bool ok = ::fchmod(fd, TargetMode(path)) == 0 && WriteRecords(fd, analyzer, afterRow, content);
-    int error = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        Fail(path, error);
+    CFileReplacer file(path);
+    if (!file.Open() || !WriteRecords(file, analyzer, afterRow, content) || !file.Commit()) {
+        throw std::runtime_error("cannot write '" + path + "': " + file.GetErrorText());
     }
 }

@@ -7,8 +7,9 @@ class CTraceAnalyzer;
 
 // Writes a saved statement file: for every record after a given row, in list order, the
 // separator line "=====================" with CR LF and then the record's SQL text or its
-// block text, bytes as they are. The file appears under its name only when it was written
-// whole: the text goes to a temporary file beside it, which then replaces it.
+// block text, bytes as they are. The file is saved as CFileReplacer saves: a regular file
+// appears under its name only when it was written whole, a link is saved through, a device
+// is written into.
 class CStatementFileWriter {
 public:
     enum class Content { Sql, Node };

@@ -1,22 +1,14 @@
 #include "CStatementSaver.h"
 
 #include "CFileDialogs.h"
+#include "CFileReplacer.h"
 #include "CTraceAnalyzer.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <string_view>
-
-namespace {
-
-bool WriteAll(QSaveFile& file, std::string_view bytes) {
-    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-           static_cast<qint64>(bytes.size());
-}
-
-} // namespace
 
 CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath,
                                                        const QString& chosenFilter) {
@@ -35,23 +27,17 @@ CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath
 
 bool CStatementSaver::Save(const CTraceAnalyzer& analyzer, std::int64_t first, const Target& target,
                            QString& error) {
-    QSaveFile file(target.path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    for (std::int64_t i = std::max<std::int64_t>(first, 0); i < analyzer.GetCount(); ++i) {
+    CFileReplacer file(QFile::encodeName(target.path).toStdString());
+    bool written = file.Open();
+    for (std::int64_t i = std::max<std::int64_t>(first, 0); written && i < analyzer.GetCount();
+         ++i) {
         const CStatementRecord& record = analyzer.GetRecord(i);
         const std::string_view text =
             target.format == Format::Sql ? record.GetSql() : std::string_view(record.m_strNode);
-        if (!WriteAll(file, kSeparator) || !WriteAll(file, text)) {
-            error = file.errorString();
-            file.cancelWriting();
-            return false;
-        }
+        written = file.Write(kSeparator) && file.Write(text);
     }
-    if (!file.commit()) {
-        error = file.errorString();
+    if (!written || !file.Commit()) {
+        error = QString::fromLocal8Bit(file.GetErrorText());
         return false;
     }
     return true;
