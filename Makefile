@@ -4,12 +4,14 @@
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth desktop-file-utils clang-format \
             librsvg2-bin libqt6svg6 dpkg-dev file help2man lintian zlib1g-dev liblzma-dev \
-            libbz2-dev
+            libbz2-dev clang libclang-rt-14-dev
 BUILD    := build
 JOBS     ?= $(shell nproc)
 CMAKE_GEN := -G Ninja -DVELQUOR_TRACES_DIR=$(abspath ../shared/traces)
+FUZZ_SECONDS ?= 5
 
-.PHONY: run check-display test bench install package deps build build-asan build-tsan clean format
+.PHONY: run check-display test bench install package deps build build-asan build-tsan fuzz clean \
+        format
 
 run: check-display build
 	$(BUILD)/release/app/velquor
@@ -36,6 +38,17 @@ test: deps build-asan build-tsan
 	  ctest --output-on-failure -j $(JOBS) --timeout 600
 	cd $(BUILD)/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -L concurrency --timeout 600
+	@if command -v clang++ >/dev/null 2>&1; then $(MAKE) --no-print-directory fuzz; \
+	else echo "clang++ is not installed: the fuzz targets were not run"; fi
+
+# Builds the fuzz targets with libFuzzer (clang, AddressSanitizer+UBSan) and runs each one
+# for FUZZ_SECONDS seconds.
+fuzz: deps
+	cmake -S . -B $(BUILD)/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DVELQUOR_FUZZ=ON \
+	  -DVELQUOR_SANITIZE=address -DVELQUOR_GUI=OFF -DVELQUOR_BENCH=OFF \
+	  -DVELQUOR_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build $(BUILD)/fuzz -j $(JOBS) --target run_fuzzers
 
 bench: deps
 	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELQUOR_GUI=OFF

@@ -14,8 +14,6 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,19 +48,18 @@ constexpr const char* kUsage =
     "Exit status: 0 success, 1 a file could not be read or written, 2 a usage mistake,\n"
     "a missing input file or an unreadable folder.\n";
 
-// Whether `path` names a regular file this process can read; the reason otherwise.
+// Whether `path` names a regular file this process can read; the reason otherwise. Nothing
+// but a regular file is opened, so a FIFO or a device never makes the tool wait.
 std::string CheckReadableFile(const std::string& path) {
     if (path.find('|') != std::string::npos) {
         return "a path must not contain '|'";
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::strerror(errno);
+    std::string reason;
+    const int fd = CPosixFileSystem::OpenRegularFile(path, reason);
+    if (fd >= 0) {
+        ::close(fd);
     }
-    struct stat status {};
-    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    ::close(fd);
-    return regular ? std::string() : std::string("not a regular file");
+    return reason;
 }
 
 void CheckReadableFolder(const std::string& path) {
@@ -169,10 +166,14 @@ int CCliApp::RunSave(const CCliOptions& options) {
         std::fprintf(stderr, "velquor-cli: nothing written to '%s'\n", options.outPath.c_str());
         return 1;
     }
-    CStatementFileWriter::Write(options.outPath, *analyzer, options.after,
-                                options.saveContent == CSaveContent::Sql
-                                    ? CStatementFileWriter::Content::Sql
-                                    : CStatementFileWriter::Content::Node);
+    std::string error;
+    if (!CStatementFileWriter::Write(options.outPath, *analyzer, options.after,
+                                     options.saveContent == CSaveContent::Sql
+                                         ? CStatementFileWriter::Content::Sql
+                                         : CStatementFileWriter::Content::Node,
+                                     error)) {
+        throw std::runtime_error("cannot write '" + options.outPath + "': " + error);
+    }
     return 0;
 }
 

@@ -109,6 +109,9 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
     if (option == "--hide-sys") {
         hideSys = true;
     } else if (option == "--types") {
+        if (value.find_first_not_of("01") != std::string::npos) {
+            throw CUsageError("--types takes only the characters 0 and 1, not '" + value + "'");
+        }
         typeFlags = value;
     } else if (option == "--sort") {
         if (CStatementColumns::FindBySortKey(value) == nullptr) {

@@ -25,7 +25,7 @@ public:
 
 private:
     std::FILE* m_out;
-    const CRecordTexts& m_texts;
     bool m_bWithEvents;
+    const CRecordTexts& m_texts;
     bool m_bFirst = true;
 };

@@ -83,6 +83,29 @@ std::vector<std::string> CPosixFileSystem::ListTraceFiles(const std::string& fol
     return paths;
 }
 
+int CPosixFileSystem::OpenRegularFile(const std::string& path, std::string& reason) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return -1;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        reason = "not a regular file";
+        return -1;
+    }
+    return fd;
+}
+
 ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, std::int64_t offset,
                                                       std::int64_t size, char* buffer,
                                                       std::string& error) {
@@ -100,9 +123,10 @@ ITraceFileSystem::ReadResult CPosixFileSystem::ReadSome(const std::string& path,
                                                         char* buffer, std::int64_t& got,
                                                         std::string& error) {
     got = 0;
-    const CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string reason;
+    const CFileDescriptor file(OpenRegularFile(path, reason));
     if (file.Get() < 0) {
-        error = path + ": " + std::strerror(errno);
+        error = path + ": " + reason;
         return ReadResult::OpenFailed;
     }
     while (got < size) {

@@ -4,6 +4,7 @@
 
 // The trace reader's file-system calls on Linux: statx for status and identity, readdir for
 // the folder scan and pread for reads, so a file being written or truncated meanwhile is safe.
+// Only regular files are read: anything else fails to open with "not a regular file".
 class CPosixFileSystem final : public ITraceFileSystem {
 public:
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
@@ -12,4 +13,10 @@ public:
                       std::string& error) override;
     ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
                         char* buffer, std::int64_t& got, std::string& error) override;
+
+    // Opens a regular file to read and returns its descriptor; -1 with the reason otherwise.
+    // The type is checked before the open, which would wait for a writer on a FIFO and may
+    // act on a device, and again after it, should the file have been swapped meanwhile; the
+    // open itself never waits.
+    static int OpenRegularFile(const std::string& path, std::string& reason);
 };

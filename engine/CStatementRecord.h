@@ -42,5 +42,7 @@ public:
     std::string_view GetSql() const { return m_strSql; }
     bool HasRest() const { return m_bHasRest; }
 
-    bool operator==(const CStatementRecord&) const = default;
+    // Equal when they say the same: the same file as it was read counts, not the same copy
+    // of its snapshot.
+    bool operator==(const CStatementRecord& other) const;
 };

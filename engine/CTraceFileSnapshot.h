@@ -10,4 +10,6 @@
 struct CTraceFileSnapshot {
     std::string path;
     CFileStatus status;
+
+    bool operator==(const CTraceFileSnapshot&) const = default;
 };

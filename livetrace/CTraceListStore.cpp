@@ -1,9 +1,12 @@
 #include "CTraceListStore.h"
 
-#include "CReplacingFileWriter.h"
+#include "CFileReplacer.h"
+#include "CTraceListFileError.h"
+#include "CTraceListLock.h"
 
 #include <algorithm>
 #include <fstream>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -21,7 +24,19 @@ std::filesystem::path CTraceListStore::GetFilePath() const {
 }
 
 void CTraceListStore::LoadTraceList() {
+    if (!ReadTraceList()) {
+        m_notifier.Notify(kLoadFailureMessage);
+    }
+}
+
+// Anything but a regular file in the list's place is not opened: opening a FIFO would wait
+// for a writer.
+bool CTraceListStore::ReadTraceList() {
     m_traces.clear();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(GetFilePath(), error)) {
+        return false;
+    }
     std::ifstream file(GetFilePath(), std::ios::binary);
     std::string line;
     while (std::getline(file, line)) {
@@ -30,13 +45,49 @@ void CTraceListStore::LoadTraceList() {
         }
         ParseTraceLine(line);
     }
-    if (!file.is_open() || file.bad()) {
-        m_notifier.Notify(kLoadFailureMessage);
-    }
+    return file.is_open() && !file.bad();
 }
 
 void CTraceListStore::SaveTraceList() const {
-    CReplacingFileWriter::Write(GetFilePath(), FormatTraceList());
+    const std::filesystem::path target = CFileReplacer::ResolveLinks(GetFilePath());
+    const CTraceListLock lock(target);
+    WriteTraceList(target);
+}
+
+bool CTraceListStore::ChangeTraceList(const std::function<bool()>& change) {
+    const std::filesystem::path target = CFileReplacer::ResolveLinks(GetFilePath());
+    const CTraceListLock lock(target);
+    std::error_code error;
+    const bool missing = !std::filesystem::exists(target, error) && !error;
+    if (!ReadTraceList() && !missing) {
+        throw CTraceListFileError(target, "it cannot be read");
+    }
+    if (!change()) {
+        return false;
+    }
+    WriteTraceList(target);
+    return true;
+}
+
+void CTraceListStore::WriteTraceList(const std::filesystem::path& target) const {
+    RemoveStaleNewFiles(target);
+    CFileReplacer file(target);
+    if (!file.Open() || !file.Write(FormatTraceList()) || !file.Commit()) {
+        throw CTraceListFileError(target, file.GetError());
+    }
+}
+
+// Only called under the lock: every new file beside the list then belongs to a save that
+// ended without renaming it.
+void CTraceListStore::RemoveStaleNewFiles(const std::filesystem::path& target) {
+    std::error_code error;
+    const std::string name = target.filename().string();
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (CFileReplacer::IsNewFileName(name, entry.path().filename().string())) {
+            std::filesystem::remove(entry.path(), error);
+        }
+    }
 }
 
 std::string CTraceListStore::FormatTraceList() const {
@@ -70,12 +121,16 @@ void CTraceListStore::ParseTraceLine(std::string_view line) {
 
 std::string CTraceListStore::GetLineField(std::string_view line, std::string_view key,
                                           char separator) {
-    const std::size_t keyAt = line.find(key);
-    if (keyAt == std::string_view::npos) {
-        return std::string();
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const std::size_t end = std::min(line.find(separator, start), line.size());
+        const std::string_view field = line.substr(start, end - start);
+        if (field.starts_with(key)) {
+            return std::string(field.substr(key.size()));
+        }
+        start = end + 1;
     }
-    const std::string_view rest = line.substr(keyAt + key.size());
-    return std::string(rest.substr(0, rest.find(separator)));
+    return std::string();
 }
 
 bool CTraceListStore::TraceExists(const std::string& name) const {

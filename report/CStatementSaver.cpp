@@ -1,22 +1,11 @@
 #include "CStatementSaver.h"
 
 #include "CFileDialogs.h"
+#include "CStatementFileWriter.h"
 #include "CTraceAnalyzer.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <algorithm>
-#include <string_view>
-
-namespace {
-
-bool WriteAll(QSaveFile& file, std::string_view bytes) {
-    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-           static_cast<qint64>(bytes.size());
-}
-
-} // namespace
 
 CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath,
                                                        const QString& chosenFilter) {
@@ -35,23 +24,13 @@ CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath
 
 bool CStatementSaver::Save(const CTraceAnalyzer& analyzer, std::int64_t first, const Target& target,
                            QString& error) {
-    QSaveFile file(target.path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    for (std::int64_t i = std::max<std::int64_t>(first, 0); i < analyzer.GetCount(); ++i) {
-        const CStatementRecord& record = analyzer.GetRecord(i);
-        const std::string_view text =
-            target.format == Format::Sql ? record.GetSql() : std::string_view(record.m_strNode);
-        if (!WriteAll(file, kSeparator) || !WriteAll(file, text)) {
-            error = file.errorString();
-            file.cancelWriting();
-            return false;
-        }
-    }
-    if (!file.commit()) {
-        error = file.errorString();
+    std::string reason;
+    if (!CStatementFileWriter::Write(
+            QFile::encodeName(target.path).toStdString(), analyzer, first - 1,
+            target.format == Format::Sql ? CStatementFileWriter::Content::Sql
+                                         : CStatementFileWriter::Content::Node,
+            reason)) {
+        error = QString::fromLocal8Bit(reason);
         return false;
     }
     return true;

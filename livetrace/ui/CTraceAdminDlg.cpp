@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -78,6 +79,8 @@ std::optional<std::string> CTraceAdminDlg::GetSelectedName() const {
     return selected.first()->data(kNameColumn, kNameBytesRole).toByteArray().toStdString();
 }
 
+// The new trace is added to the list as the file holds it now, and refused when a trace of
+// its name is there by then.
 void CTraceAdminDlg::OnAdd() {
     CTraceSettings trace;
     {
@@ -86,12 +89,18 @@ void CTraceAdminDlg::OnAdd() {
             return;
         }
     }
-    if (m_store.TraceExists(trace.GetValue(CTraceSettings::kTraceName))) {
+    const std::string name = trace.GetValue(CTraceSettings::kTraceName);
+    bool exists = false;
+    ChangeReloadRefresh([this, &trace, &name, &exists] {
+        exists = m_store.TraceExists(name);
+        if (!exists) {
+            m_store.GetTraces().push_back(trace);
+        }
+        return !exists;
+    });
+    if (exists) {
         CMessageBoxNotifier::Show(QStringLiteral("Warning:Trace Alerady Exist!"));
-        return;
     }
-    m_store.GetTraces().push_back(trace);
-    SaveReloadRefresh();
 }
 
 void CTraceAdminDlg::OnRemove() {
@@ -99,10 +108,12 @@ void CTraceAdminDlg::OnRemove() {
     if (!name) {
         return;
     }
-    std::erase_if(m_store.GetTraces(), [&name](const CTraceSettings& trace) {
-        return trace.GetValue(CTraceSettings::kTraceName) == *name;
+    ChangeReloadRefresh([this, &name] {
+        std::erase_if(m_store.GetTraces(), [&name](const CTraceSettings& trace) {
+            return trace.GetValue(CTraceSettings::kTraceName) == *name;
+        });
+        return true;
     });
-    SaveReloadRefresh();
 }
 
 // Every trace of the selected name is offered in list order, each in its own "Setting"
@@ -120,32 +131,56 @@ void CTraceAdminDlg::OnConfigure() {
     }
 }
 
-// Returns false when the change could not be saved; the list is then read back from the
-// file, so list, control and file agree again.
+// The edited trace replaces the same trace in the list as the file holds it now: the one
+// with the values it was offered with (the same occurrence of them, should there be equal
+// traces). Returns false when the change could not be saved, or the trace was changed or
+// removed meanwhile; the list is then read back from the file, so list, control and file
+// agree again.
 bool CTraceAdminDlg::ConfigureTrace(std::size_t index) {
+    const std::vector<CTraceSettings>& shown = m_store.GetTraces();
+    const CTraceSettings offered = shown[index];
+    const auto occurrence = std::count(shown.begin(), shown.begin() + index, offered);
+    CTraceSettings edited = offered;
     {
-        CTraceSettingDlg dialog(m_store.GetTraces()[index], "UPDATE", m_catalog);
+        CTraceSettingDlg dialog(edited, "UPDATE", m_catalog);
         if (RunSettingDialog(dialog) != QDialog::Accepted) {
             return true;
         }
     }
+    QString problem;
     try {
-        m_store.SaveTraceList();
+        const bool saved = m_store.ChangeTraceList([this, &offered, occurrence, &edited] {
+            std::vector<CTraceSettings>& traces = m_store.GetTraces();
+            auto it = std::find(traces.begin(), traces.end(), offered);
+            for (auto skip = occurrence; skip > 0 && it != traces.end(); --skip) {
+                it = std::find(it + 1, traces.end(), offered);
+            }
+            if (it == traces.end()) {
+                return false;
+            }
+            *it = edited;
+            return true;
+        });
+        if (!saved) {
+            problem = QStringLiteral("Another program changed or removed this trace meanwhile; "
+                                     "nothing was saved.");
+        }
     } catch (const CTraceListFileError& error) {
-        CMessageBoxNotifier::Show(QStringLiteral("Error in configure"),
-                                  QString::fromLocal8Bit(error.what()));
-        ReloadRefresh();
-        return false;
+        problem = QString::fromLocal8Bit(error.what());
+    }
+    if (!problem.isEmpty()) {
+        CMessageBoxNotifier::Show(QStringLiteral("Error in configure"), problem);
     }
     ReloadRefresh();
-    return true;
+    return problem.isEmpty();
 }
 
-// A failed save is shown with the file's name and the reason; the old file is still whole,
-// and reading it back makes the list and the control show what it holds.
-void CTraceAdminDlg::SaveReloadRefresh() {
+// Makes a change to the list as the file holds it now and saves it (CTraceListStore::
+// ChangeTraceList). A failed save is shown with the file's name and the reason; the old file
+// is still whole, and reading it back makes the list and the control show what it holds.
+void CTraceAdminDlg::ChangeReloadRefresh(const std::function<bool()>& change) {
     try {
-        m_store.SaveTraceList();
+        m_store.ChangeTraceList(change);
     } catch (const CTraceListFileError& error) {
         CMessageBoxNotifier::Show(QString::fromLocal8Bit(error.what()));
     }

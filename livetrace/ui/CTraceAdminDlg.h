@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,8 +18,9 @@ class CTraceAdminDlg;
 }
 
 // "Oracle Trace Admin": keeps the list of live traces and picks the one to run. Add,
-// Remove and Configure... save "trace.list" at once; Run, Enter or a double-click in the
-// list close the dialog with the selected trace.
+// Remove and Configure... save "trace.list" at once, each changing the list as the file
+// holds it at that moment, so changes other programs made meanwhile stay; Run, Enter or a
+// double-click in the list close the dialog with the selected trace.
 class CTraceAdminDlg : public QDialog {
     Q_OBJECT
 
@@ -45,7 +47,7 @@ private:
     void OnConfigure();
     void OnRun();
     bool ConfigureTrace(std::size_t index);
-    void SaveReloadRefresh();
+    void ChangeReloadRefresh(const std::function<bool()>& change);
     void ReloadRefresh();
     std::optional<std::string> GetSelectedName() const;
 

@@ -28,6 +28,17 @@ CChildProcess::Result CChildProcess::Run(const std::vector<std::string>& argv) {
     return child.Wait();
 }
 
+bool CChildProcess::CanOpenTerminal() {
+    int fds[2] = {-1, -1};
+    const bool opened = OpenTerminal(fds) == 0;
+    for (const int fd : fds) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    return opened;
+}
+
 CChildProcess::CChildProcess(const std::vector<std::string>& argv, bool errOnTerminal) {
     int out[2];
     int err[2];

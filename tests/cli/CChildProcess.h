@@ -17,6 +17,9 @@ public:
     // Runs a program to its end and collects what it wrote.
     static Result Run(const std::vector<std::string>& argv);
 
+    // Whether a pseudo-terminal can be opened here (some containers have none).
+    static bool CanOpenTerminal();
+
     // With `errOnTerminal` the child's standard error is a pseudo-terminal.
     explicit CChildProcess(const std::vector<std::string>& argv, bool errOnTerminal = false);
     ~CChildProcess();

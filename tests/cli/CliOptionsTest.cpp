@@ -25,7 +25,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"save", "-o", "out.sql", "a.trc"}, Args{"save", "--sql", "a.trc"},
                     Args{"save", "--sql", "--trc", "-o", "out", "a.trc"},
                     Args{"save", "--sql", "--after", "x", "-o", "out", "a.trc"}, Args{"follow"},
-                    Args{"follow", "d1", "d2"}, Args{"follow", "--sort", "total_cpu", "d"}));
+                    Args{"follow", "d1", "d2"}, Args{"follow", "--sort", "total_cpu", "d"},
+                    Args{"list", "--types", "10 1", "a.trc"}, Args{"follow", "--types=2", "d"}));
 
 TEST(CliOptionsTest, ReadsEveryListOption) {
     const CCliOptions options =

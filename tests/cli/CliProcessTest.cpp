@@ -2,9 +2,12 @@
 #include "CTraceGenerator.h"
 #include "CliTestSupport.h"
 #include "RealTraces.h"
+#include "TestDevices.h"
 
 #include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // The tool as scripts see it: exit statuses, one-line errors, the output file written only
 // on success, and whole traces through list and save.
@@ -49,16 +52,17 @@ TEST_P(CliFailureTest, ExitsWithStatus2AndOneLineOnStderr) {
 
 const std::string kSample = (kTestData / "data" / "sample_ora_1234.trc").string();
 
-INSTANTIATE_TEST_SUITE_P(Mistakes, CliFailureTest,
-                         testing::Values(std::vector<std::string>{},
-                                         std::vector<std::string>{"list", "--bogus", kSample},
-                                         std::vector<std::string>{"list", "/no/such/file.trc"},
-                                         std::vector<std::string>{"list", kSample,
-                                                                  "/no/such/file.trc"},
-                                         std::vector<std::string>{"list", "{temp}"},
-                                         std::vector<std::string>{"list", kSample + "|" + kSample},
-                                         std::vector<std::string>{"show", "--row", "99", kSample},
-                                         std::vector<std::string>{"follow", "/no/such/folder"}));
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, CliFailureTest,
+    testing::Values(std::vector<std::string>{},
+                    std::vector<std::string>{"list", "--bogus", kSample},
+                    std::vector<std::string>{"list", "/no/such/file.trc"},
+                    std::vector<std::string>{"list", kSample, "/no/such/file.trc"},
+                    std::vector<std::string>{"list", "{temp}"},
+                    std::vector<std::string>{"list", kSample + "|" + kSample},
+                    std::vector<std::string>{"show", "--row", "99", kSample},
+                    std::vector<std::string>{"list", "--types", "1x0", kSample},
+                    std::vector<std::string>{"follow", "/no/such/folder"}));
 
 TEST(CliProcessTest, HelpAndVersionSucceed) {
     const CChildProcess::Result help = CChildProcess::Run({kCli, "--help"});
@@ -70,6 +74,9 @@ TEST(CliProcessTest, HelpAndVersionSucceed) {
 }
 
 TEST(CliProcessTest, ShowsProgressOnlyOnATerminal) {
+    if (!CChildProcess::CanOpenTerminal()) {
+        GTEST_SKIP() << "no pseudo-terminal can be opened here";
+    }
     CChildProcess onTerminal({kCli, "list", "--format", "tsv", kSample}, true);
     const CChildProcess::Result shown = onTerminal.Wait();
     EXPECT_EQ(shown.status, 0);
@@ -94,6 +101,61 @@ TEST(CliProcessTest, FailedSaveLeavesTheOutputFileAlone) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()),
                             std::filesystem::directory_iterator()),
               1); // no temporary file left behind
+}
+
+// Opening a FIFO to read it would wait for a writer: the tool must refuse it at once.
+TEST(CliProcessTest, RefusesAFifoAtOnce) {
+    CTempFolder temp;
+    const std::string fifo = (temp.Path() / "pipe_ora_7.trc").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string out = (temp.Path() / "out.sql").string();
+    for (std::vector<std::string> argv :
+         {std::vector<std::string>{kCli, "list"},
+          std::vector<std::string>{kCli, "show", "--row", "0"},
+          std::vector<std::string>{kCli, "save", "--sql", "-o", out}}) {
+        SCOPED_TRACE(argv[1]);
+        argv.insert(argv.end(), {kSample, fifo});
+        CChildProcess child(argv);
+        const std::string error = child.ReadErrLine(std::chrono::seconds(10));
+        if (error.empty()) {
+            child.Signal(SIGKILL);
+        }
+        EXPECT_EQ(error, "velquor-cli: cannot read '" + fifo + "': not a regular file");
+        EXPECT_EQ(child.Wait().status, 2);
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// A link is saved through: the file it names gets the statements and the link stays a link.
+// A device is written into and stays a device: a full one fails the save, a null one takes it.
+TEST(CliProcessTest, SaveWritesThroughLinksAndIntoDevices) {
+    CTempFolder temp;
+    const std::filesystem::path target = temp.Path() / "real" / "out.sql";
+    std::filesystem::create_directories(target.parent_path());
+    WriteFile(target, "old");
+    const std::filesystem::path link = temp.Path() / "link.sql";
+    std::filesystem::create_symlink("real/out.sql", link);
+    const std::vector<std::string> save = {kCli, "save", "--sql", "--after", "3", "-o"};
+    std::vector<std::string> argv = save;
+    argv.insert(argv.end(), {link.string(), kSample});
+    EXPECT_EQ(CChildProcess::Run(argv).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "=====================\r\nBEGIN pkg.run(:1); END;\r\n");
+
+    const std::string full = testdevices::DeviceNode(temp.Path(), "full");
+    const std::string null = testdevices::DeviceNode(temp.Path(), "null");
+    ASSERT_FALSE(full.empty() || null.empty());
+    argv = save;
+    argv.insert(argv.end(), {full, kSample});
+    const CChildProcess::Result onFull = CChildProcess::Run(argv);
+    EXPECT_EQ(onFull.status, 1);
+    EXPECT_EQ(onFull.err, "velquor-cli: cannot write '" + full + "': No space left on device\n");
+    EXPECT_TRUE(testdevices::IsCharacterDevice(full));
+    argv = save;
+    argv.insert(argv.end(), {null, kSample});
+    const CChildProcess::Result onNull = CChildProcess::Run(argv);
+    EXPECT_EQ(onNull.status, 0) << onNull.err;
+    EXPECT_TRUE(testdevices::IsCharacterDevice(null));
 }
 
 TEST(CliProcessTest, SaveReplacesAnExistingFile) {

@@ -89,8 +89,7 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
 
     CStatementRecord wide;
     wide.m_bCursorBlock = true;
-    wide.m_strNode = "PARSING IN CURSOR #1 len=1\r\nEND OF STMT\r\n";
-    wide.m_nRestStart = wide.m_strNode.size() - 2;
+    wide.m_bHasRest = true;
     wide.m_parse.count = 1234567;
     EXPECT_NE(CStatementTexts::CallStats(wide).find("Parse   1234567         0"),
               std::string::npos);
@@ -180,7 +179,7 @@ TEST(RowSource, IndentedPlanInIdOrder) {
                               "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n";
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(CStatementTexts::RowSource(records[0]),
+    EXPECT_EQ(RowSourceOf(records[0]),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      1  A\r\n"
@@ -190,7 +189,7 @@ TEST(RowSource, IndentedPlanInIdOrder) {
               "      2  \torphan\r\n");
     const auto first = Analyze("PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n"
                                "STAT #1 id=1 cnt=1 pid=0 op='A'\n");
-    EXPECT_EQ(CStatementTexts::RowSource(first[0]),
+    EXPECT_EQ(RowSourceOf(first[0]),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      1  A\r\n")

@@ -1,4 +1,4 @@
-#include "CStatementTexts.h"
+#include "CEventNames.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -81,8 +81,9 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     // the execute's own, whether the statement is shown or not.
     EXPECT_EQ(select.m_self.exec, (CSelfFigures{31, 38, 1, 7, 1}));
     EXPECT_EQ(select.m_self.fetch, (CSelfFigures{20, 25, 0, 4, 0}));
-    EXPECT_EQ(select.m_waits, (std::vector<CWaitFigures>{{"db file scattered read", 2, 30, 50}}));
-    EXPECT_EQ(CStatementTexts::RowSource(select),
+    EXPECT_EQ(select.m_waits,
+              (std::vector<CWaitFigures>{{CEventNames::Id("db file scattered read"), 2, 30, 50}}));
+    EXPECT_EQ(RowSourceOf(select),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      7  TABLE ACCESS FULL T1\r\n"
@@ -93,7 +94,8 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     if (showSys) {
         const CStatementRecord& sys = records[1];
         EXPECT_EQ(sys.m_total, (CCallFigures{3, 9, 12, 1, 3, 0, 0, 1}));
-        EXPECT_EQ(sys.m_waits, (std::vector<CWaitFigures>{{"db file sequential read", 1, 7, 7}}));
+        EXPECT_EQ(sys.m_waits, (std::vector<CWaitFigures>{
+                                   {CEventNames::Id("db file sequential read"), 1, 7, 7}}));
         EXPECT_EQ(sys.m_plan.size(), 1u);
     }
     const CStatementRecord& insert = records[next];
@@ -103,7 +105,7 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     const CStatementRecord& update = records[next + 1];
     EXPECT_EQ(update.m_exec, (CCallFigures{1, 60, 70, 0, 2, 3, 0, 1}));
     EXPECT_EQ(update.m_total.count, 1) << "lines of #1 before its new header stay with select";
-    EXPECT_EQ(CStatementTexts::RowSource(update),
+    EXPECT_EQ(RowSourceOf(update),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      0  UPDATE T1\r\n")

@@ -54,11 +54,8 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
     for (std::size_t i = 0; i < count; ++i) {
         CStatementRecord record;
         record.m_nSerial = i + 1;
-        record.m_strNode = "PARSING IN CURSOR\r\n" +
-                           std::string(1, static_cast<char>('a' + small(random))) +
-                           (small(random) ? "\xe9" : "z") + "\r\nEND OF STMT\r\n";
-        record.m_nSqlStart = 19;
-        record.m_nSqlLength = 4;
+        record.m_strSql = std::string(1, static_cast<char>('a' + small(random))) +
+                          (small(random) ? "\xe9" : "z") + "\r\n";
         record.m_strOctName = small(random) ? "SELECT" : "INSERT";
         record.m_strPid = std::to_string(small(random) * 500);
         record.m_strError = small(random) ? "" : "ORA-00942";
@@ -138,9 +135,7 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
 // Every column sorts by the key of its title and on the field its cells show.
 TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     CStatementRecord record;
-    record.m_strNode = "PARSING IN CURSOR\r\nselect 1\r\nEND OF STMT\r\n";
-    record.m_nSqlStart = 19;
-    record.m_nSqlLength = 10;
+    record.m_strSql = "select 1\r\n";
     record.m_strOctName = "SELECT";
     record.m_nUserId = 101;
     record.m_strPid = "4242";

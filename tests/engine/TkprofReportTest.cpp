@@ -1,3 +1,4 @@
+#include "CEventNames.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
@@ -133,7 +134,7 @@ Waits(const std::vector<const CStatementRecord*>& group) {
     std::map<std::string, CWaitFigures> sums;
     for (const CStatementRecord* record : group) {
         for (const CWaitFigures& waits : record->m_waits) {
-            CWaitFigures& sum = sums[waits.name];
+            CWaitFigures& sum = sums[std::string(CEventNames::Name(waits.event))];
             sum.count += waits.count;
             sum.max = std::max(sum.max, waits.max);
             sum.total += waits.total;

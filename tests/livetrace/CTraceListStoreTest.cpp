@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <ostream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -56,8 +60,12 @@ protected:
     void TearDown() override { fs::remove_all(m_folder); }
 
     fs::path ListFile() const { return m_folder / "trace.list"; }
+    fs::path LockFile() const { return m_folder / "trace.list.lock"; }
+    // Sorted.
     std::vector<fs::path> FolderEntries() const {
-        return {fs::directory_iterator(m_folder), fs::directory_iterator()};
+        std::vector<fs::path> entries{fs::directory_iterator(m_folder), fs::directory_iterator()};
+        std::sort(entries.begin(), entries.end());
+        return entries;
     }
 
     fs::path m_folder;
@@ -132,9 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"last TAB missing keeps the stray CR",
                  "TRACENAME=n\tTRACEPATH=/t\tSYS=0\tOCTCHECK=11\r", true, "n", "/t", "0", "11\r"},
         LineCase{"no SYS and no OCTCHECK", "TRACENAME=n\tTRACEPATH=/t\t", true, "n", "/t", "", ""},
-        LineCase{"key found inside another value, first occurrence wins",
-                 "TRACENAME=n\tTRACEPATH=/d/SYS=old\tSYS=1\tOCTCHECK=1\t", true, "n", "/d/SYS=old",
-                 "old", "1"},
+        LineCase{"a key inside a value is no field",
+                 "TRACENAME=n\tTRACEPATH=/mnt/SYS=0/trace\tSYS=1\tOCTCHECK=1\t", true, "n",
+                 "/mnt/SYS=0/trace", "1", "1"},
+        LineCase{"a name holding another key", "TRACENAME=xTRACEPATH=/evil\tTRACEPATH=/t\tSYS=0\t",
+                 true, "xTRACEPATH=/evil", "/t", "0", ""},
+        LineCase{"a key only inside a value reads as missing", "TRACENAME=n\tTRACEPATH=/a/SYS=1\t",
+                 true, "n", "/a/SYS=1", "", ""},
         LineCase{"values are not trimmed", "TRACENAME= n \tTRACEPATH= /t\t", true, " n ", " /t", "",
                  ""},
         LineCase{"no name", "TRACEPATH=/t\tSYS=0\tOCTCHECK=1\t", false, "", "", "", ""},
@@ -179,7 +191,7 @@ TEST_F(TraceListStoreTest, MissingFileIsReportedOnceAndTheFirstSaveCreatesIt) {
     store.GetTraces().push_back(MakeTrace("prod", "D:\\trace\\prod", "0", "101"));
     store.SaveTraceList();
     EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
-    EXPECT_EQ(FolderEntries(), std::vector<fs::path>{ListFile()});
+    EXPECT_EQ(FolderEntries(), (std::vector<fs::path>{ListFile(), LockFile()}));
 }
 
 TEST_F(TraceListStoreTest, EmptyFileIsAnEmptyListWithoutMessage) {
@@ -191,12 +203,19 @@ TEST_F(TraceListStoreTest, EmptyFileIsAnEmptyListWithoutMessage) {
     EXPECT_TRUE(m_notifier.m_messages.empty());
 }
 
+// A folder or a FIFO in the list's place is reported; a FIFO is not opened, which would wait
+// for a writer.
 TEST_F(TraceListStoreTest, UnreadableListIsReported) {
-    fs::create_directory(ListFile());
-    CTraceListStore store(m_folder, m_notifier);
-    store.LoadTraceList();
-    EXPECT_TRUE(store.GetTraces().empty());
-    EXPECT_EQ(m_notifier.m_messages.size(), 1U);
+    for (const bool fifo : {false, true}) {
+        fs::remove(ListFile());
+        ASSERT_TRUE(fifo ? mkfifo(ListFile().c_str(), 0600) == 0
+                         : fs::create_directory(ListFile()));
+        m_notifier.m_messages.clear();
+        CTraceListStore store(m_folder, m_notifier);
+        store.LoadTraceList();
+        EXPECT_TRUE(store.GetTraces().empty());
+        EXPECT_EQ(m_notifier.m_messages.size(), 1U);
+    }
 }
 
 TEST_F(TraceListStoreTest, DuplicatesLoadAndLookupIsExactAndInListOrder) {
@@ -235,27 +254,130 @@ TEST_F(TraceListStoreTest, FailedRenameKeepsTheOldListAndLeavesNoNewFile) {
     CTraceListStore store(m_folder, m_notifier);
     store.GetTraces().push_back(MakeTrace("prod", "/t", "0", "1"));
     EXPECT_THROW(store.SaveTraceList(), CTraceListFileError);
-    EXPECT_EQ(FolderEntries(), std::vector<fs::path>{ListFile()});
+    EXPECT_EQ(FolderEntries(), (std::vector<fs::path>{ListFile(), LockFile()}));
     EXPECT_EQ(ReadBytes(ListFile() / "keep"), "x");
 }
 
-TEST_F(TraceListStoreTest, UnwritableFolderIsReportedAndKeepsTheOldList) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "the superuser may write into any folder";
+// Runs `act` in a child process as a user without privileges when the test runs as the
+// superuser, who may write anywhere; returns what `act` returned.
+std::string RunUnprivileged(const std::function<std::string()>& act) {
+    if (geteuid() != 0) {
+        return act();
     }
+    int channel[2];
+    if (pipe(channel) != 0) {
+        return "pipe failed";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        const uid_t nobody = 65534;
+        const std::string result = setgid(nobody) == 0 && setuid(nobody) == 0 ? act() : "setuid";
+        const bool written =
+            write(channel[1], result.data(), result.size()) == static_cast<ssize_t>(result.size());
+        _exit(written ? 0 : 1);
+    }
+    close(channel[1]);
+    std::string result;
+    char buffer[4096];
+    for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;) {
+        result.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    return result;
+}
+
+// A save writes a new file into the folder, so a folder the user may not write fails it,
+// however writable the list itself is; the message names that folder.
+TEST_F(TraceListStoreTest, UnwritableFolderIsNamedAndKeepsTheOldList) {
     WriteBytes(ListFile(), kProdLine);
-    fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
-    CTraceListStore store(m_folder, m_notifier);
-    store.LoadTraceList();
-    store.GetTraces().push_back(MakeTrace("new", "/n", "0", "1"));
-    try {
-        store.SaveTraceList();
-        ADD_FAILURE() << "the save did not fail";
-    } catch (const CTraceListFileError& error) {
-        EXPECT_NE(std::string(error.what()).find("Permission denied"), std::string::npos);
-    }
+    fs::permissions(ListFile(), fs::perms::all);
+    fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec |
+                                  fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    const std::string message = RunUnprivileged([this] {
+        CTraceListStore store(m_folder, m_notifier);
+        try {
+            store.ChangeTraceList([&store] {
+                store.GetTraces().push_back(MakeTrace("new", "/n", "0", "1"));
+                return true;
+            });
+        } catch (const CTraceListFileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("the save did not fail");
+    });
     fs::permissions(m_folder, fs::perms::owner_all);
+    EXPECT_EQ(message, "Cannot save the trace list \"" + ListFile().string() +
+                           "\": Permission denied (saving needs write access to the folder \"" +
+                           m_folder.string() + "\")");
     EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
+}
+
+// A shared list kept elsewhere and linked from the program's folder is saved through the
+// link; the link stays.
+TEST_F(TraceListStoreTest, SavesThroughALinkedList) {
+    fs::create_directory(m_folder / "shared");
+    WriteBytes(m_folder / "shared" / "live.list", kProdLine);
+    fs::create_symlink("shared/live.list", ListFile());
+    CTraceListStore store(m_folder, m_notifier);
+    store.ChangeTraceList([&store] {
+        store.GetTraces().push_back(MakeTrace("test", "/u01/trace", "1", "1"));
+        return true;
+    });
+    EXPECT_TRUE(fs::is_symlink(ListFile()));
+    EXPECT_EQ(ReadBytes(m_folder / "shared" / "live.list"),
+              kProdLine + "TRACENAME=test\tTRACEPATH=/u01/trace\tSYS=1\tOCTCHECK=1\t\r\r\n");
+}
+
+// New files left by saves that were killed part way are removed by the next save; other
+// files that only look alike stay.
+TEST_F(TraceListStoreTest, ASaveRemovesNewFilesLeftByKilledSaves) {
+    const std::vector<std::string> others = {"trace.list.bak", "trace.list.x1.new",
+                                             "trace.list.new", "other.list.17.new"};
+    for (const std::string& name : others) {
+        WriteBytes(m_folder / name, "keep");
+    }
+    WriteBytes(m_folder / "trace.list.123.new", "TRACENAME=half");
+    WriteBytes(m_folder / "trace.list.4294967295.new", "");
+    CTraceListStore store(m_folder, m_notifier);
+    store.GetTraces().push_back(MakeTrace("prod", "D:\\trace\\prod", "0", "101"));
+    store.SaveTraceList();
+    EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
+    std::vector<fs::path> expected = {ListFile(), LockFile()};
+    for (const std::string& name : others) {
+        expected.push_back(m_folder / name);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(), expected);
+}
+
+// A change is made to the list as the file holds it now, not as it was read before.
+TEST_F(TraceListStoreTest, AChangeAppliesToTheListAsTheFileHoldsItNow) {
+    CTraceListStore first(m_folder, m_notifier);
+    CTraceListStore second(m_folder, m_notifier);
+    first.LoadTraceList();
+    second.LoadTraceList();
+    second.ChangeTraceList([&second] {
+        second.GetTraces().push_back(MakeTrace("b", "/b", "0", "1"));
+        return true;
+    });
+    EXPECT_FALSE(first.ChangeTraceList([&first] { return !first.TraceExists("b"); }));
+    EXPECT_EQ(first.GetTraces(), std::vector<CTraceSettings>{MakeTrace("b", "/b", "0", "1")});
+    first.ChangeTraceList([&first] {
+        first.GetTraces().push_back(MakeTrace("a", "/a", "0", "1"));
+        return true;
+    });
+    second.LoadTraceList();
+    EXPECT_EQ(second.GetTraces(), (std::vector<CTraceSettings>{MakeTrace("b", "/b", "0", "1"),
+                                                               MakeTrace("a", "/a", "0", "1")}));
+
+    // A list that cannot be read is never overwritten by a change.
+    fs::remove(ListFile());
+    fs::create_directory(ListFile());
+    EXPECT_THROW(first.ChangeTraceList([] { return true; }), CTraceListFileError);
+    EXPECT_TRUE(fs::is_directory(ListFile()));
 }
 
 // A full disk, simulated with a file size limit: the write fails part way and the old
@@ -278,7 +400,7 @@ TEST_F(TraceListStoreTest, FailedWriteKeepsTheOldListWhole) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
-    EXPECT_EQ(FolderEntries(), std::vector<fs::path>{ListFile()});
+    EXPECT_EQ(FolderEntries(), (std::vector<fs::path>{ListFile(), LockFile()}));
 }
 
 } // namespace

@@ -96,6 +96,8 @@ private slots:
     void cancelAfterAddKeepsTheChange();
     void failedSaveShowsTheFileAndKeepsListAndFileAlike_data();
     void failedSaveShowsTheFileAndKeepsListAndFileAlike();
+    void changesApplyToTheListAsTheFileHoldsItNow_data();
+    void changesApplyToTheListAsTheFileHoldsItNow();
 
 private:
     QByteArray ReadList() const;
@@ -345,6 +347,52 @@ void CTraceAdminDlgTest::failedSaveShowsTheFileAndKeepsListAndFileAlike() {
     }
     QCOMPARE(ReadList(), stored);
     QCOMPARE(Names(dialog), shown);
+}
+
+void CTraceAdminDlgTest::changesApplyToTheListAsTheFileHoldsItNow_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typedName");
+    QTest::addColumn<QByteArray>("meanwhile");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<QString>("message");
+    const QByteArray prodTest = Line("prod", "/a") + Line("test", "/b");
+    const QByteArray other = Line("other", "/o");
+    QTest::newRow("Add") << QStringLiteral("m_btnAdd") << 0 << QStringLiteral("new")
+                         << prodTest + other << prodTest + other + Line("new", "/n") << QString();
+    QTest::newRow("Add of a name added meanwhile")
+        << QStringLiteral("m_btnAdd") << 0 << QStringLiteral("other") << prodTest + other
+        << prodTest + other << QStringLiteral("Warning:Trace Alerady Exist!");
+    QTest::newRow("Remove") << QStringLiteral("m_btnRemove") << 0 << QString() << prodTest + other
+                            << Line("test", "/b") + other << QString();
+    QTest::newRow("Configure") << QStringLiteral("m_btnConfigure") << 1 << QStringLiteral("new")
+                               << prodTest + other << Line("prod", "/a") + Line("new", "/n") + other
+                               << QString();
+    QTest::newRow("Configure of a trace removed meanwhile")
+        << QStringLiteral("m_btnConfigure") << 0 << QStringLiteral("new")
+        << Line("test", "/b") + other << Line("test", "/b") + other
+        << QStringLiteral("Error in configure");
+}
+
+// Another program changes the file while the dialog is open; the dialog's change is made to
+// the list as the file holds it then, so neither change is lost.
+void CTraceAdminDlgTest::changesApplyToTheListAsTheFileHoldsItNow() {
+    QFETCH(QString, button);
+    QFETCH(int, row);
+    QFETCH(QString, typedName);
+    QFETCH(QByteArray, meanwhile);
+    QFETCH(QByteArray, saved);
+    QFETCH(QString, message);
+    WriteList(Line("prod", "/a") + Line("test", "/b"));
+    CModalCloser closer;
+    CScriptedAdminDlg dialog(m_catalog, m_folder->path().toStdString());
+    dialog.m_fnScript = TypeAndPressOk(typedName, QStringLiteral("/n"));
+    WriteList(meanwhile);
+    List(dialog)->topLevelItem(row)->setSelected(true);
+    dialog.findChild<QPushButton*>(button)->click();
+    QCOMPARE(ReadList(), saved);
+    QCOMPARE(closer.TakeMessages(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(List(dialog)->topLevelItemCount(), int(saved.count('\n')));
 }
 
 QTEST_MAIN(CTraceAdminDlgTest)
