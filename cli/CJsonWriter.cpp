@@ -142,11 +142,11 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     out += ',';
     AppendFigures(out, "fetch", record.m_fetch, kFetch);
     out += ',';
-    AppendFigures(out, "total", record.m_total, kTotal);
+    AppendFigures(out, "total", record.Total(), kTotal);
     out += ',';
     AppendWaits(out, record.m_waits);
     out += ',';
-    AppendSelf(out, record.m_self);
+    AppendSelf(out, record.Self());
     out += '}';
     return out;
 }

@@ -4,13 +4,31 @@
 
 void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
     CallsOf(kind).Add(call);
-    CCallFigures total = call;
-    total.misses = 0;
-    m_total.Add(total);
 }
 
-void CCursorFigures::AddSelf(ECallKind kind, const CSelfFigures& self) {
-    SelfOf(kind).Add(self);
+void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive) {
+    m_recursive.Add(kind, recursive);
+}
+
+CCallFigures CCursorFigures::Total() const {
+    CCallFigures total = m_parse;
+    total.Add(m_exec);
+    total.Add(m_fetch);
+    total.misses = 0;
+    total.rows = SaturatingAdd(m_exec.rows, m_fetch.rows);
+    return total;
+}
+
+CSelfCalls CCursorFigures::Self() const {
+    CSelfCalls self;
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        CSelfFigures& figures = kind == ECallKind::Parse  ? self.parse
+                                : kind == ECallKind::Exec ? self.exec
+                                                          : self.fetch;
+        figures = CSelfFigures::Of(CallsOf(kind));
+        figures.Subtract(m_recursive.Of(kind));
+    }
+    return self;
 }
 
 void CCursorFigures::AddPlanRow(const CPlanRow& row) {
@@ -40,10 +58,7 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     m_parse.Add(later.m_parse);
     m_exec.Add(later.m_exec);
     m_fetch.Add(later.m_fetch);
-    m_total.Add(later.m_total);
-    m_self.parse.Add(later.m_self.parse);
-    m_self.exec.Add(later.m_self.exec);
-    m_self.fetch.Add(later.m_self.fetch);
+    m_recursive.Add(later.m_recursive);
     const std::uint64_t textBase = m_strPlanTexts.size();
     if (later.m_bPlanTextsCopied) {
         m_bPlanTextsCopied = true;
@@ -58,11 +73,11 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     }
 }
 
-bool CCursorFigures::IsEmpty() const {
-    return m_total.count == 0 && m_plan.empty() && m_waits.empty() && m_self == CSelfCalls{};
+CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
+    return const_cast<CCallFigures&>(static_cast<const CCursorFigures&>(*this).CallsOf(kind));
 }
 
-CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
+const CCallFigures& CCursorFigures::CallsOf(ECallKind kind) const {
     switch (kind) {
     case ECallKind::Parse:
         return m_parse;
@@ -70,17 +85,6 @@ CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
         return m_exec;
     default:
         return m_fetch;
-    }
-}
-
-CSelfFigures& CCursorFigures::SelfOf(ECallKind kind) {
-    switch (kind) {
-    case ECallKind::Parse:
-        return m_self.parse;
-    case ECallKind::Exec:
-        return m_self.exec;
-    default:
-        return m_self.fetch;
     }
 }
 

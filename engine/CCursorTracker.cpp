@@ -241,12 +241,12 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
     }
     const ECallKind callKind = CallKindOf(kind.kind);
     const CCallLine call = ReadCallLine(line, callKind);
-    const CSelfFigures self = TakeSelf(call.figures, call.depth, callKind, owner);
+    const CSelfFigures recursive = TakeRecursive(call.figures, call.depth, callKind, owner);
     if (sink == nullptr) {
         return 0;
     }
     sink->AddCall(callKind, call.figures);
-    sink->AddSelf(callKind, self);
+    sink->AddRecursive(callKind, recursive);
     const bool own = m_block.shown && !owner.leading && owner.binding == m_block.target;
     return own ? Bit(callKind) : 0;
 }
@@ -275,25 +275,23 @@ void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from,
     }
 }
 
-// A call at depth d less the calls at depth d + 1 written since the previous call at depth
-// d, whoever made them.
-CSelfFigures CCursorTracker::TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
-                                      const COwner& owner) {
+// A call's own work is the call at depth d less the calls at depth d + 1 written since the
+// previous call at depth d, whoever made them: answers those recursive calls' figures.
+CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_t depth,
+                                           ECallKind kind, const COwner& owner) {
     const auto d = static_cast<std::size_t>(std::clamp<std::int64_t>(depth, 0, kMaxDepth));
     if (m_pending.size() <= d) {
         m_pending.resize(d + 1);
         m_firstCalls.resize(d + 1);
     }
-    CSelfFigures self = CSelfFigures::Of(call);
-    self.Subtract(m_pending[d]);
-    m_pending[d] = {};
+    const CSelfFigures recursive = std::exchange(m_pending[d], {});
     if (!m_firstCalls[d].seen) {
         m_firstCalls[d] = {true, kind, owner};
     }
     if (d > 0) {
         m_pending[d - 1].Add(CSelfFigures::Of(call));
     }
-    return self;
+    return recursive;
 }
 
 CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {

@@ -104,8 +104,8 @@ private:
     void CloseBlock();
     unsigned Dispatch(std::string_view line);
     void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted);
-    CSelfFigures TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
-                          const COwner& owner);
+    CSelfFigures TakeRecursive(const CCallFigures& call, std::int64_t depth, ECallKind kind,
+                               const COwner& owner);
     CCursorFigures* SinkOf(std::uint64_t cursor, COwner& owner);
     CCursorFigures* SinkOf(const CBinding& binding);
     CRecordDelta& DeltaOf(std::uint64_t serial);
@@ -115,7 +115,7 @@ private:
     CHeaderReader m_headers;
     std::string m_strPid;
     std::shared_ptr<const CTraceFileSnapshot> m_file;
-    const char* m_pText = nullptr;  // the text being read
+    const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file
     COpenBlock m_block;
     // Lines of the open block in the text being read, not yet copied into its record.

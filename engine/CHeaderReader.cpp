@@ -56,7 +56,7 @@ bool CHeaderReader::Passes(std::string_view header, CStatementRecord& record) co
     if (!m_catalog.IsCommandTypeShown(m_strTypeFlags, code)) {
         return false;
     }
-    record.m_strOctName = m_catalog.GetCommandTypeName(code);
+    record.m_strOctName = m_catalog.CommandTypeName(code);
     record.m_nUserId = uid;
     return true;
 }

@@ -20,9 +20,10 @@ public:
     std::int64_t m_nUserId = 0;
     std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
     std::string m_strPid;      // process id taken from the trace file's name
-    std::string m_strOctName;  // command-type name of the "oct=" code
-    std::string m_strError;    // "ORA-" and five digits, or empty
-    std::string m_strSql;      // the SQL text, each line with its CR LF
+    // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
+    std::string_view m_strOctName;
+    std::string m_strError; // "ORA-" and five digits, or empty
+    std::string m_strSql;   // the SQL text, each line with its CR LF
 
     // The block: copied into m_strNode, or at m_nBlockOffset in m_file (m_nBlockBytes bytes
     // as the file holds them, from the header's first byte to the last line's end).

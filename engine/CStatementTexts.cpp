@@ -35,7 +35,8 @@ std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
     AppendRow(text, "Fetch   ", r.m_fetch.count, figures.fetch, r.m_fetch.rows);
     text += "\r\n";
     text += kDashes;
-    AppendRow(text, "Total   ", r.m_total.count, figures.Total(), r.m_total.rows);
+    const CCallFigures total = r.Total();
+    AppendRow(text, "Total   ", total.count, figures.Total(), total.rows);
     return text;
 }
 
@@ -55,7 +56,7 @@ void AppendWaitRow(std::string& text, const CWaitFigures& waits) {
 } // namespace
 
 std::string CStatementTexts::CallStats(const CStatementRecord& record) {
-    if (!record.HasRest() && record.m_total.count == 0) {
+    if (!record.HasRest() && record.Total().count == 0) {
         return {};
     }
     const CSelfCalls inclusive{CSelfFigures::Of(record.m_parse), CSelfFigures::Of(record.m_exec),
@@ -114,6 +115,6 @@ std::string CStatementTexts::Waits(const CStatementRecord& record) {
         AppendWaitRow(text, waits);
     }
     text += "\r\nWithout recursive calls:\r\n";
-    text += Table(record, record.m_self);
+    text += Table(record, record.Self());
     return text;
 }

@@ -37,7 +37,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.m_exec, (CCallFigures{2, 1019, 23, 1, 2, 3, 0, 4}))
         << "a call of the cursor after a later separator counts for it too";
     EXPECT_EQ(r.m_fetch, (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
-    EXPECT_EQ(r.m_total, (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
+    EXPECT_EQ(r.Total(), (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
     EXPECT_EQ(CStatementTexts::CallStats(r),
               "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
@@ -70,7 +70,7 @@ TEST(CursorBlock, CallLineRules) {
     EXPECT_EQ(r.m_exec.rows, 30);
     EXPECT_EQ(r.m_fetch.count, 1) << "a line for #12 is not one for #1";
     EXPECT_EQ(r.m_fetch.misses, 0) << "fetch has no misses";
-    EXPECT_EQ(r.m_total.rows, 33);
+    EXPECT_EQ(r.Total().rows, 33);
     EXPECT_EQ(r.m_strOctName, "INSERT");
 }
 
@@ -81,8 +81,8 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
     }
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].m_total.cpu, 4500000000LL);
-    EXPECT_EQ(records[0].m_total.elapsed, 6000000000LL);
+    EXPECT_EQ(records[0].Total().cpu, 4500000000LL);
+    EXPECT_EQ(records[0].Total().elapsed, 6000000000LL);
     EXPECT_NE(CStatementTexts::CallStats(records[0])
                   .find("Fetch        3  4500000000 6000000000          0"),
               std::string::npos);
@@ -163,7 +163,7 @@ TEST(ParseError, ErrorTextByDigitCount) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "select *\r\n");
     EXPECT_EQ(CStatementTexts::CallStats(records[0]), "");
-    EXPECT_EQ(records[0].m_total, CCallFigures{});
+    EXPECT_EQ(records[0].Total(), CCallFigures{});
 }
 
 TEST(RowSource, IndentedPlanInIdOrder) {

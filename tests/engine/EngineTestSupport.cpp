@@ -159,8 +159,8 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.m_parse, e.parse);
         ASSERT_EQ(a.m_exec, e.exec);
         ASSERT_EQ(a.m_fetch, e.fetch);
-        ASSERT_EQ(a.m_total, e.total);
-        ASSERT_EQ(a.m_self, e.self);
+        ASSERT_EQ(a.Total(), e.total);
+        ASSERT_EQ(a.Self(), e.self);
         ASSERT_EQ(a.m_waits, e.waits);
         ASSERT_EQ(CStatementTexts::CallStats(a), e.callStats);
         ASSERT_EQ(RowSourceOf(a), e.rowSource);

@@ -60,7 +60,7 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
         record.m_strPid = std::to_string(small(random) * 500);
         record.m_strError = small(random) ? "" : "ORA-00942";
         record.m_nUserId = small(random);
-        record.m_total = {small(random),
+        record.m_fetch = {small(random),
                           small(random) - 2,
                           small(random),
                           small(random),
@@ -140,7 +140,7 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     record.m_nUserId = 101;
     record.m_strPid = "4242";
     record.m_strError = "ORA-00942";
-    record.m_total = {102, 103, 104, 105, 106, 107, 0, 108};
+    record.m_exec = {102, 103, 104, 105, 106, 107, 0, 108};
     record.m_parse.misses = 109;
     record.m_exec.misses = 110;
     const std::pair<const char*, const char*> expected[] = {{"octName", "SELECT"},
@@ -175,7 +175,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
     for (const auto& [pid, cpu] : {std::pair{"999", 5}, std::pair{"1000", 1}, std::pair{"2", 9}}) {
         CStatementRecord record;
         record.m_strPid = pid;
-        record.m_total.cpu = cpu;
+        record.m_exec.cpu = cpu;
         batch.appended.push_back(record);
     }
     CPosixFileSystem fileSystem;
