@@ -174,8 +174,13 @@ CCommandTypeCatalog::CCommandTypeCatalog() {
 }
 
 std::string CCommandTypeCatalog::GetCommandTypeName(int code) const {
+    return std::string(CommandTypeName(code));
+}
+
+std::string_view CCommandTypeCatalog::CommandTypeName(int code) const {
     const int position = PositionOrMinusOne(code);
-    return position < 0 ? std::string() : m_entries[static_cast<std::size_t>(position)].second;
+    return position < 0 ? std::string_view()
+                        : std::string_view(m_entries[static_cast<std::size_t>(position)].second);
 }
 
 int CCommandTypeCatalog::GetCommandTypePosition(int code) const {

@@ -70,14 +70,15 @@ void CheckReadableFolder(const std::string& path) {
     ::closedir(folder);
 }
 
-std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents) {
+std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents,
+                                          const CRecordTexts& texts) {
     switch (format) {
     case COutputFormat::Tsv:
         return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Tsv, withEvents);
     case COutputFormat::Csv:
         return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Csv, withEvents);
     case COutputFormat::Json:
-        return std::make_unique<CJsonWriter>(stdout, withEvents);
+        return std::make_unique<CJsonWriter>(stdout, withEvents, texts);
     default:
         return std::make_unique<CTableWriter>(stdout, withEvents);
     }
@@ -85,9 +86,9 @@ std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents)
 
 // The texts of one record under the detail pane's headings; lines end with CR LF like every
 // text of a record.
-void PrintRecordTexts(const CStatementRecord& record) {
+void PrintRecordTexts(const CStatementRecord& record, const CRecordTexts& texts) {
     const std::string callStats = CStatementTexts::CallStats(record);
-    const std::string rowSource = CStatementTexts::RowSource(record);
+    const std::string rowSource = texts.RowSource(record);
     const std::string waits = CStatementTexts::Waits(record);
     const std::string_view sections[][2] = {
         {"SQL", record.GetSql()}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
@@ -137,7 +138,7 @@ int CCliApp::RunCommand(const CCliOptions& options) {
 
 int CCliApp::RunList(const CCliOptions& options) {
     const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
-    std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false);
+    std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false, analyzer->Texts());
     if (auto* table = dynamic_cast<CTableWriter*>(writer.get())) {
         table->FitColumns(*analyzer);
     }
@@ -155,7 +156,7 @@ int CCliApp::RunShow(const CCliOptions& options) {
         throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
                           std::to_string(analyzer->GetCount()) + " rows");
     }
-    PrintRecordTexts(analyzer->GetRecord(options.row));
+    PrintRecordTexts(analyzer->GetRecord(options.row), analyzer->Texts());
     return FinishOutput();
 }
 
@@ -165,10 +166,14 @@ int CCliApp::RunSave(const CCliOptions& options) {
         std::fprintf(stderr, "velquor-cli: nothing written to '%s'\n", options.outPath.c_str());
         return 1;
     }
-    CStatementFileWriter::Write(options.outPath, *analyzer, options.after,
-                                options.saveContent == CSaveContent::Sql
-                                    ? CStatementFileWriter::Content::Sql
-                                    : CStatementFileWriter::Content::Node);
+    std::string error;
+    if (!CStatementFileWriter::Write(options.outPath, *analyzer, options.after,
+                                     options.saveContent == CSaveContent::Sql
+                                         ? CStatementFileWriter::Content::Sql
+                                         : CStatementFileWriter::Content::Node,
+                                     error)) {
+        throw std::runtime_error("cannot write '" + options.outPath + "': " + error);
+    }
     return 0;
 }
 
@@ -177,7 +182,8 @@ int CCliApp::RunFollow(const CCliOptions& options) {
     CheckReadableFolder(folder);
     const std::unique_ptr<CTraceAnalyzer> analyzer = MakeAnalyzer(options);
     analyzer->SetPath(folder);
-    const std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, true);
+    const std::unique_ptr<IRecordWriter> writer =
+        MakeWriter(options.format, true, analyzer->Texts());
     CFollowCommand follow(*analyzer, *writer);
     follow.Run(folder);
     m_notifier.Reset(); // problems of a live read were reported as they came

@@ -1,8 +1,12 @@
 #include "CJsonWriter.h"
 
+#include "CEventNames.h"
+#include "CRecordTexts.h"
 #include "CStatementRecord.h"
 #include "CStatementTexts.h"
 #include "JsonText.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -49,7 +53,7 @@ void AppendWaits(std::string& out, const std::vector<CWaitFigures>& waits) {
     AppendJsonString(out, "waits");
     out += ":{";
     for (std::size_t i = 0; i < waits.size(); ++i) {
-        AppendJsonString(out, waits[i].name);
+        AppendJsonString(out, CEventNames::Name(waits[i].event));
         out += ":{";
         AppendNumber(out, "count", waits[i].count, false);
         AppendNumber(out, "max", waits[i].max, false);
@@ -83,7 +87,8 @@ void AppendSelf(std::string& out, const CSelfCalls& self) {
 
 } // namespace
 
-CJsonWriter::CJsonWriter(std::FILE* out, bool withEvents) : m_out(out), m_bWithEvents(withEvents) {}
+CJsonWriter::CJsonWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts)
+    : m_out(out), m_bWithEvents(withEvents), m_texts(texts) {}
 
 void CJsonWriter::Begin() {
     if (!m_bWithEvents) {
@@ -97,11 +102,11 @@ void CJsonWriter::Write(std::int64_t row, const CStatementRecord& record, std::s
         text = "{\"event\":";
         AppendJsonString(text, event);
         text += ",\"row\":" + std::to_string(row) + ",\"record\":";
-        text += RecordObject(record);
+        text += RecordObject(record, m_texts);
         text += "}\n";
     } else {
         text = m_bFirst ? "" : ",\n";
-        text += RecordObject(record);
+        text += RecordObject(record, m_texts);
     }
     m_bFirst = false;
     std::fwrite(text.data(), 1, text.size(), m_out);
@@ -116,14 +121,19 @@ void CJsonWriter::End() {
     }
 }
 
-std::string CJsonWriter::RecordObject(const CStatementRecord& record) {
+std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRecordTexts& texts) {
+    std::string node;
+    std::string error;
+    if (!texts.Block(record, node, error)) {
+        throw std::runtime_error(error);
+    }
     std::string out = "{";
-    AppendMember(out, "node", record.m_strNode);
+    AppendMember(out, "node", node);
     AppendNumber(out, "user_id", record.m_nUserId, false);
     AppendMember(out, "pid", record.m_strPid);
     AppendMember(out, "sql", record.GetSql());
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
-    AppendMember(out, "row_source", CStatementTexts::RowSource(record));
+    AppendMember(out, "row_source", texts.RowSource(record));
     AppendMember(out, "oct_name", record.m_strOctName);
     AppendMember(out, "error", record.m_strError);
     AppendFigures(out, "parse", record.m_parse, kParse);
@@ -132,11 +142,11 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record) {
     out += ',';
     AppendFigures(out, "fetch", record.m_fetch, kFetch);
     out += ',';
-    AppendFigures(out, "total", record.m_total, kTotal);
+    AppendFigures(out, "total", record.Total(), kTotal);
     out += ',';
     AppendWaits(out, record.m_waits);
     out += ',';
-    AppendSelf(out, record.m_self);
+    AppendSelf(out, record.Self());
     out += '}';
     return out;
 }

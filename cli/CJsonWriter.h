@@ -2,6 +2,8 @@
 
 #include "IRecordWriter.h"
 
+class CRecordTexts;
+
 #include <cstdio>
 #include <string>
 
@@ -10,17 +12,20 @@
 // {"event":"appended","row":N,"record":{...}}.
 class CJsonWriter final : public IRecordWriter {
 public:
-    CJsonWriter(std::FILE* out, bool withEvents);
+    // `texts` reads the blocks and plans records keep in their trace files.
+    CJsonWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts);
 
     void Begin() override;
     void Write(std::int64_t row, const CStatementRecord& record, std::string_view event) override;
     void End() override;
 
-    // The record as one JSON object.
-    static std::string RecordObject(const CStatementRecord& record);
+    // The record as one JSON object. Throws std::runtime_error when a text the record keeps
+    // in its trace file cannot be read.
+    static std::string RecordObject(const CStatementRecord& record, const CRecordTexts& texts);
 
 private:
     std::FILE* m_out;
     bool m_bWithEvents;
+    const CRecordTexts& m_texts;
     bool m_bFirst = true;
 };

@@ -36,7 +36,7 @@ void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::size_
             continue;
         }
         if (CCursorFigures* sink = SinkOf(first.owner, base, records)) {
-            sink->SelfOf(first.kind).Subtract(m_carry[d]);
+            sink->AddRecursive(first.kind, m_carry[d]);
         }
         m_carry[d] = pending[d];
     }

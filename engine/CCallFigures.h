@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+enum class ECallKind { Parse, Exec, Fetch };
+
 // The figures of one call kind (parse, execute or fetch) or of their totals, summed over
 // the call lines of one statement. Parse has no rows and fetch no misses: those stay 0.
 struct CCallFigures {

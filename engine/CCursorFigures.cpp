@@ -4,56 +4,80 @@
 
 void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
     CallsOf(kind).Add(call);
-    CCallFigures total = call;
+}
+
+void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive) {
+    m_recursive.Add(kind, recursive);
+}
+
+CCallFigures CCursorFigures::Total() const {
+    CCallFigures total = m_parse;
+    total.Add(m_exec);
+    total.Add(m_fetch);
     total.misses = 0;
-    m_total.Add(total);
+    total.rows = SaturatingAdd(m_exec.rows, m_fetch.rows);
+    return total;
 }
 
-void CCursorFigures::AddSelf(ECallKind kind, const CSelfFigures& self) {
-    SelfOf(kind).Add(self);
+CSelfCalls CCursorFigures::Self() const {
+    CSelfCalls self;
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        CSelfFigures& figures = kind == ECallKind::Parse  ? self.parse
+                                : kind == ECallKind::Exec ? self.exec
+                                                          : self.fetch;
+        figures = CSelfFigures::Of(CallsOf(kind));
+        figures.Subtract(m_recursive.Of(kind));
+    }
+    return self;
 }
 
-void CCursorFigures::AddPlanRow(CPlanRow&& row) {
+void CCursorFigures::AddPlanRow(const CPlanRow& row) {
     if (HasPlanRow(row.id)) {
         return;
     }
     m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.size()) + 1;
-    m_plan.push_back(std::move(row));
+    m_plan.push_back(row);
 }
 
-void CCursorFigures::AddWait(std::string_view event, std::int64_t elapsed) {
-    for (CWaitFigures& known : m_waits) {
-        if (known.name == event) {
-            ++known.count;
-            known.max = std::max(known.max, elapsed);
-            known.total = SaturatingAdd(known.total, elapsed);
-            return;
-        }
+void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
+    if (HasPlanRow(row.id)) {
+        return;
     }
-    m_waits.push_back(CWaitFigures{std::string(event), 1, elapsed, elapsed});
+    m_bPlanTextsCopied = true;
+    row.textOffset = m_strPlanTexts.size();
+    row.textLength = static_cast<std::uint32_t>(text.size());
+    m_strPlanTexts.append(text);
+    AddPlanRow(row);
+}
+
+void CCursorFigures::AddWait(std::uint32_t event, std::int64_t elapsed) {
+    AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {
     m_parse.Add(later.m_parse);
     m_exec.Add(later.m_exec);
     m_fetch.Add(later.m_fetch);
-    m_total.Add(later.m_total);
-    m_self.parse.Add(later.m_self.parse);
-    m_self.exec.Add(later.m_self.exec);
-    m_self.fetch.Add(later.m_self.fetch);
-    for (const CPlanRow& row : later.m_plan) {
-        AddPlanRow(CPlanRow(row));
+    m_recursive.Add(later.m_recursive);
+    const std::uint64_t textBase = m_strPlanTexts.size();
+    if (later.m_bPlanTextsCopied) {
+        m_bPlanTextsCopied = true;
+        m_strPlanTexts += later.m_strPlanTexts;
+    }
+    for (CPlanRow row : later.m_plan) {
+        row.textOffset += later.m_bPlanTextsCopied ? textBase : 0;
+        AddPlanRow(row);
     }
     for (const CWaitFigures& waits : later.m_waits) {
         AddWaits(waits);
     }
 }
 
-bool CCursorFigures::IsEmpty() const {
-    return m_total.count == 0 && m_plan.empty() && m_waits.empty() && m_self == CSelfCalls{};
+CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
+    return const_cast<CCallFigures&>(static_cast<const CCursorFigures&>(*this).CallsOf(kind));
 }
 
-CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
+const CCallFigures& CCursorFigures::CallsOf(ECallKind kind) const {
     switch (kind) {
     case ECallKind::Parse:
         return m_parse;
@@ -64,20 +88,9 @@ CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
     }
 }
 
-CSelfFigures& CCursorFigures::SelfOf(ECallKind kind) {
-    switch (kind) {
-    case ECallKind::Parse:
-        return m_self.parse;
-    case ECallKind::Exec:
-        return m_self.exec;
-    default:
-        return m_self.fetch;
-    }
-}
-
 void CCursorFigures::AddWaits(const CWaitFigures& waits) {
     const auto it = std::find_if(m_waits.begin(), m_waits.end(), [&](const CWaitFigures& known) {
-        return known.name == waits.name;
+        return known.event == waits.event;
     });
     if (it == m_waits.end()) {
         m_waits.push_back(waits);

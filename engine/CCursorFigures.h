@@ -2,42 +2,51 @@
 
 #include "CCallFigures.h"
 #include "CPlanRow.h"
+#include "CRecursiveCalls.h"
 #include "CSelfFigures.h"
 #include "CWaitFigures.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
-
-enum class ECallKind { Parse, Exec, Fetch };
 
 // What the lines of one cursor add to its statement: the call figures as written
 // (inclusive of recursive calls) and without recursive calls, the plan rows in the order
 // their lines came (the first row of an id is kept) and the waits by event, in the order
 // the events first came. A statement record holds the sums of all its cursor's lines; a
 // reader also collects the lines of a cursor whose statement is not known yet in one of
-// these, to be absorbed by the statement later.
+// these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
+// unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 class CCursorFigures {
 public:
     CCallFigures m_parse;
     CCallFigures m_exec;
     CCallFigures m_fetch;
-    CCallFigures m_total; // parse, execute and fetch added up; rows of execute and fetch
-    CSelfCalls m_self;
+    CRecursiveCalls m_recursive;
     std::vector<CPlanRow> m_plan;
     std::vector<CWaitFigures> m_waits;
+    // The operations of plan rows whose text is copied, one after the other.
+    std::string m_strPlanTexts;
+    bool m_bPlanTextsCopied = false;
     // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them:
     // then the row of an id is found without a search.
     bool m_bPlanNumbered = true;
 
+    // A call's figures as written, and what of them its recursive calls took.
     void AddCall(ECallKind kind, const CCallFigures& call);
-    void AddSelf(ECallKind kind, const CSelfFigures& self);
-    void AddPlanRow(CPlanRow&& row);
-    void AddWait(std::string_view event, std::int64_t elapsed);
+    void AddRecursive(ECallKind kind, const CSelfFigures& recursive);
+    // A plan row whose text stays in the trace file.
+    void AddPlanRow(const CPlanRow& row);
+    // A plan row whose text is copied.
+    void AddPlanRow(CPlanRow row, std::string_view text);
+    void AddWait(std::uint32_t event, std::int64_t elapsed);
     // Adds the figures of lines that came after those already summed here.
     void Absorb(const CCursorFigures& later);
-    // Whether no line was summed here.
-    bool IsEmpty() const;
-    CSelfFigures& SelfOf(ECallKind kind);
+    // Parse, execute and fetch added up; rows of execute and fetch, no misses.
+    CCallFigures Total() const;
+    // The figures without the recursive calls.
+    CSelfCalls Self() const;
+    const CCallFigures& CallsOf(ECallKind kind) const;
 
     bool operator==(const CCursorFigures&) const = default;
 

@@ -1,5 +1,6 @@
 #include "CCursorTracker.h"
 
+#include "CEventNames.h"
 #include "TraceLines.h"
 #include "TraceText.h"
 
@@ -43,11 +44,14 @@ CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
     return binding;
 }
 
-CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid)
-    : m_headers(std::move(headers)), m_strPid(std::move(pid)) {}
+CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid,
+                               std::shared_ptr<const CTraceFileSnapshot> file)
+    : m_headers(std::move(headers)), m_strPid(std::move(pid)), m_file(std::move(file)) {}
 
 // Lines are cut at every run of CR and LF characters, so empty lines vanish.
-void CCursorTracker::Feed(std::string_view text) {
+void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
+    m_pText = text.data();
+    m_nTextOffset = offset;
     const char* const end = text.data() + text.size();
     const char* p = text.data();
     while (true) {
@@ -97,6 +101,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
     m_block.statement = true;
     m_block.cursorBlock = line.starts_with("PARSING IN CURSOR");
     m_block.inSql = m_block.cursorBlock;
+    m_strPendingSql.clear();
     CBinding binding;
     if (header.kind == CHeaderReader::EHeader::Shown) {
         binding = {CBinding::EKind::Record, m_records.size(), 0};
@@ -105,10 +110,13 @@ void CCursorTracker::StartBlock(std::string_view line) {
         if (m_block.cursorBlock) {
             m_block.needle = std::string(CHeaderReader::CursorIdOf(line)) + ':';
         }
-        m_block.nodeSize = record.m_strNode.size();
-        m_block.sqlStart = record.m_nSqlStart;
-        m_block.restStart = record.m_nRestStart;
+        record.m_file = m_file;
+        record.m_nBlockOffset = OffsetOf(line);
+        record.m_nBlockBytes = line.size();
         m_records.push_back(std::move(record));
+        if (m_file == nullptr) {
+            m_blockLines.push_back(line);
+        }
     }
     if (header.hasCursor) {
         m_bindings.Set(header.cursor, binding.Encode());
@@ -139,16 +147,44 @@ void CCursorTracker::ContinueBlock(std::string_view line) {
     }
 }
 
+// The SQL text of a cursor block is what stands between its header and "END OF STMT" (none
+// without it); a parse error's is every line after its header.
 void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) {
-    const std::size_t lineStart = m_block.nodeSize;
-    m_block.nodeSize += line.size() + 2;
-    if (!m_block.cursorBlock) {
-        m_block.sqlLength = m_block.nodeSize - m_block.sqlStart;
-    } else if (endOfSql != std::string_view::npos) {
-        m_block.sqlLength = lineStart + endOfSql - m_block.sqlStart;
-        m_block.restStart = lineStart + endOfSql + kEndOfStatement.size();
+    if (m_file == nullptr) {
+        m_blockLines.push_back(line);
+    } else {
+        CStatementRecord& record = m_records[m_block.target.record];
+        record.m_nBlockBytes = OffsetOf(line) + line.size() - record.m_nBlockOffset;
     }
-    m_blockLines.push_back(line);
+    if (!m_block.cursorBlock) {
+        AppendToSql(line);
+        AppendToSql("\r\n");
+        return;
+    }
+    if (!m_block.hasRest) {
+        m_block.hasRest = true;
+        if (m_block.target.kind == CBinding::EKind::Record) {
+            m_records[m_block.target.record].m_bHasRest = true;
+        } else {
+            DeltaOf(m_block.target.serial).hasRest = true;
+        }
+    }
+    if (endOfSql != std::string_view::npos) {
+        m_strPendingSql.append(line.substr(0, endOfSql));
+        AppendToSql(m_strPendingSql);
+        m_strPendingSql.clear();
+    } else if (m_block.inSql) {
+        m_strPendingSql.append(line);
+        m_strPendingSql += "\r\n";
+    }
+}
+
+void CCursorTracker::AppendToSql(std::string_view text) {
+    if (m_block.target.kind == CBinding::EKind::Record) {
+        m_records[m_block.target.record].m_strSql.append(text);
+    } else {
+        DeltaOf(m_block.target.serial).sqlAppend.append(text);
+    }
 }
 
 // Copies the block's lines read so far into its record's text (or a delta of it) at once,
@@ -161,24 +197,13 @@ void CCursorTracker::FlushBlockLines() {
     for (const std::string_view line : m_blockLines) {
         bytes += line.size() + 2;
     }
-    const auto append = [&](std::string& text) {
-        text.reserve(text.size() + bytes);
-        for (const std::string_view line : m_blockLines) {
-            text.append(line);
-            text += "\r\n";
-        }
-    };
-    if (m_block.target.kind == CBinding::EKind::Record) {
-        CStatementRecord& record = m_records[m_block.target.record];
-        append(record.m_strNode);
-        record.m_nSqlLength = m_block.sqlLength;
-        record.m_nRestStart = m_block.restStart;
-    } else {
-        CRecordDelta& delta = DeltaOf(m_block.target.serial);
-        append(delta.nodeAppend);
-        delta.hasPositions = true;
-        delta.sqlLength = m_block.sqlLength;
-        delta.restStart = m_block.restStart;
+    std::string& text = m_block.target.kind == CBinding::EKind::Record
+                            ? m_records[m_block.target.record].m_strNode
+                            : DeltaOf(m_block.target.serial).nodeAppend;
+    text.reserve(text.size() + bytes);
+    for (const std::string_view line : m_blockLines) {
+        text.append(line);
+        text += "\r\n";
     }
     m_blockLines.clear();
 }
@@ -195,13 +220,20 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
     switch (kind.kind) {
     case ETraceLine::Stat:
         if (sink != nullptr) {
-            sink->AddPlanRow(ReadStatLine(line));
+            CStatLine stat = ReadStatLine(line);
+            if (m_file == nullptr) {
+                sink->AddPlanRow(stat.row, stat.operation);
+            } else {
+                stat.row.textOffset = stat.operation.empty() ? 0 : OffsetOf(stat.operation);
+                stat.row.textLength = static_cast<std::uint32_t>(stat.operation.size());
+                sink->AddPlanRow(stat.row);
+            }
         }
         return 0;
     case ETraceLine::Wait:
         if (sink != nullptr) {
             const CWaitLine wait = ReadWaitLine(line);
-            sink->AddWait(wait.event, wait.elapsed);
+            sink->AddWait(EventOf(wait.event), wait.elapsed);
         }
         return 0;
     default:
@@ -209,12 +241,12 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
     }
     const ECallKind callKind = CallKindOf(kind.kind);
     const CCallLine call = ReadCallLine(line, callKind);
-    const CSelfFigures self = TakeSelf(call.figures, call.depth, callKind, owner);
+    const CSelfFigures recursive = TakeRecursive(call.figures, call.depth, callKind, owner);
     if (sink == nullptr) {
         return 0;
     }
     sink->AddCall(callKind, call.figures);
-    sink->AddSelf(callKind, self);
+    sink->AddRecursive(callKind, recursive);
     const bool own = m_block.shown && !owner.leading && owner.binding == m_block.target;
     return own ? Bit(callKind) : 0;
 }
@@ -243,25 +275,23 @@ void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from,
     }
 }
 
-// A call at depth d less the calls at depth d + 1 written since the previous call at depth
-// d, whoever made them.
-CSelfFigures CCursorTracker::TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
-                                      const COwner& owner) {
+// A call's own work is the call at depth d less the calls at depth d + 1 written since the
+// previous call at depth d, whoever made them: answers those recursive calls' figures.
+CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_t depth,
+                                           ECallKind kind, const COwner& owner) {
     const auto d = static_cast<std::size_t>(std::clamp<std::int64_t>(depth, 0, kMaxDepth));
     if (m_pending.size() <= d) {
         m_pending.resize(d + 1);
         m_firstCalls.resize(d + 1);
     }
-    CSelfFigures self = CSelfFigures::Of(call);
-    self.Subtract(m_pending[d]);
-    m_pending[d] = {};
+    const CSelfFigures recursive = std::exchange(m_pending[d], {});
     if (!m_firstCalls[d].seen) {
         m_firstCalls[d] = {true, kind, owner};
     }
     if (d > 0) {
         m_pending[d - 1].Add(CSelfFigures::Of(call));
     }
-    return self;
+    return recursive;
 }
 
 CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
@@ -297,6 +327,22 @@ CRecordDelta& CCursorTracker::DeltaOf(std::uint64_t serial) {
         m_deltas.emplace_back().serial = serial;
     }
     return m_deltas[index];
+}
+
+// Where a piece of the text being read stands in the file.
+std::uint64_t CCursorTracker::OffsetOf(std::string_view text) const {
+    return m_nTextOffset + static_cast<std::uint64_t>(text.data() - m_pText);
+}
+
+std::uint32_t CCursorTracker::EventOf(std::string_view name) {
+    for (const auto& [known, id] : m_events) {
+        if (known == name) {
+            return id;
+        }
+    }
+    const std::uint32_t id = CEventNames::Id(name);
+    m_events.emplace_back(name, id);
+    return id;
 }
 
 std::vector<CStatementRecord>

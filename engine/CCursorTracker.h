@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,10 +56,14 @@ public:
     // Deeper calls count as calls at this depth, so that a wrong "dep=" costs no memory.
     static constexpr std::int64_t kMaxDepth = 1000;
 
-    CCursorTracker(CHeaderReader headers, std::string pid);
+    // `file` is the plain trace file the text comes from, whose records keep the positions
+    // of their texts in it; without one, the texts are copied into the records.
+    CCursorTracker(CHeaderReader headers, std::string pid,
+                   std::shared_ptr<const CTraceFileSnapshot> file = nullptr);
 
-    // Reads `text`, which ends at a line break unless nothing of this file follows it.
-    void Feed(std::string_view text);
+    // Reads `text`, which ends at a line break unless nothing of this file follows it and
+    // starts at byte `offset` of the file.
+    void Feed(std::string_view text, std::uint64_t offset = 0);
     // Ends the text: the open block is closed.
     void Finish();
 
@@ -85,33 +90,40 @@ private:
         bool cursorBlock = false;
         bool inSql = false; // a cursor block before its "END OF STMT"
         bool shown = false;
+        bool hasRest = false;
         CBinding target;    // shown: the record the block's lines go to
         std::string needle; // "<cursor id>:", for call patterns anywhere in the rest
-        std::size_t nodeSize = 0;
-        std::size_t sqlStart = 0;
-        std::size_t sqlLength = 0;
-        std::size_t restStart = 0;
     };
 
     void ReadLine(std::string_view line);
     void StartBlock(std::string_view line);
     void ContinueBlock(std::string_view line);
     void AppendToBlock(std::string_view line, std::size_t endOfSql);
+    void AppendToSql(std::string_view text);
     void FlushBlockLines();
     void CloseBlock();
     unsigned Dispatch(std::string_view line);
     void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted);
-    CSelfFigures TakeSelf(const CCallFigures& call, std::int64_t depth, ECallKind kind,
-                          const COwner& owner);
+    CSelfFigures TakeRecursive(const CCallFigures& call, std::int64_t depth, ECallKind kind,
+                               const COwner& owner);
     CCursorFigures* SinkOf(std::uint64_t cursor, COwner& owner);
     CCursorFigures* SinkOf(const CBinding& binding);
     CRecordDelta& DeltaOf(std::uint64_t serial);
+    std::uint64_t OffsetOf(std::string_view line) const;
+    std::uint32_t EventOf(std::string_view name);
 
     CHeaderReader m_headers;
     std::string m_strPid;
+    std::shared_ptr<const CTraceFileSnapshot> m_file;
+    const char* m_pText = nullptr;   // the text being read
+    std::uint64_t m_nTextOffset = 0; // and where it starts in the file
     COpenBlock m_block;
     // Lines of the open block in the text being read, not yet copied into its record.
     std::vector<std::string_view> m_blockLines;
+    // SQL lines of the open cursor block before its "END OF STMT".
+    std::string m_strPendingSql;
+    // Wait events met here with their numbers, so most lines need no lookup in CEventNames.
+    std::vector<std::pair<std::string, std::uint32_t>> m_events;
     std::vector<CStatementRecord> m_records;
     CCursorMap m_bindings;
     std::vector<std::pair<std::uint64_t, CCursorFigures>> m_leading;

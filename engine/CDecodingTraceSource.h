@@ -13,6 +13,7 @@ public:
                          std::unique_ptr<IStreamDecoder> decoder);
 
     bool Read(char* buffer, std::size_t capacity, std::size_t& got, std::string& error) override;
+    bool IsPlain() const override { return false; }
     std::int64_t FileBytesRead() const override { return m_input.FileBytesRead(); }
 
 private:

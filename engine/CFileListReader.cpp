@@ -61,9 +61,10 @@ struct CAnalyzedPiece {
 };
 
 CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
-                            const std::string& pid) {
-    CAnalyzedPiece piece{CCursorTracker(headers, pid), {}};
-    piece.tracker.Feed(buffer.Text());
+                            const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
+                            std::int64_t offset) {
+    CAnalyzedPiece piece{CCursorTracker(headers, pid, std::move(file)), {}};
+    piece.tracker.Feed(buffer.Text(), static_cast<std::uint64_t>(offset));
     piece.tracker.Finish();
     piece.buffer = std::move(buffer);
     return piece;
@@ -90,6 +91,12 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         return true;
     }
     const std::string pid = CHeaderReader::PidFromPath(path);
+    // Records of a plain file keep where their texts lie in it; a compressed file's are copied.
+    std::shared_ptr<const CTraceFileSnapshot> file;
+    if (source->IsPlain()) {
+        file = std::make_shared<const CTraceFileSnapshot>(CTraceFileSnapshot{
+            path, CFileStatus{state.identity, state.modifiedNs, state.statusSize}});
+    }
     std::deque<std::future<CAnalyzedPiece>> pieces;
     std::vector<CPieceBuffer> spare;
     CBindingResolver resolver;
@@ -101,7 +108,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
     };
     std::string carry;
     std::size_t scanned = 0;     // bytes at the start of the piece already searched for a cut
-    std::int64_t textOffset = 0; // where the piece's text starts in the file's text
+    std::int64_t textOffset = source->IsPlain() ? state.readPosition : 0; // the piece's start
     std::int64_t reported = 0;   // file bytes reported as progress
     bool cancelled = false;
     bool atEnd = false;
@@ -137,9 +144,9 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
             scanned = 0;
         }
         buffer.Resize(cut);
-        textOffset += static_cast<std::int64_t>(cut);
         pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_headers),
-                                    std::move(buffer), std::cref(pid)));
+                                    std::move(buffer), std::cref(pid), file, textOffset));
+        textOffset += static_cast<std::int64_t>(cut);
         if (pieces.size() >= PiecesInFlight()) {
             collectFront();
         }

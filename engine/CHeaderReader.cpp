@@ -40,10 +40,6 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line, std::string_vi
     record.m_nDepth = header.depth;
     record.m_strPid = pid;
     record.m_bCursorBlock = cursorBlock;
-    record.m_strNode.assign(line);
-    record.m_strNode += "\r\n";
-    record.m_nSqlStart = record.m_strNode.size();
-    record.m_nRestStart = record.m_strNode.size();
     if (!cursorBlock) {
         ReadParseError(line, record);
     }
@@ -60,7 +56,7 @@ bool CHeaderReader::Passes(std::string_view header, CStatementRecord& record) co
     if (!m_catalog.IsCommandTypeShown(m_strTypeFlags, code)) {
         return false;
     }
-    record.m_strOctName = m_catalog.GetCommandTypeName(code);
+    record.m_strOctName = m_catalog.CommandTypeName(code);
     record.m_nUserId = uid;
     return true;
 }

@@ -25,7 +25,7 @@ public:
     CHeaderReader(const CCommandTypeCatalog& catalog, bool showSys, std::string typeFlags);
 
     // Recognises a block's first line. For a statement that is shown, `record` gets the
-    // header's fields and a node that holds the header line.
+    // header's fields.
     CHeader Read(std::string_view line, std::string_view pid, CStatementRecord& record) const;
 
     // The process id of a trace file: the text between the path's last "_" and last ".",

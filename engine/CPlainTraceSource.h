@@ -8,6 +8,7 @@ public:
     CPlainTraceSource(ITraceFileSystem& fileSystem, std::string path, std::int64_t from);
 
     bool Read(char* buffer, std::size_t capacity, std::size_t& got, std::string& error) override;
+    bool IsPlain() const override { return true; }
     std::int64_t FileBytesRead() const override { return m_nOffset - m_nFrom; }
     std::int64_t Offset() const { return m_nOffset; }
 

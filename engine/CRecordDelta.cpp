@@ -4,9 +4,7 @@
 
 void CRecordDelta::ApplyTo(CStatementRecord& record) const {
     record.m_strNode += nodeAppend;
-    if (hasPositions) {
-        record.m_nSqlLength = sqlLength;
-        record.m_nRestStart = restStart;
-    }
+    record.m_strSql += sqlAppend;
+    record.m_bHasRest = record.m_bHasRest || hasRest;
     record.Absorb(figures);
 }

@@ -1,42 +1,49 @@
 #pragma once
 
 #include "CCursorFigures.h"
+#include "CTraceFileSnapshot.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 // One statement: a "PARSING IN CURSOR" or "PARSE ERROR" block with the figures of every line
 // its cursor wrote while the cursor number was bound to it, wherever the line stands in the
-// file. Texts are bytes; every line of a text ends with CR LF. The SQL text is a slice of
-// the block text; the block holds only the lines between the statement's header and the
-// next separator, never the lines of the cursor written after them.
+// file. Texts are bytes; every line of a text ends with CR LF. The block holds only the lines
+// between the statement's header and the next separator. A record read in file mode from a
+// plain file keeps where its block lies in the file instead of a copy of it; the SQL text is
+// always a copy.
 class CStatementRecord : public CCursorFigures {
 public:
-    std::string m_strNode; // the whole block, every line followed by CR LF
     std::int64_t m_nUserId = 0;
     std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
     std::string m_strPid;      // process id taken from the trace file's name
-    std::string m_strOctName;  // command-type name of the "oct=" code
-    std::string m_strError;    // "ORA-" and five digits, or empty
+    // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
+    std::string_view m_strOctName;
+    std::string m_strError; // "ORA-" and five digits, or empty
+    std::string m_strSql;   // the SQL text, each line with its CR LF
+
+    // The block: copied into m_strNode, or at m_nBlockOffset in m_file (m_nBlockBytes bytes
+    // as the file holds them, from the header's first byte to the last line's end).
+    std::string m_strNode;
+    std::shared_ptr<const CTraceFileSnapshot> m_file;
+    std::uint64_t m_nBlockOffset = 0;
+    std::uint64_t m_nBlockBytes = 0;
 
     // Identity of the record for the whole life of its reader; later lines of a live
     // trace name the record they add to by it.
     std::uint64_t m_nSerial = 0;
     // true for a "PARSING IN CURSOR" block, false for a "PARSE ERROR" block.
     bool m_bCursorBlock = false;
-    std::size_t m_nSqlStart = 0;
-    std::size_t m_nSqlLength = 0;
-    // Start of the text after "END OF STMT" (or after the header line) in the node.
-    std::size_t m_nRestStart = 0;
+    // A cursor block with lines after its header.
+    bool m_bHasRest = false;
 
-    // The statement's SQL text, each line with its CR LF.
-    std::string_view GetSql() const {
-        return std::string_view(m_strNode).substr(m_nSqlStart, m_nSqlLength);
-    }
-    // Whether the block holds lines after its SQL text.
-    bool HasRest() const { return m_bCursorBlock && m_nRestStart < m_strNode.size(); }
+    std::string_view GetSql() const { return m_strSql; }
+    bool HasRest() const { return m_bHasRest; }
 
-    bool operator==(const CStatementRecord&) const = default;
+    // Equal when they say the same: the same file as it was read counts, not the same copy
+    // of its snapshot.
+    bool operator==(const CStatementRecord& other) const;
 };

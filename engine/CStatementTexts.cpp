@@ -1,5 +1,6 @@
 #include "CStatementTexts.h"
 
+#include "CEventNames.h"
 #include "CStatementRecord.h"
 
 #include <algorithm>
@@ -34,7 +35,8 @@ std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
     AppendRow(text, "Fetch   ", r.m_fetch.count, figures.fetch, r.m_fetch.rows);
     text += "\r\n";
     text += kDashes;
-    AppendRow(text, "Total   ", r.m_total.count, figures.Total(), r.m_total.rows);
+    const CCallFigures total = r.Total();
+    AppendRow(text, "Total   ", total.count, figures.Total(), total.rows);
     return text;
 }
 
@@ -42,10 +44,11 @@ void AppendWaitRow(std::string& text, const CWaitFigures& waits) {
     char row[64];
     std::snprintf(row, sizeof row, " %8" PRId64 "  %10" PRId64 "  %12" PRId64 "\r\n", waits.count,
                   waits.max, waits.total);
+    const std::string_view name = CEventNames::Name(waits.event);
     text += "  ";
-    text += waits.name;
-    if (waits.name.size() < 40) {
-        text.append(40 - waits.name.size(), ' ');
+    text += name;
+    if (name.size() < 40) {
+        text.append(40 - name.size(), ' ');
     }
     text += row;
 }
@@ -53,7 +56,7 @@ void AppendWaitRow(std::string& text, const CWaitFigures& waits) {
 } // namespace
 
 std::string CStatementTexts::CallStats(const CStatementRecord& record) {
-    if (!record.HasRest() && record.m_total.count == 0) {
+    if (!record.HasRest() && record.Total().count == 0) {
         return {};
     }
     const CSelfCalls inclusive{CSelfFigures::Of(record.m_parse), CSelfFigures::Of(record.m_exec),
@@ -63,32 +66,39 @@ std::string CStatementTexts::CallStats(const CStatementRecord& record) {
 
 // A row's depth is its parent's plus one, the parent being a row listed before it; a row
 // whose parent was not seen hangs below an unseen top row.
-std::string CStatementTexts::RowSource(const CStatementRecord& record) {
+std::string CStatementTexts::RowSource(const CStatementRecord& record,
+                                       const std::vector<std::string>& operations) {
     if (record.m_plan.empty()) {
         return {};
     }
     std::unordered_map<std::int64_t, long> depths;
-    std::vector<std::pair<const CPlanRow*, long>> rows;
+    struct CLine {
+        const CPlanRow* row;
+        long depth;
+        const std::string* operation;
+    };
+    std::vector<CLine> rows;
     rows.reserve(record.m_plan.size());
-    for (const CPlanRow& row : record.m_plan) {
+    for (std::size_t i = 0; i < record.m_plan.size(); ++i) {
+        const CPlanRow& row = record.m_plan[i];
         long depth = 0;
         if (row.parentId != 0) {
             const auto parent = depths.find(row.parentId);
             depth = (parent == depths.end() ? 0 : parent->second) + 1;
         }
         depths.emplace(row.id, depth);
-        rows.emplace_back(&row, depth);
+        rows.push_back({&row, depth, &operations.at(i)});
     }
     std::stable_sort(rows.begin(), rows.end(),
-                     [](const auto& a, const auto& b) { return a.first->id < b.first->id; });
+                     [](const CLine& a, const CLine& b) { return a.row->id < b.row->id; });
     std::string text = "Rows     Row Source Operation\r\n"
                        "-------  ---------------------------------------------------\r\n";
-    for (const auto& [row, depth] : rows) {
+    for (const CLine& line : rows) {
         char figure[32];
-        std::snprintf(figure, sizeof figure, "%7" PRId64 "  ", row->rows);
+        std::snprintf(figure, sizeof figure, "%7" PRId64 "  ", line.row->rows);
         text += figure;
-        text.append(static_cast<std::size_t>(std::min(depth, kMaxIndent)), '\t');
-        text += row->operation;
+        text.append(static_cast<std::size_t>(std::min(line.depth, kMaxIndent)), '\t');
+        text += *line.operation;
         text += "\r\n";
     }
     return text;
@@ -105,6 +115,6 @@ std::string CStatementTexts::Waits(const CStatementRecord& record) {
         AppendWaitRow(text, waits);
     }
     text += "\r\nWithout recursive calls:\r\n";
-    text += Table(record, record.m_self);
+    text += Table(record, record.Self());
     return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CStatementRecord;
 
@@ -16,8 +17,10 @@ public:
     // The call statistics table; empty for a parse error or a header-only block without
     // calls.
     static std::string CallStats(const CStatementRecord& record);
-    // The row source operations, indented by depth; empty without plan rows.
-    static std::string RowSource(const CStatementRecord& record);
+    // The row source operations, indented by depth, with the rows' operation texts; empty
+    // without plan rows.
+    static std::string RowSource(const CStatementRecord& record,
+                                 const std::vector<std::string>& operations);
     // The waits by event, then the call statistics without recursive calls; empty for a
     // statement without waits.
     static std::string Waits(const CStatementRecord& record);

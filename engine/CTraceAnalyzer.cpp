@@ -19,7 +19,7 @@ CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSys
 
 CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
                                INetworkShares& shares, ITraceNotifier& notifier)
-    : m_reader(catalog, fileSystem, shares, notifier) {}
+    : m_reader(catalog, fileSystem, shares, notifier), m_texts(fileSystem) {}
 
 // The reader takes the files as one text, each path followed by "|".
 void CTraceAnalyzer::SetFiles(const std::vector<std::string>& paths) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CReadBatch.h"
+#include "CRecordTexts.h"
 #include "CStatementRecord.h"
 #include "CTraceReader.h"
 
@@ -58,6 +59,8 @@ public:
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }
+    // The texts records keep in their trace files: blocks and plan operations.
+    const CRecordTexts& Texts() const { return m_texts; }
 
 private:
     std::int64_t RowOf(std::uint64_t serial) const;
@@ -73,4 +76,5 @@ private:
     std::vector<std::int64_t> m_rowOfSerial;
     std::uint64_t m_nSerialBase = 0;
     CTraceReader m_reader;
+    CRecordTexts m_texts;
 };

@@ -25,4 +25,7 @@ public:
     virtual bool Read(char* buffer, std::size_t capacity, std::size_t& got, std::string& error) = 0;
     // Bytes of the file itself read so far (compressed bytes for a compressed file).
     virtual std::int64_t FileBytesRead() const = 0;
+    // Whether the text is the file's bytes as they are, so a position in the text is one in
+    // the file.
+    virtual bool IsPlain() const = 0;
 };

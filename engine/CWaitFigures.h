@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 // The waits of one event for one statement: how often, the longest and the sum of their
-// times, in microseconds as the trace writes them.
+// times, in microseconds as the trace writes them. The event is a number of CEventNames.
 struct CWaitFigures {
-    std::string name;
+    std::uint32_t event = 0;
     std::int64_t count = 0;
     std::int64_t max = 0;
     std::int64_t total = 0;

@@ -18,6 +18,8 @@ struct CFileStatus {
     CFileIdentity identity;
     std::int64_t modifiedNs = 0; // full resolution
     std::int64_t size = 0;
+
+    bool operator==(const CFileStatus&) const = default;
 };
 
 // The file-system calls of the trace reader, so its rules can be tested with a fake.

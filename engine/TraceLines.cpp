@@ -176,9 +176,13 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     return call;
 }
 
-CPlanRow ReadStatLine(std::string_view line) {
-    return CPlanRow{GetNumber(line, " id=", " "), GetNumber(line, " pid=", " "),
-                    GetNumber(line, " cnt=", " "), std::string(GetText(line, "op='", "'"))};
+CStatLine ReadStatLine(std::string_view line) {
+    CStatLine stat;
+    stat.row.id = GetNumber(line, " id=", " ");
+    stat.row.parentId = GetNumber(line, " pid=", " ");
+    stat.row.rows = GetNumber(line, " cnt=", " ");
+    stat.operation = GetText(line, "op='", "'");
+    return stat;
 }
 
 CWaitLine ReadWaitLine(std::string_view line) {

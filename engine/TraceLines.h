@@ -25,6 +25,12 @@ struct CCallLine {
     std::int64_t time = 0;
 };
 
+// A plan row with its operation's text in the line.
+struct CStatLine {
+    CPlanRow row;
+    std::string_view operation;
+};
+
 struct CWaitLine {
     std::string_view event;
     std::int64_t elapsed = 0;
@@ -40,7 +46,7 @@ ECallKind CallKindOf(ETraceLine kind);
 // figures have always been read; "tim=" is read wherever it stands.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind);
 // " id=", " pid=" and " cnt=" up to a blank, the operation between "op='" and the next "'".
-CPlanRow ReadStatLine(std::string_view line);
+CStatLine ReadStatLine(std::string_view line);
 // The event between "nam='" and the next "'", the number after "ela=" and after "tim=".
 CWaitLine ReadWaitLine(std::string_view line);
 

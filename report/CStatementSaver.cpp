@@ -1,14 +1,11 @@
 #include "CStatementSaver.h"
 
 #include "CFileDialogs.h"
-#include "CFileReplacer.h"
+#include "CStatementFileWriter.h"
 #include "CTraceAnalyzer.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <algorithm>
-#include <string_view>
 
 CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath,
                                                        const QString& chosenFilter) {
@@ -27,17 +24,13 @@ CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath
 
 bool CStatementSaver::Save(const CTraceAnalyzer& analyzer, std::int64_t first, const Target& target,
                            QString& error) {
-    CFileReplacer file(QFile::encodeName(target.path).toStdString());
-    bool written = file.Open();
-    for (std::int64_t i = std::max<std::int64_t>(first, 0); written && i < analyzer.GetCount();
-         ++i) {
-        const CStatementRecord& record = analyzer.GetRecord(i);
-        const std::string_view text =
-            target.format == Format::Sql ? record.GetSql() : std::string_view(record.m_strNode);
-        written = file.Write(kSeparator) && file.Write(text);
-    }
-    if (!written || !file.Commit()) {
-        error = QString::fromLocal8Bit(file.GetErrorText());
+    std::string reason;
+    if (!CStatementFileWriter::Write(
+            QFile::encodeName(target.path).toStdString(), analyzer, first - 1,
+            target.format == Format::Sql ? CStatementFileWriter::Content::Sql
+                                         : CStatementFileWriter::Content::Node,
+            reason)) {
+        error = QString::fromLocal8Bit(reason);
         return false;
     }
     return true;

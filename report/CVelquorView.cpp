@@ -72,7 +72,7 @@ void CVelquorView::ShowRecordInPane(int row) {
     const CStatementRecord& record = analyzer.GetRecord(row);
     m_host.DetailDlg().SetStatementTexts(
         std::string(record.GetSql()), CStatementTexts::CallStats(record),
-        CStatementTexts::RowSource(record), CStatementTexts::Waits(record));
+        analyzer.Texts().RowSource(record), CStatementTexts::Waits(record));
 }
 
 void CVelquorView::OnClear() {

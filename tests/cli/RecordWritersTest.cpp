@@ -2,6 +2,8 @@
 #include "CCursorTracker.h"
 #include "CDelimitedWriter.h"
 #include "CJsonWriter.h"
+#include "CPosixFileSystem.h"
+#include "CRecordTexts.h"
 #include "CStatementColumns.h"
 #include "JsonText.h"
 
@@ -88,6 +90,8 @@ protected:
     }
 
     CCommandTypeCatalog m_catalog;
+    CPosixFileSystem m_fileSystem;
+    CRecordTexts m_texts{m_fileSystem};
 };
 
 TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128CharactersOnOneLine) {
@@ -103,7 +107,7 @@ TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128CharactersOnOneLine) {
 TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
     const CStatementRecord record =
         Analyze("PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 err=942\r\ndelete x\r\n");
-    EXPECT_EQ(CJsonWriter::RecordObject(record),
+    EXPECT_EQ(CJsonWriter::RecordObject(record, m_texts),
               "{\"node\":\"PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 "
               "err=942\\r\\ndelete x\\r\\n\",\"user_id\":9,\"pid\":\"77\",\"sql\":\"delete "
               "x\\r\\n\",\"call_stats\":\"\",\"row_source\":\"\",\"oct_name\":\"DELETE\","
@@ -126,7 +130,7 @@ TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
     const CStatementRecord record =
         Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\nselect 1\r\nEND OF "
                 "STMT\r\nFETCH #1:c=3000000000,e=3000000001,p=0,cr=0,cu=0,mis=0,r=1,dep=0\r\n");
-    const std::string json = CJsonWriter::RecordObject(record);
+    const std::string json = CJsonWriter::RecordObject(record, m_texts);
     EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
               std::string::npos);
     EXPECT_EQ(CStatementColumns::Cell(record, 6), "3000000000");

@@ -37,7 +37,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.m_exec, (CCallFigures{2, 1019, 23, 1, 2, 3, 0, 4}))
         << "a call of the cursor after a later separator counts for it too";
     EXPECT_EQ(r.m_fetch, (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
-    EXPECT_EQ(r.m_total, (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
+    EXPECT_EQ(r.Total(), (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
     EXPECT_EQ(CStatementTexts::CallStats(r),
               "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
@@ -70,7 +70,7 @@ TEST(CursorBlock, CallLineRules) {
     EXPECT_EQ(r.m_exec.rows, 30);
     EXPECT_EQ(r.m_fetch.count, 1) << "a line for #12 is not one for #1";
     EXPECT_EQ(r.m_fetch.misses, 0) << "fetch has no misses";
-    EXPECT_EQ(r.m_total.rows, 33);
+    EXPECT_EQ(r.Total().rows, 33);
     EXPECT_EQ(r.m_strOctName, "INSERT");
 }
 
@@ -81,16 +81,15 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
     }
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].m_total.cpu, 4500000000LL);
-    EXPECT_EQ(records[0].m_total.elapsed, 6000000000LL);
+    EXPECT_EQ(records[0].Total().cpu, 4500000000LL);
+    EXPECT_EQ(records[0].Total().elapsed, 6000000000LL);
     EXPECT_NE(CStatementTexts::CallStats(records[0])
                   .find("Fetch        3  4500000000 6000000000          0"),
               std::string::npos);
 
     CStatementRecord wide;
     wide.m_bCursorBlock = true;
-    wide.m_strNode = "PARSING IN CURSOR #1 len=1\r\nEND OF STMT\r\n";
-    wide.m_nRestStart = wide.m_strNode.size() - 2;
+    wide.m_bHasRest = true;
     wide.m_parse.count = 1234567;
     EXPECT_NE(CStatementTexts::CallStats(wide).find("Parse   1234567         0"),
               std::string::npos);
@@ -164,7 +163,7 @@ TEST(ParseError, ErrorTextByDigitCount) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "select *\r\n");
     EXPECT_EQ(CStatementTexts::CallStats(records[0]), "");
-    EXPECT_EQ(records[0].m_total, CCallFigures{});
+    EXPECT_EQ(records[0].Total(), CCallFigures{});
 }
 
 TEST(RowSource, IndentedPlanInIdOrder) {
@@ -180,7 +179,7 @@ TEST(RowSource, IndentedPlanInIdOrder) {
                               "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n";
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(CStatementTexts::RowSource(records[0]),
+    EXPECT_EQ(RowSourceOf(records[0]),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      1  A\r\n"
@@ -190,7 +189,7 @@ TEST(RowSource, IndentedPlanInIdOrder) {
               "      2  \torphan\r\n");
     const auto first = Analyze("PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n"
                                "STAT #1 id=1 cnt=1 pid=0 op='A'\n");
-    EXPECT_EQ(CStatementTexts::RowSource(first[0]),
+    EXPECT_EQ(RowSourceOf(first[0]),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      1  A\r\n")

@@ -1,6 +1,7 @@
 #include "CReferenceAnalyzer.h"
 
 #include "CCommandTypeCatalog.h"
+#include "CEventNames.h"
 #include "TraceText.h"
 
 #include <algorithm>
@@ -207,10 +208,11 @@ void CReferenceAnalyzer::ReadLine(const std::string& line, int own, const std::s
             const std::size_t ela = line.find("ela=");
             const std::int64_t elapsed =
                 ela == std::string::npos ? 0 : ParseInteger(std::string_view(line).substr(ela + 4));
+            const std::uint32_t id = CEventNames::Id(event);
             auto it = std::find_if(record->waits.begin(), record->waits.end(),
-                                   [&](const CWaitFigures& w) { return w.name == event; });
+                                   [&](const CWaitFigures& w) { return w.event == id; });
             if (it == record->waits.end()) {
-                record->waits.push_back({event, 0, 0, 0});
+                record->waits.push_back({id, 0, 0, 0});
                 it = record->waits.end() - 1;
             }
             ++it->count;

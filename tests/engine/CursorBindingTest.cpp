@@ -1,4 +1,4 @@
-#include "CStatementTexts.h"
+#include "CEventNames.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,13 +76,14 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     EXPECT_EQ(select.m_parse, (CCallFigures{1, 10, 10, 0, 0, 0, 1, 0}));
     EXPECT_EQ(select.m_exec, (CCallFigures{1, 40, 50, 2, 10, 1, 0, 0}));
     EXPECT_EQ(select.m_fetch, (CCallFigures{1, 20, 25, 0, 4, 0, 0, 7}));
-    EXPECT_EQ(select.m_total, (CCallFigures{3, 70, 85, 2, 14, 1, 0, 7}));
+    EXPECT_EQ(select.Total(), (CCallFigures{3, 70, 85, 2, 14, 1, 0, 7}));
     // The hidden statement's recursive calls (9 cpu, 12 elapsed, 1 disk, 3 query) are not
     // the execute's own, whether the statement is shown or not.
-    EXPECT_EQ(select.m_self.exec, (CSelfFigures{31, 38, 1, 7, 1}));
-    EXPECT_EQ(select.m_self.fetch, (CSelfFigures{20, 25, 0, 4, 0}));
-    EXPECT_EQ(select.m_waits, (std::vector<CWaitFigures>{{"db file scattered read", 2, 30, 50}}));
-    EXPECT_EQ(CStatementTexts::RowSource(select),
+    EXPECT_EQ(select.Self().exec, (CSelfFigures{31, 38, 1, 7, 1}));
+    EXPECT_EQ(select.Self().fetch, (CSelfFigures{20, 25, 0, 4, 0}));
+    EXPECT_EQ(select.m_waits,
+              (std::vector<CWaitFigures>{{CEventNames::Id("db file scattered read"), 2, 30, 50}}));
+    EXPECT_EQ(RowSourceOf(select),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      7  TABLE ACCESS FULL T1\r\n"
@@ -92,8 +93,9 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     const std::size_t next = showSys ? 2 : 1;
     if (showSys) {
         const CStatementRecord& sys = records[1];
-        EXPECT_EQ(sys.m_total, (CCallFigures{3, 9, 12, 1, 3, 0, 0, 1}));
-        EXPECT_EQ(sys.m_waits, (std::vector<CWaitFigures>{{"db file sequential read", 1, 7, 7}}));
+        EXPECT_EQ(sys.Total(), (CCallFigures{3, 9, 12, 1, 3, 0, 0, 1}));
+        EXPECT_EQ(sys.m_waits, (std::vector<CWaitFigures>{
+                                   {CEventNames::Id("db file sequential read"), 1, 7, 7}}));
         EXPECT_EQ(sys.m_plan.size(), 1u);
     }
     const CStatementRecord& insert = records[next];
@@ -102,8 +104,8 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
 
     const CStatementRecord& update = records[next + 1];
     EXPECT_EQ(update.m_exec, (CCallFigures{1, 60, 70, 0, 2, 3, 0, 1}));
-    EXPECT_EQ(update.m_total.count, 1) << "lines of #1 before its new header stay with select";
-    EXPECT_EQ(CStatementTexts::RowSource(update),
+    EXPECT_EQ(update.Total().count, 1) << "lines of #1 before its new header stay with select";
+    EXPECT_EQ(RowSourceOf(update),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      0  UPDATE T1\r\n")
@@ -112,7 +114,7 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
 
     const CStatementRecord& second = records[next + 2];
     EXPECT_EQ(second.m_strPid, "2");
-    EXPECT_EQ(second.m_total, (CCallFigures{1, 2, 3, 0, 0, 0, 0, 0}))
+    EXPECT_EQ(second.Total(), (CCallFigures{1, 2, 3, 0, 0, 0, 0, 0}))
         << "a call before the file's header belongs to no statement";
 }
 

@@ -29,7 +29,11 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
 void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
                        const std::vector<CStatementRecord>& expected);
 
+// The analyser's records, each with its texts copied (WithTextsCopied).
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer);
+CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatementRecord& record);
+// The plan text of a record whose texts are copied.
+std::string RowSourceOf(const CStatementRecord& copied);
 
 // A trace file to write: its name in the folder and its bytes.
 struct CTraceFileBytes {

@@ -162,8 +162,8 @@ TEST(FileMode, ProgressCountsBytesAndCancelStopsTheRead) {
     EXPECT_GT(batch.appended.size(), 0u);
     EXPECT_LT(static_cast<std::int64_t>(batch.appended.size()), whole.GetCount());
     for (std::size_t i = 0; i < batch.appended.size(); ++i) {
-        ASSERT_EQ(batch.appended[i].m_strNode,
-                  whole.GetRecord(static_cast<std::int64_t>(i)).m_strNode);
+        ASSERT_EQ(batch.appended[i].m_nBlockOffset,
+                  whole.GetRecord(static_cast<std::int64_t>(i)).m_nBlockOffset);
     }
 }
 

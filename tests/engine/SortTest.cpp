@@ -54,16 +54,13 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
     for (std::size_t i = 0; i < count; ++i) {
         CStatementRecord record;
         record.m_nSerial = i + 1;
-        record.m_strNode = "PARSING IN CURSOR\r\n" +
-                           std::string(1, static_cast<char>('a' + small(random))) +
-                           (small(random) ? "\xe9" : "z") + "\r\nEND OF STMT\r\n";
-        record.m_nSqlStart = 19;
-        record.m_nSqlLength = 4;
+        record.m_strSql = std::string(1, static_cast<char>('a' + small(random))) +
+                          (small(random) ? "\xe9" : "z") + "\r\n";
         record.m_strOctName = small(random) ? "SELECT" : "INSERT";
         record.m_strPid = std::to_string(small(random) * 500);
         record.m_strError = small(random) ? "" : "ORA-00942";
         record.m_nUserId = small(random);
-        record.m_total = {small(random),
+        record.m_fetch = {small(random),
                           small(random) - 2,
                           small(random),
                           small(random),
@@ -138,14 +135,12 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
 // Every column sorts by the key of its title and on the field its cells show.
 TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     CStatementRecord record;
-    record.m_strNode = "PARSING IN CURSOR\r\nselect 1\r\nEND OF STMT\r\n";
-    record.m_nSqlStart = 19;
-    record.m_nSqlLength = 10;
+    record.m_strSql = "select 1\r\n";
     record.m_strOctName = "SELECT";
     record.m_nUserId = 101;
     record.m_strPid = "4242";
     record.m_strError = "ORA-00942";
-    record.m_total = {102, 103, 104, 105, 106, 107, 0, 108};
+    record.m_exec = {102, 103, 104, 105, 106, 107, 0, 108};
     record.m_parse.misses = 109;
     record.m_exec.misses = 110;
     const std::pair<const char*, const char*> expected[] = {{"octName", "SELECT"},
@@ -180,7 +175,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
     for (const auto& [pid, cpu] : {std::pair{"999", 5}, std::pair{"1000", 1}, std::pair{"2", 9}}) {
         CStatementRecord record;
         record.m_strPid = pid;
-        record.m_total.cpu = cpu;
+        record.m_exec.cpu = cpu;
         batch.appended.push_back(record);
     }
     CPosixFileSystem fileSystem;

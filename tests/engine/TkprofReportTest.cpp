@@ -1,3 +1,4 @@
+#include "CEventNames.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
@@ -119,9 +120,9 @@ std::vector<std::string> CallRow(const std::vector<const CStatementRecord*>& gro
         calls.Add(kind == ECallKind::Parse  ? record->m_parse
                   : kind == ECallKind::Exec ? record->m_exec
                                             : record->m_fetch);
-        self.Add(kind == ECallKind::Parse  ? record->m_self.parse
-                 : kind == ECallKind::Exec ? record->m_self.exec
-                                           : record->m_self.fetch);
+        self.Add(kind == ECallKind::Parse  ? record->Self().parse
+                 : kind == ECallKind::Exec ? record->Self().exec
+                                           : record->Self().fetch);
     }
     return {std::to_string(calls.count), Seconds(self.cpu),          Seconds(self.elapsed),
             std::to_string(self.disk),   std::to_string(self.query), std::to_string(self.current),
@@ -133,7 +134,7 @@ Waits(const std::vector<const CStatementRecord*>& group) {
     std::map<std::string, CWaitFigures> sums;
     for (const CStatementRecord* record : group) {
         for (const CWaitFigures& waits : record->m_waits) {
-            CWaitFigures& sum = sums[waits.name];
+            CWaitFigures& sum = sums[std::string(CEventNames::Name(waits.event))];
             sum.count += waits.count;
             sum.max = std::max(sum.max, waits.max);
             sum.total += waits.total;

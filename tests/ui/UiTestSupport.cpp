@@ -1,5 +1,7 @@
 #include "UiTestSupport.h"
 
+#include "CTraceAnalyzer.h"
+
 #include "CMainFrame.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
@@ -29,6 +31,15 @@ void WriteBytes(const QString& path, const std::string& bytes) {
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
              static_cast<qint64>(bytes.size()));
+}
+
+std::string BlockOf(const CTraceAnalyzer& analyzer, std::int64_t row) {
+    std::string text;
+    std::string error;
+    if (!analyzer.Texts().Block(analyzer.GetRecord(row), text, error)) {
+        QTest::qFail(error.c_str(), __FILE__, __LINE__);
+    }
+    return text;
 }
 
 std::string ReadBytes(const QString& path) {

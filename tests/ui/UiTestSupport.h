@@ -4,11 +4,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CMainFrame;
+class CTraceAnalyzer;
 class CVelquorView;
 class QWidget;
 
@@ -16,6 +18,9 @@ class QWidget;
 // call with cpu `base`, `base` + 10 and `base` + 20 (elapsed one more each), disk 1, query 2,
 // current 3, parse misses 1, execute rows 2 and fetch rows 5.
 std::string CursorBlock(int cursor, int uid, int oct, const std::string& sql, int base = 10);
+
+// The block of the analyser's record at a row, as a saved .trc file holds it.
+std::string BlockOf(const CTraceAnalyzer& analyzer, std::int64_t row);
 
 // Writes bytes to a file, failing the test when it cannot.
 void WriteBytes(const QString& path, const std::string& bytes);

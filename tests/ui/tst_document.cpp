@@ -116,8 +116,7 @@ void TstDocument::sortMovesEveryPersistentIndexWithItsRecord() {
                     QCOMPARE(doc->Analyzer().GetRecord(held[i].row()).m_nSerial, serials[i]);
                 }
                 for (int row = 0; row < rows; ++row) {
-                    QVERIFY2(doc->Analyzer().GetRecord(row).m_strNode ==
-                                 direct.GetRecord(row).m_strNode,
+                    QVERIFY2(doc->Analyzer().GetRecord(row) == direct.GetRecord(row),
                              qPrintable(QStringLiteral("column %1 order %2 row %3")
                                             .arg(column)
                                             .arg(order)
@@ -132,11 +131,11 @@ void TstDocument::sortIsRefusedWhileRunningOrReading() {
     std::unique_ptr<CVelquorDoc> doc = OpenDocument(GeneratedTrace());
     QVERIFY(doc != nullptr);
     CStatementSorter sorter(*doc);
-    const std::string first = doc->Analyzer().GetRecord(0).m_strNode;
+    const std::string first = BlockOf(doc->Analyzer(), 0);
     doc->SetRunning(true);
     QVERIFY(!sorter.OnColumnClick(3));
     QCOMPARE(sorter.GetSortColumn(), -1);
-    QCOMPARE(doc->Analyzer().GetRecord(0).m_strNode, first);
+    QCOMPARE(BlockOf(doc->Analyzer(), 0), first);
     doc->SetRunning(false);
     QVERIFY(sorter.OnColumnClick(3));
     QCOMPARE(sorter.GetSortColumn(), 3);
@@ -172,7 +171,7 @@ void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {
     CStatementSaveCommand::Run(analyzer, finder.GetFindPos() + 1, nullptr);
     std::string expected;
     for (int row = found + 1; row <= last; ++row) {
-        expected += std::string(CStatementSaver::kSeparator) + analyzer.GetRecord(row).m_strNode;
+        expected += std::string(CStatementSaver::kSeparator) + BlockOf(analyzer, row);
     }
     QCOMPARE(ReadBytes(path), expected);
 

@@ -70,7 +70,7 @@ const std::vector<std::string> kFindSqls = {
 std::vector<std::string> NodesOf(const CTraceAnalyzer& analyzer) {
     std::vector<std::string> nodes;
     for (std::int64_t i = 0; i < analyzer.GetCount(); ++i) {
-        nodes.push_back(analyzer.GetRecord(i).m_strNode);
+        nodes.push_back(BlockOf(analyzer, i));
     }
     return nodes;
 }
@@ -158,7 +158,7 @@ void TstListCommands::sortsLikeTheEngineByEveryColumnAndDirection() {
                      qPrintable(QStringLiteral("column %1 order %2").arg(column).arg(order)));
             const int last = view->Model().rowCount() - 1;
             QCOMPARE(view->Model().index(last, 0).data().toString(),
-                     QString::fromStdString(direct.GetRecord(last).m_strOctName));
+                     QString::fromStdString(std::string(direct.GetRecord(last).m_strOctName)));
         }
     }
     // The first click on "count" shows the smallest counts first.
@@ -332,7 +332,7 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     for (std::int64_t i = 6; i < view->Analyzer().GetCount(); ++i) {
         after +=
             std::string(CStatementSaver::kSeparator) + kFindSqls[static_cast<size_t>(i)] + "\r\n";
-        nodes += std::string(CStatementSaver::kSeparator) + view->Analyzer().GetRecord(i).m_strNode;
+        nodes += std::string(CStatementSaver::kSeparator) + BlockOf(view->Analyzer(), i);
     }
     QCOMPARE(ReadBytes(sqlPath), after);
 
@@ -390,8 +390,8 @@ void TstListCommands::saveChoosesTheFormatFromTheNameOrTheFilter() {
     const std::string expected =
         sql ? std::string(CStatementSaver::kSeparator) + "select 1\r\n" +
                   CStatementSaver::kSeparator + "select 2\r\n"
-            : std::string(CStatementSaver::kSeparator) + view->Analyzer().GetRecord(0).m_strNode +
-                  CStatementSaver::kSeparator + view->Analyzer().GetRecord(1).m_strNode;
+            : std::string(CStatementSaver::kSeparator) + BlockOf(view->Analyzer(), 0) +
+                  CStatementSaver::kSeparator + BlockOf(view->Analyzer(), 1);
     QCOMPARE(bytes, expected);
     QCOMPARE(first, std::string("select 1\r\n"));
 }

@@ -1,4 +1,5 @@
 #include "CFakeFileSystem.h"
+#include "CStatementFileWriter.h"
 #include "CTempFolder.h"
 #include "CTraceGenerator.h"
 #include "EngineTestSupport.h"
@@ -131,6 +132,64 @@ TEST(CompressedTrace, DamageIsReportedAndEarlierRecordsKept) {
             EXPECT_EQ(outcome.records[i].GetSql(), plain[i].GetSql());
         }
     }
+}
+
+// Records of a plain file keep their blocks and plans in it; records of the same text read
+// from a compressed file copy them. Both say the same for every real trace.
+TEST(RecordTexts, KeptInTheFileEqualCopied) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    CTempFolder folder;
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        const std::string copy = folder.File("copy_ora_1.trc.gz");
+        CTempFolder::Write(copy, Gzip(CTempFolder::Read(path)));
+        std::vector<CStatementRecord> copied = ReadFile(copy).records;
+        const std::vector<CStatementRecord> kept = FileModeRecords({path}, true);
+        ASSERT_EQ(copied.size(), kept.size());
+        for (std::size_t i = 0; i < copied.size(); ++i) {
+            copied[i].m_strPid = kept[i].m_strPid; // taken from another file name
+        }
+        ExpectSameRecords(copied, kept);
+    }
+}
+
+// A trace that changed after it was read gives a message instead of its blocks and plans,
+// never another file's bytes, and a save of the blocks fails with it, writing nothing.
+TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
+    CTempFolder folder;
+    const std::string path = folder.File("gone_ora_3.trc");
+    CTempFolder::Write(path, GeneratedTrace().substr(0, 200000));
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+    analyzer.SetFiles({path});
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList();
+    std::int64_t planned = 0;
+    while (planned < analyzer.GetCount() && analyzer.GetRecord(planned).m_plan.empty()) {
+        ++planned;
+    }
+    ASSERT_LT(planned, analyzer.GetCount());
+    const CStatementRecord& record = analyzer.GetRecord(planned);
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(analyzer.Texts().Block(record, text, error));
+    EXPECT_TRUE(text.starts_with("PARSING IN CURSOR"));
+
+    CTempFolder::Append(path, "WAIT #1: nam='later' ela= 1\n");
+    const std::string expected =
+        path + ": the file changed after it was read; open it again to see this text";
+    EXPECT_FALSE(analyzer.Texts().Block(record, text, error));
+    EXPECT_EQ(error, expected);
+    EXPECT_EQ(analyzer.Texts().RowSource(record), expected + "\r\n");
+    EXPECT_NE(record.GetSql(), "") << "the SQL text is a copy of its own";
+    const std::string saved = folder.File("saved.trc");
+    CTempFolder::Write(saved, "before");
+    EXPECT_FALSE(CStatementFileWriter::Write(saved, analyzer, -1,
+                                             CStatementFileWriter::Content::Node, error));
+    EXPECT_EQ(error, expected);
+    EXPECT_EQ(CTempFolder::Read(saved), "before");
 }
 
 } // namespace

@@ -1,0 +1,114 @@
+#include "CRecordTexts.h"
+
+#include "CStatementRecord.h"
+#include "CStatementTexts.h"
+#include "TraceText.h"
+
+#include <algorithm>
+
+namespace {
+
+// Plan rows whose texts lie within this many bytes of each other are read at once.
+constexpr std::uint64_t kPlanSpanBytes = 1 << 20;
+
+// Lines cut at every run of CR and LF, each followed by CR LF: how a record holds text.
+std::string Lines(std::string_view raw) {
+    std::string text;
+    text.reserve(raw.size() + 2);
+    const char* p = raw.data();
+    const char* const end = raw.data() + raw.size();
+    while (p != end) {
+        if (*p == '\r' || *p == '\n') {
+            ++p;
+            continue;
+        }
+        const char* lineEnd = FindLineBreak(p, end);
+        text.append(p, lineEnd);
+        text += "\r\n";
+        p = lineEnd;
+    }
+    return text;
+}
+
+} // namespace
+
+bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
+                         std::string& error) const {
+    if (record.m_file == nullptr) {
+        text = record.m_strNode;
+        return true;
+    }
+    std::string raw;
+    if (!ReadRange(record, record.m_nBlockOffset, record.m_nBlockBytes, raw, error)) {
+        return false;
+    }
+    text = Lines(raw);
+    return true;
+}
+
+bool CRecordTexts::PlanOperations(const CStatementRecord& record,
+                                  std::vector<std::string>& operations, std::string& error) const {
+    operations.clear();
+    if (record.m_file == nullptr || record.m_bPlanTextsCopied) {
+        for (const CPlanRow& row : record.m_plan) {
+            operations.push_back(record.m_strPlanTexts.substr(row.textOffset, row.textLength));
+        }
+        return true;
+    }
+    std::uint64_t first = UINT64_MAX;
+    std::uint64_t last = 0;
+    for (const CPlanRow& row : record.m_plan) {
+        first = std::min(first, row.textOffset);
+        last = std::max(last, row.textOffset + row.textLength);
+    }
+    std::string span;
+    const bool together = !record.m_plan.empty() && last - first <= kPlanSpanBytes;
+    if (together && !ReadRange(record, first, last - first, span, error)) {
+        return false;
+    }
+    for (const CPlanRow& row : record.m_plan) {
+        std::string text;
+        if (together) {
+            text = span.substr(row.textOffset - first, row.textLength);
+        } else if (!ReadRange(record, row.textOffset, row.textLength, text, error)) {
+            return false;
+        }
+        operations.push_back(std::move(text));
+    }
+    return true;
+}
+
+std::string CRecordTexts::RowSource(const CStatementRecord& record) const {
+    std::vector<std::string> operations;
+    std::string error;
+    if (!PlanOperations(record, operations, error)) {
+        return error + "\r\n";
+    }
+    return CStatementTexts::RowSource(record, operations);
+}
+
+bool CRecordTexts::IsUnchanged(const CStatementRecord& record, std::string& error) const {
+    CFileStatus now;
+    const CFileStatus& then = record.m_file->status;
+    if (!m_fileSystem.GetStatus(record.m_file->path, now, error)) {
+        return false;
+    }
+    if (now.identity != then.identity || now.size != then.size ||
+        now.modifiedNs != then.modifiedNs) {
+        error = record.m_file->path +
+                ": the file changed after it was read; open it again to see this text";
+        return false;
+    }
+    return true;
+}
+
+bool CRecordTexts::ReadRange(const CStatementRecord& record, std::uint64_t offset,
+                             std::uint64_t bytes, std::string& text, std::string& error) const {
+    if (!IsUnchanged(record, error)) {
+        return false;
+    }
+    text.resize(bytes);
+    return m_fileSystem.ReadAt(record.m_file->path, static_cast<std::int64_t>(offset),
+                               static_cast<std::int64_t>(bytes), text.data(),
+                               error) == ITraceFileSystem::ReadResult::Done;
+}

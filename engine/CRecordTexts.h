@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CStatementRecord;
+class ITraceFileSystem;
+
+// The texts a record keeps in its trace file rather than in memory, read back when they are
+// shown or saved: the block's lines and the plan rows' operations. A record whose texts were
+// copied answers from the copies. A file that is no longer the one that was read (another
+// identity, size or modification time) gives a message, never another file's bytes.
+class CRecordTexts {
+public:
+    explicit CRecordTexts(ITraceFileSystem& fileSystem) : m_fileSystem(fileSystem) {}
+
+    // The block's lines, each followed by CR LF.
+    bool Block(const CStatementRecord& record, std::string& text, std::string& error) const;
+    // The operations of the plan rows, in the rows' order.
+    bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
+                        std::string& error) const;
+    // The row source operations text, or the reason it cannot be shown.
+    std::string RowSource(const CStatementRecord& record) const;
+
+private:
+    bool IsUnchanged(const CStatementRecord& record, std::string& error) const;
+    bool ReadRange(const CStatementRecord& record, std::uint64_t offset, std::uint64_t bytes,
+                   std::string& text, std::string& error) const;
+
+    ITraceFileSystem& m_fileSystem;
+};

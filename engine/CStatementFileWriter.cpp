@@ -1,0 +1,43 @@
+#include "CStatementFileWriter.h"
+
+#include "CFileReplacer.h"
+#include "CTraceAnalyzer.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kSeparator = "=====================\r\n";
+
+// false with `textError` set when a block could not be read back from its trace file.
+bool WriteRecords(CFileReplacer& file, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
+                  CStatementFileWriter::Content content, std::string& textError) {
+    for (std::int64_t row = std::max<std::int64_t>(afterRow + 1, 0); row < analyzer.GetCount();
+         ++row) {
+        const CStatementRecord& record = analyzer.GetRecord(row);
+        std::string text(record.GetSql());
+        if (content == CStatementFileWriter::Content::Node &&
+            !analyzer.Texts().Block(record, text, textError)) {
+            return false;
+        }
+        if (!file.Write(kSeparator) || !file.Write(text)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool CStatementFileWriter::Write(const std::string& path, const CTraceAnalyzer& analyzer,
+                                 std::int64_t afterRow, Content content, std::string& error) {
+    CFileReplacer file(path);
+    std::string textError;
+    if (!file.Open() || !WriteRecords(file, analyzer, afterRow, content, textError) ||
+        !file.Commit()) {
+        error = textError.empty() ? file.GetErrorText() : textError;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CTraceAnalyzer;
+
+// Writes a saved statement file, for the window's Save and `velquor-cli save` alike: for
+// every record after a given row, in list order, the separator line "=====================" with
+// CR LF and then the record's SQL text or its block text, bytes as they are. The file is
+// written by CFileReplacer's rule: a regular file appears under its name only when it was
+// written whole.
+class CStatementFileWriter {
+public:
+    enum class Content { Sql, Node };
+
+    // false with the reason in `error` when the file cannot be written or a block cannot be
+    // read back from its trace file.
+    static bool Write(const std::string& path, const CTraceAnalyzer& analyzer,
+                      std::int64_t afterRow, Content content, std::string& error);
+};
