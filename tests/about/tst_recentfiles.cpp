@@ -5,6 +5,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+QStringList Paths(std::initializer_list<const char*> names) {
+    QStringList paths;
+    for (const char* name : names)
+        paths.append(QLatin1String(name));
+    return paths;
+}
+
+} // namespace
+
 class TestRecentFiles : public QObject {
     Q_OBJECT
 
@@ -16,9 +27,22 @@ private slots:
     void storesAbsolutePathsUnderFileKeys();
     void survivesReopeningTheProfile();
     void ignoresEmptyPathAndEmptyKeys();
+    void setsKeepTheirFilesAndSysChoice();
+    void displayNamesTheFiles_data();
+    void displayNamesTheFiles();
 
 private:
     QString ProfilePath() const { return m_dir.filePath(QStringLiteral("Velquor.ini")); }
+    static void Add(CRecentFiles& recent, const char* szPath) {
+        recent.Add({{QLatin1String(szPath)}, true});
+    }
+    // The first file of each entry.
+    static QStringList Firsts(const CRecentFiles& recent) {
+        QStringList listFirsts;
+        for (const CRecentFileSet& set : recent.Sets())
+            listFirsts.append(set.paths.constFirst());
+        return listFirsts;
+    }
 
     QTemporaryDir m_dir;
 };
@@ -30,15 +54,15 @@ void TestRecentFiles::init() {
 
 void TestRecentFiles::startsEmpty() {
     QSettings settings(ProfilePath(), QSettings::IniFormat);
-    QVERIFY(CRecentFiles(settings).Files().isEmpty());
+    QVERIFY(CRecentFiles(settings).Sets().isEmpty());
 }
 
 void TestRecentFiles::keepsLatestFourLatestFirst() {
     QSettings settings(ProfilePath(), QSettings::IniFormat);
     CRecentFiles recent(settings);
     for (const char* szName : {"/t/a.trc", "/t/b.trc", "/t/c.trc", "/t/d.trc", "/t/e.trc"})
-        recent.Add(QLatin1String(szName));
-    QCOMPARE(recent.Files(), (QStringList{QStringLiteral("/t/e.trc"), QStringLiteral("/t/d.trc"),
+        Add(recent, szName);
+    QCOMPARE(Firsts(recent), (QStringList{QStringLiteral("/t/e.trc"), QStringLiteral("/t/d.trc"),
                                           QStringLiteral("/t/c.trc"), QStringLiteral("/t/b.trc")}));
 }
 
@@ -46,14 +70,15 @@ void TestRecentFiles::reopeningMovesEntryToFront() {
     QSettings settings(ProfilePath(), QSettings::IniFormat);
     CRecentFiles recent(settings);
     for (const char* szName : {"/t/a.trc", "/t/b.trc", "/t/c.trc", "/t/b.trc"})
-        recent.Add(QLatin1String(szName));
-    QCOMPARE(recent.Files(), (QStringList{QStringLiteral("/t/b.trc"), QStringLiteral("/t/c.trc"),
+        Add(recent, szName);
+    QCOMPARE(Firsts(recent), (QStringList{QStringLiteral("/t/b.trc"), QStringLiteral("/t/c.trc"),
                                           QStringLiteral("/t/a.trc")}));
 }
 
 void TestRecentFiles::storesAbsolutePathsUnderFileKeys() {
     QSettings settings(ProfilePath(), QSettings::IniFormat);
-    CRecentFiles(settings).Add(QStringLiteral("relative.trc"));
+    CRecentFiles recent(settings);
+    Add(recent, "relative.trc");
     const QString strExpected = QDir::current().absoluteFilePath(QStringLiteral("relative.trc"));
     QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), strExpected);
 }
@@ -62,12 +87,14 @@ void TestRecentFiles::survivesReopeningTheProfile() {
     {
         QSettings settings(ProfilePath(), QSettings::IniFormat);
         CRecentFiles recent(settings);
-        recent.Add(QStringLiteral("/t/a.trc"));
-        recent.Add(QStringLiteral("/t/b.trc"));
+        Add(recent, "/t/a.trc");
+        recent.Add({{QStringLiteral("/t/b.trc"), QStringLiteral("/t/c, d.trc")}, false});
     }
     QSettings settings(ProfilePath(), QSettings::IniFormat);
-    QCOMPARE(CRecentFiles(settings).Files(),
-             (QStringList{QStringLiteral("/t/b.trc"), QStringLiteral("/t/a.trc")}));
+    const QList<CRecentFileSet> expected = {
+        {{QStringLiteral("/t/b.trc"), QStringLiteral("/t/c, d.trc")}, false},
+        {{QStringLiteral("/t/a.trc")}, true}};
+    QCOMPARE(CRecentFiles(settings).Sets(), expected);
 }
 
 void TestRecentFiles::ignoresEmptyPathAndEmptyKeys() {
@@ -75,9 +102,48 @@ void TestRecentFiles::ignoresEmptyPathAndEmptyKeys() {
     settings.setValue(QStringLiteral("Recent File List/File2"), QStringLiteral("/t/x.trc"));
     settings.setValue(QStringLiteral("Recent File List/File5"), QStringLiteral("/t/y.trc"));
     CRecentFiles recent(settings);
-    QCOMPARE(recent.Files(), QStringList{QStringLiteral("/t/x.trc")});
-    recent.Add(QString());
-    QCOMPARE(recent.Files(), QStringList{QStringLiteral("/t/x.trc")});
+    QCOMPARE(Firsts(recent), QStringList{QStringLiteral("/t/x.trc")});
+    QVERIFY(recent.Sets().constFirst().showSys); // an entry without its SYS choice
+    recent.Add({{QString()}, false});
+    recent.Add({{}, false});
+    QCOMPARE(Firsts(recent), QStringList{QStringLiteral("/t/x.trc")});
+}
+
+// The same files in another order are the same entry; the latest SYS choice stays.
+void TestRecentFiles::setsKeepTheirFilesAndSysChoice() {
+    QSettings settings(ProfilePath(), QSettings::IniFormat);
+    CRecentFiles recent(settings);
+    const QStringList ab = {QStringLiteral("/t/a.trc"), QStringLiteral("/t/b.trc")};
+    const QStringList ba = {QStringLiteral("/t/b.trc"), QStringLiteral("/t/a.trc")};
+    recent.Add({ab, true});
+    Add(recent, "/t/c.trc");
+    recent.Add({ba, false});
+    QCOMPARE(recent.Sets(),
+             (QList<CRecentFileSet>{{ba, false}, {{QStringLiteral("/t/c.trc")}, true}}));
+    recent.Remove(ab);
+    QCOMPARE(Firsts(recent), QStringList{QStringLiteral("/t/c.trc")});
+    recent.Remove({QStringLiteral("/t/none.trc")});
+    QCOMPARE(Firsts(recent), QStringList{QStringLiteral("/t/c.trc")});
+}
+
+void TestRecentFiles::displayNamesTheFiles_data() {
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<bool>("showSys");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("one") << Paths({"/t/db_ora_1.trc"}) << true << QStringLiteral("db_ora_1.trc");
+    QTest::newRow("hidden sys") << Paths({"/t/a.trc", "/u/b.trc.gz"}) << false
+                                << QStringLiteral("a.trc; b.trc.gz [Hide Sys]");
+    QTest::newRow("three") << Paths({"/t/a.trc", "/t/b.trc", "/t/c.trc"}) << true
+                           << QStringLiteral("a.trc; b.trc; c.trc");
+    QTest::newRow("four counted") << Paths({"/t/a.trc", "/t/b.trc", "/t/c.trc", "/t/d.trc"}) << true
+                                  << QStringLiteral("a.trc; b.trc; ... (4 files)");
+}
+
+void TestRecentFiles::displayNamesTheFiles() {
+    QFETCH(QStringList, paths);
+    QFETCH(bool, showSys);
+    QFETCH(QString, name);
+    QCOMPARE(CRecentFiles::DisplayName({paths, showSys}), name);
 }
 
 QTEST_GUILESS_MAIN(TestRecentFiles)
