@@ -5,17 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QStringList Paths(std::initializer_list<const char*> names) {
-    QStringList paths;
-    for (const char* name : names)
-        paths.append(QLatin1String(name));
-    return paths;
-}
-
-} // namespace
-
 class TestRecentFiles : public QObject {
     Q_OBJECT
 
@@ -28,8 +17,6 @@ private slots:
     void survivesReopeningTheProfile();
     void ignoresEmptyPathAndEmptyKeys();
     void setsKeepTheirFilesAndSysChoice();
-    void displayNamesTheFiles_data();
-    void displayNamesTheFiles();
 
 private:
     QString ProfilePath() const { return m_dir.filePath(QStringLiteral("Velquor.ini")); }
@@ -124,26 +111,6 @@ void TestRecentFiles::setsKeepTheirFilesAndSysChoice() {
     QCOMPARE(Firsts(recent), QStringList{QStringLiteral("/t/c.trc")});
     recent.Remove({QStringLiteral("/t/none.trc")});
     QCOMPARE(Firsts(recent), QStringList{QStringLiteral("/t/c.trc")});
-}
-
-void TestRecentFiles::displayNamesTheFiles_data() {
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<bool>("showSys");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("one") << Paths({"/t/db_ora_1.trc"}) << true << QStringLiteral("db_ora_1.trc");
-    QTest::newRow("hidden sys") << Paths({"/t/a.trc", "/u/b.trc.gz"}) << false
-                                << QStringLiteral("a.trc; b.trc.gz [Hide Sys]");
-    QTest::newRow("three") << Paths({"/t/a.trc", "/t/b.trc", "/t/c.trc"}) << true
-                           << QStringLiteral("a.trc; b.trc; c.trc");
-    QTest::newRow("four counted") << Paths({"/t/a.trc", "/t/b.trc", "/t/c.trc", "/t/d.trc"}) << true
-                                  << QStringLiteral("a.trc; b.trc; ... (4 files)");
-}
-
-void TestRecentFiles::displayNamesTheFiles() {
-    QFETCH(QStringList, paths);
-    QFETCH(bool, showSys);
-    QFETCH(QString, name);
-    QCOMPARE(CRecentFiles::DisplayName({paths, showSys}), name);
 }
 
 QTEST_GUILESS_MAIN(TestRecentFiles)
