@@ -75,6 +75,12 @@ CMainCommands::CMainCommands(QMainWindow& frame) : QObject(&frame), m_frame(fram
     m_actRefreshStop->setIcon(Icon("stop"));
     m_actClear = Make("ID_CLEAR", QStringLiteral("Clear"), QStringLiteral("clear"));
     m_actClear->setIcon(Icon("clear"));
+    for (std::size_t i = 0; i < m_actRecentFiles.size(); ++i) {
+        const QByteArray name = "ID_FILE_MRU_FILE" + QByteArray::number(i + 1);
+        m_actRecentFiles[i] = Make(name.constData(), QString());
+        m_actRecentFiles[i]->setEnabled(true);
+        m_actRecentFiles[i]->setVisible(false);
+    }
     CreateUnhandled();
 
     m_menuOpen = new QMenu(QStringLiteral("OPEN"), &m_frame);
@@ -126,6 +132,11 @@ void CMainCommands::BuildMenus(QMenuBar& menuBar) {
     file->addSeparator();
     file->addAction(m_actSaveStatements);
     file->addSeparator();
+    for (QAction* recent : m_actRecentFiles) {
+        file->addAction(recent);
+    }
+    m_recentSeparator = file->addSeparator();
+    m_recentSeparator->setVisible(false);
     file->addAction(m_actAppExit);
 
     m_menuEdit = menuBar.addMenu(QStringLiteral("&Edit"));
@@ -174,6 +185,22 @@ void CMainCommands::ShowWindowMenu(bool windowOpen) {
     m_menuEdit->menuAction()->setVisible(windowOpen);
     m_actSaveStatements->setText(windowOpen ? QStringLiteral("&Save\tCtrl+S")
                                             : QStringLiteral("Save"));
+}
+
+void CMainCommands::ShowRecentFiles(const QList<CRecentFileSet>& sets) {
+    for (std::size_t i = 0; i < m_actRecentFiles.size(); ++i) {
+        QAction* action = m_actRecentFiles[i];
+        const bool shown = static_cast<qsizetype>(i) < sets.size();
+        action->setVisible(shown);
+        if (shown) {
+            const CRecentFileSet& set = sets.at(static_cast<qsizetype>(i));
+            QString name = CRecentFiles::DisplayName(set);
+            name.replace(u'&', QStringLiteral("&&"));
+            action->setText(QLatin1Char('&') % QString::number(i + 1) % QLatin1Char(' ') % name);
+            action->setStatusTip(set.paths.join(QStringLiteral("; ")));
+        }
+    }
+    m_recentSeparator->setVisible(!sets.isEmpty());
 }
 
 bool CMainCommands::eventFilter(QObject* watched, QEvent* event) {

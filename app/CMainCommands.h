@@ -1,7 +1,10 @@
 #pragma once
 
+#include "CRecentFiles.h"
+
 #include <QObject>
 
+#include <array>
 #include <vector>
 
 class QAction;
@@ -24,6 +27,9 @@ public:
     void BuildToolBar(QToolBar& toolBar);
     // The window menu (an analysis window is open) or the empty-frame menu.
     void ShowWindowMenu(bool windowOpen);
+    // Entry i of the File menu's recent files opens sets[i]: "&1 name" and so on, above
+    // Exit; entries without a set are hidden.
+    void ShowRecentFiles(const QList<CRecentFileSet>& sets);
 
     QAction* m_actFileNew;             // 57600 Sniffer
     QAction* m_actOpenShowSys;         // 32791
@@ -46,9 +52,12 @@ public:
     QAction* m_actRefreshStop;         // 32771
     QAction* m_actClear;               // 32773
     std::vector<QAction*> m_unhandled; // print, paste, cut, undo, next and previous pane
+
+    std::array<QAction*, CRecentFiles::s_nMaxFiles> m_actRecentFiles; // 57616 to 57619
     QMenu* m_menuEdit = nullptr;
     QMenu* m_menuOpen = nullptr; // the drop-down of the second toolbar button
     QToolButton* m_openButton = nullptr;
+    QAction* m_recentSeparator = nullptr; // between the recent files and Exit
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,16 +6,19 @@
 #include "CMainStatusBar.h"
 #include "COpenRequest.h"
 #include "CRecentFiles.h"
+#include "CStartPage.h"
 #include "CTraceDropHelper.h"
 #include "CUserGuide.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
+#include "MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -23,6 +26,12 @@
 #include <QSettings>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int kStatusMessageMs = 5000;
+
+} // namespace
 
 CMainFrame::CMainFrame()
     : m_tabList(*this), m_wndTabCtrl(*new CWindowTabCtrl(this)),
@@ -66,7 +75,6 @@ void CMainFrame::CreateBars() {
     barLayout->setContentsMargins(0, 0, 0, 0);
     barLayout->addWidget(&m_wndTabCtrl);
     m_wndDlgBar.hide();
-    m_wndTabCtrl.SetDetailPane(&m_wndDetailDlg);
 
     m_mdiArea->setObjectName(QStringLiteral("m_mdiArea"));
     auto* central = new QWidget(this);
@@ -75,7 +83,11 @@ void CMainFrame::CreateBars() {
     layout->setSpacing(0);
     layout->addWidget(&m_wndDlgBar);
     layout->addWidget(m_mdiArea, 1);
+    m_startPage = new CStartPage(*m_commands, central);
+    layout->addWidget(m_startPage, 1);
+    ShowStartPage(true);
     setCentralWidget(central);
+    UpdateRecentFiles();
 
     setDockOptions(QMainWindow::AnimatedDocks);
     m_wndDetailBar.Create(*this, m_wndDetailDlg);
@@ -108,8 +120,11 @@ void CMainFrame::ConnectCommands() {
     ConnectViewCommand(c.m_actEditFind, &CVelquorView::OnEditFind);
     ConnectViewCommand(c.m_actFindNext, &CVelquorView::OnFindNext);
     ConnectViewCommand(c.m_actSaveStatements, &CVelquorView::OnSaveStatements);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommandStates);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::SelectTabOfActiveWindow);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnWindowActivated);
+    for (int i = 0; i < static_cast<int>(c.m_actRecentFiles.size()); ++i) {
+        connect(c.m_actRecentFiles[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                [this, i] { OpenRecentFiles(i); });
+    }
 }
 
 void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handler)()) {
@@ -125,26 +140,63 @@ CVelquorView* CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys)
         return nullptr;
     }
     std::vector<std::string> files;
-    QSettings settings;
-    CRecentFiles recent(settings);
     for (const QString& path : paths) {
         files.push_back(QFile::encodeName(path).toStdString());
-        recent.Add(path);
     }
+    QSettings settings;
+    CRecentFiles(settings).Add({paths, showSys});
+    UpdateRecentFiles();
     return OpenWindow(COpenRequest::TraceFiles(std::move(files), showSys));
 }
 
+void CMainFrame::OpenRecentFiles(int index) {
+    if (index < 0 || index >= m_recentSets.size()) {
+        return;
+    }
+    const CRecentFileSet set = m_recentSets.at(index);
+    QStringList missing;
+    for (const QString& path : set.paths) {
+        if (!QFileInfo::exists(path)) {
+            missing << path;
+        }
+    }
+    if (missing.isEmpty()) {
+        OpenTracePaths(set.paths, set.showSys);
+        return;
+    }
+    QSettings settings;
+    CRecentFiles(settings).Remove(set.paths);
+    UpdateRecentFiles();
+    ShowMessageBox(this, QStringLiteral("Velquor"),
+                   (missing.size() == 1 ? QStringLiteral("This file no longer exists:\n")
+                                        : QStringLiteral("These files no longer exist:\n")) %
+                       missing.join(u'\n') %
+                       QStringLiteral("\n\nIts entry was removed from the recent files."));
+}
+
+// The entries shown are kept with the menu, so an entry opens what it shows even when
+// another copy of the program changed the profile since.
+void CMainFrame::UpdateRecentFiles() {
+    QSettings settings;
+    m_recentSets = CRecentFiles(settings).Sets();
+    m_commands->ShowRecentFiles(m_recentSets);
+}
+
 CVelquorView* CMainFrame::OpenWindow(const COpenRequest& request) {
+    ShowStartPage(false);
     auto* frame = new CChildFrame(*this, request);
     m_mdiArea->addSubWindow(frame);
-    connect(&frame->Document(), &CVelquorDoc::CommandStateChanged, this,
-            &CMainFrame::UpdateCommandStates);
+    CVelquorDoc& doc = frame->Document();
+    connect(&doc, &CVelquorDoc::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&doc, &CVelquorDoc::FolderStateChanged, this,
+            [this, &doc](const QString& message) { OnFolderStateChanged(doc, message); });
+    // The pane may show the closing window's statement: it is emptied at once.
+    connect(frame, &QObject::destroyed, this, &CMainFrame::ClearDetailPane);
     connect(frame, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);
     frame->showMaximized();
     m_mdiArea->setActiveSubWindow(frame);
     CVelquorView& view = frame->View();
     view.OnInitialUpdate();
-    SelectTabOfActiveWindow();
     OnWindowsChanged();
     return &view;
 }
@@ -154,9 +206,79 @@ CVelquorView* CMainFrame::ActiveView() const {
     return window != nullptr ? qobject_cast<CVelquorView*>(window->widget()) : nullptr;
 }
 
+// After a window opened or closed: the start page while none is left, else the window in
+// front maximised with its tab selected.
 void CMainFrame::OnWindowsChanged() {
-    m_commands->ShowWindowMenu(!m_mdiArea->subWindowList().isEmpty());
+    const QList<QMdiSubWindow*> windows =
+        m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+    ShowStartPage(windows.isEmpty());
+    m_commands->ShowWindowMenu(!windows.isEmpty());
+    if (m_mdiArea->currentSubWindow() == nullptr && !windows.isEmpty()) {
+        m_mdiArea->setActiveSubWindow(windows.constLast());
+    }
+    ShowFrontWindowMaximised();
+    SelectTabOfActiveWindow();
     UpdateCommandStates();
+    UpdateWindowNote();
+}
+
+// The pane shows a statement of the window in front only: it is emptied when another window
+// comes to the front. The area reports no window in front while the program is inactive.
+void CMainFrame::OnWindowActivated(QMdiSubWindow* window) {
+    if (window != nullptr && window != m_frontWindow) {
+        m_frontWindow = window;
+        ClearDetailPane();
+    }
+    ShowFrontWindowMaximised();
+    SelectTabOfActiveWindow();
+    UpdateCommandStates();
+    UpdateWindowNote();
+}
+
+// The area leaves the other windows restored when the maximised one is destroyed; the one
+// that comes to the front is maximised again.
+void CMainFrame::ShowFrontWindowMaximised() {
+    QMdiSubWindow* front = m_mdiArea->currentSubWindow();
+    if (front != nullptr && !front->isMaximized()) {
+        front->showMaximized();
+    }
+}
+
+void CMainFrame::ShowStartPage(bool show) {
+    m_startPage->setVisible(show);
+    m_mdiArea->setVisible(!show);
+}
+
+void CMainFrame::ClearDetailPane() {
+    m_wndDetailDlg.SetStatementTexts({}, {}, {});
+}
+
+CVelquorDoc* CMainFrame::ActiveDocument() const {
+    auto* frame = qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+    return frame != nullptr ? &frame->Document() : nullptr;
+}
+
+// What the window in front has to say while it lasts (its trace folder is missing) stands
+// in the status bar instead of "Ready".
+void CMainFrame::UpdateWindowNote() {
+    const CVelquorDoc* doc = ActiveDocument();
+    m_wndStatusBar.SetWindowNote(doc != nullptr ? doc->FolderProblem() : QString());
+}
+
+void CMainFrame::OnFolderStateChanged(CVelquorDoc& doc, const QString& message) {
+    if (&doc != ActiveDocument()) {
+        return;
+    }
+    UpdateWindowNote();
+    if (doc.FolderProblem().isEmpty()) {
+        m_wndStatusBar.showMessage(message, kStatusMessageMs);
+    } else {
+        m_wndStatusBar.clearMessage(); // no earlier message covers the note
+    }
+}
+
+QStatusBar& CMainFrame::StatusBar() {
+    return m_wndStatusBar;
 }
 
 void CMainFrame::UpdateCommandStates() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDetailPaneDlg.h"
+#include "CRecentFiles.h"
 #include "CSizingBar.h"
 #include "CWindowTabCtrl.h"
 #include "CWindowTabList.h"
@@ -8,10 +9,14 @@
 #include "IWindowTabOwner.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
 class CMainCommands;
+class CMainStatusBar;
+class CStartPage;
+class CVelquorDoc;
 class CVelquorView;
 struct COpenRequest;
 class QMdiArea;
@@ -19,7 +24,8 @@ class QMdiSubWindow;
 
 // The program's one top-level window: menus, toolbar, status bar, the strip of window tabs
 // (shown while at least one analysis window is open), the analysis windows, always
-// maximised, and the detail pane docked at the bottom.
+// maximised, or the start page while none is open, and the detail pane docked at the
+// bottom. Opening, closing or switching windows empties the detail pane.
 class CMainFrame : public QMainWindow, public IViewHost, public IWindowTabOwner {
     Q_OBJECT
 
@@ -30,8 +36,11 @@ public:
     ~CMainFrame() override;
 
     // Opens one file-mode window for trace files, as the Open commands do after their
-    // dialog, and adds the files to the recent files.
+    // dialog, and puts the files first in the recent files.
     CVelquorView* OpenTracePaths(const QStringList& paths, bool showSys);
+    // Opens the recent file set of the File menu's entry `index` again, with its SYS
+    // choice; a file that is gone is reported and its entry leaves the list.
+    void OpenRecentFiles(int index);
     // Opens an analysis window for the request and makes it the active one.
     CVelquorView* OpenWindow(const COpenRequest& request);
 
@@ -49,7 +58,7 @@ public:
     const CCommandTypeCatalog& Catalog() const override;
     CWindowTabList& TabList() override { return m_tabList; }
     CDetailPaneDlg& DetailDlg() override { return m_wndDetailDlg; }
-    QStatusBar& StatusBar() override { return m_wndStatusBar; }
+    QStatusBar& StatusBar() override;
 
     // IWindowTabOwner
     CWindowTabCtrl* TabCtrl() override { return &m_wndTabCtrl; }
@@ -74,13 +83,24 @@ private:
     void RestoreProfile();
     void ConnectViewCommand(QAction* action, void (CVelquorView::*handler)());
     void OnWindowsChanged();
+    void OnWindowActivated(QMdiSubWindow* window);
+    void ShowFrontWindowMaximised();
     void SelectTabOfActiveWindow();
     void UpdateCommandStates();
+    void UpdateRecentFiles();
+    void ShowStartPage(bool show);
+    void ClearDetailPane();
+    CVelquorDoc* ActiveDocument() const;
+    void UpdateWindowNote();
+    void OnFolderStateChanged(CVelquorDoc& doc, const QString& message);
 
-    QStatusBar& m_wndStatusBar;
+    CMainStatusBar& m_wndStatusBar;
     QToolBar& m_wndToolBar;
     QWidget& m_wndDlgBar; // holds the tab strip
     CSizingBar& m_wndDetailBar;
     QMdiArea* m_mdiArea;
     CMainCommands* m_commands;
+    CStartPage* m_startPage = nullptr;
+    QPointer<QMdiSubWindow> m_frontWindow; // the window activated last
+    QList<CRecentFileSet> m_recentSets;    // as the File menu shows them
 };

@@ -14,7 +14,14 @@ constexpr quint32 kX11NumLockMask = 1u << 4;
 
 CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("m_wndStatusBar"));
-    addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
+    m_labelIdle = new QLabel(this);
+    m_labelIdle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long note
+    SetWindowNote({});
+    addWidget(m_labelIdle, 1);
+    // The bar hides its label under a message only until it lays itself out again (a
+    // permanent widget added or removed); hidden explicitly, the label stays hidden.
+    connect(this, &QStatusBar::messageChanged, m_labelIdle,
+            [this](const QString& message) { m_labelIdle->setVisible(message.isEmpty()); });
     m_indicatorCaps = AddIndicator(QStringLiteral("CAP"));
     m_indicatorNum = AddIndicator(QStringLiteral("NUM"));
     AddIndicator(QStringLiteral("SCRL"));
@@ -23,6 +30,10 @@ CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
 
 CMainStatusBar::~CMainStatusBar() {
     qApp->removeEventFilter(this);
+}
+
+void CMainStatusBar::SetWindowNote(const QString& note) {
+    m_labelIdle->setText(note.isEmpty() ? QStringLiteral("Ready") : note);
 }
 
 QLabel* CMainStatusBar::AddIndicator(const QString& text) {

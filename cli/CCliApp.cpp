@@ -44,6 +44,7 @@ constexpr const char* kUsage =
     "\n"
     "follow reads FOLDER's *.trc files every 3000 ms and prints the records of statements\n"
     "written since it started, and again those that grew (event \"updated\"), until Ctrl-C.\n"
+    "One line on standard error says when FOLDER goes missing and one when it is back.\n"
     "\n"
     "Exit status: 0 success, 1 a file could not be read or written, 2 a usage mistake,\n"
     "a missing input file or an unreadable folder.\n";

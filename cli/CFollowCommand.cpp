@@ -34,7 +34,11 @@ void CFollowCommand::Run(const std::string& folder) {
 }
 
 void CFollowCommand::ReadOnce() {
-    const CApplyResult result = m_analyzer.ReadFolder();
+    CReadBatch batch = m_analyzer.Reader().ReadFolder();
+    if (batch.folderChange != CReadBatch::FolderChange::None) {
+        std::fprintf(stderr, "velquor-cli: %s\n", batch.folderMessage.c_str());
+    }
+    const CApplyResult result = m_analyzer.Apply(std::move(batch));
     for (const std::int64_t row : result.updatedRows) {
         m_writer.Write(row, m_analyzer.GetRecord(row), "updated");
     }

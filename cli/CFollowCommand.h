@@ -9,7 +9,8 @@ class IRecordWriter;
 // Live mode on the command line: reads the folder at once (the files already there are
 // followed from their end), then every 3000 ms (kLiveRefreshPeriod), and writes every record
 // a read appends or updates, until SIGINT or SIGTERM arrives. A read is never cut short by
-// the signal.
+// the signal. When the folder goes missing, and when it is back, one line on standard error
+// says so.
 class CFollowCommand {
 public:
     CFollowCommand(CTraceAnalyzer& analyzer, IRecordWriter& writer);

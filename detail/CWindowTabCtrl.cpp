@@ -1,7 +1,5 @@
 #include "CWindowTabCtrl.h"
 
-#include "CDetailPaneDlg.h"
-
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -95,9 +93,6 @@ void CWindowTabCtrl::OnSelChange(int index) {
     if (QMdiSubWindow* frame = FrameOf(GetTabView(index))) {
         frame->mdiArea()->setActiveSubWindow(frame);
     }
-    if (m_pDetailPane != nullptr) {
-        m_pDetailPane->SetStatementTexts({}, {}, {});
-    }
 }
 
 void CWindowTabCtrl::CloseSelectedWindow() {
@@ -107,10 +102,6 @@ void CWindowTabCtrl::CloseSelectedWindow() {
     }
     // Destroyed at once, without a question: the view's destruction removes its tab.
     delete FrameOf(GetTabView(index));
-    if (m_pDetailPane != nullptr) {
-        m_pDetailPane->SetStatementTexts({}, {}, {});
-    }
-    SetCurSel(0);
 }
 
 void CWindowTabCtrl::resizeEvent(QResizeEvent* event) {

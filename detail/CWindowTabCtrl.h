@@ -3,12 +3,11 @@
 #include <QTabBar>
 #include <QWidget>
 
-class CDetailPaneDlg;
-
 // The strip of window tabs under the toolbar: one tab per open list window, its data the
 // window's view. Clicking a tab brings the window to the front. The right 25 pixels hold a
 // close button drawn by the strip itself, which closes the selected tab's window; the rest of
-// that margin is inert, so a click there never selects a tab.
+// that margin is inert, so a click there never selects a tab. The owner of the windows
+// selects the tab of the window in front.
 class CWindowTabCtrl : public QWidget {
     Q_OBJECT
 
@@ -16,8 +15,6 @@ public:
     static constexpr int kRightMargin = 25;
 
     explicit CWindowTabCtrl(QWidget* parent = nullptr);
-
-    void SetDetailPane(CDetailPaneDlg* pane) { m_pDetailPane = pane; }
 
     void InsertTab(int index, const QString& title, QWidget* view);
     // Deletes the first tab whose data is `view`; false when there is none.
@@ -47,7 +44,6 @@ private:
     void DrawCloseButton(QPainter& painter) const;
 
     QTabBar m_tabs;
-    CDetailPaneDlg* m_pDetailPane = nullptr; // not owned
     bool m_bPressed = false;
     bool m_bChangingTabs = false; // selection changes made by the program, not by the user
 };

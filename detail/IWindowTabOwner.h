@@ -1,6 +1,5 @@
 #pragma once
 
-class CDetailPaneDlg;
 class CWindowTabCtrl;
 
 // What the window tab list needs from the frame that owns it.
@@ -10,7 +9,6 @@ public:
 
     // The tab strip, or nullptr while it does not exist yet.
     virtual CWindowTabCtrl* TabCtrl() = 0;
-    virtual CDetailPaneDlg& DetailDlg() = 0;
     // Places the strip's bar and stretches the strip over it.
     virtual void LayoutTabBar() = 0;
     // Shows the strip's bar while at least one window is open, hides it otherwise.

@@ -64,11 +64,13 @@ bool CPosixFileSystem::GetStatus(const std::string& path, CFileStatus& status, s
     return true;
 }
 
-std::vector<std::string> CPosixFileSystem::ListTraceFiles(const std::string& folder) {
-    std::vector<std::string> paths;
+bool CPosixFileSystem::ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
+                                      std::string& error) {
+    paths.clear();
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
-        return paths;
+        error = folder + ": " + std::strerror(errno);
+        return false;
     }
     while (const dirent* entry = ::readdir(dir)) {
         if (!HasTraceExtension(entry->d_name)) {
@@ -80,7 +82,7 @@ std::vector<std::string> CPosixFileSystem::ListTraceFiles(const std::string& fol
         }
     }
     ::closedir(dir);
-    return paths;
+    return true;
 }
 
 int CPosixFileSystem::OpenRegularFile(const std::string& path, std::string& reason) {

@@ -8,7 +8,8 @@
 class CPosixFileSystem final : public ITraceFileSystem {
 public:
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
-    std::vector<std::string> ListTraceFiles(const std::string& folder) override;
+    bool ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
+                        std::string& error) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
                       std::string& error) override;
     ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,

@@ -3,7 +3,9 @@
 #include "CStatementRecord.h"
 #include "Utf8Text.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -48,6 +50,19 @@ const CStatementColumns::CColumn* CStatementColumns::FindBySortKey(std::string_v
         }
     }
     return nullptr;
+}
+
+std::array<int, CStatementColumns::kCount>
+CStatementColumns::FittingWidths(const std::array<int, kCount>& needed) {
+    double scale = 1.0;
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        scale = std::max(scale, static_cast<double>(needed[c]) / kColumns[c].width);
+    }
+    std::array<int, kCount> widths{};
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        widths[c] = static_cast<int>(std::ceil(kColumns[c].width * scale));
+    }
+    return widths;
 }
 
 std::string CStatementColumns::Cell(const CStatementRecord& record, int column) {

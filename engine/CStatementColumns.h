@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,6 +38,10 @@ public:
     static const CColumn& At(int column);
     // The column whose sort key this is (byte-wise, case-sensitive), or nullptr.
     static const CColumn* FindBySortKey(std::string_view key);
+    // The widths multiplied by one factor, the least that gives every column at least
+    // `needed[c]` pixels (what its title takes in the list's font) and never below 1, so
+    // the columns keep their proportions; rounded up.
+    static std::array<int, kCount> FittingWidths(const std::array<int, kCount>& needed);
 
     // A cell's text as bytes: numbers in decimal, texts as the record holds them, the SQL
     // text as SqlCell gives it.

@@ -48,13 +48,27 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
 
 CReadBatch CTraceReader::ReadFolder() {
     ConnectTraceShare();
-    for (const std::string& path : m_fileSystem.ListTraceFiles(m_strPath)) {
+    CReadBatch batch;
+    std::vector<std::string> paths;
+    std::string error;
+    NoteFolderState(m_fileSystem.ListTraceFiles(m_strPath, paths, error), error, batch);
+    for (const std::string& path : paths) {
         UpdateFileState(path);
     }
-    CReadBatch batch;
     ReadNewData(batch);
     m_bFirstRead = 0;
     return batch;
+}
+
+void CTraceReader::NoteFolderState(bool listed, const std::string& error, CReadBatch& batch) {
+    if (listed == m_bFolderListed) {
+        return;
+    }
+    m_bFolderListed = listed;
+    batch.folderChange =
+        listed ? CReadBatch::FolderChange::Back : CReadBatch::FolderChange::Missing;
+    batch.folderMessage = listed ? "Trace folder available, following it: " + m_strPath
+                                 : "Trace folder unavailable, waiting for it: " + error;
 }
 
 bool CTraceReader::ConnectTraceShare() {

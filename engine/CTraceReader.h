@@ -35,12 +35,15 @@ public:
     // in byte-wise order of the paths, analysing pieces on all cores.
     CReadBatch ReadFileList(IReadProgress* progress = nullptr);
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
-    // analyses what was appended to them since the last read.
+    // analyses what was appended to them since the last read. A folder that cannot be listed
+    // is reported in the batch once, and once more when it can be listed again (or, missing
+    // at the first read, when it appears); meanwhile reads find no new bytes.
     CReadBatch ReadFolder();
     // Connects the network share of the path when it names one; true on success.
     bool ConnectTraceShare();
 
 private:
+    void NoteFolderState(bool listed, const std::string& error, CReadBatch& batch);
     void UpdateFileState(const std::string& path);
     void ReadNewData(CReadBatch& batch);
     void ReadNewBytes(const std::string& path, CTraceFileState& state, CReadBatch& batch);
@@ -56,6 +59,7 @@ private:
     ITraceNotifier& m_notifier;
 
     int m_bFirstRead = 1;
+    bool m_bFolderListed = true; // at the last read; a missing folder reports at the first
     std::string m_strTypeFlags;
     std::string m_strPath;
     std::map<std::string, CTraceFileState> m_fileStates;

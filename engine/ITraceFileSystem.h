@@ -30,8 +30,11 @@ public:
     // The status of a file; false with the system's reason in `error` when it cannot be read.
     virtual bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) = 0;
     // Full paths of the regular files in `folder` whose names end in ".trc" (any letter
-    // case), not searching subfolders; in enumeration order.
-    virtual std::vector<std::string> ListTraceFiles(const std::string& folder) = 0;
+    // case), not searching subfolders; in enumeration order. False with `error` naming the
+    // folder and the reason when the folder cannot be listed (missing, not a folder,
+    // unreadable).
+    virtual bool ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
+                                std::string& error) = 0;
 
     enum class ReadResult { Done, OpenFailed, Short, Error };
     // Reads `size` bytes at `offset` of the file, opened read-only and shared, into `buffer`.

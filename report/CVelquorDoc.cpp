@@ -2,6 +2,7 @@
 
 #include "CFileReadWorker.h"
 #include "CRefreshWorker.h"
+#include "DisplayText.h"
 
 CVelquorDoc::CVelquorDoc(const COpenRequest& request, const CCommandTypeCatalog& catalog,
                          QWidget* messageParent)
@@ -48,7 +49,7 @@ void CVelquorDoc::StartFileRead() {
 void CVelquorDoc::StartRefreshThread() {
     m_refreshWorker = std::make_unique<CRefreshWorker>(
         m_analyzer.Reader(), m_bRunning, *this,
-        [this](CReadBatch&& batch) { m_model.Apply(std::move(batch)); });
+        [this](CReadBatch&& batch) { OnLiveBatch(std::move(batch)); });
     m_refreshWorker->StartRefreshThread();
 }
 
@@ -60,6 +61,16 @@ void CVelquorDoc::OnFileReadDone(CReadBatch&& batch) {
     }
     emit CommandStateChanged();
     emit ReadFinished(partial);
+}
+
+void CVelquorDoc::OnLiveBatch(CReadBatch&& batch) {
+    if (batch.folderChange != CReadBatch::FolderChange::None) {
+        const QString message = DecodeForDisplay(batch.folderMessage);
+        m_strFolderProblem =
+            batch.folderChange == CReadBatch::FolderChange::Missing ? message : QString();
+        emit FolderStateChanged(message);
+    }
+    m_model.Apply(std::move(batch));
 }
 
 void CVelquorDoc::SetRunning(bool running) {

@@ -7,6 +7,7 @@
 #include "CTraceAnalyzer.h"
 
 #include <QObject>
+#include <QString>
 
 #include <atomic>
 #include <cstdint>
@@ -40,6 +41,8 @@ public:
     // A file-mode read is under way.
     bool IsReading() const { return m_readWorker != nullptr; }
     bool IsRunning() const { return m_bRunning.load() == 1; }
+    // Live mode: what to say while the trace folder cannot be read; empty otherwise.
+    const QString& FolderProblem() const { return m_strFolderProblem; }
     // Refused while a live refresh runs or a file read is under way.
     bool CanSort() const { return !IsRunning() && !IsReading(); }
 
@@ -62,13 +65,17 @@ signals:
     void ReadProgress(std::int64_t done, std::int64_t total);
     // A file read ended and its rows are listed; `partial` when it was cancelled.
     void ReadFinished(bool partial);
+    // Live mode: the trace folder went missing (FolderProblem says so) or is back.
+    void FolderStateChanged(const QString& message);
 
 private:
     void StartFileRead();
     void StartRefreshThread();
     void OnFileReadDone(CReadBatch&& batch);
+    void OnLiveBatch(CReadBatch&& batch);
 
     std::string m_strTitle;
+    QString m_strFolderProblem;
     const bool m_bLiveMode;
     CPosixFileSystem m_fileSystem;
     CBoxNotifier m_notifier;

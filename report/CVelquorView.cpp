@@ -48,8 +48,20 @@ void CVelquorView::SetUpList() {
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
+    SizeColumns();
+}
+
+// The table's widths, scaled with the list's font so that every title fits.
+void CVelquorView::SizeColumns() {
+    QHeaderView* header = horizontalHeader();
+    std::array<int, CStatementColumns::kCount> needed{};
     for (int c = 0; c < CStatementColumns::kCount; ++c) {
-        horizontalHeader()->resizeSection(c, CStatementColumns::At(c).width);
+        needed[static_cast<std::size_t>(c)] = header->sectionSizeHint(c);
+    }
+    const std::array<int, CStatementColumns::kCount> widths =
+        CStatementColumns::FittingWidths(needed);
+    for (int c = 0; c < CStatementColumns::kCount; ++c) {
+        header->resizeSection(c, widths[static_cast<std::size_t>(c)]);
     }
 }
 

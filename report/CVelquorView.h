@@ -53,6 +53,7 @@ public:
 
 private:
     void SetUpList();
+    void SizeColumns();
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void ShowRecordInPane(int row);
     int SelectedRow() const;

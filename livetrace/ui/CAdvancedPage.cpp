@@ -3,6 +3,8 @@
 #include "CCommandTypeCatalog.h"
 #include "ui_CAdvancedPage.h"
 
+#include <QKeyEvent>
+
 namespace {
 
 constexpr int kCheckColumn = 0;
@@ -15,6 +17,7 @@ CAdvancedPage::CAdvancedPage(const CCommandTypeCatalog& catalog, QWidget* parent
     : QWidget(parent), m_ui(std::make_unique<Ui::CAdvancedPage>()) {
     m_ui->setupUi(this);
     m_ui->m_listCommandTypes->setColumnWidth(kCheckColumn, kCheckColumnWidth);
+    m_ui->m_listCommandTypes->installEventFilter(this);
     FillCommandTypes(catalog);
 }
 
@@ -67,5 +70,34 @@ void CAdvancedPage::CheckAll() {
     const int count = m_ui->m_listCommandTypes->topLevelItemCount();
     for (int row = 0; row < count; ++row) {
         m_ui->m_listCommandTypes->topLevelItem(row)->setCheckState(kCheckColumn, Qt::Checked);
+    }
+}
+
+bool CAdvancedPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->m_listCommandTypes && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && (key->modifiers() & ~Qt::KeypadModifier) == 0) {
+            ToggleCurrentRow();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The current row's box changes; when that row is selected, every selected row takes its
+// new state.
+void CAdvancedPage::ToggleCurrentRow() {
+    QTreeWidgetItem* current = m_ui->m_listCommandTypes->currentItem();
+    if (current == nullptr) {
+        return;
+    }
+    const Qt::CheckState state =
+        current->checkState(kCheckColumn) == Qt::Checked ? Qt::Unchecked : Qt::Checked;
+    current->setCheckState(kCheckColumn, state);
+    if (!current->isSelected()) {
+        return;
+    }
+    for (QTreeWidgetItem* item : m_ui->m_listCommandTypes->selectedItems()) {
+        item->setCheckState(kCheckColumn, state);
     }
 }

@@ -16,7 +16,8 @@ class CAdvancedPage;
 }
 
 // The "Advanced..." page of the "Setting" dialog: whether the statements of user SYS are
-// shown, and one check box per command type, row i being catalogue position i.
+// shown, and one check box per command type, row i being catalogue position i. Space
+// toggles the current row's box and gives the selected rows the same state.
 class CAdvancedPage final : public QWidget {
     Q_OBJECT
 
@@ -35,8 +36,12 @@ public:
     void SetCheckString(std::string_view bits);
     void CheckAll();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FillCommandTypes(const CCommandTypeCatalog& catalog);
+    void ToggleCurrentRow();
 
     std::unique_ptr<Ui::CAdvancedPage> m_ui;
 };

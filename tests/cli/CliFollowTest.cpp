@@ -61,6 +61,33 @@ TEST(CliFollowTest, PrintsNewAndGrownStatementsUntilInterrupted) {
     EXPECT_EQ(end.out, "");
 }
 
+// The followed folder deleted and made again: one line on stderr each time, and what is
+// written into the new folder is printed.
+TEST(CliFollowTest, SaysOnceThatTheFolderIsGoneAndOnceThatItIsBack) {
+    CTempFolder temp;
+    const std::filesystem::path folder = temp.Path() / "trace";
+    std::filesystem::create_directory(folder);
+    WriteFile(folder / "a_1.trc", kStatement);
+    CChildProcess follow({kCli, "follow", "--format", "tsv", folder.string()});
+    ASSERT_EQ(follow.ReadOutLine(kReadWait).substr(0, 9), "event\trow");
+    ASSERT_NE(follow.ReadErrLine(kReadWait).find("following"), std::string::npos);
+
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(follow.ReadErrLine(kReadWait),
+              "velquor-cli: Trace folder unavailable, waiting for it: " + folder.string() +
+                  ": No such file or directory");
+    EXPECT_EQ(follow.ReadErrLine(7s), "") << "said once"; // two reads
+    std::filesystem::create_directory(folder);
+    WriteFile(folder / "a_1.trc", kStatement);
+    EXPECT_EQ(follow.ReadErrLine(kReadWait),
+              "velquor-cli: Trace folder available, following it: " + folder.string());
+    EXPECT_EQ(follow.ReadOutLine(kReadWait).substr(0, 20), "appended\t0\tSELECT\t5\t");
+    follow.Signal(SIGINT);
+    const CChildProcess::Result end = follow.Wait();
+    EXPECT_EQ(end.status, 0) << end.err;
+    EXPECT_EQ(end.err, "");
+}
+
 TEST(CliFollowTest, TsvRowsCarryTheirEvent) {
     CTempFolder temp;
     CChildProcess follow({kCli, "follow", "--format", "tsv", temp.Path().string()});

@@ -24,14 +24,19 @@ bool CFakeFileSystem::GetStatus(const std::string& path, CFileStatus& status, st
     return true;
 }
 
-std::vector<std::string> CFakeFileSystem::ListTraceFiles(const std::string& folder) {
-    std::vector<std::string> paths;
+bool CFakeFileSystem::ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
+                                     std::string& error) {
+    paths.clear();
+    if (missingFolders.contains(folder)) {
+        error = folder + ": No such file or directory";
+        return false;
+    }
     for (const auto& [path, file] : m_files) {
         if (path.starts_with(folder + "/") && path.ends_with(".trc")) {
             paths.insert(paths.begin(), path); // enumeration order is not path order
         }
     }
-    return paths;
+    return true;
 }
 
 ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, std::int64_t offset,

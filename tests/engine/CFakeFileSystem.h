@@ -5,6 +5,7 @@
 #include "ITraceNotifier.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ public:
     CFile& At(const std::string& path) { return m_files.at(path); }
 
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
-    std::vector<std::string> ListTraceFiles(const std::string& folder) override;
+    bool ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
+                        std::string& error) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
                       std::string& error) override;
     ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
@@ -31,6 +33,8 @@ public:
 
     // Paths in the order they were read; one file read several times in a row counts once.
     std::vector<std::string> reads;
+    // Folders that cannot be listed, as if they did not exist.
+    std::set<std::string> missingFolders;
 
 private:
     std::map<std::string, CFile> m_files;

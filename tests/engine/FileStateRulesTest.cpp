@@ -113,6 +113,39 @@ TEST_F(LiveRules, ClearDropsRecordsAndForgetsOpenBlocks) {
     EXPECT_EQ(Sqls(), (std::vector<std::string>{"after clear\r\n"}));
 }
 
+// A folder that cannot be listed is told once when it goes and once when it is back, in the
+// batch: the front ends say it, no message box does. What was written meanwhile is read.
+TEST_F(LiveRules, AMissingFolderIsToldOnceGoneAndOnceBack) {
+    using Change = CReadBatch::FolderChange;
+    const auto read = [this] {
+        CReadBatch batch = analyzer.Reader().ReadFolder();
+        std::pair<Change, std::string> told(batch.folderChange, batch.folderMessage);
+        analyzer.Apply(std::move(batch));
+        return told;
+    };
+    fileSystem.missingFolders.insert("/live"); // missing from the start
+    EXPECT_EQ(read(), std::pair(Change::Missing, std::string("Trace folder unavailable, waiting "
+                                                             "for it: /live: No such file or "
+                                                             "directory")));
+    EXPECT_EQ(read().first, Change::None) << "told once";
+    fileSystem.missingFolders.clear();
+    Append("/live/a_ora_1.trc", CursorBlock(1, 5, 3, "written as it appeared"));
+    EXPECT_EQ(read(),
+              std::pair(Change::Back, std::string("Trace folder available, following it: /live")));
+    EXPECT_EQ(Sqls(), (std::vector<std::string>{"written as it appeared\r\n"}));
+    EXPECT_EQ(read().first, Change::None);
+
+    fileSystem.missingFolders.insert("/live"); // deleted with its file
+    fileSystem.Remove("/live/a_ora_1.trc");
+    EXPECT_EQ(read().first, Change::Missing);
+    EXPECT_EQ(read().first, Change::None);
+    fileSystem.missingFolders.clear();
+    Append("/live/a_ora_1.trc", CursorBlock(1, 5, 3, "recreated"));
+    EXPECT_EQ(read().first, Change::Back);
+    EXPECT_EQ(Sqls().back(), "recreated\r\n");
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
 TEST_F(LiveRules, FailedReadsAreRetriedAfterTheNextChangeAndErrorsAreReported) {
     analyzer.ReadFolder();
     Append("/live/a_ora_1.trc", CursorBlock(1, 5, 3, "one"));

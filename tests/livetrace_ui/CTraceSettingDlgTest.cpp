@@ -22,6 +22,7 @@ private slots:
     void okChecksAndTrims();
     void okStoresOneFlagPerCommandType();
     void cancelLeavesTheTraceUntouched();
+    void spaceTogglesTheSelectedCommandTypes();
 
 private:
     const CCommandTypeCatalog m_catalog;
@@ -189,6 +190,47 @@ void CTraceSettingDlgTest::cancelLeavesTheTraceUntouched() {
     dialog.GetAdvancedPage().CheckAll();
     dialog.reject();
     QCOMPARE(trace, stored);
+}
+
+// As in every list of check boxes: Space toggles the current row's box and gives the selected
+// rows the same state; a click on a box changes that box only.
+void CTraceSettingDlgTest::spaceTogglesTheSelectedCommandTypes() {
+    CTraceSettings trace = MakeTrace("prod", "/t", "0", "");
+    CTraceSettingDlg dialog(trace, "UPDATE", m_catalog);
+    dialog.findChild<QTabWidget*>()->setCurrentIndex(1);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTreeWidget* rows = CommandTypes(dialog);
+    const auto flags = [&] { return dialog.GetAdvancedPage().GetCheckString().substr(0, 6); };
+    const auto cell = [&](int row, int column) {
+        return rows->visualRect(rows->model()->index(row, column)).center();
+    };
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, cell(2, 1)); // the name
+    QCOMPARE(flags(), std::string("000000"));
+    QTest::keyClick(rows, Qt::Key_Space);
+    QCOMPARE(flags(), std::string("001000"));
+    QTest::keyClick(rows, Qt::Key_Down);
+    QTest::keyClick(rows, Qt::Key_Space);
+    QCOMPARE(flags(), std::string("001100"));
+    QTest::keyClick(rows, Qt::Key_Down, Qt::ShiftModifier); // rows 3 and 4 selected
+    QTest::keyClick(rows, Qt::Key_Space);
+    QCOMPARE(flags(), std::string("001110"));
+    QTest::keyClick(rows, Qt::Key_Space);
+    QCOMPARE(flags(), std::string("001000"));
+    QTest::keyClick(rows, Qt::Key_Space);
+    QCOMPARE(flags(), std::string("001110"));
+
+    QTest::keyClick(rows, Qt::Key_Home);
+    QTest::keyClick(rows, Qt::Key_Space);
+    QCOMPARE(flags(), std::string("101110"));
+    const QRect box = rows->visualRect(rows->model()->index(5, 0));
+    QTest::mouseClick(
+        rows->viewport(), Qt::LeftButton, {},
+        QPoint(box.left() + rows->style()->pixelMetric(QStyle::PM_IndicatorWidth) / 2 + 4,
+               box.center().y()));
+    QCOMPARE(flags(), std::string("101111"));
+    dialog.accept();
+    QCOMPARE(trace.GetValue(CTraceSettings::kOctCheck).substr(0, 6), std::string("101111"));
 }
 
 QTEST_MAIN(CTraceSettingDlgTest)

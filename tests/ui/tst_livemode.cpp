@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -43,11 +44,13 @@ private slots:
     void sortIsRefusedWhileRunningAndAcceptedAfterStop();
     void closingDuringAReadIsClean();
     void readErrorBoxesWaitForTheUserOrTheClose();
+    void missingFolderIsShownInTheStatusBarWhileItLasts();
 
 private:
     CVelquorView* OpenLive();
     void Append(const QString& name, const std::string& bytes);
     QStringList ListedSqls(CVelquorView* view);
+    QString StatusText() const;
     static std::string Blocks(const QString& prefix, int first, int count);
     static QStringList Names(const QString& prefix, int first, int count);
 
@@ -291,6 +294,49 @@ void TstLiveMode::readErrorBoxesWaitForTheUserOrTheClose() {
             QVERIFY(qobject_cast<QMessageBox*>(widget) == nullptr || !widget->isVisible());
         }
     }
+}
+
+// What the status bar shows: its message, or else its visible texts.
+QString TstLiveMode::StatusText() const {
+    QStringList texts{m_frame->StatusBar().currentMessage()};
+    for (const QLabel* label : m_frame->StatusBar().findChildren<QLabel*>()) {
+        if (label->isVisible()) {
+            texts << label->text();
+        }
+    }
+    return texts.join(u'|');
+}
+
+void TstLiveMode::missingFolderIsShownInTheStatusBarWhileItLasts() {
+    const QString folder = m_dir->filePath(QStringLiteral("later"));
+    const QString missing = QStringLiteral("Trace folder unavailable, waiting for it: ") + folder +
+                            QStringLiteral(": No such file or directory");
+    const QString back = QStringLiteral("Trace folder available, following it: ") + folder;
+    CVelquorView* view = m_frame->OpenWindow(
+        COpenRequest::LiveTrace("later", QFile::encodeName(folder).toStdString(), true, {}));
+    QTRY_VERIFY_WITH_TIMEOUT(StatusText().contains(missing), kWaitMs);
+    QTest::qWait(4 * kPeriod.count());
+    QVERIFY2(StatusText().contains(missing), "shown while it lasts");
+
+    // Another window in front shows its own state, and this one's comes back with it.
+    CVelquorView* other = OpenLive();
+    QVERIFY(!StatusText().contains(missing));
+    m_frame->MdiArea().setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+    QVERIFY(StatusText().contains(missing));
+
+    QVERIFY(QDir().mkdir(folder));
+    WriteBytes(folder + QStringLiteral("/new_ora_1.trc"), Blocks(QStringLiteral("new "), 1, 2));
+    QTRY_VERIFY_WITH_TIMEOUT(StatusText().contains(back), kWaitMs);
+    QVERIFY(!StatusText().contains(missing));
+    QTRY_COMPARE_WITH_TIMEOUT(ListedSqls(view), Names(QStringLiteral("new "), 1, 2), kWaitMs);
+
+    // Deleted while followed, then made again.
+    QVERIFY(QDir(folder).removeRecursively());
+    QTRY_VERIFY_WITH_TIMEOUT(StatusText().contains(missing), kWaitMs);
+    QVERIFY(QDir().mkdir(folder));
+    QTRY_VERIFY_WITH_TIMEOUT(StatusText().contains(back), kWaitMs);
+    QCOMPARE(view->Model().rowCount(), 2);
+    QCOMPARE(other->Model().rowCount(), 0);
 }
 
 int main(int argc, char** argv) {
