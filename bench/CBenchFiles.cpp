@@ -39,6 +39,25 @@ std::string CBenchFiles::LiveFolder(std::int64_t bytes, std::uint64_t seed) cons
     return folder;
 }
 
+std::vector<std::string> CBenchFiles::SmallTraces(int count, std::int64_t bytes) const {
+    const std::string folder = m_strFolder + "/small-v" + std::to_string(kGeneratorVersion) +
+                               "-" + std::to_string(count) + "x" + std::to_string(bytes);
+    const std::string done = folder + "/.complete";
+    std::vector<std::string> paths;
+    for (int i = 1; i <= count; ++i) {
+        paths.push_back(folder + "/small_ora_" + std::to_string(i) + ".trc");
+    }
+    if (!std::filesystem::exists(done)) {
+        std::filesystem::create_directories(folder);
+        for (int i = 0; i < count; ++i) {
+            CTraceGenerator(static_cast<std::uint64_t>(i + 1), CTraceGenerator::LineEnd::Lf)
+                .WriteFile(paths[static_cast<std::size_t>(i)], bytes, false);
+        }
+        CTraceGenerator(0, CTraceGenerator::LineEnd::Lf).WriteFile(done, 0, false);
+    }
+    return paths;
+}
+
 std::int64_t CBenchFiles::FileSize(const std::string& path) {
     return static_cast<std::int64_t>(std::filesystem::file_size(path));
 }

@@ -205,6 +205,27 @@ void BM_LiveRead(benchmark::State& state) {
     Files().LiveFolder(baseBytes, kSeed);
 }
 
+// `velquor-cli list` over 10,000 small traces: the time should follow their bytes, with little
+// cost per file.
+void BM_ManySmallFiles(benchmark::State& state) {
+    constexpr int kFiles = 10000;
+    const std::vector<std::string> paths = Files().SmallTraces(kFiles, 6 << 10);
+    std::int64_t bytes = 0;
+    for (const std::string& path : paths) {
+        bytes += CBenchFiles::FileSize(path);
+    }
+    std::vector<std::string> argv{VELQUOR_CLI_PATH, "list", "--format", "tsv"};
+    argv.insert(argv.end(), paths.begin(), paths.end());
+    double seconds = 0;
+    for (auto _ : state) {
+        seconds += SecondsOf([&] { RunChild(argv); });
+    }
+    const double perRun = seconds / static_cast<double>(state.iterations());
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["files"] = kFiles;
+    state.counters["ms_per_file"] = perRun * 1000.0 / kFiles;
+}
+
 } // namespace
 
 BENCHMARK(BM_FileModePeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
@@ -218,6 +239,7 @@ BENCHMARK_CAPTURE(BM_Sort, text_sqlStr, "sqlStr")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
+BENCHMARK(BM_ManySmallFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_LiveRead)
     ->Arg(kMiB)
     ->Arg(kGiB)

@@ -7,8 +7,10 @@ constexpr std::size_t kInputBytes = 1 << 20;
 } // namespace
 
 CDecodingTraceSource::CDecodingTraceSource(ITraceFileSystem& fileSystem, std::string path,
-                                           std::unique_ptr<IStreamDecoder> decoder)
-    : m_input(fileSystem, path, 0), m_strPath(std::move(path)), m_decoder(std::move(decoder)) {}
+                                           std::unique_ptr<IStreamDecoder> decoder,
+                                           std::string head, bool ended)
+    : m_input(fileSystem, path, 0, std::move(head), ended), m_strPath(std::move(path)),
+      m_decoder(std::move(decoder)) {}
 
 // Decodes until some text came out, the file ended after a whole stream, or the data is
 // damaged; a file that ends inside a stream is damaged too.

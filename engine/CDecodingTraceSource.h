@@ -9,8 +9,9 @@
 // The text of a compressed file, decoded as it is read.
 class CDecodingTraceSource final : public CTraceSource {
 public:
+    // `head` holds the file's first bytes, already read; `ended` whether they are all of it.
     CDecodingTraceSource(ITraceFileSystem& fileSystem, std::string path,
-                         std::unique_ptr<IStreamDecoder> decoder);
+                         std::unique_ptr<IStreamDecoder> decoder, std::string head, bool ended);
 
     bool Read(char* buffer, std::size_t capacity, std::size_t& got, std::string& error) override;
     bool IsPlain() const override { return false; }

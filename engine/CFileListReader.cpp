@@ -107,17 +107,25 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         spare.push_back(std::move(piece.buffer));
     };
     std::string carry;
-    std::size_t scanned = 0;     // bytes at the start of the piece already searched for a cut
+    std::size_t scanned = 0; // bytes at the start of the piece already searched for a cut
     std::int64_t textOffset = source->IsPlain() ? state.readPosition : 0; // the piece's start
-    std::int64_t reported = 0;   // file bytes reported as progress
+    std::int64_t reported = 0; // file bytes reported as progress
     bool cancelled = false;
     bool atEnd = false;
     CPieceBuffer buffer;
     while (!atEnd && !cancelled) {
         const std::size_t oldSize = buffer.Size();
         const auto want = static_cast<std::size_t>(m_nPieceBytes);
+        char* const at = buffer.Grow(want);
         std::size_t got = 0;
-        const bool read = source->Read(buffer.Grow(want), want, got, error);
+        bool read = true;
+        bool ended = false;
+        while (read && !ended && got < want) {
+            std::size_t more = 0;
+            read = source->Read(at + got, want - got, more, error);
+            ended = more == 0;
+            got += more;
+        }
         buffer.Resize(oldSize + got);
         if (!read) {
             ReportFailure(error);
@@ -128,7 +136,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
                           std::to_string(textOffset + static_cast<std::int64_t>(zero)) +
                           " ends its text; the rest of the file is not read");
         }
-        atEnd = !read || got == 0 || zero != std::string_view::npos;
+        atEnd = !read || ended || zero != std::string_view::npos;
         buffer.Resize(zero);
         const std::int64_t progress = source->FileBytesRead() - reported;
         reported += progress;
@@ -144,8 +152,11 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
             scanned = 0;
         }
         buffer.Resize(cut);
-        pieces.push_back(std::async(std::launch::async, AnalyzePiece, std::cref(m_headers),
-                                    std::move(buffer), std::cref(pid), file, textOffset));
+        // The last piece is analysed by this thread when it collects it: a small file costs
+        // no thread, and a big one keeps this thread busy instead of waiting.
+        pieces.push_back(std::async(atEnd ? std::launch::deferred : std::launch::async,
+                                    AnalyzePiece, std::cref(m_headers), std::move(buffer),
+                                    std::cref(pid), file, textOffset));
         textOffset += static_cast<std::int64_t>(cut);
         if (pieces.size() >= PiecesInFlight()) {
             collectFront();

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The first bytes are read at once: they tell the format, and a small file is read whole.
+constexpr std::int64_t kHeadBytes = 64 << 10;
+
 // The decoder a file's first bytes ask for, or nothing for plain text.
 std::unique_ptr<IStreamDecoder> DecoderFor(std::string_view head) {
     if (head.starts_with("\x1f\x8b\x08")) {
@@ -33,16 +36,18 @@ std::unique_ptr<IStreamDecoder> DecoderFor(std::string_view head) {
 std::unique_ptr<CTraceSource> CTraceSource::Open(ITraceFileSystem& fileSystem,
                                                  const std::string& path, std::int64_t from,
                                                  std::string& error) {
-    char head[10] = {};
+    const auto bytes = std::make_unique_for_overwrite<char[]>(kHeadBytes);
     std::int64_t got = 0;
-    if (fileSystem.ReadSome(path, 0, sizeof head, head, got, error) !=
+    if (fileSystem.ReadSome(path, from, kHeadBytes, bytes.get(), got, error) !=
         ITraceFileSystem::ReadResult::Done) {
         return nullptr;
     }
-    std::unique_ptr<IStreamDecoder> decoder =
-        DecoderFor(std::string_view(head, static_cast<std::size_t>(got)));
+    const bool ended = got < kHeadBytes;
+    std::string head(bytes.get(), static_cast<std::size_t>(got));
+    std::unique_ptr<IStreamDecoder> decoder = from == 0 ? DecoderFor(head) : nullptr;
     if (decoder == nullptr) {
-        return std::make_unique<CPlainTraceSource>(fileSystem, path, from);
+        return std::make_unique<CPlainTraceSource>(fileSystem, path, from, std::move(head), ended);
     }
-    return std::make_unique<CDecodingTraceSource>(fileSystem, path, std::move(decoder));
+    return std::make_unique<CDecodingTraceSource>(fileSystem, path, std::move(decoder),
+                                                  std::move(head), ended);
 }
