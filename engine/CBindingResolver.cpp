@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-void CBindingResolver::Add(CCursorTracker& piece, std::deque<CStatementRecord>& records,
+void CBindingResolver::Add(CCursorTracker& piece, CRecordChunks& records,
                            const std::function<std::uint64_t()>& nextSerial) {
-    const std::size_t base = records.size();
+    const std::size_t base = records.Size();
     for (CStatementRecord& record : piece.Records()) {
         record.m_nSerial = nextSerial();
-        records.push_back(std::move(record));
     }
+    records.Add(std::move(piece.Records()));
     for (const auto& [cursor, figures] : piece.Leading()) {
         if (CCursorFigures* sink = SinkOf(cursor, records)) {
             sink->Absorb(figures);
@@ -25,7 +25,7 @@ void CBindingResolver::Add(CCursorTracker& piece, std::deque<CStatementRecord>& 
 // The calls of depth d + 1 written before the piece, since the last call at depth d, belong
 // to the piece's first call at depth d; a depth the piece has no call at carries them on.
 void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::size_t base,
-                                         std::deque<CStatementRecord>& records) {
+                                         CRecordChunks& records) {
     const std::vector<CSelfFigures>& pending = piece.Pending();
     const std::vector<CCursorTracker::CFirstCall>& firstCalls = piece.FirstCalls();
     m_carry.resize(std::max(m_carry.size(), pending.size()));
@@ -42,22 +42,21 @@ void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::size_
     }
 }
 
-CCursorFigures* CBindingResolver::SinkOf(std::uint64_t cursor,
-                                         std::deque<CStatementRecord>& records) {
+CCursorFigures* CBindingResolver::SinkOf(std::uint64_t cursor, CRecordChunks& records) {
     const std::uint64_t* bound = m_bindings.Find(cursor);
     if (bound == nullptr) {
         return &m_unattributed;
     }
-    return *bound == kHidden ? nullptr : &records[static_cast<std::size_t>(*bound)];
+    return *bound == kHidden ? nullptr : &records.At(static_cast<std::size_t>(*bound));
 }
 
 CCursorFigures* CBindingResolver::SinkOf(const CCursorTracker::COwner& owner, std::size_t base,
-                                         std::deque<CStatementRecord>& records) {
+                                         CRecordChunks& records) {
     if (owner.leading) {
         return SinkOf(owner.cursor, records);
     }
     if (owner.binding.kind == CCursorTracker::CBinding::EKind::Record) {
-        return &records[base + owner.binding.record];
+        return &records.At(base + owner.binding.record);
     }
     return nullptr;
 }

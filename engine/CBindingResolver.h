@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CCursorTracker.h"
+#include "CRecordChunks.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -15,7 +15,7 @@
 class CBindingResolver {
 public:
     // Appends the piece's records to `records`, each with the next serial.
-    void Add(CCursorTracker& piece, std::deque<CStatementRecord>& records,
+    void Add(CCursorTracker& piece, CRecordChunks& records,
              const std::function<std::uint64_t()>& nextSerial);
 
     // The figures of cursors bound to no statement of the file (tracing started while they
@@ -23,11 +23,10 @@ public:
     const CCursorFigures& Unattributed() const { return m_unattributed; }
 
 private:
-    CCursorFigures* SinkOf(std::uint64_t cursor, std::deque<CStatementRecord>& records);
+    CCursorFigures* SinkOf(std::uint64_t cursor, CRecordChunks& records);
     CCursorFigures* SinkOf(const CCursorTracker::COwner& owner, std::size_t base,
-                           std::deque<CStatementRecord>& records);
-    void CorrectFirstCalls(const CCursorTracker& piece, std::size_t base,
-                           std::deque<CStatementRecord>& records);
+                           CRecordChunks& records);
+    void CorrectFirstCalls(const CCursorTracker& piece, std::size_t base, CRecordChunks& records);
 
     // Cursor number to the position of its record in the records, or kHidden.
     static constexpr std::uint64_t kHidden = ~std::uint64_t{0};

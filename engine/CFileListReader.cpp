@@ -81,7 +81,7 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
       m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
-                           std::deque<CStatementRecord>& records) {
+                           CRecordChunks& records) {
     std::string error;
     const std::unique_ptr<CTraceSource> source =
         CTraceSource::Open(m_fileSystem, path, state.readPosition, error);

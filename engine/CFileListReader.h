@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CRecordChunks.h"
 #include "CStatementRecord.h"
 #include "CTraceFileState.h"
 
@@ -27,8 +28,7 @@ public:
 
     // Reads the unread bytes of one file and appends its records to `records`.
     // false when the progress callback cancelled the read.
-    bool Read(const std::string& path, CTraceFileState& state,
-              std::deque<CStatementRecord>& records);
+    bool Read(const std::string& path, CTraceFileState& state, CRecordChunks& records);
 
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.

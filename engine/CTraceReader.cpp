@@ -185,9 +185,7 @@ void CTraceReader::AnalyzeNewText(std::string_view text, const std::string& path
         state.tracker.emplace(Headers(), CHeaderReader::PidFromPath(path));
     }
     state.tracker->Feed(text);
-    for (CStatementRecord& record : state.tracker->TakeRecords([this] { return NextSerial(); })) {
-        batch.appended.push_back(std::move(record));
-    }
+    batch.appended.Add(state.tracker->TakeRecords([this] { return NextSerial(); }));
     for (CRecordDelta& delta : state.tracker->TakeDeltas()) {
         batch.updated.push_back(std::move(delta));
     }

@@ -159,10 +159,10 @@ TEST(FileMode, ProgressCountsBytesAndCancelStopsTheRead) {
     cancelled.SetShowSys(1);
     const CReadBatch batch = cancelled.Reader().ReadFileList(&once);
     EXPECT_TRUE(batch.cancelled);
-    EXPECT_GT(batch.appended.size(), 0u);
-    EXPECT_LT(static_cast<std::int64_t>(batch.appended.size()), whole.GetCount());
-    for (std::size_t i = 0; i < batch.appended.size(); ++i) {
-        ASSERT_EQ(batch.appended[i].m_nBlockOffset,
+    EXPECT_GT(batch.appended.Size(), 0u);
+    EXPECT_LT(static_cast<std::int64_t>(batch.appended.Size()), whole.GetCount());
+    for (std::size_t i = 0; i < batch.appended.Size(); ++i) {
+        ASSERT_EQ(batch.appended.At(i).m_nBlockOffset,
                   whole.GetRecord(static_cast<std::int64_t>(i)).m_nBlockOffset);
     }
 }
