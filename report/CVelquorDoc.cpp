@@ -48,6 +48,11 @@ void CVelquorDoc::StartFileRead() {
     m_readWorker = std::make_unique<CFileReadWorker>(
         m_analyzer.Reader(), *this,
         [this](std::int64_t done, std::int64_t total) { emit ReadProgress(done, total); },
+        [this](CReadBatch&& batch) {
+            if (!m_bDiscardRead) {
+                m_model.Apply(std::move(batch));
+            }
+        },
         [this](CReadBatch&& batch) { OnFileReadDone(std::move(batch)); });
     m_readWorker->Start();
 }
