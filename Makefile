@@ -51,9 +51,10 @@ fuzz: deps
 	cmake --build $(BUILD)/fuzz -j $(JOBS) --target run_fuzzers
 
 bench: deps
-	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELQUOR_GUI=OFF
-	cmake --build $(BUILD)/bench --target velquor_bench velquor-cli
+	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD)/bench --target velquor_bench velquor_window_bench velquor-cli
 	$(BUILD)/bench/bench/velquor_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench/velquor_window_bench
 
 install: build
 	cmake --install $(BUILD)/release $(if $(PREFIX),--prefix $(PREFIX))

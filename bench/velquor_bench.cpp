@@ -165,7 +165,7 @@ void BM_Sort(benchmark::State& state, const char* key) {
         state.PauseTiming();
         analyzer->Clear();
         CReadBatch batch;
-        batch.appended.assign(records.begin(), records.end());
+        batch.appended.Add(std::vector<CStatementRecord>(records));
         analyzer->Apply(std::move(batch));
         state.ResumeTiming();
         analyzer->Sort(key, 1);

@@ -2,6 +2,7 @@
 
 #include "CBindingResolver.h"
 #include "CCursorTracker.h"
+#include "CReadBatch.h"
 #include "CTraceSource.h"
 #include "IReadProgress.h"
 #include "ITraceFileSystem.h"
@@ -13,6 +14,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -75,13 +77,15 @@ CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
 CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
                                  const CHeaderReader& headers, IReadProgress* progress,
                                  std::int64_t totalBytes, std::int64_t pieceBytes,
+                                 std::size_t batchRecords,
                                  std::function<std::uint64_t()> nextSerial)
     : m_fileSystem(fileSystem), m_notifier(notifier), m_headers(headers), m_progress(progress),
       m_nTotalBytes(totalBytes), m_nPieceBytes(std::max<std::int64_t>(1, pieceBytes)),
-      m_nextSerial(std::move(nextSerial)) {}
+      m_nBatchRecords(std::max<std::size_t>(1, batchRecords)), m_nextSerial(std::move(nextSerial)) {
+}
 
-bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
-                           std::deque<CStatementRecord>& records) {
+bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
+                           const BatchHandler& onBatch) {
     std::string error;
     const std::unique_ptr<CTraceSource> source =
         CTraceSource::Open(m_fileSystem, path, state.readPosition, error);
@@ -99,12 +103,15 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
     }
     std::deque<std::future<CAnalyzedPiece>> pieces;
     std::vector<CPieceBuffer> spare;
-    CBindingResolver resolver;
+    CBindingResolver resolver(batch.appended);
     const auto collectFront = [&] {
         CAnalyzedPiece piece = pieces.front().get();
         pieces.pop_front();
-        resolver.Add(piece.tracker, records, m_nextSerial);
+        resolver.Add(piece.tracker, m_nextSerial);
         spare.push_back(std::move(piece.buffer));
+        if (onBatch && batch.appended.Size() >= m_nBatchRecords) {
+            HandOver(batch, resolver, onBatch);
+        }
     };
     std::string carry;
     std::size_t scanned = 0; // bytes at the start of the piece already searched for a cut
@@ -172,9 +179,26 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
     while (!pieces.empty()) {
         collectFront();
     }
+    for (CRecordDelta& delta : resolver.TakeDeltas()) {
+        batch.updated.push_back(std::move(delta));
+    }
     state.readPosition = state.size;
     state.unattributed = resolver.Unattributed();
     return !cancelled;
+}
+
+// Hands the records read so far over, with what later lines added to records handed over
+// before, so a window lists them while the rest is read.
+void CFileListReader::HandOver(CReadBatch& batch, CBindingResolver& resolver,
+                               const BatchHandler& onBatch) {
+    CReadBatch out;
+    out.appended = std::exchange(batch.appended, CRecordChunks());
+    out.updated = std::exchange(batch.updated, {});
+    for (CRecordDelta& delta : resolver.TakeDeltas()) {
+        out.updated.push_back(std::move(delta));
+    }
+    resolver.RecordsHandedOver();
+    onBatch(std::move(out));
 }
 
 // The user asked for this file: any failure to read it whole is reported.

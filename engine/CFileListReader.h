@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CRecordChunks.h"
 #include "CStatementRecord.h"
 #include "CTraceFileState.h"
 
@@ -9,7 +10,9 @@
 #include <string>
 #include <vector>
 
+class CBindingResolver;
 class CHeaderReader;
+struct CReadBatch;
 class IReadProgress;
 class ITraceFileSystem;
 class ITraceNotifier;
@@ -21,14 +24,19 @@ class ITraceNotifier;
 // Only a few pieces are held at a time, so memory stays near the size of the records.
 class CFileListReader {
 public:
+    using BatchHandler = std::function<void(CReadBatch&& batch)>;
+
     CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& notifier,
                     const CHeaderReader& headers, IReadProgress* progress, std::int64_t totalBytes,
-                    std::int64_t pieceBytes, std::function<std::uint64_t()> nextSerial);
+                    std::int64_t pieceBytes, std::size_t batchRecords,
+                    std::function<std::uint64_t()> nextSerial);
 
-    // Reads the unread bytes of one file and appends its records to `records`.
-    // false when the progress callback cancelled the read.
-    bool Read(const std::string& path, CTraceFileState& state,
-              std::deque<CStatementRecord>& records);
+    // Reads the unread bytes of one file and appends its records to `batch`. With
+    // `onBatch`, the batch is handed over whenever it holds `batchRecords` records, and
+    // what later lines add to them goes into later batches as deltas. false when the
+    // progress callback cancelled the read.
+    bool Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
+              const BatchHandler& onBatch);
 
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.
@@ -36,6 +44,8 @@ public:
 
 private:
     void ReportFailure(const std::string& error);
+    static void HandOver(CReadBatch& batch, CBindingResolver& resolver,
+                         const BatchHandler& onBatch);
     bool ReportProgress(std::int64_t bytes);
 
     ITraceFileSystem& m_fileSystem;
@@ -45,5 +55,6 @@ private:
     std::int64_t m_nTotalBytes;
     std::int64_t m_nDoneBytes = 0;
     std::int64_t m_nPieceBytes; // at least this much of a file is read at a time
+    std::size_t m_nBatchRecords;
     std::function<std::uint64_t()> m_nextSerial;
 };

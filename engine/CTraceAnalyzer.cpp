@@ -53,11 +53,13 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     result.updatedRows.erase(std::unique(result.updatedRows.begin(), result.updatedRows.end()),
                              result.updatedRows.end());
     result.firstAppended = m_nCount;
-    result.appendedCount = static_cast<std::int64_t>(batch.appended.size());
-    m_records.reserve(m_records.size() + batch.appended.size());
-    while (!batch.appended.empty()) {
-        m_records.push_back(std::make_unique<CStatementRecord>(std::move(batch.appended.front())));
-        batch.appended.pop_front();
+    result.appendedCount = static_cast<std::int64_t>(batch.appended.Size());
+    m_records.reserve(m_records.size() + batch.appended.Size());
+    for (std::vector<CStatementRecord>& chunk : batch.appended.Chunks()) {
+        m_chunks.push_back(std::move(chunk));
+        for (CStatementRecord& record : m_chunks.back()) {
+            m_records.push_back(&record);
+        }
     }
     IndexRows(static_cast<std::size_t>(m_nCount));
     m_nCount = static_cast<std::int64_t>(m_records.size());
@@ -69,8 +71,8 @@ const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
 }
 
 void CTraceAnalyzer::Clear() {
-    m_records.clear();
-    m_records.shrink_to_fit();
+    m_records = {};
+    m_chunks = {};
     m_nSerialBase += m_rowOfSerial.size();
     m_rowOfSerial = {};
     m_nCount = 0;
@@ -78,7 +80,7 @@ void CTraceAnalyzer::Clear() {
 
 namespace {
 
-using CRecords = std::vector<std::unique_ptr<CStatementRecord>>;
+using CRecords = std::vector<CStatementRecord*>;
 
 // For +1 the greater text comes first, for -1 the smaller.
 std::vector<std::size_t> TextOrder(const CRecords& records, CStatementColumns::TextField field,
@@ -134,10 +136,10 @@ std::vector<std::size_t> CTraceAnalyzer::Sort(std::string_view key, int directio
 
 // Puts the record at positions[i] at position i.
 void CTraceAnalyzer::Permute(const std::vector<std::size_t>& positions) {
-    std::vector<std::unique_ptr<CStatementRecord>> sorted;
+    std::vector<CStatementRecord*> sorted;
     sorted.reserve(positions.size());
     for (const std::size_t position : positions) {
-        sorted.push_back(std::move(m_records[position]));
+        sorted.push_back(m_records[position]);
     }
     m_records = std::move(sorted);
     IndexRows(0);

@@ -68,8 +68,9 @@ private:
     void Permute(const std::vector<std::size_t>& positions);
 
     std::int64_t m_nCount = 0;
-    // Each record sits in memory of its own and stays there: sorting reorders pointers.
-    std::vector<std::unique_ptr<CStatementRecord>> m_records;
+    // The records stay where the batches brought them: sorting reorders pointers.
+    std::vector<std::vector<CStatementRecord>> m_chunks; // as batches brought them
+    std::vector<CStatementRecord*> m_records;            // in list order
     // The row of every record by its serial less m_nSerialBase (-1: no such record), so a
     // delta finds its record at once. Serials grow with every record a reader makes; Clear
     // moves the base past them.

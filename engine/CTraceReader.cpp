@@ -19,7 +19,8 @@ CTraceReader::CTraceReader(const CCommandTypeCatalog& catalog, ITraceFileSystem&
                            INetworkShares& shares, ITraceNotifier& notifier)
     : m_catalog(catalog), m_fileSystem(fileSystem), m_shares(shares), m_notifier(notifier) {}
 
-CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
+CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
+                                      const std::function<void(CReadBatch&&)>& onBatch) {
     m_bFirstRead = 0;
     std::size_t start = 0;
     while (start <= m_strPath.size()) {
@@ -35,10 +36,10 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
     }
     const CHeaderReader headers = Headers();
     CFileListReader reader(m_fileSystem, m_notifier, headers, progress, total, m_nPieceBytes,
-                           [this] { return NextSerial(); });
+                           m_nBatchRecords, [this] { return NextSerial(); });
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
-        if (!reader.Read(path, state, batch.appended)) {
+        if (!reader.Read(path, state, batch, onBatch)) {
             batch.cancelled = true;
             break;
         }
@@ -185,9 +186,7 @@ void CTraceReader::AnalyzeNewText(std::string_view text, const std::string& path
         state.tracker.emplace(Headers(), CHeaderReader::PidFromPath(path));
     }
     state.tracker->Feed(text);
-    for (CStatementRecord& record : state.tracker->TakeRecords([this] { return NextSerial(); })) {
-        batch.appended.push_back(std::move(record));
-    }
+    batch.appended.Add(state.tracker->TakeRecords([this] { return NextSerial(); }));
     for (CRecordDelta& delta : state.tracker->TakeDeltas()) {
         batch.updated.push_back(std::move(delta));
     }

@@ -5,6 +5,7 @@
 #include "CTraceFileState.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -30,10 +31,15 @@ public:
     // The bytes file mode reads and analyses at a time; tests make pieces small to cross
     // many piece borders.
     void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
+    // The records file mode hands over at a time when it hands them over while reading.
+    void SetBatchRecords(std::size_t records) { m_nBatchRecords = records; }
 
     // File mode: reads every file named in the path ("|"-separated), each once and whole,
     // in byte-wise order of the paths, analysing pieces on all cores.
-    CReadBatch ReadFileList(IReadProgress* progress = nullptr);
+    // With `onBatch`, records are handed over in batches while the files are read, the
+    // last of them returned; later lines of a record handed over come as deltas.
+    CReadBatch ReadFileList(IReadProgress* progress = nullptr,
+                            const std::function<void(CReadBatch&&)>& onBatch = {});
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
     // analyses what was appended to them since the last read. A folder that cannot be listed
     // is reported in the batch once, and once more when it can be listed again (or, missing
@@ -66,4 +72,5 @@ private:
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
     std::int64_t m_nPieceBytes = 8 << 20;
+    std::size_t m_nBatchRecords = 20000;
 };

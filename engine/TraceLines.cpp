@@ -2,6 +2,8 @@
 
 #include "TraceText.h"
 
+#include <cstring>
+
 namespace {
 
 // How a cursor line begins: its name with the blank and the "#", and what follows the number.
@@ -91,6 +93,149 @@ std::int64_t* Slot(std::string_view name, ECallKind kind, CCallLine& call, unsig
     return slot;
 }
 
+// Reads a line from left to right in the layout servers write it in. Anything else on the
+// way makes it fail, and the caller reads the line by the general rules, which give the same
+// figures for a line in that layout.
+class CLineScanner {
+public:
+    CLineScanner(std::string_view line, std::size_t from)
+        : m_p(line.data() + from), m_end(line.data() + line.size()) {}
+
+    bool Ok() const { return m_bOk; }
+    bool AtEnd() const { return m_p == m_end; }
+    const char* Position() const { return m_p; }
+
+    bool Expect(std::string_view text) {
+        if (m_bOk && static_cast<std::size_t>(m_end - m_p) >= text.size() &&
+            std::memcmp(m_p, text.data(), text.size()) == 0) {
+            m_p += text.size();
+        } else {
+            m_bOk = false;
+        }
+        return m_bOk;
+    }
+    bool Skip(char c) {
+        while (m_p != m_end && *m_p == c) {
+            ++m_p;
+        }
+        return m_bOk;
+    }
+    // Plain decimal digits, one to eighteen of them.
+    std::int64_t Digits() {
+        const char* start = m_p;
+        std::int64_t value = 0;
+        while (m_bOk && m_p != m_end && IsDigit(*m_p)) {
+            value = value * 10 + (*m_p - '0');
+            ++m_p;
+        }
+        m_bOk = m_bOk && m_p != start && m_p - start <= 18;
+        return value;
+    }
+    // The text up to the next `c`, stepping over it.
+    std::string_view Until(char c) {
+        const void* found =
+            m_bOk ? std::memchr(m_p, c, static_cast<std::size_t>(m_end - m_p)) : nullptr;
+        if (found == nullptr) {
+            m_bOk = false;
+            return {};
+        }
+        const std::string_view text(
+            m_p, static_cast<std::size_t>(static_cast<const char*>(found) - m_p));
+        m_p += text.size() + 1;
+        return text;
+    }
+
+private:
+    const char* m_p;
+    const char* m_end;
+    bool m_bOk = true;
+};
+
+// "c=N,e=N,p=N,cr=N,cu=N,mis=N,r=N,dep=N,og=N,[plh=N,]tim=N" after the cursor's ":".
+bool ReadCallLayout(std::string_view line, ECallKind kind, CCallLine& call) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+        return false;
+    }
+    CLineScanner scan(line, colon + 1);
+    CCallFigures& f = call.figures;
+    scan.Expect("c=");
+    f.cpu = scan.Digits();
+    scan.Expect(",e=");
+    f.elapsed = scan.Digits();
+    scan.Expect(",p=");
+    f.disk = scan.Digits();
+    scan.Expect(",cr=");
+    f.query = scan.Digits();
+    scan.Expect(",cu=");
+    f.current = scan.Digits();
+    scan.Expect(",mis=");
+    const std::int64_t misses = scan.Digits();
+    scan.Expect(",r=");
+    const std::int64_t rows = scan.Digits();
+    scan.Expect(",dep=");
+    call.depth = scan.Digits();
+    scan.Expect(",og=");
+    scan.Digits();
+    scan.Expect(",");
+    if (scan.Ok() &&
+        line.substr(static_cast<std::size_t>(scan.Position() - line.data())).starts_with("plh=")) {
+        scan.Expect("plh=");
+        scan.Digits();
+        scan.Expect(",");
+    }
+    scan.Expect("tim=");
+    call.time = scan.Digits();
+    if (!scan.Ok() || !scan.AtEnd()) {
+        return false;
+    }
+    f.misses = kind == ECallKind::Fetch ? 0 : misses;
+    f.rows = kind == ECallKind::Parse ? 0 : rows;
+    return true;
+}
+
+// " id=N cnt=N pid=N pos=N obj=N op='TEXT'" after the cursor number.
+bool ReadStatLayout(std::string_view line, CStatLine& stat) {
+    const std::size_t blank = line.find(' ', 6);
+    if (blank == std::string_view::npos) {
+        return false;
+    }
+    CLineScanner scan(line, blank);
+    scan.Expect(" id=");
+    stat.row.id = scan.Digits();
+    scan.Expect(" cnt=");
+    stat.row.rows = scan.Digits();
+    scan.Expect(" pid=");
+    stat.row.parentId = scan.Digits();
+    scan.Expect(" pos=");
+    scan.Digits();
+    scan.Expect(" obj=");
+    scan.Digits();
+    scan.Expect(" op='");
+    stat.operation = scan.Until('\'');
+    return scan.Ok();
+}
+
+// ": nam='NAME' ela= N" after the cursor number, the name holding no "tim=".
+bool ReadWaitLayout(std::string_view line, CWaitLine& wait) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+        return false;
+    }
+    CLineScanner scan(line, colon);
+    scan.Expect(": nam='");
+    wait.event = scan.Until('\'');
+    scan.Expect(" ela=");
+    scan.Skip(' ');
+    wait.elapsed = scan.Digits();
+    if (!scan.Ok() || wait.event.find("tim=") != std::string_view::npos) {
+        return false;
+    }
+    wait.time =
+        NumberAfter(line.substr(static_cast<std::size_t>(scan.Position() - line.data())), "tim=");
+    return true;
+}
+
 } // namespace
 
 bool ReadCursorNumber(std::string_view line, std::size_t position, std::uint64_t& cursor) {
@@ -143,6 +288,11 @@ ECallKind CallKindOf(ETraceLine kind) {
 CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     CCallLine call;
     call.figures.count = 1;
+    if (ReadCallLayout(line, kind, call)) {
+        return call;
+    }
+    call = CCallLine{};
+    call.figures.count = 1;
     call.time = NumberAfter(line, "tim=");
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
@@ -178,6 +328,10 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
 
 CStatLine ReadStatLine(std::string_view line) {
     CStatLine stat;
+    if (ReadStatLayout(line, stat)) {
+        return stat;
+    }
+    stat = CStatLine{};
     stat.row.id = GetNumber(line, " id=", " ");
     stat.row.parentId = GetNumber(line, " pid=", " ");
     stat.row.rows = GetNumber(line, " cnt=", " ");
@@ -186,6 +340,10 @@ CStatLine ReadStatLine(std::string_view line) {
 }
 
 CWaitLine ReadWaitLine(std::string_view line) {
+    CWaitLine wait;
+    if (ReadWaitLayout(line, wait)) {
+        return wait;
+    }
     return CWaitLine{GetText(line, "nam='", "'"), NumberAfter(line, "ela="),
                      NumberAfter(line, "tim=")};
 }

@@ -8,9 +8,9 @@
 #include <memory>
 
 CFileReadWorker::CFileReadWorker(CTraceReader& reader, QObject& context, ProgressHandler onProgress,
-                                 BatchHandler onDone)
+                                 BatchHandler onBatch, BatchHandler onDone)
     : m_reader(reader), m_context(context), m_onProgress(std::move(onProgress)),
-      m_onDone(std::move(onDone)) {}
+      m_onBatch(std::move(onBatch)), m_onDone(std::move(onDone)) {}
 
 CFileReadWorker::~CFileReadWorker() {
     Cancel();
@@ -24,7 +24,14 @@ void CFileReadWorker::Start() {
 }
 
 void CFileReadWorker::Run() {
-    auto batch = std::make_shared<CReadBatch>(m_reader.ReadFileList(this));
+    // Records are listed while the rest is read: each batch is posted as it is handed over.
+    const auto post = [this](CReadBatch&& handedOver) {
+        auto shared = std::make_shared<CReadBatch>(std::move(handedOver));
+        QMetaObject::invokeMethod(
+            &m_context, [handler = m_onBatch, shared] { handler(std::move(*shared)); },
+            Qt::QueuedConnection);
+    };
+    auto batch = std::make_shared<CReadBatch>(m_reader.ReadFileList(this, post));
     if (m_bCancel) {
         batch->cancelled = true;
     }

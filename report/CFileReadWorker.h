@@ -20,8 +20,10 @@ public:
     using ProgressHandler = std::function<void(std::int64_t done, std::int64_t total)>;
     using BatchHandler = std::function<void(CReadBatch&& batch)>;
 
+    // `onBatch` gets the records handed over while the files are read, `onDone` the last
+    // batch.
     CFileReadWorker(CTraceReader& reader, QObject& context, ProgressHandler onProgress,
-                    BatchHandler onDone);
+                    BatchHandler onBatch, BatchHandler onDone);
     ~CFileReadWorker() override;
     CFileReadWorker(const CFileReadWorker&) = delete;
     CFileReadWorker& operator=(const CFileReadWorker&) = delete;
@@ -38,6 +40,7 @@ private:
     CTraceReader& m_reader;
     QObject& m_context;
     ProgressHandler m_onProgress;
+    BatchHandler m_onBatch;
     BatchHandler m_onDone;
     std::atomic<bool> m_bCancel = false;
     std::int64_t m_nLastPermille = -1; // worker thread only

@@ -42,7 +42,7 @@ void CRefreshWorker::RefreshThreadProc() {
             continue;
         }
         auto batch = std::make_shared<CReadBatch>(m_reader.ReadFolder());
-        if (batch->appended.empty() && batch->updated.empty() &&
+        if (batch->appended.IsEmpty() && batch->updated.empty() &&
             batch->folderChange == CReadBatch::FolderChange::None) {
             continue;
         }

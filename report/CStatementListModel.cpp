@@ -53,9 +53,9 @@ QVariant CStatementListModel::headerData(int section, Qt::Orientation orientatio
 }
 
 CApplyResult CStatementListModel::Apply(CReadBatch&& batch) {
-    const bool adds = !batch.appended.empty();
+    const bool adds = !batch.appended.IsEmpty();
     const auto first = static_cast<int>(m_analyzer.GetCount());
-    const auto last = first + static_cast<int>(batch.appended.size()) - 1;
+    const auto last = first + static_cast<int>(batch.appended.Size()) - 1;
     if (adds) {
         beginInsertRows({}, first, last);
     }

@@ -4,6 +4,8 @@
 #include "CRefreshWorker.h"
 #include "DisplayText.h"
 
+#include <malloc.h>
+
 CVelquorDoc::CVelquorDoc(const COpenRequest& request, const CCommandTypeCatalog& catalog,
                          QWidget* messageParent)
     : m_strTitle(request.m_strTraceName),
@@ -24,6 +26,10 @@ CVelquorDoc::~CVelquorDoc() {
     m_notifier.Release();
     m_readWorker.reset();
     m_refreshWorker.reset();
+    // The records of a big trace were made on the reading threads, in memory the allocator
+    // would keep for later: it goes back to the system when the window closes.
+    m_analyzer.Clear();
+    malloc_trim(0);
 }
 
 void CVelquorDoc::Start() {
@@ -42,6 +48,11 @@ void CVelquorDoc::StartFileRead() {
     m_readWorker = std::make_unique<CFileReadWorker>(
         m_analyzer.Reader(), *this,
         [this](std::int64_t done, std::int64_t total) { emit ReadProgress(done, total); },
+        [this](CReadBatch&& batch) {
+            if (!m_bDiscardRead) {
+                m_model.Apply(std::move(batch));
+            }
+        },
         [this](CReadBatch&& batch) { OnFileReadDone(std::move(batch)); });
     m_readWorker->Start();
 }

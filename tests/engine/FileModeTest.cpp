@@ -76,6 +76,32 @@ TEST(FileMode, SmallPiecesGiveTheRecordsOfThePlainReading) {
     }
 }
 
+// Handed over in many small batches while the files are read, with later lines of records
+// already handed over arriving as deltas, the records end as one batch would make them.
+TEST(FileMode, RecordsHandedOverWhileReadingEndAsOneBatch) {
+    const auto traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    const auto expected = FileModeRecords(traces, true);
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+    analyzer.SetFiles(traces);
+    analyzer.SetShowSys(1);
+    analyzer.Reader().SetPieceBytes(3000);
+    analyzer.Reader().SetBatchRecords(1);
+    int batches = 0;
+    std::size_t deltas = 0;
+    analyzer.Apply(analyzer.Reader().ReadFileList(nullptr, [&](CReadBatch&& batch) {
+        ++batches;
+        deltas += batch.updated.size();
+        const std::int64_t before = analyzer.GetCount();
+        EXPECT_EQ(analyzer.Apply(std::move(batch)).firstAppended, before);
+    }));
+    EXPECT_GT(batches, 100);
+    EXPECT_GT(deltas, 100u);
+    ExpectSameRecords(RecordsOf(analyzer), expected);
+}
+
 TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
     CFakeFileSystem fileSystem;
     CFakeShares shares;
@@ -159,10 +185,10 @@ TEST(FileMode, ProgressCountsBytesAndCancelStopsTheRead) {
     cancelled.SetShowSys(1);
     const CReadBatch batch = cancelled.Reader().ReadFileList(&once);
     EXPECT_TRUE(batch.cancelled);
-    EXPECT_GT(batch.appended.size(), 0u);
-    EXPECT_LT(static_cast<std::int64_t>(batch.appended.size()), whole.GetCount());
-    for (std::size_t i = 0; i < batch.appended.size(); ++i) {
-        ASSERT_EQ(batch.appended[i].m_nBlockOffset,
+    EXPECT_GT(batch.appended.Size(), 0u);
+    EXPECT_LT(static_cast<std::int64_t>(batch.appended.Size()), whole.GetCount());
+    for (std::size_t i = 0; i < batch.appended.Size(); ++i) {
+        ASSERT_EQ(batch.appended.At(i).m_nBlockOffset,
                   whole.GetRecord(static_cast<std::int64_t>(i)).m_nBlockOffset);
     }
 }

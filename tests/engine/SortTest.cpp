@@ -31,8 +31,12 @@ int Compare(const CStatementRecord& current, const CStatementRecord& previous,
 }
 
 // The order a plain bubble sort toward position 0 gives, which the list always had.
-std::vector<std::uint64_t> BubbleOrder(std::deque<CStatementRecord> records, const std::string& key,
+std::vector<std::uint64_t> BubbleOrder(const CRecordChunks& chunks, const std::string& key,
                                        int direction) {
+    std::vector<CStatementRecord> records;
+    for (std::size_t i = 0; i < chunks.Size(); ++i) {
+        records.push_back(chunks.At(i));
+    }
     const std::size_t n = records.size();
     for (std::size_t i = 0; n >= 2 && i <= n - 2; ++i) {
         for (std::size_t j = n - 1; j >= i + 1; --j) {
@@ -70,7 +74,7 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
                           small(random)};
         record.m_parse.misses = small(random);
         record.m_exec.misses = small(random);
-        batch.appended.push_back(record);
+        batch.appended.Add(CStatementRecord(record));
     }
     return batch;
 }
@@ -176,7 +180,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
         CStatementRecord record;
         record.m_strPid = pid;
         record.m_exec.cpu = cpu;
-        batch.appended.push_back(record);
+        batch.appended.Add(CStatementRecord(record));
     }
     CPosixFileSystem fileSystem;
     CLocalNetworkShares shares;
