@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealTraces.h"
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -40,3 +42,13 @@ CVelquorView* OpenAndWait(CMainFrame& frame, const QStringList& paths, bool show
 
 // Presses the left button on a widget, moves with it held, and releases it.
 void PressMoveRelease(QWidget* widget, QPoint press, QPoint release);
+
+// Skips a Qt test when the real traces are absent; under continuous integration a missing
+// folder fails the test instead.
+#define QSKIP_WITHOUT_REAL_TRACES(traces)                                                          \
+    if ((traces).isEmpty()) {                                                                      \
+        if (RunsUnderCi()) {                                                                       \
+            QFAIL("no real traces in " VELQUOR_TRACES_DIR " under CI");                            \
+        }                                                                                          \
+        QSKIP("no real traces in " VELQUOR_TRACES_DIR);                                            \
+    }

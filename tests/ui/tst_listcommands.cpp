@@ -135,9 +135,7 @@ QStringList TstListCommands::SqlColumn(CVelquorView* view) {
 
 void TstListCommands::sortsLikeTheEngineByEveryColumnAndDirection() {
     QStringList traces = RealTraces();
-    if (traces.isEmpty()) {
-        QSKIP("the real traces are not there");
-    }
+    QSKIP_WITHOUT_REAL_TRACES(traces);
     CVelquorView* view = OpenAndWait(*m_frame, traces);
     QVERIFY(view != nullptr);
     CPosixFileSystem files;

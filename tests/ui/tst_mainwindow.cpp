@@ -260,9 +260,7 @@ void TstMainWindow::emptyTraceShowsHeadersAndNoRows() {
 
 void TstMainWindow::realTracesListEveryRecord() {
     const QStringList traces = RealTraces();
-    if (traces.isEmpty()) {
-        QSKIP("the real traces are not there");
-    }
+    QSKIP_WITHOUT_REAL_TRACES(traces);
     CVelquorView* view = OpenAndWait(*m_frame, traces);
     QVERIFY(view != nullptr);
 
