@@ -8,6 +8,7 @@
 class CPosixFileSystem final : public ITraceFileSystem {
 public:
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
+    std::string CanonicalPath(const std::string& path) override;
     std::vector<std::string> ListTraceFiles(const std::string& folder) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
                       std::string& error) override;

@@ -2,6 +2,7 @@
 
 #include "CCursorFigures.h"
 #include "CCursorTracker.h"
+#include "CReadFingerprint.h"
 #include "ITraceFileSystem.h"
 
 #include <cstdint>
@@ -16,6 +17,14 @@ struct CTraceFileState {
     std::int64_t statusSize = 0; // the size at the last status update
     // Live mode: the file's cursor bindings and open block, from its first byte read on.
     std::optional<CCursorTracker> tracker;
+    // Live mode: the bytes before the read position, to notice a file written again.
+    CReadFingerprint fingerprint;
+    // Live mode: the file changed since its last read, or that read failed.
+    bool unread = false;
+    // Live mode: a failed read was reported and no read has succeeded since.
+    bool failing = false;
+    // Live mode: the folder scan that last listed the file.
+    std::uint64_t listedIn = 0;
     // File mode: the figures of cursors bound to no statement of the file.
     CCursorFigures unattributed;
 };

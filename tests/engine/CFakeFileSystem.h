@@ -20,9 +20,13 @@ public:
     // Sets the bytes of a file; its size follows them and its time moves on by `tick`.
     void Put(const std::string& path, std::string bytes, std::int64_t tick = 1);
     void Remove(const std::string& path) { m_files.erase(path); }
+    // Gives a file another name; it stays the same file (same identity and status).
+    void Rename(const std::string& from, const std::string& to);
     CFile& At(const std::string& path) { return m_files.at(path); }
 
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
+    // Paths are kept as given: every spelling is a file of its own.
+    std::string CanonicalPath(const std::string& path) override { return path; }
     std::vector<std::string> ListTraceFiles(const std::string& folder) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
                       std::string& error) override;
@@ -31,6 +35,8 @@ public:
 
     // Paths in the order they were read; one file read several times in a row counts once.
     std::vector<std::string> reads;
+    // The bytes all reads asked for.
+    std::int64_t bytesRead = 0;
 
 private:
     std::map<std::string, CFile> m_files;
