@@ -33,8 +33,15 @@ void CFollowCommand::Run(const std::string& folder) {
     m_writer.End();
 }
 
+// A read that throws is reported on stderr; the next period reads again.
 void CFollowCommand::ReadOnce() {
-    const CApplyResult result = m_analyzer.ReadFolder();
+    CApplyResult result;
+    try {
+        result = m_analyzer.ReadFolder();
+    } catch (...) {
+        m_analyzer.Reader().ReportFailedRead();
+        return;
+    }
     for (const std::int64_t row : result.updatedRows) {
         m_writer.Write(row, m_analyzer.GetRecord(row), "updated");
     }

@@ -24,7 +24,13 @@ void CFileReadWorker::Start() {
 }
 
 void CFileReadWorker::Run() {
-    auto batch = std::make_shared<CReadBatch>(m_reader.ReadFileList(this));
+    auto batch = std::make_shared<CReadBatch>();
+    try {
+        *batch = m_reader.ReadFileList(this);
+    } catch (...) {
+        m_reader.ReportFailedRead();
+        batch->cancelled = true;
+    }
     if (m_bCancel) {
         batch->cancelled = true;
     }

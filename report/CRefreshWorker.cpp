@@ -41,10 +41,17 @@ void CRefreshWorker::RefreshThreadProc() {
         if (m_bRunning.load() != 1) {
             continue;
         }
-        auto batch = std::make_shared<CReadBatch>(m_reader.ReadFolder());
-        if (batch->appended.empty() && batch->updated.empty()) {
+        CReadBatch read;
+        try {
+            read = m_reader.ReadFolder();
+        } catch (...) {
+            m_reader.ReportFailedRead(); // and the next period reads again
             continue;
         }
+        if (read.appended.empty() && read.updated.empty()) {
+            continue;
+        }
+        auto batch = std::make_shared<CReadBatch>(std::move(read));
         QMetaObject::invokeMethod(
             &m_context, [handler = m_onBatch, batch] { handler(std::move(*batch)); },
             Qt::QueuedConnection);

@@ -16,7 +16,8 @@ struct CReadBatch;
 // The worker of a live window: wakes every period and, while the window's running flag is
 // set, reads what is new in the trace folder and posts the batch to the user interface
 // thread (a queued call on `context`), which applies it. It never touches the analyser's
-// records. Stop wakes it at once; it ends after a read in progress, never in its middle.
+// records. A read that throws is reported through the reader's notifier and the worker goes
+// on. Stop wakes it at once; it ends after a read in progress, never in its middle.
 class CRefreshWorker {
 public:
     using BatchHandler = std::function<void(CReadBatch&& batch)>;
