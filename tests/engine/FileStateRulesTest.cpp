@@ -70,6 +70,15 @@ TEST_F(LiveRules, ReplacedAndTruncatedFilesAreReadAgainWithoutHoldingBackOthers)
     Append("/live/b_ora_2.trc", CursorBlock(1, 5, 3, "b replaced"));
     analyzer.ReadFolder();
     EXPECT_EQ(Sqls().back(), "b replaced\r\n");
+
+    // Replaced by a larger file that begins with the same bytes: only its identity tells.
+    const std::string same = fileSystem.At("/live/b_ora_2.trc").bytes;
+    fileSystem.Remove("/live/b_ora_2.trc");
+    Append("/live/b_ora_2.trc", same + CursorBlock(2, 5, 3, "b larger"));
+    analyzer.ReadFolder();
+    const std::vector<std::string> sqls = Sqls();
+    EXPECT_EQ(std::vector<std::string>(sqls.end() - 3, sqls.end()),
+              (std::vector<std::string>{"b replaced\r\n", "b replaced\r\n", "b larger\r\n"}));
 }
 
 TEST_F(LiveRules, GrowthWithinOneTimestampIsNoticedBySize) {
