@@ -13,7 +13,8 @@ struct CTraceFileState {
     CFileIdentity identity;        // notices a replaced file
     std::int64_t modifiedNs = 0;   // notices a changed file
     std::int64_t readPosition = 0; // first byte not yet read
-    std::int64_t size = 0; // where reading ends: the size, or the read position after a failed read
+    // Where reading ends: the size, or in file mode the read position after a failed read.
+    std::int64_t size = 0;
     std::int64_t statusSize = 0; // the size at the last status update
     // Live mode: the file's cursor bindings and open block, from its first byte read on.
     std::optional<CCursorTracker> tracker;

@@ -205,7 +205,9 @@ bool CTraceReader::ReadNewBytes(const std::string& path, CTraceFileState& state,
                                 std::string& error) {
     if (state.fingerprint.Position() != state.readPosition) {
         if (!TakeFingerprint(path, state, error)) {
-            return false;
+            // A file followed from its end that cannot be read counts as failed once it has
+            // new bytes to read.
+            return state.readPosition == state.size && !state.failing;
         }
         if (state.readPosition == state.size) {
             return true;

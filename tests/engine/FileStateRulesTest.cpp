@@ -132,7 +132,11 @@ TEST_F(LiveRules, ClearDropsRecordsAndForgetsOpenBlocks) {
 
 TEST_F(LiveRules, AFailingFileIsRetriedAtEveryReadAndReportedOnceEachWay) {
     const std::string path = "/live/a_ora_1.trc";
+    Append("/live/old_ora_2.trc", CursorBlock(1, 5, 3, "old"));
+    fileSystem.At("/live/old_ora_2.trc").failure = ITraceFileSystem::ReadResult::OpenFailed;
     analyzer.ReadFolder();
+    analyzer.ReadFolder();
+    EXPECT_TRUE(notifier.messages.empty()) << "a file with nothing new to read is not reported";
     Append(path, CursorBlock(1, 5, 3, "one"));
     fileSystem.At(path).failure = ITraceFileSystem::ReadResult::OpenFailed;
     analyzer.ReadFolder();
