@@ -33,8 +33,9 @@ public:
     // small to cross many piece borders.
     void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
 
-    // File mode: reads every file named in the path ("|"-separated), each once and whole,
-    // in byte-wise order of the paths, analysing pieces on all cores.
+    // File mode: reads every file named in the path ("|"-separated), each once and whole (a
+    // file named several ways too), in byte-wise order of the paths, analysing pieces on all
+    // cores.
     CReadBatch ReadFileList(IReadProgress* progress = nullptr);
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
     // analyses what was appended to them since the last read.
