@@ -33,8 +33,15 @@ void CFollowCommand::Run(const std::string& folder) {
     m_writer.End();
 }
 
+// A read that throws is reported on stderr; the next period reads again.
 void CFollowCommand::ReadOnce() {
-    CReadBatch batch = m_analyzer.Reader().ReadFolder();
+    CReadBatch batch;
+    try {
+        batch = m_analyzer.Reader().ReadFolder();
+    } catch (...) {
+        m_analyzer.Reader().ReportFailedRead();
+        return;
+    }
     if (batch.folderChange != CReadBatch::FolderChange::None) {
         std::fprintf(stderr, "velquor-cli: %s\n", batch.folderMessage.c_str());
     }

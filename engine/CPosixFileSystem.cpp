@@ -1,6 +1,7 @@
 #include "CPosixFileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -62,6 +63,16 @@ bool CPosixFileSystem::GetStatus(const std::string& path, CFileStatus& status, s
     status.modifiedNs = info.stx_mtime.tv_sec * 1'000'000'000LL + info.stx_mtime.tv_nsec;
     status.size = static_cast<std::int64_t>(info.stx_size);
     return true;
+}
+
+std::string CPosixFileSystem::CanonicalPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path;
+    }
+    std::string canonical(resolved);
+    std::free(resolved);
+    return canonical;
 }
 
 bool CPosixFileSystem::ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,

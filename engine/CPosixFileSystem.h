@@ -8,6 +8,7 @@
 class CPosixFileSystem final : public ITraceFileSystem {
 public:
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
+    std::string CanonicalPath(const std::string& path) override;
     bool ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
                         std::string& error) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,

@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class CCommandTypeCatalog;
 class INetworkShares;
@@ -28,15 +30,15 @@ public:
     void SetShowSys(std::int64_t showSys) { m_bShowSys = showSys; }
     void SetTypeFlags(std::string flags) { m_strTypeFlags = std::move(flags); }
     const std::string& GetPath() const { return m_strPath; }
-    // The bytes file mode reads and analyses at a time; tests make pieces small to cross
-    // many piece borders.
+    // The bytes read and analysed at a time, in file mode and live mode; tests make pieces
+    // small to cross many piece borders.
     void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
     // The records file mode hands over at a time when it hands them over while reading.
     void SetBatchRecords(std::size_t records) { m_nBatchRecords = records; }
 
-    // File mode: reads every file named in the path ("|"-separated), each once and whole,
-    // in byte-wise order of the paths, analysing pieces on all cores.
-    // With `onBatch`, records are handed over in batches while the files are read, the
+    // File mode: reads every file named in the path ("|"-separated), each once and whole (a
+    // file named several ways too), in byte-wise order of the paths, analysing pieces on all
+    // cores. With `onBatch`, records are handed over in batches while the files are read, the
     // last of them returned; later lines of a record handed over come as deltas.
     CReadBatch ReadFileList(IReadProgress* progress = nullptr,
                             const std::function<void(CReadBatch&&)>& onBatch = {});
@@ -47,14 +49,28 @@ public:
     CReadBatch ReadFolder();
     // Connects the network share of the path when it names one; true on success.
     bool ConnectTraceShare();
+    // Tells the user about the exception that ended a read: called in a catch block by a
+    // worker that goes on after it.
+    void ReportFailedRead() noexcept;
 
 private:
+    using CFileStates = std::map<std::string, CTraceFileState>;
+
     void NoteFolderState(bool listed, const std::string& error, CReadBatch& batch);
     void UpdateFileState(const std::string& path);
+    CFileStates::iterator AddFileState(const std::string& path, const CFileStatus& status);
+    CFileStates::node_type TakeRenamedState(const CFileIdentity& identity);
     void ReadNewData(CReadBatch& batch);
-    void ReadNewBytes(const std::string& path, CTraceFileState& state, CReadBatch& batch);
-    void AnalyzeNewText(std::string_view text, const std::string& path, CTraceFileState& state,
-                        CReadBatch& batch);
+    void ReadChangedFile(const std::string& path, CTraceFileState& state, CReadBatch& batch);
+    bool ReadNewBytes(const std::string& path, CTraceFileState& state, std::string& error);
+    bool TakeFingerprint(const std::string& path, CTraceFileState& state, std::string& error);
+    bool CheckHead(const std::string& path, CTraceFileState& state, std::string& error);
+    bool ReadBytes(const std::string& path, std::int64_t offset, std::int64_t size,
+                   std::string& bytes, std::string& error);
+    bool AnalyzeWholeLines(std::string_view bytes, std::int64_t start, std::size_t fresh,
+                           const std::string& path, CTraceFileState& state);
+    void AnalyzeNewText(std::string_view text, const std::string& path, CTraceFileState& state);
+    void HandOver(CTraceFileState& state, CReadBatch& batch);
     CHeaderReader Headers() const;
     static void Restart(CTraceFileState& state);
     std::uint64_t NextSerial() { return m_nNextSerial++; }
@@ -68,7 +84,11 @@ private:
     bool m_bFolderListed = true; // at the last read; a missing folder reports at the first
     std::string m_strTypeFlags;
     std::string m_strPath;
-    std::map<std::string, CTraceFileState> m_fileStates;
+    CFileStates m_fileStates;
+    // Live mode: entries of files found replaced under their name in this folder scan, for a
+    // file listed later in the scan under its new name.
+    std::vector<CFileStates::node_type> m_departed;
+    std::uint64_t m_nScan = 1; // live mode: the folder scan under way
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
     std::int64_t m_nPieceBytes = 8 << 20;

@@ -29,6 +29,9 @@ public:
 
     // The status of a file; false with the system's reason in `error` when it cannot be read.
     virtual bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) = 0;
+    // The path with links, "." and ".." resolved, where the file exists; the path as given
+    // otherwise. Two paths of one file give the same answer.
+    virtual std::string CanonicalPath(const std::string& path) = 0;
     // Full paths of the regular files in `folder` whose names end in ".trc" (any letter
     // case), not searching subfolders; in enumeration order. False with `error` naming the
     // folder and the reason when the folder cannot be listed (missing, not a folder,

@@ -31,7 +31,13 @@ void CFileReadWorker::Run() {
             &m_context, [handler = m_onBatch, shared] { handler(std::move(*shared)); },
             Qt::QueuedConnection);
     };
-    auto batch = std::make_shared<CReadBatch>(m_reader.ReadFileList(this, post));
+    auto batch = std::make_shared<CReadBatch>();
+    try {
+        *batch = m_reader.ReadFileList(this, post);
+    } catch (...) {
+        m_reader.ReportFailedRead();
+        batch->cancelled = true;
+    }
     if (m_bCancel) {
         batch->cancelled = true;
     }

@@ -14,7 +14,8 @@ struct CReadBatch;
 // Reads a file-mode window's trace files on a thread of its own. Progress and the finished
 // batch reach the user interface thread as queued calls on `context`; the worker never
 // touches the analyser's records. Cancel (or destruction, which waits for the thread) makes
-// the read stop at its next progress report.
+// the read stop at its next progress report. A read that throws is reported through the
+// reader's notifier and ends as a cancelled one.
 class CFileReadWorker final : public IReadProgress {
 public:
     using ProgressHandler = std::function<void(std::int64_t done, std::int64_t total)>;

@@ -41,11 +41,18 @@ void CRefreshWorker::RefreshThreadProc() {
         if (m_bRunning.load() != 1) {
             continue;
         }
-        auto batch = std::make_shared<CReadBatch>(m_reader.ReadFolder());
-        if (batch->appended.IsEmpty() && batch->updated.empty() &&
-            batch->folderChange == CReadBatch::FolderChange::None) {
+        CReadBatch read;
+        try {
+            read = m_reader.ReadFolder();
+        } catch (...) {
+            m_reader.ReportFailedRead(); // and the next period reads again
             continue;
         }
+        if (read.appended.IsEmpty() && read.updated.empty() &&
+            read.folderChange == CReadBatch::FolderChange::None) {
+            continue;
+        }
+        auto batch = std::make_shared<CReadBatch>(std::move(read));
         QMetaObject::invokeMethod(
             &m_context, [handler = m_onBatch, batch] { handler(std::move(*batch)); },
             Qt::QueuedConnection);

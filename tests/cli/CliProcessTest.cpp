@@ -5,6 +5,7 @@
 #include "TestDevices.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -237,6 +238,33 @@ TEST(CliProcessTest, SavedTraceBlocksReadBackAlike) {
         EXPECT_EQ(original.status, 0);
         EXPECT_EQ(StatementColumns(again.out), StatementColumns(original.out));
     }
+}
+
+// A plan 100,000 rows deep is indented by at most 64 tabs a row, so its text stays linear in
+// its rows and show prints it at once.
+TEST(CliProcessTest, ShowsADeepPlanQuickly) {
+    CTempFolder temp;
+    const std::filesystem::path trace = temp.Path() / "deep_ora_7.trc";
+    constexpr int kRows = 100'000;
+    std::string text = "=====================\n"
+                       "PARSING IN CURSOR #1 len=8 dep=0 uid=5 oct=3 lid=5 tim=1\n"
+                       "select 1\nEND OF STMT\nEXEC #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0\n";
+    for (int id = 1; id <= kRows; ++id) {
+        text += "STAT #1 id=" + std::to_string(id) + " cnt=1 pid=" + std::to_string(id - 1) +
+                " pos=1 obj=0 op='NESTED LOOPS'\n";
+    }
+    WriteFile(trace, text);
+    const auto started = std::chrono::steady_clock::now();
+    const CChildProcess::Result shown =
+        CChildProcess::Run({kCli, "show", "--row", "0", trace.string()});
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::steady_clock::now() - started);
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_LT(seconds.count(), 60);
+    EXPECT_LT(shown.out.size(), std::size_t{kRows} * 100);
+    const std::string deepest = std::string(64, '\t') + "NESTED LOOPS\r\n";
+    EXPECT_NE(shown.out.find("      1  " + deepest), std::string::npos);
+    EXPECT_EQ(shown.out.find("\t" + deepest), std::string::npos);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 struct TextCase {
@@ -134,6 +136,42 @@ TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
     EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
               std::string::npos);
     EXPECT_EQ(CStatementColumns::Cell(record, 6), "3000000000");
+}
+
+// Sums that leave the 64-bit range stop at its end, in the record and in json alike, as a
+// single figure too large for it does.
+TEST_F(RecordFromBlockTest, SumsBeyond64BitsSaturate) {
+    const std::string max = "9223372036854775807";
+    const CStatementRecord record =
+        Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\nselect 1\r\nEND OF STMT\r\n"
+                "EXEC #1:c=" +
+                max + ",e=" + max + ",p=0,cr=0,cu=0,mis=0,r=" + max +
+                ",dep=0\r\n"
+                "EXEC #1:c=" +
+                max +
+                ",e=5,p=0,cr=0,cu=0,mis=0,r=99999999999999999999,dep=0\r\n"
+                "FETCH #1:c=7,e=" +
+                max + ",p=0,cr=0,cu=0,mis=0,r=" + max +
+                ",dep=0\r\n"
+                "WAIT #1: nam='db file sequential read' ela= " +
+                max +
+                "\r\n"
+                "WAIT #1: nam='db file sequential read' ela= " +
+                max + "\r\n");
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(record.m_exec, (CCallFigures{2, kMax, kMax, 0, 0, 0, 0, kMax}));
+    EXPECT_EQ(record.Total(), (CCallFigures{3, kMax, kMax, 0, 0, 0, 0, kMax}));
+    EXPECT_EQ(record.Self().Total().cpu, kMax);
+    const std::string json = CJsonWriter::RecordObject(record, m_texts);
+    EXPECT_NE(json.find("\"total\":{\"count\":3,\"cpu\":" + max + ",\"elapsed\":" + max +
+                        ",\"disk\":0,\"query\":0,\"current\":0,\"rows\":" + max + "}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("{\"count\":2,\"max\":" + max + ",\"total\":" + max + "}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"total\":{\"cpu\":" + max + ",\"elapsed\":" + max), std::string::npos)
+        << json;
 }
 
 } // namespace

@@ -14,6 +14,12 @@ void CFakeFileSystem::Put(const std::string& path, std::string bytes, std::int64
     file.status.modifiedNs += tick;
 }
 
+void CFakeFileSystem::Rename(const std::string& from, const std::string& to) {
+    auto node = m_files.extract(from);
+    node.key() = to;
+    m_files.insert(std::move(node));
+}
+
 bool CFakeFileSystem::GetStatus(const std::string& path, CFileStatus& status, std::string& error) {
     const auto it = m_files.find(path);
     if (it == m_files.end()) {
@@ -45,6 +51,7 @@ ITraceFileSystem::ReadResult CFakeFileSystem::ReadAt(const std::string& path, st
     if (reads.empty() || reads.back() != path) {
         reads.push_back(path);
     }
+    bytesRead += size;
     const auto it = m_files.find(path);
     if (it == m_files.end()) {
         error = path + ": No such file or directory";

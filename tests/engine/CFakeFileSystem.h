@@ -21,9 +21,13 @@ public:
     // Sets the bytes of a file; its size follows them and its time moves on by `tick`.
     void Put(const std::string& path, std::string bytes, std::int64_t tick = 1);
     void Remove(const std::string& path) { m_files.erase(path); }
+    // Gives a file another name; it stays the same file (same identity and status).
+    void Rename(const std::string& from, const std::string& to);
     CFile& At(const std::string& path) { return m_files.at(path); }
 
     bool GetStatus(const std::string& path, CFileStatus& status, std::string& error) override;
+    // Paths are kept as given: every spelling is a file of its own.
+    std::string CanonicalPath(const std::string& path) override { return path; }
     bool ListTraceFiles(const std::string& folder, std::vector<std::string>& paths,
                         std::string& error) override;
     ReadResult ReadAt(const std::string& path, std::int64_t offset, std::int64_t size, char* buffer,
@@ -35,6 +39,8 @@ public:
     std::vector<std::string> reads;
     // Folders that cannot be listed, as if they did not exist.
     std::set<std::string> missingFolders;
+    // The bytes all reads asked for.
+    std::int64_t bytesRead = 0;
 
 private:
     std::map<std::string, CFile> m_files;

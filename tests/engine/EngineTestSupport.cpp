@@ -63,7 +63,8 @@ std::vector<std::size_t> RandomCuts(std::size_t size, int pieces, std::mt19937& 
 } // namespace
 
 std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
-                                                 int pieces, std::mt19937& random, bool showSys) {
+                                                 int pieces, std::mt19937& random, bool showSys,
+                                                 std::int64_t readBytes) {
     CTempFolder folder;
     CPosixFileSystem fileSystem;
     CLocalNetworkShares shares;
@@ -71,6 +72,9 @@ std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileByt
     CTraceAnalyzer live(TestCatalog(), fileSystem, shares, notifier);
     live.SetPath(folder.Path());
     live.SetShowSys(showSys);
+    if (readBytes > 0) {
+        live.Reader().SetPieceBytes(readBytes);
+    }
     live.ReadFolder();
     std::vector<std::vector<std::size_t>> cuts;
     for (const CTraceFileBytes& file : files) {

@@ -42,10 +42,12 @@ struct CTraceFileBytes {
 };
 
 // Writes the files into a followed folder, each cut into `pieces` random parts appended in
-// turn, reading after every part; answers the records the live analyser holds at the end.
-// Checks that rows are only appended at the end and that updated rows exist.
+// turn, reading after every part, about `readBytes` at a time (0: the reader's own size);
+// answers the records the live analyser holds at the end. Checks that rows are only
+// appended at the end and that updated rows exist.
 std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
-                                                 int pieces, std::mt19937& random, bool showSys);
+                                                 int pieces, std::mt19937& random, bool showSys,
+                                                 std::int64_t readBytes = 0);
 
 // The same files written whole into a folder and read in file mode.
 std::vector<CStatementRecord> FileModeRecordsOf(const std::vector<CTraceFileBytes>& files,

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 std::vector<CReferenceRecord> ReferenceRecords(const std::string& path, bool showSys,
@@ -118,6 +120,33 @@ TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
     EXPECT_EQ(analyzer.GetRecord(0).m_strPid, "1");
     EXPECT_EQ(analyzer.GetRecord(1).m_strPid, "2");
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"wrong at get filestatus"}));
+}
+
+TEST(FileMode, AFileNamedSeveralWaysIsReadOnce) {
+    CTempFolder folder;
+    const std::string path = folder.File("x_ora_5.trc");
+    CTempFolder::Write(path, CursorBlock(1, 5, 3, "once"));
+    std::filesystem::create_symlink(path, folder.File("link_ora_5.trc"));
+    const auto records =
+        FileModeRecords({folder.Path() + "/./x_ora_5.trc", path, folder.Path() + "//x_ora_5.trc",
+                         folder.File("link_ora_5.trc")},
+                        true);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].GetSql(), "once\r\n");
+}
+
+TEST(FileMode, AFileWhoseSizeReadsZeroIsReadToItsEnd) {
+    CFakeFileSystem fileSystem;
+    CFakeShares shares;
+    CRecordingNotifier notifier;
+    fileSystem.Put("/proc/a_ora_1.trc", CursorBlock(1, 5, 3, "one") + CursorBlock(2, 5, 3, "two"));
+    fileSystem.At("/proc/a_ora_1.trc").status.size = 0;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.SetPath("/proc/a_ora_1.trc|");
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList();
+    EXPECT_EQ(analyzer.GetCount(), 2);
+    EXPECT_TRUE(notifier.messages.empty());
 }
 
 TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {

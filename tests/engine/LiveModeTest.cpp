@@ -1,9 +1,12 @@
+#include "CFakeFileSystem.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace {
@@ -24,8 +27,9 @@ std::string WithLineBreaks(const std::string& text, bool mixed, std::mt19937& ra
     return out;
 }
 
-// Whatever the writes, the line breaks and the lines that stand far from their statements,
-// a followed trace ends with exactly the records file mode makes of the same bytes.
+// Whatever the writes, the line breaks, the lines that stand far from their statements and
+// the size of the pieces the reader takes, a followed trace ends with exactly the records
+// file mode makes of the same bytes.
 TEST(LiveMode, RecordsEqualFileModeHoweverTheWritesWereSplit) {
     const auto traces = RealTraces();
     SKIP_WITHOUT_REAL_TRACES(traces.empty());
@@ -41,11 +45,40 @@ TEST(LiveMode, RecordsEqualFileModeHoweverTheWritesWereSplit) {
                 const auto expected = FileModeRecordsOf(files, showSys);
                 for (const int pieces : {2, 40}) {
                     SCOPED_TRACE(std::to_string(pieces) + " pieces");
-                    ExpectSameRecords(FollowWhileWriting(files, pieces, random, showSys), expected);
+                    const std::int64_t readBytes = pieces == 2 ? 3000 : 0;
+                    ExpectSameRecords(FollowWhileWriting(files, pieces, random, showSys, readBytes),
+                                      expected);
                 }
             }
         }
     }
+}
+
+// A file made 100 GiB long, all zeros after its first statement (a preallocated or sparse
+// file): the reader takes it in bounded pieces, stops at the zeros and reads on once text
+// was written over them.
+TEST(LiveMode, AHugeSparseFileIsReadUpToItsZerosAndOnceTheyAreOverwritten) {
+    CTempFolder folder;
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer live(TestCatalog(), fileSystem, notifier);
+    live.SetPath(folder.Path());
+    live.SetShowSys(1);
+    live.ReadFolder();
+    const std::string path = folder.File("x_ora_1.trc");
+    const std::string first = CursorBlock(1, 5, 3, "before the zeros");
+    CTempFolder::Write(path, first);
+    std::filesystem::resize_file(path, std::uintmax_t{100} << 30);
+    EXPECT_EQ(live.ReadFolder().appendedCount, 1);
+
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(static_cast<std::streamoff>(first.size()));
+    file << CursorBlock(2, 5, 3, "over the zeros");
+    file.close();
+    EXPECT_EQ(live.ReadFolder().appendedCount, 1);
+    ASSERT_EQ(live.GetCount(), 2);
+    EXPECT_EQ(live.GetRecord(1).GetSql(), "over the zeros\r\n");
+    EXPECT_TRUE(notifier.messages.empty());
 }
 
 TEST(LiveMode, ByteByByteWritesOfSmallTrace) {

@@ -1,0 +1,27 @@
+#include "CReadFingerprint.h"
+
+#include <algorithm>
+#include <functional>
+
+std::int64_t CReadFingerprint::LengthAt(std::int64_t position) {
+    return std::min(kBytes, position);
+}
+
+void CReadFingerprint::Take(std::int64_t position, std::string_view head, std::string_view tail) {
+    m_nPosition = position;
+    m_nHeadHash = Hash(head);
+    m_nTailHash = Hash(tail);
+}
+
+void CReadFingerprint::MoveTo(std::int64_t position, std::string_view bytes, std::int64_t start) {
+    const auto length = static_cast<std::size_t>(LengthAt(position));
+    if (start == 0) {
+        m_nHeadHash = Hash(bytes.substr(0, length));
+    }
+    m_nTailHash = Hash(bytes.substr(static_cast<std::size_t>(position - start) - length, length));
+    m_nPosition = position;
+}
+
+std::size_t CReadFingerprint::Hash(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes);
+}
