@@ -120,16 +120,17 @@ public:
         }
         return m_bOk;
     }
-    // Plain decimal digits, one to eighteen of them.
+    // Plain decimal digits, one to eighteen of them. Longer runs are refused (the slow path
+    // saturates them); unsigned arithmetic keeps the refused value's overflow defined.
     std::int64_t Digits() {
         const char* start = m_p;
-        std::int64_t value = 0;
+        std::uint64_t value = 0;
         while (m_bOk && m_p != m_end && IsDigit(*m_p)) {
-            value = value * 10 + (*m_p - '0');
+            value = value * 10 + static_cast<std::uint64_t>(*m_p - '0');
             ++m_p;
         }
         m_bOk = m_bOk && m_p != start && m_p - start <= 18;
-        return value;
+        return static_cast<std::int64_t>(value);
     }
     // The text up to the next `c`, stepping over it.
     std::string_view Until(char c) {
