@@ -1,6 +1,7 @@
 #include "CBindingResolver.h"
 
 #include <algorithm>
+#include <map>
 
 void CBindingResolver::Add(CCursorTracker& piece, std::deque<CStatementRecord>& records,
                            const std::function<std::uint64_t()>& nextSerial) {
@@ -9,22 +10,105 @@ void CBindingResolver::Add(CCursorTracker& piece, std::deque<CStatementRecord>& 
         record.m_nSerial = nextSerial();
         records.push_back(std::move(record));
     }
+    ResolveTags(base, records);
+    ResolveCallTrees(piece, base, records);
+    AddLeadingWaits(piece);
     for (const auto& [cursor, figures] : piece.Leading()) {
         if (CCursorFigures* sink = SinkOf(cursor, records)) {
             sink->Absorb(figures);
         }
     }
     CorrectFirstCalls(piece, base, records);
+    m_profile.Append(piece.Profile());
     piece.Bindings().ForEach([&](std::uint64_t cursor, std::uint64_t value) {
         const CCursorTracker::CBinding binding = CCursorTracker::CBinding::Decode(value);
         const bool hidden = binding.kind == CCursorTracker::CBinding::EKind::Hidden;
-        m_bindings.Set(cursor, hidden ? kHidden : base + binding.record);
+        m_bindings.Set(cursor, (hidden ? kHidden : base + binding.record) |
+                                   (binding.recursive ? kRecursive : 0));
     });
+}
+
+// A piece's records were made under the tags its own lines set; the others are those current
+// where the piece begins.
+void CBindingResolver::ResolveTags(std::size_t base, std::deque<CStatementRecord>& records) const {
+    const CSessionTags& before = m_profile.EndTags();
+    std::map<const CSessionTags*, CSessionTagsRef> resolved;
+    for (std::size_t i = base; i < records.size(); ++i) {
+        CSessionTagsRef& tags = records[i].m_tags;
+        if (tags.Get().AllKnown()) {
+            continue;
+        }
+        const auto [at, added] = resolved.try_emplace(&tags.Get());
+        if (added) {
+            at->second =
+                CSessionTagsRef(std::make_shared<const CSessionTags>(tags.Get().After(before)));
+        }
+        tags = at->second;
+    }
+}
+
+// The piece's trees name its own records by position and other records by cursor number;
+// they become serials of the records the numbers were bound to before the piece. The calls
+// carried from the pieces before become children of the piece's first call at their depth.
+void CBindingResolver::ResolveCallTrees(CCursorTracker& piece, std::size_t base,
+                                        std::deque<CStatementRecord>& records) {
+    CCallTreeResolution resolution;
+    resolution.statement = [&](const CStatementRef& ref) -> CStatementRef {
+        using EKind = CStatementRef::EKind;
+        if (ref.kind == EKind::Local) {
+            return {EKind::Serial, records[base + static_cast<std::size_t>(ref.value)].m_nSerial};
+        }
+        const CBound bound = Find(ref.value);
+        if (!bound.bound) {
+            return {EKind::Unbound, ref.value};
+        }
+        return bound.hidden ? CStatementRef{EKind::Hidden, ref.value}
+                            : CStatementRef{EKind::Serial, records[bound.record].m_nSerial};
+    };
+    resolution.carried = [&](std::size_t depth) {
+        return depth < m_treeCarry.size() ? &m_treeCarry[depth] : nullptr;
+    };
+    resolution.carriedSelf = [&](std::size_t depth) {
+        return depth < m_carry.size() ? m_carry[depth] : CSelfFigures{};
+    };
+    for (std::size_t i = base; i < records.size(); ++i) {
+        if (!records[i].m_callTree.empty()) {
+            resolution.Apply(records[i].m_callTree, nullptr);
+        }
+    }
+    for (auto& [cursor, figures] : piece.Leading()) {
+        if (!figures.m_callTree.empty()) {
+            resolution.Apply(figures.m_callTree, nullptr);
+        }
+    }
+    std::vector<std::vector<CCallTreeNode>>& pending = piece.PendingTree();
+    for (std::vector<CCallTreeNode>& nodes : pending) {
+        resolution.Apply(nodes, nullptr);
+    }
+    const std::vector<CCursorTracker::CFirstCall>& firstCalls = piece.FirstCalls();
+    m_treeCarry.resize(std::max(m_treeCarry.size(), pending.size()));
+    for (std::size_t d = 0; d < pending.size(); ++d) {
+        if (d < firstCalls.size() && firstCalls[d].seen) {
+            m_treeCarry[d] = std::move(pending[d]);
+        } else {
+            CCallTreeNode::Add(m_treeCarry[d], std::move(pending[d]));
+        }
+    }
+}
+
+// The waits of cursors not bound in the piece count at the depth of the statement bound
+// before it, or at depth 0.
+void CBindingResolver::AddLeadingWaits(CCursorTracker& piece) {
+    for (const auto& [cursor, figures] : piece.Leading()) {
+        if (!figures.m_waits.empty()) {
+            m_profile.AddDepthWaits(Find(cursor).recursive, figures.m_waits);
+        }
+    }
 }
 
 // The calls of depth d + 1 written before the piece, since the last call at depth d, belong
 // to the piece's first call at depth d; a depth the piece has no call at carries them on.
-void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::size_t base,
+void CBindingResolver::CorrectFirstCalls(CCursorTracker& piece, std::size_t base,
                                          std::deque<CStatementRecord>& records) {
     const std::vector<CSelfFigures>& pending = piece.Pending();
     const std::vector<CCursorTracker::CFirstCall>& firstCalls = piece.FirstCalls();
@@ -38,17 +122,27 @@ void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::size_
         if (CCursorFigures* sink = SinkOf(first.owner, base, records)) {
             sink->SelfOf(first.kind).Subtract(m_carry[d]);
         }
+        piece.Profile().CorrectFirstCall(d > 0, first.kind, m_carry[d]);
         m_carry[d] = pending[d];
     }
 }
 
+CBindingResolver::CBound CBindingResolver::Find(std::uint64_t cursor) const {
+    const std::uint64_t* value = m_bindings.Find(cursor);
+    if (value == nullptr) {
+        return {};
+    }
+    return {true, (*value & kHidden) != 0, (*value & kRecursive) != 0,
+            static_cast<std::size_t>(*value & (kRecursive - 1))};
+}
+
 CCursorFigures* CBindingResolver::SinkOf(std::uint64_t cursor,
                                          std::deque<CStatementRecord>& records) {
-    const std::uint64_t* bound = m_bindings.Find(cursor);
-    if (bound == nullptr) {
+    const CBound bound = Find(cursor);
+    if (!bound.bound) {
         return &m_unattributed;
     }
-    return *bound == kHidden ? nullptr : &records[static_cast<std::size_t>(*bound)];
+    return bound.hidden ? nullptr : &records[bound.record];
 }
 
 CCursorFigures* CBindingResolver::SinkOf(const CCursorTracker::COwner& owner, std::size_t base,

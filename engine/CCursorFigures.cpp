@@ -33,6 +33,10 @@ void CCursorFigures::AddWait(std::string_view event, std::int64_t elapsed) {
     m_waits.push_back(CWaitFigures{std::string(event), 1, elapsed, elapsed});
 }
 
+void CCursorFigures::AddError(std::int64_t error) {
+    CErrorCount::Add(m_errors, error, 1);
+}
+
 void CCursorFigures::Absorb(const CCursorFigures& later) {
     m_parse.Add(later.m_parse);
     m_exec.Add(later.m_exec);
@@ -47,10 +51,14 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     for (const CWaitFigures& waits : later.m_waits) {
         AddWaits(waits);
     }
+    m_executions.Absorb(later.m_executions);
+    CErrorCount::Add(m_errors, later.m_errors);
+    CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));
 }
 
 bool CCursorFigures::IsEmpty() const {
-    return m_total.count == 0 && m_plan.empty() && m_waits.empty() && m_self == CSelfCalls{};
+    return m_total.count == 0 && m_plan.empty() && m_waits.empty() && m_self == CSelfCalls{} &&
+           m_errors.empty() && m_callTree.empty();
 }
 
 CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {

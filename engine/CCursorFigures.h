@@ -1,6 +1,9 @@
 #pragma once
 
 #include "CCallFigures.h"
+#include "CCallTreeNode.h"
+#include "CErrorCount.h"
+#include "CExecutionTimes.h"
 #include "CPlanRow.h"
 #include "CSelfFigures.h"
 #include "CWaitFigures.h"
@@ -13,7 +16,9 @@ enum class ECallKind { Parse, Exec, Fetch };
 // What the lines of one cursor add to its statement: the call figures as written
 // (inclusive of recursive calls) and without recursive calls, the plan rows in the order
 // their lines came (the first row of an id is kept) and the waits by event, in the order
-// the events first came. A statement record holds the sums of all its cursor's lines; a
+// the events first came, the times of its executions, its errors by number, and the
+// statements its calls called (the call tree below its calls at the top level). A statement
+// record holds the sums of all its cursor's lines; a
 // reader also collects the lines of a cursor whose statement is not known yet in one of
 // these, to be absorbed by the statement later.
 class CCursorFigures {
@@ -25,6 +30,9 @@ public:
     CSelfCalls m_self;
     std::vector<CPlanRow> m_plan;
     std::vector<CWaitFigures> m_waits;
+    CExecutionTimes m_executions;
+    std::vector<CErrorCount> m_errors;
+    std::vector<CCallTreeNode> m_callTree;
     // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them:
     // then the row of an id is found without a search.
     bool m_bPlanNumbered = true;
@@ -33,6 +41,7 @@ public:
     void AddSelf(ECallKind kind, const CSelfFigures& self);
     void AddPlanRow(CPlanRow&& row);
     void AddWait(std::string_view event, std::int64_t elapsed);
+    void AddError(std::int64_t error);
     // Adds the figures of lines that came after those already summed here.
     void Absorb(const CCursorFigures& later);
     // Whether no line was summed here.

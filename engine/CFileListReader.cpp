@@ -79,7 +79,7 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
       m_nextSerial(std::move(nextSerial)) {}
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
-                           std::deque<CStatementRecord>& records) {
+                           std::deque<CStatementRecord>& records, CTraceProfile& profile) {
     const std::string pid = CHeaderReader::PidFromPath(path);
     std::deque<std::future<CAnalyzedPiece>> pieces;
     std::vector<CPieceBuffer> spare;
@@ -136,6 +136,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state,
         collectFront();
     }
     state.unattributed = resolver.Unattributed();
+    profile = std::move(resolver.Profile());
     return !cancelled;
 }
 

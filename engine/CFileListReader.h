@@ -2,6 +2,7 @@
 
 #include "CStatementRecord.h"
 #include "CTraceFileState.h"
+#include "CTraceProfile.h"
 
 #include <cstdint>
 #include <deque>
@@ -25,10 +26,10 @@ public:
                     const CHeaderReader& headers, IReadProgress* progress, std::int64_t totalBytes,
                     std::int64_t pieceBytes, std::function<std::uint64_t()> nextSerial);
 
-    // Reads the unread bytes of one file and appends its records to `records`.
-    // false when the progress callback cancelled the read.
+    // Reads the unread bytes of one file, appends their records to `records` and sets
+    // `profile` to their profile. false when the progress callback cancelled the read.
     bool Read(const std::string& path, CTraceFileState& state,
-              std::deque<CStatementRecord>& records);
+              std::deque<CStatementRecord>& records, CTraceProfile& profile);
 
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.

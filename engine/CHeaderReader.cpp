@@ -40,6 +40,8 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line, std::string_vi
     record.m_nDepth = header.depth;
     record.m_strPid = pid;
     record.m_bCursorBlock = cursorBlock;
+    record.m_strSqlId = GetText(line, "sqlid='", "'");
+    record.m_nHashValue = GetNumber(line, " hv=", " ");
     record.m_strNode.assign(line);
     record.m_strNode += "\r\n";
     record.m_nSqlStart = record.m_strNode.size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCursorFigures.h"
+#include "CSessionTagsRef.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,10 +17,13 @@ class CStatementRecord : public CCursorFigures {
 public:
     std::string m_strNode; // the whole block, every line followed by CR LF
     std::int64_t m_nUserId = 0;
-    std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
-    std::string m_strPid;      // process id taken from the trace file's name
-    std::string m_strOctName;  // command-type name of the "oct=" code
-    std::string m_strError;    // "ORA-" and five digits, or empty
+    std::int64_t m_nDepth = 0;     // the header's "dep=": 0 for a statement the client sent
+    std::string m_strPid;          // process id taken from the trace file's name
+    std::string m_strOctName;      // command-type name of the "oct=" code
+    std::string m_strError;        // "ORA-" and five digits, or empty
+    std::string m_strSqlId;        // the header's "sqlid=", or empty
+    std::int64_t m_nHashValue = 0; // the header's "hv=", 0 without
+    CSessionTagsRef m_tags;        // the session tags current at the header
 
     // Identity of the record for the whole life of its reader; later lines of a live
     // trace name the record they add to by it.

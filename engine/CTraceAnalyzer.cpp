@@ -41,7 +41,49 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     }
     IndexRows(static_cast<std::size_t>(m_nCount));
     m_nCount = static_cast<std::int64_t>(m_records.size());
+    for (const CFileProfile& file : batch.profiles) {
+        m_profiles[file.path].Append(file.profile);
+    }
     return result;
+}
+
+std::vector<std::string> CTraceAnalyzer::ProfiledFiles() const {
+    std::vector<std::string> files;
+    for (const auto& [path, profile] : m_profiles) {
+        files.push_back(path);
+    }
+    return files;
+}
+
+CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
+                                       std::optional<ESessionTag> cut, bool excludeIdle) const {
+    std::vector<const CTraceProfile*> profiles;
+    for (const auto& [path, profile] : m_profiles) {
+        if (files.empty() || std::find(files.begin(), files.end(), path) != files.end()) {
+            profiles.push_back(&profile);
+        }
+    }
+    return CProfileReport::Make(profiles, cut, excludeIdle);
+}
+
+std::vector<CSqlGroupRow> CTraceAnalyzer::SqlGroups(bool excludeIdle) const {
+    return CSqlGroups::Make(RecordsInReadOrder(), excludeIdle);
+}
+
+std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
+    return CCallTreeView::Make(RecordsInReadOrder(),
+                               [this](std::uint64_t serial) { return RowOf(serial) >= 0; });
+}
+
+std::vector<const CStatementRecord*> CTraceAnalyzer::RecordsInReadOrder() const {
+    std::vector<const CStatementRecord*> records;
+    records.reserve(m_records.size());
+    for (const std::int64_t row : m_rowOfSerial) {
+        if (row >= 0) {
+            records.push_back(m_records[static_cast<std::size_t>(row)].get());
+        }
+    }
+    return records;
 }
 
 const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
@@ -54,6 +96,7 @@ void CTraceAnalyzer::Clear() {
     m_nSerialBase += m_rowOfSerial.size();
     m_rowOfSerial = {};
     m_nCount = 0;
+    m_profiles.clear();
 }
 
 namespace {

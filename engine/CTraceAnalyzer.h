@@ -1,11 +1,16 @@
 #pragma once
 
+#include "CCallTreeView.h"
+#include "CProfileReport.h"
 #include "CReadBatch.h"
+#include "CSqlGroups.h"
 #include "CStatementRecord.h"
 #include "CTraceReader.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +50,21 @@ public:
     // Reorders the records by a sort key ("total_cpu", "sqlStr", ...) and direction (+1/-1),
     // exactly as a stable bubble sort toward position 0 would.
     void Sort(std::string_view key, int direction);
+    // The row of the record with this serial; -1 when there is none (Clear dropped it).
+    std::int64_t RowOfSerial(std::uint64_t serial) const { return RowOf(serial); }
+
+    // Where the time went, for the bytes read since the last Clear. Each answer is made
+    // when asked, from the records and the files' profiles, so it follows every read.
+    // The files profiled, in byte-wise order of their paths.
+    std::vector<std::string> ProfiledFiles() const;
+    // The profile of the given files (all when empty), whole or cut by a session tag. It
+    // counts every line of the files, whatever the SYS and command-type filters hide.
+    CProfileReport Profile(const std::vector<std::string>& files, std::optional<ESessionTag> cut,
+                           bool excludeIdle) const;
+    // The records grouped by SQL, by self elapsed time, largest first.
+    std::vector<CSqlGroupRow> SqlGroups(bool excludeIdle) const;
+    // The call tree: top-level statements in the order they were read.
+    std::vector<CCallTreeRow> CallTree() const;
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }
@@ -53,6 +73,7 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
+    std::vector<const CStatementRecord*> RecordsInReadOrder() const;
 
     std::int64_t m_nCount = 0;
     // Each record sits in memory of its own and stays there: sorting reorders pointers.
@@ -62,5 +83,7 @@ private:
     // moves the base past them.
     std::vector<std::int64_t> m_rowOfSerial;
     std::uint64_t m_nSerialBase = 0;
+    // The profile of each file's bytes read since the last Clear.
+    std::map<std::string, CTraceProfile> m_profiles;
     CTraceReader m_reader;
 };

@@ -2,6 +2,7 @@
 
 #include "CCursorFigures.h"
 #include "CCursorTracker.h"
+#include "CTraceProfile.h"
 #include "ITraceFileSystem.h"
 
 #include <cstdint>
@@ -18,4 +19,6 @@ struct CTraceFileState {
     std::optional<CCursorTracker> tracker;
     // File mode: the figures of cursors bound to no statement of the file.
     CCursorFigures unattributed;
+    // The profile of the bytes read, from the first byte read on.
+    CTraceProfile profile;
 };

@@ -38,7 +38,11 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress) {
                            [this] { return NextSerial(); });
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
-        if (!reader.Read(path, state, batch.appended)) {
+        CTraceProfile profile;
+        const bool done = reader.Read(path, state, batch.appended, profile);
+        state.profile.Append(profile);
+        batch.profiles.push_back({path, std::move(profile)});
+        if (!done) {
             batch.cancelled = true;
             break;
         }
@@ -118,6 +122,7 @@ void CTraceReader::UpdateFileState(const std::string& path) {
 void CTraceReader::Restart(CTraceFileState& state) {
     state.readPosition = 0;
     state.tracker.reset();
+    state.profile = {};
 }
 
 CHeaderReader CTraceReader::Headers() const {
@@ -177,4 +182,7 @@ void CTraceReader::AnalyzeNewText(std::string_view text, const std::string& path
     for (CRecordDelta& delta : state.tracker->TakeDeltas()) {
         batch.updated.push_back(std::move(delta));
     }
+    CTraceProfile profile = state.tracker->TakeProfile();
+    state.profile.Append(profile);
+    batch.profiles.push_back({path, std::move(profile)});
 }

@@ -15,6 +15,10 @@ constexpr CLinePrefix kExec{"EXEC #", ETraceLine::Exec, ':'};
 constexpr CLinePrefix kFetch{"FETCH #", ETraceLine::Fetch, ':'};
 constexpr CLinePrefix kStat{"STAT #", ETraceLine::Stat, ' '};
 constexpr CLinePrefix kWait{"WAIT #", ETraceLine::Wait, ':'};
+constexpr CLinePrefix kClose{"CLOSE #", ETraceLine::Close, ':'};
+constexpr CLinePrefix kUnmap{"UNMAP #", ETraceLine::Unmap, ':'};
+constexpr CLinePrefix kError{"ERROR #", ETraceLine::Error, ':'};
+constexpr std::string_view kXctend = "XCTEND ";
 
 CCursorLine Match(std::string_view line, const CLinePrefix& prefix) {
     CCursorLine result;
@@ -97,7 +101,13 @@ CCursorLine ClassifyLine(std::string_view line) {
     case 'P':
         return Match(line, kParse);
     case 'E':
-        return Match(line, kExec);
+        return line.size() > 1 && line[1] == 'R' ? Match(line, kError) : Match(line, kExec);
+    case 'C':
+        return Match(line, kClose);
+    case 'U':
+        return Match(line, kUnmap);
+    case 'X':
+        return line.starts_with(kXctend) ? CCursorLine{ETraceLine::Xctend, 0} : CCursorLine{};
     case 'F':
         return Match(line, kFetch);
     case 'S':
@@ -160,4 +170,13 @@ CPlanRow ReadStatLine(std::string_view line) {
 CWaitLine ReadWaitLine(std::string_view line) {
     return CWaitLine{GetText(line, "nam='", "'"), NumberAfter(line, "ela="),
                      NumberAfter(line, "tim=")};
+}
+
+CXctendLine ReadXctendLine(std::string_view line) {
+    return CXctendLine{NumberAfter(line, "rlbk=") != 0, NumberAfter(line, "rd_only=") != 0,
+                       NumberAfter(line, "tim=")};
+}
+
+CErrorLine ReadErrorLine(std::string_view line) {
+    return CErrorLine{NumberAfter(line, "err="), NumberAfter(line, "tim=")};
 }

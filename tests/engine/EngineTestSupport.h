@@ -31,6 +31,24 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
 
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer);
 
+// Everything an analyser answers about its records and where the time went.
+struct CTimeViews {
+    std::vector<CStatementRecord> records;
+    CProfileReport profile;
+    CProfileReport withoutIdle;
+    std::vector<CProfileReport> cuts; // by each session tag
+    std::vector<CSqlGroupRow> groups;
+    std::vector<CCallTreeRow> tree;
+};
+
+CTimeViews TimeViewsOf(const CTraceAnalyzer& analyzer);
+// The views of a file-mode analyser, as FileModeRecords reads the files.
+CTimeViews FileModeViews(const std::vector<std::string>& paths, bool showSys,
+                         std::int64_t pieceBytes = 0);
+// Fails the test on the first difference. Records are matched by position, and the serials
+// the groups and the call tree name are compared as the positions of their records.
+void ExpectSameViews(const CTimeViews& actual, const CTimeViews& expected);
+
 // A trace file to write: its name in the folder and its bytes.
 struct CTraceFileBytes {
     std::string name;
@@ -42,10 +60,14 @@ struct CTraceFileBytes {
 // Checks that rows are only appended at the end and that updated rows exist.
 std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
                                                  int pieces, std::mt19937& random, bool showSys);
+CTimeViews FollowViewsWhileWriting(const std::vector<CTraceFileBytes>& files, int pieces,
+                                   std::mt19937& random, bool showSys);
 
 // The same files written whole into a folder and read in file mode.
 std::vector<CStatementRecord> FileModeRecordsOf(const std::vector<CTraceFileBytes>& files,
                                                 bool showSys, std::int64_t pieceBytes = 0);
+CTimeViews FileModeViewsOf(const std::vector<CTraceFileBytes>& files, bool showSys,
+                           std::int64_t pieceBytes = 0);
 
 // A small cursor block with the given user, command type and SQL, with one call of each kind.
 std::string CursorBlock(int cursor, int uid, int oct, const std::string& sql);
