@@ -37,6 +37,10 @@ constexpr std::string_view kIoWaits[] = {"db file sequential read", "db file sca
 // Three-, four- and five-digit error numbers, as "err=" writes them.
 constexpr std::int64_t kParseErrors[] = {942, 904, 923, 1756, 6550, 10980};
 constexpr std::string_view kSeparator = "=====================";
+constexpr std::string_view kActions[] = {"load orders", "price lines", "post ledger",
+                                         "ship (express)", "close day"};
+// Errors a statement's execution may end with: no data found, unique constraint, deadlock.
+constexpr std::int64_t kRuntimeErrors[] = {1403, 1, 60};
 
 template <std::size_t N> constexpr std::size_t Count(const std::string_view (&)[N]) {
     return N;
@@ -222,6 +226,9 @@ void CTraceGenerator::AppendCursorBlock(std::string& out, const Cursor& cursor,
 
 void CTraceGenerator::AppendCalls(std::string& out, const Cursor& cursor) {
     AppendCall(out, "EXEC", cursor, cursor.oct == 3 ? 0 : 1 + Below(50));
+    if (Chance(2)) {
+        AppendError(out, cursor);
+    }
     if (cursor.oct == 3) {
         AppendFetches(out, cursor);
     } else if (cursor.depth == 0 && Chance(50)) {
@@ -401,10 +408,32 @@ void CTraceGenerator::AppendCall(std::string& out, std::string_view kind, const 
     EndLine(out);
 }
 
-// A query's plan is dumped when its cursor closes.
+void CTraceGenerator::AppendError(std::string& out, const Cursor& cursor) {
+    out += "ERROR #";
+    AppendNumber(out, static_cast<std::int64_t>(cursor.id));
+    out += ":err=";
+    AppendNumber(out, kRuntimeErrors[Below(std::size(kRuntimeErrors))]);
+    out += " tim=";
+    AppendNumber(out, m_nTime);
+    EndLine(out);
+}
+
+// A query's plan is dumped when its cursor closes; a cursor that mapped temporary space
+// unmaps it first.
 void CTraceGenerator::AppendClose(std::string& out, const Cursor& cursor) {
     if (cursor.oct == 3) {
         AppendStatLines(out, cursor);
+    }
+    if (Chance(5)) {
+        out += "UNMAP #";
+        AppendNumber(out, static_cast<std::int64_t>(cursor.id));
+        out += ":c=0,e=";
+        AppendNumber(out, 1 + Below(30));
+        out += ",dep=";
+        AppendNumber(out, cursor.depth);
+        out += ",og=1,tim=";
+        AppendNumber(out, m_nTime);
+        EndLine(out);
     }
     out += "CLOSE #";
     AppendNumber(out, static_cast<std::int64_t>(cursor.id));
@@ -428,6 +457,13 @@ void CTraceGenerator::AppendTimeStamp(std::string& out) {
     EndLine(out);
     out += text.data();
     EndLine(out);
+    if (Chance(25)) {
+        out += "*** ACTION NAME:(";
+        out += Pick(kActions, Count(kActions));
+        out += ") ";
+        out += text.data() + 4;
+        EndLine(out);
+    }
 }
 
 void CTraceGenerator::AppendSeparator(std::string& out) {
