@@ -45,6 +45,7 @@ CProfileTable TableOf(std::string cutValue, const CTableSums& sums, bool exclude
     CProfileTable table;
     table.cutValue = std::move(cutValue);
     table.timed = sums.timed;
+    table.idleExcluded = excludeIdle;
     const CProfileSlice& f = sums.figures;
     std::int64_t accounted = 0;
     for (std::size_t i = 0; i < kProfileCallCount; ++i) {

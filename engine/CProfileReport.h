@@ -40,6 +40,7 @@ struct CProfileTable {
     bool timed = false;            // every trace had time stamps: R is known
     std::int64_t duration = 0;     // R, without idle waits when they are left out
     std::int64_t idleTime = 0;     // the idle waits' time, left out or not
+    bool idleExcluded = false;     // idle waits are left out of R and of the rows
     std::vector<CProfileRow> rows; // by time, largest first
     std::int64_t commits = 0;
     std::int64_t rollbacks = 0;
