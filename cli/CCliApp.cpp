@@ -238,8 +238,9 @@ int CCliApp::RunProfile(const CCliOptions& options) {
 
 int CCliApp::RunSqls(const CCliOptions& options) {
     const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
-    const std::string text =
-        CSqlGroupWriter::Write(analyzer->SqlGroups(options.excludeIdle), options.format);
+    const std::string text = CSqlGroupWriter::Write(
+        analyzer->SqlGroups(options.excludeIdle, options.format == COutputFormat::Json), *analyzer,
+        options.format);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return FinishOutput();
 }

@@ -3,6 +3,7 @@
 #include "CDelimitedWriter.h"
 #include "CTableWriter.h"
 #include "CTextTable.h"
+#include "CTraceAnalyzer.h"
 #include "JsonText.h"
 #include "TimeText.h"
 
@@ -22,43 +23,39 @@ std::string KeyOf(const CSqlGroupRow& group) {
     return group.hashValue != 0 ? "hv=" + std::to_string(group.hashValue) : std::string();
 }
 
-std::vector<std::string> Cells(const CSqlGroupRow& g) {
-    const CSelfFigures self = g.self.Total();
-    std::int64_t waited = 0;
-    for (const CWaitFigures& wait : g.waits) {
-        waited += wait.total;
-    }
-    std::int64_t errors = 0;
-    for (const CErrorCount& error : g.errors) {
-        errors += error.count;
-    }
-    const CExecutionHistogram& times = g.executionTimes;
-    const bool timed = times.Count() > 0;
+std::string_view SqlOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer) {
+    return analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial)).GetSql();
+}
+
+std::vector<std::string> Cells(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
+    const CExecutionSummary& times = g.executionTimes;
+    const bool timed = times.count > 0;
     return {KeyOf(g),
             std::to_string(g.statements),
             std::to_string(g.executions),
             FormatSeconds(g.total.elapsed),
-            FormatSeconds(self.elapsed),
-            FormatSeconds(self.cpu),
-            std::to_string(self.disk),
-            std::to_string(self.query),
-            std::to_string(self.current),
+            FormatSeconds(g.self.elapsed),
+            FormatSeconds(g.self.cpu),
+            std::to_string(g.self.disk),
+            std::to_string(g.self.query),
+            std::to_string(g.self.current),
             std::to_string(g.total.rows),
-            timed ? FormatSeconds(times.Min()) : "",
-            timed ? FormatSeconds(times.Percentile(50)) : "",
-            timed ? FormatSeconds(times.Percentile(95)) : "",
-            timed ? FormatSeconds(times.Max()) : "",
-            FormatSeconds(waited),
-            std::to_string(errors),
-            CTableWriter::OneLine(g.sql)};
+            timed ? FormatSeconds(times.min) : "",
+            timed ? FormatSeconds(times.median) : "",
+            timed ? FormatSeconds(times.p95) : "",
+            timed ? FormatSeconds(times.max) : "",
+            FormatSeconds(g.waitTime),
+            std::to_string(g.errorCount),
+            CTableWriter::OneLine(SqlOf(g, analyzer))};
 }
 
-std::string Delimited(const std::vector<CSqlGroupRow>& groups, bool tsv) {
+std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer, bool tsv) {
     const auto line = [tsv](const std::vector<std::string>& cells) {
         std::string text;
-        for (const std::string& cell : cells) {
-            text += text.empty() && &cell == &cells.front() ? "" : (tsv ? "\t" : ",");
-            text += tsv ? CDelimitedWriter::EscapeTsv(cell) : CDelimitedWriter::QuoteCsv(cell);
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            text += i == 0 ? "" : (tsv ? "\t" : ",");
+            text +=
+                tsv ? CDelimitedWriter::EscapeTsv(cells[i]) : CDelimitedWriter::QuoteCsv(cells[i]);
         }
         return text + "\n";
     };
@@ -67,8 +64,8 @@ std::string Delimited(const std::vector<CSqlGroupRow>& groups, bool tsv) {
         titles.push_back(column.title);
     }
     std::string text = line(titles);
-    for (const CSqlGroupRow& group : groups) {
-        text += line(Cells(group));
+    for (std::size_t i = 0; i < groups.Size(); ++i) {
+        text += line(Cells(groups.Row(i), analyzer));
     }
     return text;
 }
@@ -110,38 +107,39 @@ void AppendCalls(std::string& out, std::string_view name, const CCallFigures& ca
     out += "}}";
 }
 
-std::string GroupObject(const CSqlGroupRow& g) {
+std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
+    const CSqlGroupDetail& d = *g.detail;
     std::string out = "{\"sql_id\":";
     AppendJsonString(out, g.sqlId);
     out += ',';
     AppendMember(out, "hash_value", g.hashValue);
     out += ",\"sql\":";
-    AppendJsonString(out, g.sql);
+    AppendJsonString(out, SqlOf(g, analyzer));
     out += ',';
     AppendMember(out, "statements", g.statements);
     out += ',';
     AppendMember(out, "executions", g.executions);
     out += ',';
-    AppendCalls(out, "parse", g.parse, g.self.parse);
+    AppendCalls(out, "parse", d.parse, d.self.parse);
     out += ',';
-    AppendCalls(out, "exec", g.exec, g.self.exec);
+    AppendCalls(out, "exec", d.exec, d.self.exec);
     out += ',';
-    AppendCalls(out, "fetch", g.fetch, g.self.fetch);
+    AppendCalls(out, "fetch", d.fetch, d.self.fetch);
     out += ',';
-    AppendCalls(out, "total", g.total, g.self.Total());
-    const CExecutionHistogram& times = g.executionTimes;
+    AppendCalls(out, "total", g.total, g.self);
+    const CExecutionSummary& times = g.executionTimes;
     out += ",\"execution_elapsed\":{";
-    AppendMember(out, "count", times.Count());
+    AppendMember(out, "count", times.count);
     out += ',';
-    AppendMember(out, "min", times.Min());
+    AppendMember(out, "min", times.min);
     out += ',';
-    AppendMember(out, "median", times.Percentile(50));
+    AppendMember(out, "median", times.median);
     out += ',';
-    AppendMember(out, "p95", times.Percentile(95));
+    AppendMember(out, "p95", times.p95);
     out += ',';
-    AppendMember(out, "max", times.Max());
+    AppendMember(out, "max", times.max);
     out += "},\"waits\":{";
-    for (const CWaitFigures& wait : g.waits) {
+    for (const CWaitFigures& wait : d.waits) {
         AppendJsonString(out, wait.name);
         out += ":{";
         AppendMember(out, "count", wait.count);
@@ -149,35 +147,36 @@ std::string GroupObject(const CSqlGroupRow& g) {
         AppendMember(out, "max", wait.max);
         out += ',';
         AppendMember(out, "total", wait.total);
-        out += &wait == &g.waits.back() ? "}" : "},";
+        out += &wait == &d.waits.back() ? "}" : "},";
     }
     out += "},\"errors\":{";
-    for (const CErrorCount& error : g.errors) {
+    for (const CErrorCount& error : d.errors) {
         AppendMember(out, OraName(error.error), error.count);
-        out += &error == &g.errors.back() ? "" : ",";
+        out += &error == &d.errors.back() ? "" : ",";
     }
     return out + "}}";
 }
 
 } // namespace
 
-std::string CSqlGroupWriter::Write(const std::vector<CSqlGroupRow>& groups, COutputFormat format) {
+std::string CSqlGroupWriter::Write(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
+                                   COutputFormat format) {
     switch (format) {
     case COutputFormat::Tsv:
-        return Delimited(groups, true);
+        return Delimited(groups, analyzer, true);
     case COutputFormat::Csv:
-        return Delimited(groups, false);
+        return Delimited(groups, analyzer, false);
     case COutputFormat::Json: {
         std::string out = "[";
-        for (const CSqlGroupRow& group : groups) {
-            out += (out.size() > 1 ? ",\n" : "\n") + GroupObject(group);
+        for (std::size_t i = 0; i < groups.Size(); ++i) {
+            out += (i > 0 ? ",\n" : "\n") + GroupObject(groups.Row(i), analyzer);
         }
         return out + "\n]\n";
     }
     default: {
         CTextTable table(kColumns);
-        for (const CSqlGroupRow& group : groups) {
-            table.AddRow(Cells(group));
+        for (std::size_t i = 0; i < groups.Size(); ++i) {
+            table.AddRow(Cells(groups.Row(i), analyzer));
         }
         return table.Text();
     }

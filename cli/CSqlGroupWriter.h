@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+class CTraceAnalyzer;
+
 // Writes statements grouped by SQL: an aligned table, tab- or comma-separated values (the
 // table's cells, one line per group after the titles), or JSON with every figure.
 class CSqlGroupWriter {
 public:
-    static std::string Write(const std::vector<CSqlGroupRow>& groups, COutputFormat format);
+    // `analyzer` holds the records the groups were made of; for json every row must have its
+    // detail.
+    static std::string Write(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
+                             COutputFormat format);
 };

@@ -32,18 +32,18 @@ void CBindingResolver::Add(CCursorTracker& piece, std::deque<CStatementRecord>& 
 // where the piece begins.
 void CBindingResolver::ResolveTags(std::size_t base, std::deque<CStatementRecord>& records) const {
     const CSessionTags& before = m_profile.EndTags();
-    std::map<const CSessionTags*, CSessionTagsRef> resolved;
+    const CSessionTags* source = nullptr; // records made under the same tags share them
+    CSessionTagsRef resolved;
     for (std::size_t i = base; i < records.size(); ++i) {
         CSessionTagsRef& tags = records[i].m_tags;
         if (tags.Get().AllKnown()) {
             continue;
         }
-        const auto [at, added] = resolved.try_emplace(&tags.Get());
-        if (added) {
-            at->second =
-                CSessionTagsRef(std::make_shared<const CSessionTags>(tags.Get().After(before)));
+        if (&tags.Get() != source) {
+            source = &tags.Get();
+            resolved = CSessionTagsRef(std::make_shared<const CSessionTags>(source->After(before)));
         }
-        tags = at->second;
+        tags = resolved;
     }
 }
 

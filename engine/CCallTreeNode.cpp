@@ -31,7 +31,30 @@ void CCallTreeNode::Add(std::vector<CCallTreeNode>& nodes, std::vector<CCallTree
     }
 }
 
+// Resolves the nodes in place; only a Carry node, or statements that now sort otherwise or
+// name the same statement, make the list be built anew.
 void CCallTreeResolution::Apply(std::vector<CCallTreeNode>& nodes, CCallTreeFigures* parent) const {
+    bool ordered = true;
+    for (std::size_t i = 0; i < nodes.size() && ordered; ++i) {
+        CCallTreeNode& node = nodes[i];
+        const CStatementRef::EKind kind = node.statement.kind;
+        if (kind == CStatementRef::EKind::Carry) {
+            ordered = false;
+            break;
+        }
+        if (kind == CStatementRef::EKind::Local || kind == CStatementRef::EKind::Leading) {
+            node.statement = statement(node.statement);
+        }
+        Apply(node.children, &node.figures);
+        ordered = i == 0 || nodes[i - 1].statement < node.statement;
+    }
+    if (!ordered) {
+        Rebuild(nodes, parent);
+    }
+}
+
+void CCallTreeResolution::Rebuild(std::vector<CCallTreeNode>& nodes,
+                                  CCallTreeFigures* parent) const {
     std::vector<CCallTreeNode> resolved;
     resolved.reserve(nodes.size());
     for (CCallTreeNode& node : nodes) {

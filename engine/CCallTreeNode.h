@@ -61,4 +61,7 @@ struct CCallTreeResolution {
     // Resolves `nodes`, the children of the calls summed in `parent` (nullptr when the
     // parent's self figures are corrected elsewhere).
     void Apply(std::vector<CCallTreeNode>& nodes, CCallTreeFigures* parent) const;
+
+private:
+    void Rebuild(std::vector<CCallTreeNode>& nodes, CCallTreeFigures* parent) const;
 };

@@ -217,10 +217,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         if (sink != nullptr) {
             sink->AddWait(wait.event, wait.elapsed);
         }
-        m_profile.AddWait(Slice(), wait);
-        if (!owner.leading) {
-            m_profile.AddDepthWait(owner.binding.recursive, wait.event, wait.elapsed);
-        }
+        m_profile.AddWait(Slice(), wait, owner.leading ? -1 : owner.binding.recursive ? 1 : 0);
         return 0;
     }
     case ETraceLine::Error: {
@@ -265,7 +262,7 @@ void CCursorTracker::AddToProfile(std::string_view line, ETraceLine kind) {
         return;
     }
     const EProfileCall call = kind == ETraceLine::Close ? EProfileCall::Close : EProfileCall::Unmap;
-    m_profile.AddCall(Slice(), call, ReadCallLine(line, ECallKind::Parse));
+    m_profile.AddCall(Slice(), call, ReadCloseLine(line));
 }
 
 // A "*** " line that sets a session tag makes new current tags for the lines that follow.

@@ -63,6 +63,17 @@ void CExecutionHistogram::AddToBucket(std::uint16_t index, std::int64_t count) {
     }
 }
 
+CExecutionSummary CExecutionHistogram::Summary() const {
+    return {m_nCount, m_nMin, Percentile(50), Percentile(95), m_nMax};
+}
+
+void CExecutionHistogram::Clear() {
+    m_buckets.clear();
+    m_nCount = 0;
+    m_nMin = 0;
+    m_nMax = 0;
+}
+
 std::int64_t CExecutionHistogram::Percentile(int percent) const {
     if (m_nCount == 0) {
         return 0;

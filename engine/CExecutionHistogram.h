@@ -3,6 +3,17 @@
 #include <cstdint>
 #include <vector>
 
+// How many executions, the least, median, 95th percentile and greatest elapsed time.
+struct CExecutionSummary {
+    std::int64_t count = 0;
+    std::int64_t min = 0;
+    std::int64_t median = 0;
+    std::int64_t p95 = 0;
+    std::int64_t max = 0;
+
+    bool operator==(const CExecutionSummary&) const = default;
+};
+
 // Elapsed times in logarithmic buckets with the exact least and greatest time. A time below
 // 64 microseconds has a bucket of its own; from 64 on, every power of two is cut into 32
 // buckets, so a bucket is at most 1/32 as wide as the times in it, and its middle is within
@@ -19,6 +30,9 @@ public:
     // middle of its bucket kept within [Min, Max]. Exact below 64 microseconds and for the
     // first and the last rank; 0 when empty.
     std::int64_t Percentile(int percent) const;
+    CExecutionSummary Summary() const;
+    // Empties the histogram and keeps its memory for the next times.
+    void Clear();
 
     bool operator==(const CExecutionHistogram&) const = default;
 

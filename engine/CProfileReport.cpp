@@ -27,6 +27,19 @@ struct CTableSums {
     bool timed = true;
     std::int64_t duration = 0;
     CProfileSlice figures;
+    std::vector<std::string> events; // the names of the events of `figures`
+
+    void Add(const CTraceProfile& profile, const CProfileSlice& slice) {
+        std::vector<std::size_t> numbers;
+        for (const std::string& name : profile.Events()) {
+            const auto known = std::find(events.begin(), events.end(), name);
+            numbers.push_back(static_cast<std::size_t>(known - events.begin()));
+            if (known == events.end()) {
+                events.push_back(name);
+            }
+        }
+        figures.Merge(slice, numbers);
+    }
 };
 
 CProfileRow RowOf(CProfileRow::EKind kind, std::string_view name, const CProfileStat& stat) {
@@ -53,8 +66,11 @@ CProfileTable TableOf(std::string cutValue, const CTableSums& sums, bool exclude
             table.rows.push_back(RowOf(CProfileRow::EKind::Cpu, kCallNames[i], f.cpu[i]));
         }
     }
-    for (const auto& [event, stat] : f.waits) {
-        table.rows.push_back(RowOf(CProfileRow::EKind::Wait, event, stat));
+    for (std::size_t event = 0; event < f.waits.size(); ++event) {
+        if (f.waits[event].count > 0) {
+            table.rows.push_back(
+                RowOf(CProfileRow::EKind::Wait, sums.events[event], f.waits[event]));
+        }
     }
     for (const CProfileRow& row : table.rows) {
         std::int64_t& sum = row.idle ? table.idleTime : accounted;
@@ -132,7 +148,7 @@ CProfileReport CProfileReport::Make(const std::vector<const CTraceProfile*>& pro
         for (std::size_t i = 0; i < profile->Slices().size(); ++i) {
             const CProfileSlice& slice = profile->Slices()[i];
             CTableSums& sums = tables[cut ? slice.tags.Value(*cut) : std::string()];
-            sums.figures.Merge(slice);
+            sums.Add(*profile, slice);
             if (cut) {
                 sums.timed = sums.timed && profile->IsTimed();
                 sums.duration = SaturatingAdd(sums.duration, profile->DurationOf(i));

@@ -1,29 +1,22 @@
 #include "CProfileSlice.h"
 
-#include <algorithm>
-
-void CProfileSlice::AddWait(std::string_view event, std::int64_t elapsed) {
-    const auto known = std::find_if(waits.begin(), waits.end(),
-                                    [&](const auto& wait) { return wait.first == event; });
-    if (known != waits.end()) {
-        known->second.Add(elapsed);
-        return;
+void CProfileSlice::AddWait(std::size_t event, std::int64_t elapsed) {
+    if (waits.size() <= event) {
+        waits.resize(event + 1);
     }
-    waits.emplace_back(std::string(event), CProfileStat{}).second.Add(elapsed);
+    waits[event].Add(elapsed);
 }
 
-void CProfileSlice::Merge(const CProfileSlice& later) {
+void CProfileSlice::Merge(const CProfileSlice& later, const std::vector<std::size_t>& events) {
     for (std::size_t i = 0; i < kProfileCallCount; ++i) {
         cpu[i].Merge(later.cpu[i]);
     }
-    for (const auto& [event, stat] : later.waits) {
-        const auto known = std::find_if(waits.begin(), waits.end(),
-                                        [&](const auto& wait) { return wait.first == event; });
-        if (known != waits.end()) {
-            known->second.Merge(stat);
-        } else {
-            waits.emplace_back(event, stat);
+    for (std::size_t event = 0; event < later.waits.size(); ++event) {
+        const std::size_t mine = events[event];
+        if (waits.size() <= mine) {
+            waits.resize(mine + 1);
         }
+        waits[mine].Merge(later.waits[event]);
     }
     duration = SaturatingAdd(duration, later.duration);
     commits = SaturatingAdd(commits, later.commits);

@@ -6,9 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 // The calls that count for a profile's CPU time: every call line at depth 0 by its kind.
@@ -21,14 +18,15 @@ inline constexpr std::size_t kProfileCallCount = 5;
 struct CProfileSlice {
     CSessionTags tags;
     std::array<CProfileStat, kProfileCallCount> cpu;
-    std::vector<std::pair<std::string, CProfileStat>> waits; // in the order events first came
+    std::vector<CProfileStat> waits; // by the number its profile gave the event
     std::int64_t duration = 0;
     std::int64_t commits = 0;
     std::int64_t rollbacks = 0;
     std::int64_t readOnlyCommits = 0;
     std::vector<CErrorCount> errors;
 
-    void AddWait(std::string_view event, std::int64_t elapsed);
-    // Adds the figures of `later`, which came after those summed here.
-    void Merge(const CProfileSlice& later);
+    void AddWait(std::size_t event, std::int64_t elapsed);
+    // Adds the figures of `later`, which came after those summed here; `events` turns the
+    // numbers of its events into those of this slice's.
+    void Merge(const CProfileSlice& later, const std::vector<std::size_t>& events);
 };

@@ -66,8 +66,8 @@ CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
     return CProfileReport::Make(profiles, cut, excludeIdle);
 }
 
-std::vector<CSqlGroupRow> CTraceAnalyzer::SqlGroups(bool excludeIdle) const {
-    return CSqlGroups::Make(RecordsInReadOrder(), excludeIdle);
+CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
+    return CSqlGroupTable::Make(RecordsInReadOrder(), excludeIdle, detailed);
 }
 
 std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {

@@ -61,8 +61,9 @@ public:
     // counts every line of the files, whatever the SYS and command-type filters hide.
     CProfileReport Profile(const std::vector<std::string>& files, std::optional<ESessionTag> cut,
                            bool excludeIdle) const;
-    // The records grouped by SQL, by self elapsed time, largest first.
-    std::vector<CSqlGroupRow> SqlGroups(bool excludeIdle) const;
+    // The records grouped by SQL, by self elapsed time, largest first; each with its call
+    // table by kind, waits by event and errors when `detailed`.
+    CSqlGroupTable SqlGroups(bool excludeIdle, bool detailed = false) const;
     // The call tree: top-level statements in the order they were read.
     std::vector<CCallTreeRow> CallTree() const;
 

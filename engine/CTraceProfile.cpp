@@ -54,19 +54,51 @@ void CTraceProfile::AddCallTotals(bool recursive, ECallKind kind, const CCallFig
     totals.self[IndexOf(kind)].Add(self);
 }
 
-void CTraceProfile::AddWait(std::size_t slice, const CWaitLine& wait) {
-    Mark(slice, SaturatingSubtract(wait.time, wait.elapsed), wait.time);
-    m_slices[slice].AddWait(wait.event, wait.elapsed);
+// A trace has few wait events: a search of their names costs less than a hash of the name.
+std::size_t CTraceProfile::EventOf(std::string_view name) {
+    for (std::size_t event = 0; event < m_events.size(); ++event) {
+        if (m_events[event] == name) {
+            return event;
+        }
+    }
+    m_events.emplace_back(name);
+    return m_events.size() - 1;
 }
 
-void CTraceProfile::AddDepthWait(bool recursive, std::string_view event, std::int64_t elapsed) {
-    m_totals[recursive ? 1 : 0].AddWait(event, 1, elapsed, elapsed);
+void CTraceProfile::AddWait(std::size_t slice, const CWaitLine& wait, int depth) {
+    Mark(slice, SaturatingSubtract(wait.time, wait.elapsed), wait.time);
+    const std::size_t event = EventOf(wait.event);
+    m_slices[slice].AddWait(event, wait.elapsed);
+    if (depth >= 0) {
+        AddDepthWait(depth > 0, event, 1, wait.elapsed, wait.elapsed);
+    }
+}
+
+void CTraceProfile::AddDepthWait(bool recursive, std::size_t event, std::int64_t count,
+                                 std::int64_t max, std::int64_t total) {
+    std::vector<CWaitFigures>& waits = m_totals[recursive ? 1 : 0].waits;
+    if (waits.size() <= event) {
+        waits.resize(event + 1);
+    }
+    CWaitFigures& sum = waits[event];
+    sum.count = SaturatingAdd(sum.count, count);
+    sum.max = std::max(sum.max, max);
+    sum.total = SaturatingAdd(sum.total, total);
 }
 
 void CTraceProfile::AddDepthWaits(bool recursive, const std::vector<CWaitFigures>& waits) {
     for (const CWaitFigures& wait : waits) {
-        m_totals[recursive ? 1 : 0].AddWait(wait.name, wait.count, wait.max, wait.total);
+        AddDepthWait(recursive, EventOf(wait.name), wait.count, wait.max, wait.total);
     }
+}
+
+CDepthTotals CTraceProfile::Totals(bool recursive) const {
+    CDepthTotals totals = m_totals[recursive ? 1 : 0];
+    for (std::size_t event = 0; event < totals.waits.size(); ++event) {
+        totals.waits[event].name = m_events[event];
+    }
+    std::erase_if(totals.waits, [](const CWaitFigures& wait) { return wait.count == 0; });
+    return totals;
 }
 
 void CTraceProfile::AddTransaction(std::size_t slice, const CXctendLine& line) {
@@ -88,12 +120,17 @@ void CTraceProfile::CorrectFirstCall(bool recursive, ECallKind kind, const CSelf
 }
 
 void CTraceProfile::Append(const CTraceProfile& later) {
+    std::vector<std::size_t> events;
+    events.reserve(later.m_events.size());
+    for (const std::string& name : later.m_events) {
+        events.push_back(EventOf(name));
+    }
     std::vector<std::size_t> slices;
     slices.reserve(later.m_slices.size());
     const CSessionTags tags = m_endTags;
     for (const CProfileSlice& slice : later.m_slices) {
         slices.push_back(SliceOf(slice.tags.After(tags)));
-        m_slices[slices.back()].Merge(slice);
+        m_slices[slices.back()].Merge(slice, events);
     }
     if (later.m_bTimed) {
         if (m_bTimed) {
@@ -112,8 +149,17 @@ void CTraceProfile::Append(const CTraceProfile& later) {
         m_nLastTim = later.m_nLastTim;
         m_nLastSlice = slices[later.m_nLastSlice];
     }
-    m_totals[0].Merge(later.m_totals[0]);
-    m_totals[1].Merge(later.m_totals[1]);
+    for (const bool recursive : {false, true}) {
+        const std::vector<CWaitFigures>& waits = later.m_totals[recursive ? 1 : 0].waits;
+        for (std::size_t event = 0; event < waits.size(); ++event) {
+            const CWaitFigures& wait = waits[event];
+            AddDepthWait(recursive, events[event], wait.count, wait.max, wait.total);
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            m_totals[recursive ? 1 : 0].calls[k].Add(later.m_totals[recursive ? 1 : 0].calls[k]);
+            m_totals[recursive ? 1 : 0].self[k].Add(later.m_totals[recursive ? 1 : 0].self[k]);
+        }
+    }
     m_endTags = later.m_endTags.After(tags);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,8 +33,9 @@ public:
     void AddCall(std::size_t slice, EProfileCall kind, const CCallLine& call);
     void AddCallTotals(bool recursive, ECallKind kind, const CCallFigures& call,
                        const CSelfFigures& self);
-    void AddWait(std::size_t slice, const CWaitLine& wait);
-    void AddDepthWait(bool recursive, std::string_view event, std::int64_t elapsed);
+    // A wait of a cursor bound to a statement at `depth`, or -1 when the cursor's statement
+    // is not known yet.
+    void AddWait(std::size_t slice, const CWaitLine& wait, int depth);
     void AddDepthWaits(bool recursive, const std::vector<CWaitFigures>& waits);
     void AddTransaction(std::size_t slice, const CXctendLine& line);
     void AddError(std::size_t slice, const CErrorLine& line);
@@ -49,14 +51,20 @@ public:
     // R in microseconds; 0 when not timed.
     std::int64_t Duration() const;
     const std::vector<CProfileSlice>& Slices() const { return m_slices; }
+    // The wait events by the number the slices know them by, in the order they first came.
+    const std::vector<std::string>& Events() const { return m_events; }
     // The part of R that passed under a slice's tags.
     std::int64_t DurationOf(std::size_t slice) const;
-    const CDepthTotals& Totals(bool recursive) const { return m_totals[recursive ? 1 : 0]; }
+    CDepthTotals Totals(bool recursive) const;
     // The tags current at the end of the text.
     const CSessionTags& EndTags() const { return m_endTags; }
 
 private:
     void Mark(std::size_t slice, std::int64_t start, std::int64_t time);
+    // The number of an event, given when it first comes.
+    std::size_t EventOf(std::string_view name);
+    void AddDepthWait(bool recursive, std::size_t event, std::int64_t count, std::int64_t max,
+                      std::int64_t total);
 
     std::vector<CProfileSlice> m_slices;
     std::map<CSessionTags, std::size_t> m_sliceIndex;
@@ -68,5 +76,7 @@ private:
     std::int64_t m_nMaxTim = 0;
     std::size_t m_nFirstSlice = 0;
     std::size_t m_nLastSlice = 0;
-    CDepthTotals m_totals[2]; // depth 0, deeper
+    std::vector<std::string> m_events;
+    // Depth 0, deeper; their waits by event number, with those that never came at a depth.
+    CDepthTotals m_totals[2];
 };

@@ -36,6 +36,25 @@ CCursorLine Match(std::string_view line, const CLinePrefix& prefix) {
     return result;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a pair: plain digits are read here, anything else by the general rule.
+std::int64_t Value(std::string_view text) {
+    if (text.empty() || text.size() > 18) {
+        return ParseInteger(text);
+    }
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (!IsDigit(c)) {
+            return ParseInteger(text);
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 std::int64_t NumberAfter(std::string_view line, std::string_view key) {
     const std::size_t p = line.find(key);
     return p == std::string_view::npos ? 0 : ParseInteger(line.substr(p + key.size()));
@@ -158,6 +177,27 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
         }
         first = false;
         start = comma;
+    }
+    return call;
+}
+
+CCallLine ReadCloseLine(std::string_view line) {
+    CCallLine call;
+    call.figures.count = 1;
+    std::size_t start = line.find(':');
+    while (start != std::string_view::npos) {
+        const std::size_t end = std::min(line.find(',', start + 1), line.size());
+        const std::string_view pair = line.substr(start + 1, end - start - 1);
+        if (pair.starts_with("c=")) {
+            call.figures.cpu = Value(pair.substr(2));
+        } else if (pair.starts_with("e=")) {
+            call.figures.elapsed = Value(pair.substr(2));
+        } else if (pair.starts_with("dep=")) {
+            call.depth = Value(pair.substr(4));
+        } else if (pair.starts_with("tim=")) {
+            call.time = Value(pair.substr(4));
+        }
+        start = end < line.size() ? end : std::string_view::npos;
     }
     return call;
 }

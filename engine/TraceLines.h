@@ -54,6 +54,9 @@ ECallKind CallKindOf(ETraceLine kind);
 // ",mis=", ",r=" and ",dep=" count only when a "," follows their value, as the list's
 // figures have always been read; "tim=" is read wherever it stands.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind);
+// A CLOSE or UNMAP line's cpu ("c="), elapsed ("e="), depth ("dep=") and time stamp ("tim="),
+// read in one short pass over its pairs: the profile needs nothing else of these lines.
+CCallLine ReadCloseLine(std::string_view line);
 // " id=", " pid=" and " cnt=" up to a blank, the operation between "op='" and the next "'".
 CPlanRow ReadStatLine(std::string_view line);
 // The event between "nam='" and the next "'", the number after "ela=" and after "tim=".

@@ -135,7 +135,10 @@ CTimeViews TimeViewsOf(const CTraceAnalyzer& analyzer) {
     for (std::size_t tag = 0; tag < kSessionTagCount; ++tag) {
         views.cuts.push_back(analyzer.Profile({}, static_cast<ESessionTag>(tag), false));
     }
-    views.groups = analyzer.SqlGroups(false);
+    const CSqlGroupTable groups = analyzer.SqlGroups(false, true);
+    for (std::size_t i = 0; i < groups.Size(); ++i) {
+        views.groups.push_back(groups.Row(i));
+    }
     views.tree = analyzer.CallTree();
     return views;
 }

@@ -37,7 +37,7 @@ struct CTimeViews {
     CProfileReport profile;
     CProfileReport withoutIdle;
     std::vector<CProfileReport> cuts; // by each session tag
-    std::vector<CSqlGroupRow> groups;
+    std::vector<CSqlGroupRow> groups; // in the table's order
     std::vector<CCallTreeRow> tree;
 };
 

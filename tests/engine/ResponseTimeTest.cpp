@@ -121,23 +121,24 @@ void ExpectGroupsAndTree(const CTimeViews& views) {
     ASSERT_EQ(views.groups.size(), 3u);
     const CSqlGroupRow& block = views.groups[0];
     EXPECT_EQ(block.sqlId, "plsql1");
-    EXPECT_EQ(block.self.Total().elapsed, 150 + 1200 - 520);
-    EXPECT_EQ(block.executionTimes.Count(), 1);
-    EXPECT_EQ(block.executionTimes.Percentile(50), 1200);
+    EXPECT_EQ(block.self.elapsed, 150 + 1200 - 520);
+    EXPECT_EQ(block.executionTimes.count, 1);
+    EXPECT_EQ(block.executionTimes.median, 1200);
     const CSqlGroupRow& query = views.groups[1];
     EXPECT_EQ(query.sqlId, "select2");
     EXPECT_EQ(query.executions, 2);
-    EXPECT_EQ(query.errors, (std::vector<CErrorCount>{{1403, 1}}));
+    EXPECT_EQ(query.detail->errors, (std::vector<CErrorCount>{{1403, 1}}));
     // Executions: 30 + 400 and 30 + 40.
-    EXPECT_EQ(query.executionTimes.Min(), 70);
-    EXPECT_EQ(query.executionTimes.Percentile(50), 70);
-    EXPECT_EQ(query.executionTimes.Percentile(95), 430);
-    EXPECT_EQ(query.executionTimes.Max(), 430);
+    EXPECT_EQ(query.executionTimes.min, 70);
+    EXPECT_EQ(query.executionTimes.median, 70);
+    EXPECT_EQ(query.executionTimes.p95, 430);
+    EXPECT_EQ(query.executionTimes.max, 430);
     const CSqlGroupRow& dual = views.groups[2];
     EXPECT_EQ(dual.sqlId, "");
     EXPECT_EQ(dual.hashValue, 303);
-    EXPECT_EQ(dual.executionTimes.Max(), 12 + 60);
-    EXPECT_EQ(dual.waits, (std::vector<CWaitFigures>{{"log file sync", 1, 50, 50}}));
+    EXPECT_EQ(dual.executionTimes.max, 12 + 60);
+    EXPECT_EQ(dual.detail->waits, (std::vector<CWaitFigures>{{"log file sync", 1, 50, 50}}));
+    EXPECT_EQ(dual.waitTime, 50);
 
     ASSERT_EQ(views.tree.size(), 2u);
     const CCallTreeRow& top = views.tree[0];
