@@ -15,7 +15,6 @@ public:
         static const CSessionTags s_none;
         return m_tags ? *m_tags : s_none;
     }
-    bool IsShared(const CSessionTagsRef& other) const { return m_tags == other.m_tags; }
 
     // Statements compare by the values of their tags: a tag no line set reads as empty, known
     // or not.

@@ -173,6 +173,30 @@ TEST(ResponseTime, KnownTraceHasKnownProfileGroupsAndTree) {
     EXPECT_TRUE(hidden.profile == readings[0].profile);
 }
 
+// The table orders its rows by any number, stably, without moving them.
+TEST(ResponseTime, GroupsSortByAnyNumber) {
+    const std::vector<CStatementRecord> records =
+        FileModeViewsOf({{"hand_ora_9.trc", kTrace}}, true).records;
+    std::vector<const CStatementRecord*> pointers;
+    for (const CStatementRecord& record : records) {
+        pointers.push_back(&record);
+    }
+    CSqlGroupTable table = CSqlGroupTable::Make(pointers, false, false);
+    const auto ids = [&] {
+        std::string text;
+        for (std::size_t i = 0; i < table.Size(); ++i) {
+            text += (table.Row(i).sqlId.empty() ? "-" : table.Row(i).sqlId) + " ";
+        }
+        return text;
+    };
+    EXPECT_EQ(ids(), "plsql1 select2 - ");
+    table.SortBy([](const CSqlGroupRow& row) { return row.executions; }, false);
+    EXPECT_EQ(ids(), "plsql1 - select2 ");
+    table.SortBy([](const CSqlGroupRow& row) { return row.waitTime; }, true);
+    EXPECT_EQ(ids(), "plsql1 select2 - ");
+    EXPECT_EQ(table.Row(0).detail, nullptr);
+}
+
 // Without time stamps a trace has no duration: its components are counted, but nothing is a
 // share of R and nothing is unaccounted for.
 TEST(ResponseTime, TraceWithoutTimHasNoDuration) {
