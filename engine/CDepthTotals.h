@@ -9,10 +9,9 @@
 #include <vector>
 
 // The calls and waits of a trace at one kind of depth (the statements the client sent, or
-// the recursive ones), summed as tkprof's overall totals sum them: counts, misses and rows as
-// written, time and buffers without the recursive calls, each wait counted for the depth of
-// the statement its cursor is bound to (cursor #0 and cursors of no statement count at
-// depth 0).
+// the recursive ones): counts, misses and rows as written, time and buffers without the
+// recursive calls, each wait counted for the depth of the statement its cursor is bound to
+// (cursor #0 and cursors of no statement count at depth 0).
 struct CDepthTotals {
     std::array<CCallFigures, 3> calls; // parse, execute, fetch
     std::array<CSelfFigures, 3> self;

@@ -51,7 +51,7 @@ struct CProfileTable {
 };
 
 // Where the time of a set of traces went: the profile as a whole or cut by a session tag,
-// and the calls and waits at depth 0 and deeper as tkprof's overall totals give them.
+// and the calls and waits at depth 0 and deeper, without the calls they made.
 struct CProfileReport {
     std::vector<CProfileTable> tables; // one, or one per value of the cut in order of the values
     CDepthTotals topLevel;             // waits by total time, largest first
