@@ -200,13 +200,19 @@ void CTraceGenerator::AppendCursorBlock(std::string& out, const Cursor& cursor,
     AppendNumber(out, cursor.uid);
     out += " tim=";
     AppendNumber(out, m_nTime);
+    // The server derives the hash value and the SQL id from the text: the same text always
+    // has the same ones.
+    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a
+    for (const char c : sql) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
     out += " hv=";
-    AppendNumber(out, static_cast<std::int64_t>(Next() >> 33));
+    AppendNumber(out, static_cast<std::int64_t>(hash >> 33));
     out += " ad='";
     AppendNumber(out, 60000000 + Below(9999999));
     out += "' sqlid='";
     for (int i = 0; i < 13; ++i) {
-        out += "0123456789abcdfghjkmnpqrstuvwxyz"[Below(32)];
+        out += "0123456789abcdfghjkmnpqrstuvwxyz"[(hash >> (5 * i % 60)) & 31];
     }
     out += "'";
     EndLine(out);

@@ -155,8 +155,9 @@ void BM_TimeViews(benchmark::State& state) {
         state.ResumeTiming();
         viewSeconds += SecondsOf([&] {
             benchmark::DoNotOptimize(analyzer->Profile({}, std::nullopt, false));
-            groups = analyzer->SqlGroups(false).Size();
-            roots = analyzer->CallTree().size();
+            const CTraceViews views = analyzer->Views(false);
+            groups = views.groups.Size();
+            roots = views.tree.size();
         });
         state.PauseTiming();
         analyzer.reset();

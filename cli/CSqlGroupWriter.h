@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CCliOptions.h"
-#include "CSqlGroups.h"
+#include "CSqlGroupTable.h"
 
 #include <string>
 #include <vector>

@@ -30,19 +30,15 @@ std::vector<CCallTreeRow> RowsOf(const std::vector<CCallTreeNode>& nodes,
 
 } // namespace
 
-std::vector<CCallTreeRow> CCallTreeView::Make(const std::vector<const CStatementRecord*>& records,
-                                              const std::function<bool(std::uint64_t)>& listed) {
-    std::vector<CCallTreeRow> roots;
-    for (const CStatementRecord* record : records) {
-        if (record->m_nDepth != 0 && record->m_callTree.empty()) {
-            continue;
-        }
-        CCallTreeRow& root = roots.emplace_back();
-        root.statement = {CStatementRef::EKind::Serial, record->m_nSerial};
-        root.listed = true;
-        const CSelfFigures self = record->m_self.Total();
-        root.figures = {record->m_total.count, record->m_total.elapsed, self.elapsed, self.cpu};
-        root.children = RowsOf(record->m_callTree, listed);
+void CCallTreeView::AddRoot(std::vector<CCallTreeRow>& roots, const CStatementRecord& record,
+                            const std::function<bool(std::uint64_t)>& listed) {
+    if (record.m_nDepth != 0 && record.m_callTree.empty()) {
+        return;
     }
-    return roots;
+    CCallTreeRow& root = roots.emplace_back();
+    root.statement = {CStatementRef::EKind::Serial, record.m_nSerial};
+    root.listed = true;
+    const CSelfFigures self = record.m_self.Total();
+    root.figures = {record.m_total.count, record.m_total.elapsed, self.elapsed, self.cpu};
+    root.children = RowsOf(record.m_callTree, listed);
 }

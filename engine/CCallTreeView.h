@@ -22,10 +22,11 @@ struct CCallTreeRow {
 
 class CCallTreeView {
 public:
-    // The top-level statements of `records` (taken in file order): those whose header says
-    // depth 0, and any whose calls called others. A top-level node's figures are its
-    // statement's, every call of it; below, a node's figures are those of its calls at that
-    // place. `listed` tells whether a serial names a record of the analyser.
-    static std::vector<CCallTreeRow> Make(const std::vector<const CStatementRecord*>& records,
-                                          const std::function<bool(std::uint64_t serial)>& listed);
+    // Adds `record` to `roots` when it is a top-level statement: one whose header says depth
+    // 0, or any whose calls called others. A top-level node's figures are its statement's,
+    // every call of it; below, a node's figures are those of its calls at that place.
+    // `listed` tells whether a serial names a record of the analyser. Records are given in
+    // file order.
+    static void AddRoot(std::vector<CCallTreeRow>& roots, const CStatementRecord& record,
+                        const std::function<bool(std::uint64_t serial)>& listed);
 };

@@ -35,25 +35,46 @@ std::int64_t CExecutionHistogram::MiddleOf(std::uint16_t index) {
 
 void CExecutionHistogram::Add(std::int64_t elapsed) {
     elapsed = std::max<std::int64_t>(0, elapsed);
+    if (m_nCount > 0) {
+        AddToBucket(BucketOf(elapsed), 1);
+    }
     m_nMin = m_nCount == 0 ? elapsed : std::min(m_nMin, elapsed);
     m_nMax = m_nCount == 0 ? elapsed : std::max(m_nMax, elapsed);
     m_nCount = SaturatingAdd(m_nCount, 1);
-    AddToBucket(BucketOf(elapsed), 1);
 }
 
 void CExecutionHistogram::Merge(const CExecutionHistogram& other) {
     if (other.m_nCount == 0) {
         return;
     }
-    m_nMin = m_nCount == 0 ? other.m_nMin : std::min(m_nMin, other.m_nMin);
-    m_nMax = m_nCount == 0 ? other.m_nMax : std::max(m_nMax, other.m_nMax);
-    m_nCount = SaturatingAdd(m_nCount, other.m_nCount);
-    for (const CBucket& bucket : other.m_buckets) {
-        AddToBucket(bucket.index, bucket.count);
+    if (m_nCount == 0) {
+        *this = other;
+        return;
     }
+    const auto add = [this](std::uint16_t index, std::int64_t count) {
+        AddToBucket(index, count);
+        m_nCount = SaturatingAdd(m_nCount, count);
+    };
+    if (other.m_buckets.empty()) {
+        add(BucketOf(other.m_nMin), other.m_nCount);
+    }
+    for (const CBucket& bucket : other.m_buckets) {
+        add(bucket.index, bucket.count);
+    }
+    m_nMin = std::min(m_nMin, other.m_nMin);
+    m_nMax = std::max(m_nMax, other.m_nMax);
 }
 
+// Adds to a histogram that holds times already (m_nCount of them, before these). While they
+// all share one bucket it is the least time's, and no list is kept.
 void CExecutionHistogram::AddToBucket(std::uint16_t index, std::int64_t count) {
+    if (m_buckets.empty()) {
+        const std::uint16_t only = BucketOf(m_nMin);
+        if (index == only) {
+            return;
+        }
+        m_buckets.push_back(CBucket{only, m_nCount});
+    }
     const auto at = std::lower_bound(m_buckets.begin(), m_buckets.end(), index,
                                      [](const CBucket& b, std::uint16_t i) { return b.index < i; });
     if (at != m_buckets.end() && at->index == index) {
@@ -85,6 +106,9 @@ std::int64_t CExecutionHistogram::Percentile(int percent) const {
     }
     if (rank >= m_nCount) {
         return m_nMax;
+    }
+    if (m_buckets.empty()) {
+        return std::clamp(MiddleOf(BucketOf(m_nMin)), m_nMin, m_nMax);
     }
     std::int64_t seen = 0;
     for (const CBucket& bucket : m_buckets) {

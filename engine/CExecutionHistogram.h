@@ -48,7 +48,9 @@ private:
     static std::int64_t MiddleOf(std::uint16_t index);
     void AddToBucket(std::uint16_t index, std::int64_t count);
 
-    std::vector<CBucket> m_buckets; // by index
+    // By index; empty while every time is in the least time's bucket, as most statements'
+    // few executions are, so that they take no memory of their own.
+    std::vector<CBucket> m_buckets;
     std::int64_t m_nCount = 0;
     std::int64_t m_nMin = 0;
     std::int64_t m_nMax = 0;

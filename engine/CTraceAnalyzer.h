@@ -3,7 +3,7 @@
 #include "CCallTreeView.h"
 #include "CProfileReport.h"
 #include "CReadBatch.h"
-#include "CSqlGroups.h"
+#include "CSqlGroupTable.h"
 #include "CStatementRecord.h"
 #include "CTraceReader.h"
 
@@ -15,6 +15,12 @@
 #include <string_view>
 #include <vector>
 
+// The statements grouped by SQL and the call tree, made in one pass over the records.
+struct CTraceViews {
+    CSqlGroupTable groups;
+    std::vector<CCallTreeRow> tree;
+};
+
 // Rows touched by applying a read: `appendedCount` new rows from `firstAppended` on, and
 // the rows whose record later lines added to.
 struct CApplyResult {
@@ -25,6 +31,8 @@ struct CApplyResult {
 
 // The engine object of one analysis window: a reader for the trace files and the
 // statement records it produced, in list order.
+class CSqlGroupBuilder;
+
 class CTraceAnalyzer {
 public:
     CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
@@ -66,6 +74,8 @@ public:
     CSqlGroupTable SqlGroups(bool excludeIdle, bool detailed = false) const;
     // The call tree: top-level statements in the order they were read.
     std::vector<CCallTreeRow> CallTree() const;
+    // Both of the above (without the groups' details) at the cost of one.
+    CTraceViews Views(bool excludeIdle) const;
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }
@@ -74,7 +84,13 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
-    std::vector<const CStatementRecord*> RecordsInReadOrder() const;
+    // Visits the records in the order they were read, those of serials [from, to) past the
+    // base.
+    template <typename Visit>
+    void ForEachInReadOrder(std::size_t from, std::size_t to, Visit&& visit) const;
+    void AddViews(std::size_t from, std::size_t to, CSqlGroupBuilder& groups,
+                  std::vector<CCallTreeRow>& tree) const;
+    bool IsListed(std::uint64_t serial) const { return RowOf(serial) >= 0; }
 
     std::int64_t m_nCount = 0;
     // Each record sits in memory of its own and stays there: sorting reorders pointers.

@@ -140,6 +140,9 @@ CTimeViews TimeViewsOf(const CTraceAnalyzer& analyzer) {
         views.groups.push_back(groups.Row(i));
     }
     views.tree = analyzer.CallTree();
+    const CTraceViews both = analyzer.Views(false);
+    EXPECT_TRUE(both.tree == views.tree);
+    EXPECT_TRUE(both.groups == analyzer.SqlGroups(false));
     return views;
 }
 

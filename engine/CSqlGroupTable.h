@@ -52,8 +52,10 @@ struct CSqlGroupRow {
 // elapsed time, largest first (ties in the order the groups first came).
 class CSqlGroupTable {
 public:
-    // Groups `records`, taken in order. Idle waits are left out when asked; each group gets
-    // its detail when `detailed`.
+    CSqlGroupTable() = default;
+    // The groups in the order they first came, to be shown by self elapsed time.
+    explicit CSqlGroupTable(std::vector<CSqlGroupRow> rows);
+    // Groups `records`, taken in order (see CSqlGroupBuilder).
     static CSqlGroupTable Make(const std::vector<const CStatementRecord*>& records,
                                bool excludeIdle, bool detailed);
 
