@@ -57,7 +57,9 @@ void CTraceProfile::AddCallTotals(bool recursive, ECallKind kind, const CCallFig
 // A trace has few wait events: a search of their names costs less than a hash of the name.
 std::size_t CTraceProfile::EventOf(std::string_view name) {
     for (std::size_t event = 0; event < m_events.size(); ++event) {
-        if (m_events[event] == name) {
+        const std::string& known = m_events[event];
+        if (known.size() == name.size() && (name.empty() || known.back() == name.back()) &&
+            known == name) {
             return event;
         }
     }

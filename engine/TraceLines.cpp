@@ -122,9 +122,9 @@ CCursorLine ClassifyLine(std::string_view line) {
     case 'E':
         return line.size() > 1 && line[1] == 'R' ? Match(line, kError) : Match(line, kExec);
     case 'C':
-        return Match(line, kClose);
+        return line.starts_with(kClose.name) ? CCursorLine{ETraceLine::Close, 0} : CCursorLine{};
     case 'U':
-        return Match(line, kUnmap);
+        return line.starts_with(kUnmap.name) ? CCursorLine{ETraceLine::Unmap, 0} : CCursorLine{};
     case 'X':
         return line.starts_with(kXctend) ? CCursorLine{ETraceLine::Xctend, 0} : CCursorLine{};
     case 'F':
@@ -181,23 +181,32 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     return call;
 }
 
+// The pairs after the ":", each "name=value" up to a ",": c, e, dep and tim are kept.
 CCallLine ReadCloseLine(std::string_view line) {
     CCallLine call;
     call.figures.count = 1;
-    std::size_t start = line.find(':');
-    while (start != std::string_view::npos) {
-        const std::size_t end = std::min(line.find(',', start + 1), line.size());
-        const std::string_view pair = line.substr(start + 1, end - start - 1);
-        if (pair.starts_with("c=")) {
-            call.figures.cpu = Value(pair.substr(2));
-        } else if (pair.starts_with("e=")) {
-            call.figures.elapsed = Value(pair.substr(2));
-        } else if (pair.starts_with("dep=")) {
-            call.depth = Value(pair.substr(4));
-        } else if (pair.starts_with("tim=")) {
-            call.time = Value(pair.substr(4));
+    const std::size_t colon = line.find(':');
+    std::size_t start = colon == std::string_view::npos ? line.size() : colon + 1;
+    while (start < line.size()) {
+        std::size_t end = start;
+        std::size_t equals = std::string_view::npos;
+        for (; end < line.size() && line[end] != ','; ++end) {
+            equals = equals == std::string_view::npos && line[end] == '=' ? end : equals;
         }
-        start = end < line.size() ? end : std::string_view::npos;
+        const std::size_t length = equals == std::string_view::npos ? 0 : equals - start;
+        const std::string_view value =
+            length == 0 ? std::string_view() : line.substr(equals + 1, end - equals - 1);
+        const char first = line[start];
+        if (length == 1 && first == 'c') {
+            call.figures.cpu = Value(value);
+        } else if (length == 1 && first == 'e') {
+            call.figures.elapsed = Value(value);
+        } else if (length == 3 && first == 'd' && line[start + 1] == 'e') {
+            call.depth = Value(value);
+        } else if (length == 3 && first == 't' && line[start + 1] == 'i') {
+            call.time = Value(value);
+        }
+        start = end + 1;
     }
     return call;
 }
