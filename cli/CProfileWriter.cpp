@@ -45,10 +45,14 @@ std::string Outcomes(const CProfileTable& table) {
                        CountOf(table.rollbacks, "rollback") + ", " +
                        CountOf(table.readOnlyCommits, "read-only commit") + "\nErrors:";
     for (const CErrorCount& error : table.errors) {
-        text += " " + OraName(error.error) + " " + CountOf(error.count, "time") +
-                (&error == &table.errors.back() ? "" : ",");
+        text += ' ';
+        text += OraName(error.error);
+        text += ' ';
+        text += CountOf(error.count, "time");
+        text += &error == &table.errors.back() ? "" : ",";
     }
-    return text + (table.errors.empty() ? " none\n" : "\n");
+    text += table.errors.empty() ? " none\n" : "\n";
+    return text;
 }
 
 std::string TableText(const CProfileTable& table, std::optional<ESessionTag> cut) {
@@ -66,7 +70,9 @@ std::string TableText(const CProfileTable& table, std::optional<ESessionTag> cut
             text += ", of which idle waits " + FormatSeconds(table.idleTime) + " s\n";
         }
     }
-    return text + ComponentTable(table) + Outcomes(table);
+    text += ComponentTable(table);
+    text += Outcomes(table);
+    return text;
 }
 
 std::string DepthText(const CDepthTotals& totals, const std::string& title) {
@@ -225,10 +231,12 @@ std::string CProfileWriter::Table(const std::vector<CSection>& sections,
                                   std::optional<ESessionTag> cut) {
     std::string text;
     for (const CSection& section : sections) {
-        text +=
-            (text.empty() ? "" : "\n") + std::string("Profile of ") + Title(section.files) + "\n";
+        text += text.empty() ? "Profile of " : "\nProfile of ";
+        text += Title(section.files);
+        text += '\n';
         for (const CProfileTable& table : section.report.tables) {
-            text += "\n" + TableText(table, cut);
+            text += '\n';
+            text += TableText(table, cut);
         }
         text += DepthText(section.report.topLevel, "Calls at depth 0");
         text += DepthText(section.report.recursive, "Recursive calls");

@@ -124,8 +124,8 @@ CTraceViews CTraceAnalyzer::Views(bool excludeIdle) const {
     const bool share =
         m_records.size() >= kRecordsToShare && std::thread::hardware_concurrency() > 1;
     const std::size_t half = share ? end / 2 : end;
-    CSqlGroupBuilder groups(m_records.size(), excludeIdle, false);
-    CSqlGroupBuilder laterGroups(share ? m_records.size() : 0, excludeIdle, false);
+    CSqlGroupBuilder groups(half, excludeIdle, false);
+    CSqlGroupBuilder laterGroups(end - half, excludeIdle, false);
     std::vector<CCallTreeRow> tree;
     std::vector<CCallTreeRow> laterTree;
     std::future<void> later;
