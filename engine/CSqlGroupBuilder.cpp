@@ -118,25 +118,30 @@ public:
         : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))) {}
 
     std::size_t GroupOf(const CStatementRecord& record) {
-        const CGroupKey key = KeyOf(record);
-        const std::uint64_t hash = key.Hash();
+        return GroupOf(record, KeyOf(record).Hash());
+    }
+    // The group of a statement whose key has this hash; the key itself is read only when
+    // another group's hash is the same.
+    std::size_t GroupOf(const CStatementRecord& record, std::uint64_t hash) {
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             CSlot& slot = m_slots[i];
             if (slot.group == 0) {
                 slot = {hash, m_firsts.size() + 1};
                 m_firsts.push_back(&record);
+                m_hashes.push_back(hash);
                 if (2 * m_firsts.size() > m_slots.size()) {
                     Grow();
                 }
                 return m_firsts.size() - 1;
             }
-            if (slot.hash == hash && KeyOf(*m_firsts[slot.group - 1]) == key) {
+            if (slot.hash == hash && KeyOf(*m_firsts[slot.group - 1]) == KeyOf(record)) {
                 return slot.group - 1;
             }
         }
     }
     const CStatementRecord& First(std::size_t group) const { return *m_firsts[group]; }
+    std::uint64_t HashOf(std::size_t group) const { return m_hashes[group]; }
 
 private:
     struct CSlot {
@@ -163,6 +168,7 @@ private:
 
     std::vector<CSlot> m_slots;
     std::vector<const CStatementRecord*> m_firsts; // each group's first record
+    std::vector<std::uint64_t> m_hashes;           // and the hash of its key
 };
 
 CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed)
@@ -193,7 +199,8 @@ void CSqlGroupBuilder::Add(const CStatementRecord& record) {
 
 void CSqlGroupBuilder::Absorb(CSqlGroupBuilder&& later) {
     for (std::size_t from = 0; from < later.m_rows.size(); ++from) {
-        const std::size_t group = m_index->GroupOf(later.m_index->First(from));
+        const std::size_t group =
+            m_index->GroupOf(later.m_index->First(from), later.m_index->HashOf(from));
         if (group == m_rows.size()) {
             m_rows.emplace_back();
             m_times.emplace_back();
