@@ -8,6 +8,13 @@
 
 namespace {
 
+// The row of a node's statement in the list; -1 for one not listed.
+std::int64_t ListRow(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
+    return row.statement.kind == CStatementRef::EKind::Serial
+               ? analyzer.RowOfSerial(row.statement.value)
+               : -1;
+}
+
 // How a node names its statement: its SQL text on one line, or why there is none.
 std::string Label(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
     const std::string cursor = "cursor #" + std::to_string(row.statement.value);
@@ -19,7 +26,7 @@ std::string Label(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
     default:
         break;
     }
-    const std::int64_t listRow = row.listed ? analyzer.RowOfSerial(row.statement.value) : -1;
+    const std::int64_t listRow = ListRow(row, analyzer);
     return listRow < 0 ? std::string("(statement no longer listed)")
                        : CTableWriter::OneLine(analyzer.GetRecord(listRow).GetSql());
 }
@@ -29,7 +36,7 @@ constexpr const char* kKinds[] = {"statement", "hidden", "unbound"};
 void AddRows(CTextTable& table, const std::vector<CCallTreeRow>& rows,
              const CTraceAnalyzer& analyzer, std::size_t depth) {
     for (const CCallTreeRow& row : rows) {
-        const std::int64_t listRow = row.listed ? analyzer.RowOfSerial(row.statement.value) : -1;
+        const std::int64_t listRow = ListRow(row, analyzer);
         table.AddRow({FormatSeconds(row.figures.elapsed), FormatSeconds(row.figures.selfElapsed),
                       FormatSeconds(row.figures.selfCpu), std::to_string(row.figures.calls),
                       listRow < 0 ? "" : std::to_string(listRow),
@@ -42,7 +49,7 @@ void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
                  const CTraceAnalyzer& analyzer) {
     out += '[';
     for (const CCallTreeRow& row : rows) {
-        const std::int64_t listRow = row.listed ? analyzer.RowOfSerial(row.statement.value) : -1;
+        const std::int64_t listRow = ListRow(row, analyzer);
         const bool cursor = row.statement.kind != CStatementRef::EKind::Serial;
         out += "{\"row\":" + (listRow < 0 ? std::string("null") : std::to_string(listRow));
         out += ",\"kind\":";

@@ -2,7 +2,7 @@
 
 #include "CCallTreeNode.h"
 
-#include <functional>
+#include <optional>
 #include <vector>
 
 class CStatementRecord;
@@ -13,7 +13,6 @@ class CStatementRecord;
 // depth d written after it.
 struct CCallTreeRow {
     CStatementRef statement;
-    bool listed = false; // a record of the analyser: its row can be found by serial
     CCallTreeFigures figures;
     std::vector<CCallTreeRow> children; // by inclusive elapsed time, largest first
 
@@ -22,11 +21,10 @@ struct CCallTreeRow {
 
 class CCallTreeView {
 public:
-    // Adds `record` to `roots` when it is a top-level statement: one whose header says depth
-    // 0, or any whose calls called others. A top-level node's figures are its statement's,
-    // every call of it; below, a node's figures are those of its calls at that place.
-    // `listed` tells whether a serial names a record of the analyser. Records are given in
-    // file order.
-    static void AddRoot(std::vector<CCallTreeRow>& roots, const CStatementRecord& record,
-                        const std::function<bool(std::uint64_t serial)>& listed);
+    // Whether a record is a top-level statement: its header says depth 0, or its calls
+    // called others.
+    static bool IsTopLevel(const CStatementRecord& record);
+    // The node of a top-level statement: its figures are its statement's, every call of it;
+    // below, a node's figures are those of its calls at that place.
+    static CCallTreeRow RowOf(const CStatementRecord& record);
 };

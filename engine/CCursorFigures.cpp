@@ -1,5 +1,7 @@
 #include "CCursorFigures.h"
 
+#include "IdleEvents.h"
+
 #include <algorithm>
 
 void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
@@ -22,6 +24,10 @@ void CCursorFigures::AddPlanRow(CPlanRow&& row) {
 }
 
 void CCursorFigures::AddWait(std::string_view event, std::int64_t elapsed) {
+    m_nWaited = SaturatingAdd(m_nWaited, elapsed);
+    if (IsIdleEvent(event)) {
+        m_nIdleWaited = SaturatingAdd(m_nIdleWaited, elapsed);
+    }
     for (CWaitFigures& known : m_waits) {
         if (known.name == event) {
             ++known.count;
@@ -51,6 +57,8 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     for (const CWaitFigures& waits : later.m_waits) {
         AddWaits(waits);
     }
+    m_nWaited = SaturatingAdd(m_nWaited, later.m_nWaited);
+    m_nIdleWaited = SaturatingAdd(m_nIdleWaited, later.m_nIdleWaited);
     m_executions.Absorb(later.m_executions);
     CErrorCount::Add(m_errors, later.m_errors);
     CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));

@@ -30,6 +30,8 @@ public:
     CSelfCalls m_self;
     std::vector<CPlanRow> m_plan;
     std::vector<CWaitFigures> m_waits;
+    std::int64_t m_nWaited = 0;     // the waits' time, summed
+    std::int64_t m_nIdleWaited = 0; // the part of it spent in idle events (IsIdleEvent)
     CExecutionTimes m_executions;
     std::vector<CErrorCount> m_errors;
     std::vector<CCallTreeNode> m_callTree;

@@ -1,6 +1,7 @@
 #include "CProfileReport.h"
 
 #include "CTraceProfile.h"
+#include "IdleEvents.h"
 
 #include <algorithm>
 #include <map>
@@ -9,18 +10,6 @@ namespace {
 
 constexpr std::string_view kCallNames[kProfileCallCount] = {"PARSE", "EXEC", "FETCH", "UNMAP",
                                                             "CLOSE"};
-
-constexpr std::string_view kIdleEvents[] = {"SQL*Net message from client",
-                                            "SQL*Net message from dblink",
-                                            "SQL*Net vector message from client",
-                                            "SQL*Net vector message from dblink",
-                                            "PL/SQL lock timer",
-                                            "pipe get",
-                                            "jobq slave wait",
-                                            "rdbms ipc message",
-                                            "single-task message",
-                                            "virtual circuit wait",
-                                            "dispatcher timer"};
 
 // The figures of the slices that make one table, before they become rows.
 struct CTableSums {
@@ -46,7 +35,7 @@ CProfileRow RowOf(CProfileRow::EKind kind, std::string_view name, const CProfile
     CProfileRow row;
     row.kind = kind;
     row.name = name;
-    row.idle = kind == CProfileRow::EKind::Wait && CProfileReport::IsIdleEvent(name);
+    row.idle = kind == CProfileRow::EKind::Wait && IsIdleEvent(name);
     row.time = stat.total;
     row.count = stat.count;
     row.min = stat.min;
@@ -125,11 +114,6 @@ std::string CProfileRow::Label() const {
 
 double CProfileRow::Mean() const {
     return count == 0 ? 0.0 : static_cast<double>(time) / static_cast<double>(count);
-}
-
-bool CProfileReport::IsIdleEvent(std::string_view event) {
-    return std::find(std::begin(kIdleEvents), std::end(kIdleEvents), event) !=
-           std::end(kIdleEvents);
 }
 
 CProfileReport CProfileReport::Make(const std::vector<const CTraceProfile*>& profiles,

@@ -60,8 +60,6 @@ struct CProfileReport {
     // The report of the given trace profiles. The set's R is the sum of the traces' R.
     static CProfileReport Make(const std::vector<const CTraceProfile*>& profiles,
                                std::optional<ESessionTag> cut, bool excludeIdle);
-    // Whether a wait event is one a session spends waiting for work rather than working.
-    static bool IsIdleEvent(std::string_view event);
 
     bool operator==(const CProfileReport&) const = default;
 };

@@ -1,11 +1,12 @@
 #include "CSqlGroupBuilder.h"
 
-#include "CProfileReport.h"
 #include "CStatementRecord.h"
+#include "IdleEvents.h"
 
 #include <algorithm>
 #include <bit>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -55,58 +56,27 @@ void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool exc
     detail.self.exec.Add(record.m_self.exec);
     detail.self.fetch.Add(record.m_self.fetch);
     for (const CWaitFigures& wait : record.m_waits) {
-        if (!excludeIdle || !CProfileReport::IsIdleEvent(wait.name)) {
+        if (!excludeIdle || !IsIdleEvent(wait.name)) {
             AddWait(detail.waits, wait);
         }
     }
     CErrorCount::Add(detail.errors, record.m_errors);
 }
 
-void Merge(CSqlGroupDetail& detail, const CSqlGroupDetail& later) {
-    detail.parse.Add(later.parse);
-    detail.exec.Add(later.exec);
-    detail.fetch.Add(later.fetch);
-    detail.self.parse.Add(later.self.parse);
-    detail.self.exec.Add(later.self.exec);
-    detail.self.fetch.Add(later.self.fetch);
-    for (const CWaitFigures& wait : later.waits) {
-        AddWait(detail.waits, wait);
-    }
-    CErrorCount::Add(detail.errors, later.errors);
-}
-
-void Merge(CSqlGroupRow& group, const CSqlGroupRow& later) {
-    if (group.statements == 0) {
-        group = later;
-        return;
-    }
-    group.statements = SaturatingAdd(group.statements, later.statements);
-    group.executions = SaturatingAdd(group.executions, later.executions);
-    group.total.Add(later.total);
-    group.self.Add(later.self);
-    group.waitTime = SaturatingAdd(group.waitTime, later.waitTime);
-    group.errorCount = SaturatingAdd(group.errorCount, later.errorCount);
-}
-
-void Add(CSqlGroupRow& group, const CStatementRecord& record, bool excludeIdle) {
-    if (group.statements == 0) {
-        group.sqlId = record.m_strSqlId;
-        group.hashValue = record.m_nHashValue;
-        group.firstSerial = record.m_nSerial;
-    }
-    ++group.statements;
-    group.executions = SaturatingAdd(group.executions, record.m_exec.count);
-    group.total.Add(record.m_total);
-    group.self.Add(record.m_self.Total());
-    for (const CWaitFigures& wait : record.m_waits) {
-        if (!excludeIdle || !CProfileReport::IsIdleEvent(wait.name)) {
-            group.waitTime = SaturatingAdd(group.waitTime, wait.total);
-        }
-    }
-    for (const CErrorCount& error : record.m_errors) {
+// What a statement's lines add to its group's row: figures, and waits apart for idle ones.
+void AddFigures(CSqlGroupRow& group, std::int64_t& idleWaits, const CCursorFigures& figures) {
+    group.executions = SaturatingAdd(group.executions, figures.m_exec.count);
+    group.total.Add(figures.m_total);
+    group.self.Add(figures.m_self.Total());
+    group.waitTime =
+        SaturatingAdd(group.waitTime, SaturatingSubtract(figures.m_nWaited, figures.m_nIdleWaited));
+    idleWaits = SaturatingAdd(idleWaits, figures.m_nIdleWaited);
+    for (const CErrorCount& error : figures.m_errors) {
         group.errorCount = SaturatingAdd(group.errorCount, error.count);
     }
 }
+
+constexpr std::size_t kNone = ~std::size_t{0};
 
 } // namespace
 
@@ -117,19 +87,15 @@ public:
     explicit CGroupIndex(std::size_t records)
         : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))) {}
 
+    // The key of a statement is read again only when another group's hash is the same.
     std::size_t GroupOf(const CStatementRecord& record) {
-        return GroupOf(record, KeyOf(record).Hash());
-    }
-    // The group of a statement whose key has this hash; the key itself is read only when
-    // another group's hash is the same.
-    std::size_t GroupOf(const CStatementRecord& record, std::uint64_t hash) {
+        const std::uint64_t hash = KeyOf(record).Hash();
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             CSlot& slot = m_slots[i];
             if (slot.group == 0) {
                 slot = {hash, m_firsts.size() + 1};
                 m_firsts.push_back(&record);
-                m_hashes.push_back(hash);
                 if (2 * m_firsts.size() > m_slots.size()) {
                     Grow();
                 }
@@ -140,8 +106,6 @@ public:
             }
         }
     }
-    const CStatementRecord& First(std::size_t group) const { return *m_firsts[group]; }
-    std::uint64_t HashOf(std::size_t group) const { return m_hashes[group]; }
 
 private:
     struct CSlot {
@@ -168,64 +132,97 @@ private:
 
     std::vector<CSlot> m_slots;
     std::vector<const CStatementRecord*> m_firsts; // each group's first record
-    std::vector<std::uint64_t> m_hashes;           // and the hash of its key
 };
 
-CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed)
-    : m_index(std::make_unique<CGroupIndex>(records)), m_bExcludeIdle(excludeIdle),
-      m_bDetailed(detailed) {
-    m_rows.reserve(records);
-    m_times.reserve(records);
-}
+CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records)
+    : m_index(std::make_unique<CGroupIndex>(records)) {}
 
 CSqlGroupBuilder::~CSqlGroupBuilder() = default;
+CSqlGroupBuilder::CSqlGroupBuilder(CSqlGroupBuilder&&) noexcept = default;
+CSqlGroupBuilder& CSqlGroupBuilder::operator=(CSqlGroupBuilder&&) noexcept = default;
+
+void CSqlGroupBuilder::Reserve(std::size_t more) {
+    const std::size_t groups = m_rows.size() + more;
+    m_rows.reserve(groups);
+    m_idleWaits.reserve(groups);
+    m_times.reserve(groups);
+    m_stale.reserve(groups);
+    m_firstOfGroup.reserve(groups);
+    m_lastOfGroup.reserve(groups);
+    m_statements.reserve(m_statements.size() + more);
+    m_nextOfGroup.reserve(m_nextOfGroup.size() + more);
+}
+
+template <typename Visit> void CSqlGroupBuilder::ForEachOf(std::size_t group, Visit&& visit) const {
+    for (std::size_t i = m_firstOfGroup[group]; i != kNone; i = m_nextOfGroup[i]) {
+        visit(*m_statements[i]);
+    }
+}
 
 // A group's row is made when its first statement comes.
-void CSqlGroupBuilder::Add(const CStatementRecord& record) {
+std::size_t CSqlGroupBuilder::Add(const CStatementRecord& record) {
     const std::size_t group = m_index->GroupOf(record);
     if (group == m_rows.size()) {
-        m_rows.emplace_back();
+        CSqlGroupRow& row = m_rows.emplace_back();
+        row.sqlId = record.m_strSqlId;
+        row.hashValue = record.m_nHashValue;
+        row.firstSerial = record.m_nSerial;
+        m_idleWaits.push_back(0);
         m_times.emplace_back();
-        if (m_bDetailed) {
-            m_details.emplace_back();
-        }
+        m_stale.push_back(false);
+        m_firstOfGroup.push_back(m_statements.size());
+        m_lastOfGroup.push_back(kNone);
     }
-    ::Add(m_rows[group], record, m_bExcludeIdle);
-    record.m_executions.AddTo(m_times[group]);
-    if (m_bDetailed) {
-        AddDetail(m_details[group], record, m_bExcludeIdle);
+    ++m_rows[group].statements;
+    AddFigures(m_rows[group], m_idleWaits[group], record);
+    if (!m_stale[group]) {
+        record.m_executions.AddTo(m_times[group]);
     }
+    if (m_lastOfGroup[group] != kNone) {
+        m_nextOfGroup[m_lastOfGroup[group]] = m_statements.size();
+    }
+    m_lastOfGroup[group] = m_statements.size();
+    m_statements.push_back(&record);
+    m_nextOfGroup.push_back(kNone);
+    return group;
 }
 
-void CSqlGroupBuilder::Absorb(CSqlGroupBuilder&& later) {
-    for (std::size_t from = 0; from < later.m_rows.size(); ++from) {
-        const std::size_t group =
-            m_index->GroupOf(later.m_index->First(from), later.m_index->HashOf(from));
-        if (group == m_rows.size()) {
-            m_rows.emplace_back();
-            m_times.emplace_back();
-            if (m_bDetailed) {
-                m_details.emplace_back();
-            }
-        }
-        ::Merge(m_rows[group], later.m_rows[from]);
-        m_times[group].Merge(later.m_times[from]);
-        if (m_bDetailed) {
-            ::Merge(m_details[group], later.m_details[from]);
-        }
-    }
+// Sums grow by what was added; execution times do not simply add up (an open execution may
+// have been closed), so the group's are summed anew when asked for.
+void CSqlGroupBuilder::Grow(std::size_t group, const CCursorFigures& added) {
+    AddFigures(m_rows[group], m_idleWaits[group], added);
+    m_stale[group] = true;
 }
 
-CSqlGroupTable CSqlGroupBuilder::Finish() {
-    for (std::size_t group = 0; group < m_rows.size(); ++group) {
-        m_rows[group].executionTimes = m_times[group].Summary();
-        if (m_bDetailed) {
-            CSqlGroupDetail& detail = m_details[group];
+CSqlGroupTable CSqlGroupBuilder::Table(bool excludeIdle, bool detailed) {
+    std::vector<CSqlGroupRow> rows = m_rows;
+    for (std::size_t group = 0; group < rows.size(); ++group) {
+        if (m_stale[group]) {
+            m_times[group].Clear();
+            ForEachOf(group, [&](const CStatementRecord& member) {
+                member.m_executions.AddTo(m_times[group]);
+            });
+            m_stale[group] = false;
+        }
+        CSqlGroupRow& row = rows[group];
+        row.executionTimes = m_times[group].Summary();
+        if (!excludeIdle) {
+            row.waitTime = SaturatingAdd(row.waitTime, m_idleWaits[group]);
+        }
+        if (detailed) {
+            auto detail = std::make_shared<CSqlGroupDetail>();
+            ForEachOf(group, [&](const CStatementRecord& member) {
+                AddDetail(*detail, member, excludeIdle);
+            });
             std::stable_sort(
-                detail.waits.begin(), detail.waits.end(),
+                detail->waits.begin(), detail->waits.end(),
                 [](const CWaitFigures& a, const CWaitFigures& b) { return a.total > b.total; });
-            m_rows[group].detail = std::make_shared<const CSqlGroupDetail>(std::move(detail));
+            row.detail = std::move(detail);
         }
     }
-    return CSqlGroupTable(std::move(m_rows));
+    return CSqlGroupTable(std::move(rows));
+}
+
+void CSqlGroupBuilder::Clear() {
+    *this = CSqlGroupBuilder();
 }

@@ -1,14 +1,10 @@
 #include "CTraceAnalyzer.h"
 
 #include "CRecordOrder.h"
-#include "CSqlGroupBuilder.h"
 #include "CTextSortKeys.h"
 
 #include <algorithm>
-#include <future>
-#include <iterator>
 #include <numeric>
-#include <thread>
 
 CTraceAnalyzer::CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
                                INetworkShares& shares, ITraceNotifier& notifier)
@@ -29,7 +25,9 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     for (const CRecordDelta& delta : batch.updated) {
         const std::int64_t row = RowOf(delta.serial);
         if (row >= 0) {
-            delta.ApplyTo(*m_records[static_cast<std::size_t>(row)]);
+            CStatementRecord& record = *m_records[static_cast<std::size_t>(row)];
+            delta.ApplyTo(record);
+            m_views.Grow(record, delta.figures);
             result.updatedRows.push_back(row);
         }
     }
@@ -39,9 +37,11 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     result.firstAppended = m_nCount;
     result.appendedCount = static_cast<std::int64_t>(batch.appended.size());
     m_records.reserve(m_records.size() + batch.appended.size());
+    m_views.Reserve(batch.appended.size());
     while (!batch.appended.empty()) {
         m_records.push_back(std::make_unique<CStatementRecord>(std::move(batch.appended.front())));
         batch.appended.pop_front();
+        m_views.Add(*m_records.back());
     }
     IndexRows(static_cast<std::size_t>(m_nCount));
     m_nCount = static_cast<std::int64_t>(m_records.size());
@@ -70,77 +70,8 @@ CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
     return CProfileReport::Make(profiles, cut, excludeIdle);
 }
 
-// Records are large and apart in memory: asking for those a few steps ahead lets their memory
-// come while the current one is read. Serials follow the order of reading.
-template <typename Visit>
-void CTraceAnalyzer::ForEachInReadOrder(std::size_t from, std::size_t to, Visit&& visit) const {
-    constexpr std::size_t kAhead = 8;
-    const auto prefetch = [](const CStatementRecord& record) {
-        const char* bytes = reinterpret_cast<const char*>(&record);
-        for (std::size_t offset = 0; offset < sizeof(CStatementRecord); offset += 64) {
-            __builtin_prefetch(bytes + offset);
-        }
-    };
-    for (std::size_t i = from; i < to; ++i) {
-        if (i + kAhead < to && m_rowOfSerial[i + kAhead] >= 0) {
-            prefetch(*m_records[static_cast<std::size_t>(m_rowOfSerial[i + kAhead])]);
-        }
-        if (m_rowOfSerial[i] >= 0) {
-            visit(*m_records[static_cast<std::size_t>(m_rowOfSerial[i])]);
-        }
-    }
-}
-
 CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
-    CSqlGroupBuilder groups(m_records.size(), excludeIdle, detailed);
-    ForEachInReadOrder(0, m_rowOfSerial.size(),
-                       [&](const CStatementRecord& record) { groups.Add(record); });
-    return groups.Finish();
-}
-
-std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
-    const auto listed = [this](std::uint64_t serial) { return IsListed(serial); };
-    std::vector<CCallTreeRow> tree;
-    ForEachInReadOrder(0, m_rowOfSerial.size(), [&](const CStatementRecord& record) {
-        CCallTreeView::AddRoot(tree, record, listed);
-    });
-    return tree;
-}
-
-void CTraceAnalyzer::AddViews(std::size_t from, std::size_t to, CSqlGroupBuilder& groups,
-                              std::vector<CCallTreeRow>& tree) const {
-    const auto listed = [this](std::uint64_t serial) { return IsListed(serial); };
-    ForEachInReadOrder(from, to, [&](const CStatementRecord& record) {
-        groups.Add(record);
-        CCallTreeView::AddRoot(tree, record, listed);
-    });
-}
-
-// Many records are shared out between two threads, each making the groups and the tree of
-// one half; the halves are then joined in order.
-CTraceViews CTraceAnalyzer::Views(bool excludeIdle) const {
-    constexpr std::size_t kRecordsToShare = 100000;
-    const std::size_t end = m_rowOfSerial.size();
-    const bool share =
-        m_records.size() >= kRecordsToShare && std::thread::hardware_concurrency() > 1;
-    const std::size_t half = share ? end / 2 : end;
-    CSqlGroupBuilder groups(half, excludeIdle, false);
-    CSqlGroupBuilder laterGroups(end - half, excludeIdle, false);
-    std::vector<CCallTreeRow> tree;
-    std::vector<CCallTreeRow> laterTree;
-    std::future<void> later;
-    if (share) {
-        later =
-            std::async(std::launch::async, [&] { AddViews(half, end, laterGroups, laterTree); });
-    }
-    AddViews(0, half, groups, tree);
-    if (share) {
-        later.get();
-        groups.Absorb(std::move(laterGroups));
-        tree.insert(tree.end(), std::make_move_iterator(laterTree.begin()),
-                    std::make_move_iterator(laterTree.end()));
-    }
-    return {groups.Finish(), std::move(tree)};
+    return m_views.Groups(excludeIdle, detailed);
 }
 
 const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
@@ -154,6 +85,7 @@ void CTraceAnalyzer::Clear() {
     m_rowOfSerial = {};
     m_nCount = 0;
     m_profiles.clear();
+    m_views.Clear();
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "CReadBatch.h"
 #include "CSqlGroupTable.h"
 #include "CStatementRecord.h"
+#include "CStatementViews.h"
 #include "CTraceReader.h"
 
 #include <cstdint>
@@ -14,12 +15,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The statements grouped by SQL and the call tree, made in one pass over the records.
-struct CTraceViews {
-    CSqlGroupTable groups;
-    std::vector<CCallTreeRow> tree;
-};
 
 // Rows touched by applying a read: `appendedCount` new rows from `firstAppended` on, and
 // the rows whose record later lines added to.
@@ -31,8 +26,6 @@ struct CApplyResult {
 
 // The engine object of one analysis window: a reader for the trace files and the
 // statement records it produced, in list order.
-class CSqlGroupBuilder;
-
 class CTraceAnalyzer {
 public:
     CTraceAnalyzer(const CCommandTypeCatalog& catalog, ITraceFileSystem& fileSystem,
@@ -61,8 +54,9 @@ public:
     // The row of the record with this serial; -1 when there is none (Clear dropped it).
     std::int64_t RowOfSerial(std::uint64_t serial) const { return RowOf(serial); }
 
-    // Where the time went, for the bytes read since the last Clear. Each answer is made
-    // when asked, from the records and the files' profiles, so it follows every read.
+    // Where the time went, for the bytes read since the last Clear. The groups and the tree
+    // are kept up to date as records are applied, so each answer follows every read and
+    // costs little to make.
     // The files profiled, in byte-wise order of their paths.
     std::vector<std::string> ProfiledFiles() const;
     // The profile of the given files (all when empty), whole or cut by a session tag. It
@@ -73,9 +67,7 @@ public:
     // table by kind, waits by event and errors when `detailed`.
     CSqlGroupTable SqlGroups(bool excludeIdle, bool detailed = false) const;
     // The call tree: top-level statements in the order they were read.
-    std::vector<CCallTreeRow> CallTree() const;
-    // Both of the above (without the groups' details) at the cost of one.
-    CTraceViews Views(bool excludeIdle) const;
+    const std::vector<CCallTreeRow>& CallTree() const { return m_views.Tree(); }
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }
@@ -84,13 +76,6 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
-    // Visits the records in the order they were read, those of serials [from, to) past the
-    // base.
-    template <typename Visit>
-    void ForEachInReadOrder(std::size_t from, std::size_t to, Visit&& visit) const;
-    void AddViews(std::size_t from, std::size_t to, CSqlGroupBuilder& groups,
-                  std::vector<CCallTreeRow>& tree) const;
-    bool IsListed(std::uint64_t serial) const { return RowOf(serial) >= 0; }
 
     std::int64_t m_nCount = 0;
     // Each record sits in memory of its own and stays there: sorting reorders pointers.
@@ -102,5 +87,7 @@ private:
     std::uint64_t m_nSerialBase = 0;
     // The profile of each file's bytes read since the last Clear.
     std::map<std::string, CTraceProfile> m_profiles;
+    // Groups summed anew from their records when a read changed them, on the first ask.
+    mutable CStatementViews m_views;
     CTraceReader m_reader;
 };

@@ -1,4 +1,3 @@
-#include "CSqlGroupBuilder.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +144,6 @@ void ExpectGroupsAndTree(const CTimeViews& views) {
     const CCallTreeRow& top = views.tree[0];
     EXPECT_EQ(top.figures, (CCallTreeFigures{2, 1350, 150 + 680, 100 + 380}));
     ASSERT_EQ(top.children.size(), 1u);
-    EXPECT_TRUE(top.children[0].listed);
     EXPECT_EQ(top.children[0].figures, (CCallTreeFigures{5, 520, 520, 120}));
     EXPECT_EQ(views.tree[1].figures, (CCallTreeFigures{3, 87, 87, 70}));
     EXPECT_TRUE(views.tree[1].children.empty());
@@ -196,31 +194,6 @@ TEST(ResponseTime, GroupsSortByAnyNumber) {
     table.SortBy([](const CSqlGroupRow& row) { return row.waitTime; }, true);
     EXPECT_EQ(ids(), "plsql1 select2 - ");
     EXPECT_EQ(table.Row(0).detail, nullptr);
-}
-
-// Groups made in two parts and joined are the groups made in one, wherever the cut: the
-// analyser shares many records out between two threads so.
-TEST(ResponseTime, GroupsJoinedFromPartsEqualGroupsMadeAtOnce) {
-    const auto traces = RealTraces();
-    SKIP_WITHOUT_REAL_TRACES(traces.empty());
-    for (const std::string& path : traces) {
-        SCOPED_TRACE(path);
-        const std::vector<CStatementRecord> records = FileModeRecords({path}, true);
-        std::vector<const CStatementRecord*> pointers;
-        for (const CStatementRecord& record : records) {
-            pointers.push_back(&record);
-        }
-        const CSqlGroupTable whole = CSqlGroupTable::Make(pointers, false, true);
-        for (const std::size_t cut : {std::size_t{0}, pointers.size() / 3, pointers.size()}) {
-            CSqlGroupBuilder first(cut, false, true);
-            CSqlGroupBuilder second(pointers.size() - cut, false, true);
-            for (std::size_t i = 0; i < pointers.size(); ++i) {
-                (i < cut ? first : second).Add(*pointers[i]);
-            }
-            first.Absorb(std::move(second));
-            EXPECT_TRUE(first.Finish() == whole) << "cut at " << cut;
-        }
-    }
 }
 
 // Without time stamps a trace has no duration: its components are counted, but nothing is a
