@@ -136,9 +136,8 @@ void BM_FileModeAnalysis(benchmark::State& state) {
     state.counters["speed_vs_wc_l"] = wcSeconds / perRun;
 }
 
-// The profile, the SQL groups and the call tree of a file-mode analysis of 1 GiB, handed out
-// as the window asks for them after a read (the read keeps them up to date, so their
-// making is part of `read_ms`); `views_vs_read` is their time as a share of the read's.
+// The profile, the SQL groups and the call tree of a file-mode analysis of 1 GiB, made as the
+// window makes them after a read; `views_vs_read` is their time as a share of the read's.
 // `record_bytes` is the fixed size of a statement record (its texts, plan rows, waits and
 // call-tree nodes come on top).
 void BM_TimeViews(benchmark::State& state) {

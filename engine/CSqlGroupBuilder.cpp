@@ -63,20 +63,18 @@ void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool exc
     CErrorCount::Add(detail.errors, record.m_errors);
 }
 
-// What a statement's lines add to its group's row: figures, and waits apart for idle ones.
-void AddFigures(CSqlGroupRow& group, std::int64_t& idleWaits, const CCursorFigures& figures) {
+// What a statement's lines add to its group's row.
+void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool excludeIdle) {
+    ++group.statements;
     group.executions = SaturatingAdd(group.executions, figures.m_exec.count);
     group.total.Add(figures.m_total);
     group.self.Add(figures.m_self.Total());
-    group.waitTime =
-        SaturatingAdd(group.waitTime, SaturatingSubtract(figures.m_nWaited, figures.m_nIdleWaited));
-    idleWaits = SaturatingAdd(idleWaits, figures.m_nIdleWaited);
+    const std::int64_t idle = excludeIdle ? figures.m_nIdleWaited : 0;
+    group.waitTime = SaturatingAdd(group.waitTime, SaturatingSubtract(figures.m_nWaited, idle));
     for (const CErrorCount& error : figures.m_errors) {
         group.errorCount = SaturatingAdd(group.errorCount, error.count);
     }
 }
-
-constexpr std::size_t kNone = ~std::size_t{0};
 
 } // namespace
 
@@ -134,95 +132,45 @@ private:
     std::vector<const CStatementRecord*> m_firsts; // each group's first record
 };
 
-CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records)
-    : m_index(std::make_unique<CGroupIndex>(records)) {}
+CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed)
+    : m_index(std::make_unique<CGroupIndex>(records)), m_bExcludeIdle(excludeIdle),
+      m_bDetailed(detailed) {
+    m_rows.reserve(records);
+    m_times.reserve(records);
+}
 
 CSqlGroupBuilder::~CSqlGroupBuilder() = default;
-CSqlGroupBuilder::CSqlGroupBuilder(CSqlGroupBuilder&&) noexcept = default;
-CSqlGroupBuilder& CSqlGroupBuilder::operator=(CSqlGroupBuilder&&) noexcept = default;
-
-void CSqlGroupBuilder::Reserve(std::size_t more) {
-    const std::size_t groups = m_rows.size() + more;
-    m_rows.reserve(groups);
-    m_idleWaits.reserve(groups);
-    m_times.reserve(groups);
-    m_stale.reserve(groups);
-    m_firstOfGroup.reserve(groups);
-    m_lastOfGroup.reserve(groups);
-    m_statements.reserve(m_statements.size() + more);
-    m_nextOfGroup.reserve(m_nextOfGroup.size() + more);
-}
-
-template <typename Visit> void CSqlGroupBuilder::ForEachOf(std::size_t group, Visit&& visit) const {
-    for (std::size_t i = m_firstOfGroup[group]; i != kNone; i = m_nextOfGroup[i]) {
-        visit(*m_statements[i]);
-    }
-}
 
 // A group's row is made when its first statement comes.
-std::size_t CSqlGroupBuilder::Add(const CStatementRecord& record) {
+void CSqlGroupBuilder::Add(const CStatementRecord& record) {
     const std::size_t group = m_index->GroupOf(record);
     if (group == m_rows.size()) {
         CSqlGroupRow& row = m_rows.emplace_back();
         row.sqlId = record.m_strSqlId;
         row.hashValue = record.m_nHashValue;
         row.firstSerial = record.m_nSerial;
-        m_idleWaits.push_back(0);
         m_times.emplace_back();
-        m_stale.push_back(false);
-        m_firstOfGroup.push_back(m_statements.size());
-        m_lastOfGroup.push_back(kNone);
+        if (m_bDetailed) {
+            m_details.emplace_back();
+        }
     }
-    ++m_rows[group].statements;
-    AddFigures(m_rows[group], m_idleWaits[group], record);
-    if (!m_stale[group]) {
-        record.m_executions.AddTo(m_times[group]);
+    AddFigures(m_rows[group], record, m_bExcludeIdle);
+    record.m_executions.AddTo(m_times[group]);
+    if (m_bDetailed) {
+        AddDetail(m_details[group], record, m_bExcludeIdle);
     }
-    if (m_lastOfGroup[group] != kNone) {
-        m_nextOfGroup[m_lastOfGroup[group]] = m_statements.size();
-    }
-    m_lastOfGroup[group] = m_statements.size();
-    m_statements.push_back(&record);
-    m_nextOfGroup.push_back(kNone);
-    return group;
 }
 
-// Sums grow by what was added; execution times do not simply add up (an open execution may
-// have been closed), so the group's are summed anew when asked for.
-void CSqlGroupBuilder::Grow(std::size_t group, const CCursorFigures& added) {
-    AddFigures(m_rows[group], m_idleWaits[group], added);
-    m_stale[group] = true;
-}
-
-CSqlGroupTable CSqlGroupBuilder::Table(bool excludeIdle, bool detailed) {
-    std::vector<CSqlGroupRow> rows = m_rows;
-    for (std::size_t group = 0; group < rows.size(); ++group) {
-        if (m_stale[group]) {
-            m_times[group].Clear();
-            ForEachOf(group, [&](const CStatementRecord& member) {
-                member.m_executions.AddTo(m_times[group]);
-            });
-            m_stale[group] = false;
-        }
-        CSqlGroupRow& row = rows[group];
-        row.executionTimes = m_times[group].Summary();
-        if (!excludeIdle) {
-            row.waitTime = SaturatingAdd(row.waitTime, m_idleWaits[group]);
-        }
-        if (detailed) {
-            auto detail = std::make_shared<CSqlGroupDetail>();
-            ForEachOf(group, [&](const CStatementRecord& member) {
-                AddDetail(*detail, member, excludeIdle);
-            });
+CSqlGroupTable CSqlGroupBuilder::Finish() {
+    for (std::size_t group = 0; group < m_rows.size(); ++group) {
+        m_rows[group].executionTimes = m_times[group].Summary();
+        if (m_bDetailed) {
+            CSqlGroupDetail& detail = m_details[group];
             std::stable_sort(
-                detail->waits.begin(), detail->waits.end(),
+                detail.waits.begin(), detail.waits.end(),
                 [](const CWaitFigures& a, const CWaitFigures& b) { return a.total > b.total; });
-            row.detail = std::move(detail);
+            m_rows[group].detail = std::make_shared<const CSqlGroupDetail>(std::move(detail));
         }
     }
-    return CSqlGroupTable(std::move(rows));
-}
-
-void CSqlGroupBuilder::Clear() {
-    *this = CSqlGroupBuilder();
+    return CSqlGroupTable(std::move(m_rows));
 }

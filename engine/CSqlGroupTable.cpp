@@ -24,11 +24,11 @@ CSqlGroupTable::CSqlGroupTable(std::vector<CSqlGroupRow> rows) : m_rows(std::mov
 
 CSqlGroupTable CSqlGroupTable::Make(const std::vector<const CStatementRecord*>& records,
                                     bool excludeIdle, bool detailed) {
-    CSqlGroupBuilder builder(records.size());
+    CSqlGroupBuilder builder(records.size(), excludeIdle, detailed);
     for (const CStatementRecord* record : records) {
         builder.Add(*record);
     }
-    return builder.Table(excludeIdle, detailed);
+    return builder.Finish();
 }
 
 void CSqlGroupTable::SortBy(const std::function<std::int64_t(const CSqlGroupRow&)>& key,

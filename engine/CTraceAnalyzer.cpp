@@ -1,6 +1,7 @@
 #include "CTraceAnalyzer.h"
 
 #include "CRecordOrder.h"
+#include "CSqlGroupBuilder.h"
 #include "CTextSortKeys.h"
 
 #include <algorithm>
@@ -25,9 +26,7 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     for (const CRecordDelta& delta : batch.updated) {
         const std::int64_t row = RowOf(delta.serial);
         if (row >= 0) {
-            CStatementRecord& record = *m_records[static_cast<std::size_t>(row)];
-            delta.ApplyTo(record);
-            m_views.Grow(record, delta.figures);
+            delta.ApplyTo(*m_records[static_cast<std::size_t>(row)]);
             result.updatedRows.push_back(row);
         }
     }
@@ -37,11 +36,9 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     result.firstAppended = m_nCount;
     result.appendedCount = static_cast<std::int64_t>(batch.appended.size());
     m_records.reserve(m_records.size() + batch.appended.size());
-    m_views.Reserve(batch.appended.size());
     while (!batch.appended.empty()) {
         m_records.push_back(std::make_unique<CStatementRecord>(std::move(batch.appended.front())));
         batch.appended.pop_front();
-        m_views.Add(*m_records.back());
     }
     IndexRows(static_cast<std::size_t>(m_nCount));
     m_nCount = static_cast<std::int64_t>(m_records.size());
@@ -70,8 +67,41 @@ CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
     return CProfileReport::Make(profiles, cut, excludeIdle);
 }
 
+// Records are large and apart in memory: asking for those a few steps ahead lets their memory
+// come while the current one is read. Serials follow the order of reading.
+template <typename Visit> void CTraceAnalyzer::ForEachInReadOrder(Visit&& visit) const {
+    constexpr std::size_t kAhead = 8;
+    const auto prefetch = [](const CStatementRecord& record) {
+        const char* bytes = reinterpret_cast<const char*>(&record);
+        for (std::size_t offset = 0; offset < sizeof(CStatementRecord); offset += 64) {
+            __builtin_prefetch(bytes + offset);
+        }
+    };
+    const std::size_t end = m_rowOfSerial.size();
+    for (std::size_t i = 0; i < end; ++i) {
+        if (i + kAhead < end && m_rowOfSerial[i + kAhead] >= 0) {
+            prefetch(*m_records[static_cast<std::size_t>(m_rowOfSerial[i + kAhead])]);
+        }
+        if (m_rowOfSerial[i] >= 0) {
+            visit(*m_records[static_cast<std::size_t>(m_rowOfSerial[i])]);
+        }
+    }
+}
+
 CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
-    return m_views.Groups(excludeIdle, detailed);
+    CSqlGroupBuilder groups(m_records.size(), excludeIdle, detailed);
+    ForEachInReadOrder([&](const CStatementRecord& record) { groups.Add(record); });
+    return groups.Finish();
+}
+
+std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
+    std::vector<CCallTreeRow> tree;
+    ForEachInReadOrder([&](const CStatementRecord& record) {
+        if (CCallTreeView::IsTopLevel(record)) {
+            tree.push_back(CCallTreeView::RowOf(record));
+        }
+    });
+    return tree;
 }
 
 const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
@@ -85,7 +115,6 @@ void CTraceAnalyzer::Clear() {
     m_rowOfSerial = {};
     m_nCount = 0;
     m_profiles.clear();
-    m_views.Clear();
 }
 
 namespace {

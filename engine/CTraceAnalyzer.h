@@ -5,7 +5,6 @@
 #include "CReadBatch.h"
 #include "CSqlGroupTable.h"
 #include "CStatementRecord.h"
-#include "CStatementViews.h"
 #include "CTraceReader.h"
 
 #include <cstdint>
@@ -54,9 +53,9 @@ public:
     // The row of the record with this serial; -1 when there is none (Clear dropped it).
     std::int64_t RowOfSerial(std::uint64_t serial) const { return RowOf(serial); }
 
-    // Where the time went, for the bytes read since the last Clear. The groups and the tree
-    // are kept up to date as records are applied, so each answer follows every read and
-    // costs little to make.
+    // Where the time went, for the bytes read since the last Clear. Each answer is made
+    // when asked, from the files' profiles or in one pass over the records (in the order
+    // they were read), so it follows every read.
     // The files profiled, in byte-wise order of their paths.
     std::vector<std::string> ProfiledFiles() const;
     // The profile of the given files (all when empty), whole or cut by a session tag. It
@@ -67,7 +66,7 @@ public:
     // table by kind, waits by event and errors when `detailed`.
     CSqlGroupTable SqlGroups(bool excludeIdle, bool detailed = false) const;
     // The call tree: top-level statements in the order they were read.
-    const std::vector<CCallTreeRow>& CallTree() const { return m_views.Tree(); }
+    std::vector<CCallTreeRow> CallTree() const;
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }
@@ -76,6 +75,8 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
+    // Visits the records in the order they were read.
+    template <typename Visit> void ForEachInReadOrder(Visit&& visit) const;
 
     std::int64_t m_nCount = 0;
     // Each record sits in memory of its own and stays there: sorting reorders pointers.
@@ -87,7 +88,5 @@ private:
     std::uint64_t m_nSerialBase = 0;
     // The profile of each file's bytes read since the last Clear.
     std::map<std::string, CTraceProfile> m_profiles;
-    // Groups summed anew from their records when a read changed them, on the first ask.
-    mutable CStatementViews m_views;
     CTraceReader m_reader;
 };
