@@ -9,7 +9,7 @@
 class CBenchFiles {
 public:
     // Bump when the generator's output changes, so old cached traces are not reused.
-    static constexpr int kGeneratorVersion = 2;
+    static constexpr int kGeneratorVersion = 4;
 
     explicit CBenchFiles(std::string folder);
 

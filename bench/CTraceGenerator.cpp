@@ -37,6 +37,10 @@ constexpr std::string_view kIoWaits[] = {"db file sequential read", "db file sca
 // Three-, four- and five-digit error numbers, as "err=" writes them.
 constexpr std::int64_t kParseErrors[] = {942, 904, 923, 1756, 6550, 10980};
 constexpr std::string_view kSeparator = "=====================";
+constexpr std::string_view kActions[] = {"load orders", "price lines", "post ledger",
+                                         "ship (express)", "close day"};
+// Errors a statement's execution may end with: no data found, unique constraint, deadlock.
+constexpr std::int64_t kRuntimeErrors[] = {1403, 1, 60};
 
 template <std::size_t N> constexpr std::size_t Count(const std::string_view (&)[N]) {
     return N;
@@ -196,13 +200,19 @@ void CTraceGenerator::AppendCursorBlock(std::string& out, const Cursor& cursor,
     AppendNumber(out, cursor.uid);
     out += " tim=";
     AppendNumber(out, m_nTime);
+    // The server derives the hash value and the SQL id from the text: the same text always
+    // has the same ones.
+    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a
+    for (const char c : sql) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
     out += " hv=";
-    AppendNumber(out, static_cast<std::int64_t>(Next() >> 33));
+    AppendNumber(out, static_cast<std::int64_t>(hash >> 33));
     out += " ad='";
     AppendNumber(out, 60000000 + Below(9999999));
     out += "' sqlid='";
     for (int i = 0; i < 13; ++i) {
-        out += "0123456789abcdfghjkmnpqrstuvwxyz"[Below(32)];
+        out += "0123456789abcdfghjkmnpqrstuvwxyz"[(hash >> (5 * i % 60)) & 31];
     }
     out += "'";
     EndLine(out);
@@ -222,6 +232,9 @@ void CTraceGenerator::AppendCursorBlock(std::string& out, const Cursor& cursor,
 
 void CTraceGenerator::AppendCalls(std::string& out, const Cursor& cursor) {
     AppendCall(out, "EXEC", cursor, cursor.oct == 3 ? 0 : 1 + Below(50));
+    if (Chance(2)) {
+        AppendError(out, cursor);
+    }
     if (cursor.oct == 3) {
         AppendFetches(out, cursor);
     } else if (cursor.depth == 0 && Chance(50)) {
@@ -401,10 +414,32 @@ void CTraceGenerator::AppendCall(std::string& out, std::string_view kind, const 
     EndLine(out);
 }
 
-// A query's plan is dumped when its cursor closes.
+void CTraceGenerator::AppendError(std::string& out, const Cursor& cursor) {
+    out += "ERROR #";
+    AppendNumber(out, static_cast<std::int64_t>(cursor.id));
+    out += ":err=";
+    AppendNumber(out, kRuntimeErrors[Below(std::size(kRuntimeErrors))]);
+    out += " tim=";
+    AppendNumber(out, m_nTime);
+    EndLine(out);
+}
+
+// A query's plan is dumped when its cursor closes; a cursor that mapped temporary space
+// unmaps it first.
 void CTraceGenerator::AppendClose(std::string& out, const Cursor& cursor) {
     if (cursor.oct == 3) {
         AppendStatLines(out, cursor);
+    }
+    if (Chance(5)) {
+        out += "UNMAP #";
+        AppendNumber(out, static_cast<std::int64_t>(cursor.id));
+        out += ":c=0,e=";
+        AppendNumber(out, 1 + Below(30));
+        out += ",dep=";
+        AppendNumber(out, cursor.depth);
+        out += ",og=1,tim=";
+        AppendNumber(out, m_nTime);
+        EndLine(out);
     }
     out += "CLOSE #";
     AppendNumber(out, static_cast<std::int64_t>(cursor.id));
@@ -428,6 +463,13 @@ void CTraceGenerator::AppendTimeStamp(std::string& out) {
     EndLine(out);
     out += text.data();
     EndLine(out);
+    if (Chance(25)) {
+        out += "*** ACTION NAME:(";
+        out += Pick(kActions, Count(kActions));
+        out += ") ";
+        out += text.data() + 4;
+        EndLine(out);
+    }
 }
 
 void CTraceGenerator::AppendSeparator(std::string& out) {

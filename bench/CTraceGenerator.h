@@ -7,7 +7,8 @@
 
 // Writes realistic Oracle SQL trace text, the same bytes for the same seed: the file header,
 // "*** " lines, separators, cursor blocks with multi-line SQL text and their PARSE, EXEC,
-// FETCH, WAIT, STAT, BINDS, XCTEND and CLOSE lines, recursive SYS statements (dep=1) whose
+// FETCH, WAIT, STAT, BINDS, XCTEND, ERROR, UNMAP and CLOSE lines, "*** ACTION NAME:" lines
+// that change the session's action, recursive SYS statements (dep=1) whose
 // blocks cut their caller's calls off (so the caller's later calls follow a later
 // separator, as servers write them), SYS statements at depth 0 and parse errors. Cursors the
 // session keeps open are executed again later with no new header, after other cursors'
@@ -63,6 +64,7 @@ private:
     void AppendWait(std::string& out, const Cursor& cursor, std::string_view event);
     void AppendCall(std::string& out, std::string_view kind, const Cursor& cursor,
                     std::int64_t rows);
+    void AppendError(std::string& out, const Cursor& cursor);
     void AppendClose(std::string& out, const Cursor& cursor);
     void AppendTimeStamp(std::string& out);
     void AppendSeparator(std::string& out);

@@ -1,6 +1,7 @@
 // Benchmarks of the engine and the command-line tool on generated traces: file-mode analysis
-// of 1 GiB against `wc -l` on the same file, sorting 1,000,000 records, a live read of 1 MiB
-// appended to a small and to a 1 GiB trace, and the peak memory of a file-mode run.
+// of 1 GiB against `wc -l` on the same file, the response-time profile, SQL groups and call
+// tree of that analysis against the analysis itself, sorting 1,000,000 records, a live read
+// of 1 MiB appended to a small and to a 1 GiB trace, and the peak memory of a file-mode run.
 
 #include "CBenchFiles.h"
 #include "CCommandTypeCatalog.h"
@@ -135,6 +136,41 @@ void BM_FileModeAnalysis(benchmark::State& state) {
     state.counters["speed_vs_wc_l"] = wcSeconds / perRun;
 }
 
+// The profile, the SQL groups and the call tree of a file-mode analysis of 1 GiB, made as the
+// window makes them after a read; `views_vs_read` is their time as a share of the read's.
+// `record_bytes` is the fixed size of a statement record (its texts, plan rows, waits and
+// call-tree nodes come on top).
+void BM_TimeViews(benchmark::State& state) {
+    const std::string trace = Files().Trace(kGiB, kSeed);
+    Engine engine;
+    double readSeconds = 0;
+    double viewSeconds = 0;
+    std::size_t groups = 0;
+    std::size_t roots = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<CTraceAnalyzer> analyzer = engine.MakeAnalyzer();
+        analyzer->SetPath(trace + "|");
+        readSeconds += SecondsOf([&] { analyzer->ReadFileList(); });
+        state.ResumeTiming();
+        viewSeconds += SecondsOf([&] {
+            benchmark::DoNotOptimize(analyzer->Profile({}, std::nullopt, false));
+            groups = analyzer->SqlGroups(false).Size();
+            roots = analyzer->CallTree().size();
+        });
+        state.PauseTiming();
+        analyzer.reset();
+        state.ResumeTiming();
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["read_ms"] = readSeconds / runs * 1000.0;
+    state.counters["views_ms"] = viewSeconds / runs * 1000.0;
+    state.counters["views_vs_read"] = viewSeconds / readSeconds;
+    state.counters["groups"] = static_cast<double>(groups);
+    state.counters["tree_roots"] = static_cast<double>(roots);
+    state.counters["record_bytes"] = static_cast<double>(sizeof(CStatementRecord));
+}
+
 // One million small cursor blocks with varied figures and SQL texts that share prefixes.
 std::vector<CStatementRecord> SortRecords(const CCommandTypeCatalog& catalog) {
     static constexpr const char* kTables[] = {"ORDERS", "ORDER_LINES", "CUSTOMERS", "STOCK"};
@@ -231,6 +267,7 @@ void BM_ManySmallFiles(benchmark::State& state) {
 BENCHMARK(BM_FileModePeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_WcLines)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_FileModeAnalysis)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_TimeViews)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Sort, number_total_cpu, "total_cpu")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)

@@ -1,9 +1,12 @@
 #include "CCliApp.h"
 
+#include "CCallTreeWriter.h"
 #include "CDelimitedWriter.h"
 #include "CFollowCommand.h"
 #include "CJsonWriter.h"
+#include "CProfileWriter.h"
 #include "CProgressBar.h"
+#include "CSqlGroupWriter.h"
 #include "CStatementFileWriter.h"
 #include "CStatementTexts.h"
 #include "CTableWriter.h"
@@ -23,10 +26,26 @@ constexpr const char* kUsage =
     "  or:  velquor-cli show --row N [OPTIONS] FILE...\n"
     "  or:  velquor-cli save --sql|--trc [--after N] -o OUT [OPTIONS] FILE...\n"
     "  or:  velquor-cli follow [--hide-sys] [--types FLAGS] [--format table|tsv|csv|json] FOLDER\n"
+    "  or:  velquor-cli profile [--by TAG] [--exclude-idle] [OPTIONS] [--format table|json] "
+    "FILE...\n"
+    "  or:  velquor-cli sqls [--exclude-idle] [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
+    "  or:  velquor-cli tree [OPTIONS] [--format table|json] FILE...\n"
     "  or:  velquor-cli --help | --version\n"
     "\n"
     "Analyses Oracle SQL trace files: one record per PARSING IN CURSOR or PARSE ERROR block.\n"
     "Files are read in byte-wise order of their paths, each once. Rows count from 0.\n"
+    "\n"
+    "Where the time went:\n"
+    "  profile  each file's duration R (from the start of its first timed line to its last\n"
+    "           tim) split into the CPU of the calls at depth 0, every wait event and the\n"
+    "           time unaccounted for; transactions, errors, and the calls and waits at\n"
+    "           depth 0 and deeper without the calls they made. Several files: each, then\n"
+    "           all together. It counts every line, whatever --hide-sys and --types hide.\n"
+    "  sqls     the statements grouped by SQL id (else hash value, else text), by their\n"
+    "           own elapsed time; per execution least, median, 95th percentile, greatest\n"
+    "  tree     the statements the client sent, in file order, each with the recursive\n"
+    "           statements its calls called below it\n"
+    "Times are in seconds in tables, in microseconds in json.\n"
     "\n"
     "Options:\n"
     "  --hide-sys      leave out the statements of SYS (uid=0)\n"
@@ -41,6 +60,11 @@ constexpr const char* kUsage =
     "  --sql, --trc    save: write each record's SQL text, or its whole trace block\n"
     "  --after N       save: write only the records after row N\n"
     "  -o OUT          save: the file to write; it is written only when the command succeeds\n"
+    "  --by TAG        profile: one profile per value of session, service, module, action or\n"
+    "                  client (the \"*** SESSION ID:\" ... \"*** CLIENT ID:\" lines)\n"
+    "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
+    "                  the like) out; R and the shares are worked out without them (tree:\n"
+    "                  taken, but a call tree holds no waits)\n"
     "\n"
     "follow reads FOLDER's *.trc files every 3000 ms and prints the records of statements\n"
     "written since it started, and again those that grew (event \"updated\"), until Ctrl-C.\n"
@@ -133,6 +157,12 @@ int CCliApp::RunCommand(const CCliOptions& options) {
         return RunSave(options);
     case CCliCommand::Follow:
         return RunFollow(options);
+    case CCliCommand::Profile:
+        return RunProfile(options);
+    case CCliCommand::Sqls:
+        return RunSqls(options);
+    case CCliCommand::Tree:
+        return RunTree(options);
     }
     return 2;
 }
@@ -188,6 +218,42 @@ int CCliApp::RunFollow(const CCliOptions& options) {
     CFollowCommand follow(*analyzer, *writer);
     follow.Run(folder);
     m_notifier.Reset(); // problems of a live read were reported as they came
+    return FinishOutput();
+}
+
+// One profile per file and, for several files, one for all of them.
+int CCliApp::RunProfile(const CCliOptions& options) {
+    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    std::vector<CProfileWriter::CSection> sections;
+    const std::vector<std::string> files = analyzer->ProfiledFiles();
+    for (const std::string& file : files) {
+        sections.push_back({{file}, analyzer->Profile({file}, options.cutBy, options.excludeIdle)});
+    }
+    if (files.size() > 1) {
+        sections.push_back({files, analyzer->Profile({}, options.cutBy, options.excludeIdle)});
+    }
+    const std::string text =
+        options.format == COutputFormat::Json
+            ? CProfileWriter::Json(sections, options.cutBy, options.excludeIdle)
+            : CProfileWriter::Table(sections, options.cutBy);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return FinishOutput();
+}
+
+int CCliApp::RunSqls(const CCliOptions& options) {
+    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    const std::string text = CSqlGroupWriter::Write(
+        analyzer->SqlGroups(options.excludeIdle, options.format == COutputFormat::Json), *analyzer,
+        options.format);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return FinishOutput();
+}
+
+int CCliApp::RunTree(const CCliOptions& options) {
+    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    const std::string text =
+        CCallTreeWriter::Write(analyzer->CallTree(), *analyzer, options.format);
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return FinishOutput();
 }
 

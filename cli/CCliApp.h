@@ -25,6 +25,9 @@ private:
     int RunShow(const CCliOptions& options);
     int RunSave(const CCliOptions& options);
     int RunFollow(const CCliOptions& options);
+    int RunProfile(const CCliOptions& options);
+    int RunSqls(const CCliOptions& options);
+    int RunTree(const CCliOptions& options);
 
     std::unique_ptr<CTraceAnalyzer> MakeAnalyzer(const CCliOptions& options);
     // File mode over the options' files, sorted as asked.

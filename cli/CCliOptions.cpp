@@ -10,10 +10,19 @@
 
 namespace {
 
-const std::map<std::string, CCliCommand> kCommands = {{"list", CCliCommand::List},
-                                                      {"show", CCliCommand::Show},
-                                                      {"save", CCliCommand::Save},
-                                                      {"follow", CCliCommand::Follow}};
+const std::map<std::string, CCliCommand> kCommands = {
+    {"list", CCliCommand::List},     {"show", CCliCommand::Show},       {"save", CCliCommand::Save},
+    {"follow", CCliCommand::Follow}, {"profile", CCliCommand::Profile}, {"sqls", CCliCommand::Sqls},
+    {"tree", CCliCommand::Tree}};
+
+const std::set<CCliCommand> kTimeCommands = {CCliCommand::Profile, CCliCommand::Sqls,
+                                             CCliCommand::Tree};
+
+const std::map<std::string, ESessionTag> kCuts = {{"session", ESessionTag::Session},
+                                                  {"service", ESessionTag::Service},
+                                                  {"module", ESessionTag::Module},
+                                                  {"action", ESessionTag::Action},
+                                                  {"client", ESessionTag::Client}};
 
 const std::map<std::string, COutputFormat> kFormats = {{"table", COutputFormat::Table},
                                                        {"tsv", COutputFormat::Tsv},
@@ -21,14 +30,22 @@ const std::map<std::string, COutputFormat> kFormats = {{"table", COutputFormat::
                                                        {"json", COutputFormat::Json}};
 
 // Options that take a value, and the commands each option belongs to.
-const std::set<std::string> kValueOptions = {"--types", "--sort",  "--format",
-                                             "--row",   "--after", "-o"};
+const std::set<std::string> kValueOptions = {"--types", "--sort", "--format", "--row",
+                                             "--after", "-o",     "--by"};
 const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
-    {"--hide-sys", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow}},
-    {"--types", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow}},
+    {"--hide-sys",
+     {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
+      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree}},
+    {"--types",
+     {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
+      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree}},
     {"--sort", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save}},
     {"--desc", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save}},
-    {"--format", {CCliCommand::List, CCliCommand::Follow}},
+    {"--format",
+     {CCliCommand::List, CCliCommand::Follow, CCliCommand::Profile, CCliCommand::Sqls,
+      CCliCommand::Tree}},
+    {"--exclude-idle", kTimeCommands},
+    {"--by", {CCliCommand::Profile}},
     {"--row", {CCliCommand::Show}},
     {"--after", {CCliCommand::Save}},
     {"--sql", {CCliCommand::Save}},
@@ -66,7 +83,8 @@ CCliOptions CCliOptions::Parse(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             if (!commandSeen) {
-                throw CUsageError("a command (list, show, save or follow) must come first");
+                throw CUsageError("a command (list, show, save, follow, profile, sqls or tree) "
+                                  "must come first");
             }
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(0, equals);
@@ -130,6 +148,15 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
         row = ParseRow(option, value);
     } else if (option == "--after") {
         after = ParseRow(option, value);
+    } else if (option == "--exclude-idle") {
+        excludeIdle = true;
+    } else if (option == "--by") {
+        const auto found = kCuts.find(value);
+        if (found == kCuts.end()) {
+            throw CUsageError("unknown session tag '" + value +
+                              "' (session, service, module, action or client)");
+        }
+        cutBy = found->second;
     } else if (option == "--sql" || option == "--trc") {
         const CSaveContent content = option == "--sql" ? CSaveContent::Sql : CSaveContent::Trc;
         if (saveContent != CSaveContent::None && saveContent != content) {
@@ -143,7 +170,12 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
 
 void CCliOptions::Check() const {
     if (command == CCliCommand::Help) {
-        throw CUsageError("a command (list, show, save or follow) is needed");
+        throw CUsageError("a command (list, show, save, follow, profile, sqls or tree) is needed");
+    }
+    const bool tableOrJson = format == COutputFormat::Table || format == COutputFormat::Json;
+    if ((command == CCliCommand::Profile || command == CCliCommand::Tree) && !tableOrJson) {
+        throw CUsageError(std::string(command == CCliCommand::Profile ? "profile" : "tree") +
+                          " writes table or json only");
     }
     if (command == CCliCommand::Follow && paths.size() != 1) {
         throw CUsageError("follow needs exactly one folder");

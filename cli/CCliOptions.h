@@ -1,10 +1,13 @@
 #pragma once
 
+#include "CSessionTags.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-enum class CCliCommand { List, Show, Save, Follow, Help, Version };
+enum class CCliCommand { List, Show, Save, Follow, Profile, Sqls, Tree, Help, Version };
 enum class COutputFormat { Table, Tsv, Csv, Json };
 enum class CSaveContent { None, Sql, Trc };
 
@@ -24,7 +27,9 @@ public:
     std::int64_t after = -1; // save: write the records after this row; -1 writes all
     CSaveContent saveContent = CSaveContent::None;
     std::string outPath;
-    std::vector<std::string> paths; // trace files, or the folder to follow
+    bool excludeIdle = false;         // profile, sqls, tree: leave idle waits out
+    std::optional<ESessionTag> cutBy; // profile: one profile per value of this tag
+    std::vector<std::string> paths;   // trace files, or the folder to follow
 
 private:
     void Apply(const std::string& option, const std::string& value);

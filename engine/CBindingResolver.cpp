@@ -12,20 +12,25 @@ void CBindingResolver::Add(CCursorTracker& piece,
             m_nFirstSerial = record.m_nSerial;
         }
     }
+    ResolveTags(piece.Records());
+    ResolveCallTrees(piece, base);
     if (m_nHandedOver == base && m_nFirstHeld == 0) {
         m_nFirstHeld = m_records.Size();
     }
     m_records.Add(std::move(piece.Records()));
+    AddLeadingWaits(piece);
     for (const auto& [cursor, figures] : piece.Leading()) {
         if (CCursorFigures* sink = SinkOf(cursor)) {
             sink->Absorb(figures);
         }
     }
     CorrectFirstCalls(piece, base);
+    m_profile.Append(piece.Profile());
     piece.Bindings().ForEach([&](std::uint64_t cursor, std::uint64_t value) {
         const CCursorTracker::CBinding binding = CCursorTracker::CBinding::Decode(value);
         const bool hidden = binding.kind == CCursorTracker::CBinding::EKind::Hidden;
-        m_bindings.Set(cursor, hidden ? kHidden : base + binding.record);
+        m_bindings.Set(cursor, (hidden ? kHidden : base + binding.record) |
+                                   (binding.recursive ? kRecursive : 0));
     });
 }
 
@@ -39,9 +44,86 @@ std::vector<CRecordDelta> CBindingResolver::TakeDeltas() {
     return std::exchange(m_deltas, {});
 }
 
+// A piece's records were made under the tags its own lines set; the others are those current
+// where the piece begins.
+void CBindingResolver::ResolveTags(std::vector<CStatementRecord>& records) const {
+    const CSessionTags& before = m_profile.EndTags();
+    const CSessionTags* source = nullptr; // records made under the same tags share them
+    CSessionTagsRef resolved;
+    for (CStatementRecord& record : records) {
+        CSessionTagsRef& tags = record.m_tags;
+        if (tags.Get().AllKnown()) {
+            continue;
+        }
+        if (&tags.Get() != source) {
+            source = &tags.Get();
+            resolved = CSessionTagsRef(std::make_shared<const CSessionTags>(source->After(before)));
+        }
+        tags = resolved;
+    }
+}
+
+// The piece's trees name its own records by position and other records by cursor number;
+// they become serials of the records the numbers were bound to before the piece. The calls
+// carried from the pieces before become children of the piece's first call at their depth.
+void CBindingResolver::ResolveCallTrees(CCursorTracker& piece, std::uint64_t base) {
+    CCallTreeResolution resolution;
+    resolution.statement = [&](const CStatementRef& ref) -> CStatementRef {
+        using EKind = CStatementRef::EKind;
+        if (ref.kind == EKind::Local) {
+            return {EKind::Serial, m_nFirstSerial + base + ref.value};
+        }
+        const CBound bound = Find(ref.value);
+        if (!bound.bound) {
+            return {EKind::Unbound, ref.value};
+        }
+        return bound.hidden ? CStatementRef{EKind::Hidden, ref.value}
+                            : CStatementRef{EKind::Serial, m_nFirstSerial + bound.record};
+    };
+    resolution.carried = [&](std::size_t depth) {
+        return depth < m_treeCarry.size() ? &m_treeCarry[depth] : nullptr;
+    };
+    resolution.carriedSelf = [&](std::size_t depth) {
+        return depth < m_carry.size() ? m_carry[depth] : CSelfFigures{};
+    };
+    for (CStatementRecord& record : piece.Records()) {
+        if (!record.m_callTree.empty()) {
+            resolution.Apply(record.m_callTree, nullptr);
+        }
+    }
+    for (auto& [cursor, figures] : piece.Leading()) {
+        if (!figures.m_callTree.empty()) {
+            resolution.Apply(figures.m_callTree, nullptr);
+        }
+    }
+    std::vector<std::vector<CCallTreeNode>>& pending = piece.PendingTree();
+    for (std::vector<CCallTreeNode>& nodes : pending) {
+        resolution.Apply(nodes, nullptr);
+    }
+    const std::vector<CCursorTracker::CFirstCall>& firstCalls = piece.FirstCalls();
+    m_treeCarry.resize(std::max(m_treeCarry.size(), pending.size()));
+    for (std::size_t d = 0; d < pending.size(); ++d) {
+        if (d < firstCalls.size() && firstCalls[d].seen) {
+            m_treeCarry[d] = std::move(pending[d]);
+        } else {
+            CCallTreeNode::Add(m_treeCarry[d], std::move(pending[d]));
+        }
+    }
+}
+
+// The waits of cursors not bound in the piece count at the depth of the statement bound
+// before it, or at depth 0.
+void CBindingResolver::AddLeadingWaits(CCursorTracker& piece) {
+    for (const auto& [cursor, figures] : piece.Leading()) {
+        if (!figures.m_waits.empty()) {
+            m_profile.AddDepthWaits(Find(cursor).recursive, figures.m_waits);
+        }
+    }
+}
+
 // The calls of depth d + 1 written before the piece, since the last call at depth d, belong
 // to the piece's first call at depth d; a depth the piece has no call at carries them on.
-void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::uint64_t base) {
+void CBindingResolver::CorrectFirstCalls(CCursorTracker& piece, std::uint64_t base) {
     const std::vector<CSelfFigures>& pending = piece.Pending();
     const std::vector<CCursorTracker::CFirstCall>& firstCalls = piece.FirstCalls();
     m_carry.resize(std::max(m_carry.size(), pending.size()));
@@ -54,16 +136,25 @@ void CBindingResolver::CorrectFirstCalls(const CCursorTracker& piece, std::uint6
         if (CCursorFigures* sink = SinkOf(first.owner, base)) {
             sink->AddRecursive(first.kind, m_carry[d]);
         }
+        piece.Profile().CorrectFirstCall(d > 0, first.kind, m_carry[d]);
         m_carry[d] = pending[d];
     }
 }
 
+CBindingResolver::CBound CBindingResolver::Find(std::uint64_t cursor) const {
+    const std::uint64_t* value = m_bindings.Find(cursor);
+    if (value == nullptr) {
+        return {};
+    }
+    return {true, (*value & kHidden) != 0, (*value & kRecursive) != 0, *value & (kRecursive - 1)};
+}
+
 CCursorFigures* CBindingResolver::SinkOf(std::uint64_t cursor) {
-    const std::uint64_t* bound = m_bindings.Find(cursor);
-    if (bound == nullptr) {
+    const CBound bound = Find(cursor);
+    if (!bound.bound) {
         return &m_unattributed;
     }
-    return *bound == kHidden ? nullptr : RecordAt(*bound);
+    return bound.hidden ? nullptr : RecordAt(bound.record);
 }
 
 CCursorFigures* CBindingResolver::SinkOf(const CCursorTracker::COwner& owner, std::uint64_t base) {

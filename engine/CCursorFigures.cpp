@@ -1,5 +1,8 @@
 #include "CCursorFigures.h"
 
+#include "CEventNames.h"
+#include "IdleEvents.h"
+
 #include <algorithm>
 
 void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
@@ -31,6 +34,16 @@ CSelfCalls CCursorFigures::Self() const {
     return self;
 }
 
+std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
+    std::int64_t time = 0;
+    for (const CWaitFigures& waits : m_waits) {
+        if (!excludeIdle || !IsIdleEvent(CEventNames::Name(waits.event))) {
+            time = SaturatingAdd(time, waits.total);
+        }
+    }
+    return time;
+}
+
 void CCursorFigures::AddPlanRow(const CPlanRow& row) {
     if (HasPlanRow(row.id)) {
         return;
@@ -54,6 +67,10 @@ void CCursorFigures::AddWait(std::uint32_t event, std::int64_t elapsed) {
     AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
 }
 
+void CCursorFigures::AddError(std::int64_t error) {
+    CErrorCount::Add(m_errors, error, 1);
+}
+
 void CCursorFigures::Absorb(const CCursorFigures& later) {
     m_parse.Add(later.m_parse);
     m_exec.Add(later.m_exec);
@@ -71,6 +88,9 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     for (const CWaitFigures& waits : later.m_waits) {
         AddWaits(waits);
     }
+    m_executions.Absorb(later.m_executions);
+    CErrorCount::Add(m_errors, later.m_errors);
+    CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));
 }
 
 CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {

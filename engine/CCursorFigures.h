@@ -1,6 +1,9 @@
 #pragma once
 
 #include "CCallFigures.h"
+#include "CCallTreeNode.h"
+#include "CErrorCount.h"
+#include "CExecutionTimes.h"
 #include "CPlanRow.h"
 #include "CRecursiveCalls.h"
 #include "CSelfFigures.h"
@@ -13,7 +16,9 @@
 // What the lines of one cursor add to its statement: the call figures as written
 // (inclusive of recursive calls) and without recursive calls, the plan rows in the order
 // their lines came (the first row of an id is kept) and the waits by event, in the order
-// the events first came. A statement record holds the sums of all its cursor's lines; a
+// the events first came, the times of its executions, its errors by number, and the
+// statements its calls called (the call tree below its calls at the top level). A statement
+// record holds the sums of all its cursor's lines; a
 // reader also collects the lines of a cursor whose statement is not known yet in one of
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
@@ -28,6 +33,9 @@ public:
     // The operations of plan rows whose text is copied, one after the other.
     std::string m_strPlanTexts;
     bool m_bPlanTextsCopied = false;
+    CExecutionTimes m_executions;
+    std::vector<CErrorCount> m_errors;
+    std::vector<CCallTreeNode> m_callTree;
     // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them:
     // then the row of an id is found without a search.
     bool m_bPlanNumbered = true;
@@ -40,12 +48,15 @@ public:
     // A plan row whose text is copied.
     void AddPlanRow(CPlanRow row, std::string_view text);
     void AddWait(std::uint32_t event, std::int64_t elapsed);
+    void AddError(std::int64_t error);
     // Adds the figures of lines that came after those already summed here.
     void Absorb(const CCursorFigures& later);
     // Parse, execute and fetch added up; rows of execute and fetch, no misses.
     CCallFigures Total() const;
     // The figures without the recursive calls.
     CSelfCalls Self() const;
+    // The time of all waits; without those of idle events (IsIdleEvent) when `excludeIdle`.
+    std::int64_t WaitTime(bool excludeIdle) const;
     const CCallFigures& CallsOf(ECallKind kind) const;
 
     bool operator==(const CCursorFigures&) const = default;

@@ -29,13 +29,15 @@ bool PrecededBy(std::string_view text, std::size_t from, std::size_t k, std::str
 
 std::uint64_t CCursorTracker::CBinding::Encode() const {
     const auto payload = kind == EKind::Record ? static_cast<std::uint64_t>(record) : serial;
-    return static_cast<std::uint64_t>(kind) << 62 | payload;
+    return static_cast<std::uint64_t>(kind) << 62 | static_cast<std::uint64_t>(recursive) << 61 |
+           payload;
 }
 
 CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
     CBinding binding;
     binding.kind = static_cast<EKind>(value >> 62);
-    const std::uint64_t payload = value & ((std::uint64_t{1} << 62) - 1);
+    binding.recursive = (value >> 61 & 1) != 0;
+    const std::uint64_t payload = value & ((std::uint64_t{1} << 61) - 1);
     if (binding.kind == EKind::Record) {
         binding.record = static_cast<std::size_t>(payload);
     } else if (binding.kind == EKind::Emitted) {
@@ -79,6 +81,7 @@ void CCursorTracker::CloseBlock() {
 
 void CCursorTracker::ReadLine(std::string_view line) {
     if (IsSeparatorLine(line)) {
+        ReadTagLine(line);
         CloseBlock();
     } else if (!m_block.open) {
         StartBlock(line);
@@ -103,8 +106,10 @@ void CCursorTracker::StartBlock(std::string_view line) {
     m_block.inSql = m_block.cursorBlock;
     m_strPendingSql.clear();
     CBinding binding;
+    binding.recursive = header.depth > 0;
     if (header.kind == CHeaderReader::EHeader::Shown) {
-        binding = {CBinding::EKind::Record, m_records.size(), 0};
+        binding = {CBinding::EKind::Record, m_records.size(), 0, header.depth > 0};
+        record.m_tags = CSessionTagsRef(m_tagsShared);
         m_block.shown = true;
         m_block.target = binding;
         if (m_block.cursorBlock) {
@@ -208,12 +213,21 @@ void CCursorTracker::FlushBlockLines() {
     m_blockLines.clear();
 }
 
-// Gives a cursor's line to the statement its number is bound to. Answers the call kinds the
-// line gave the open block's own record.
+// Gives a cursor's line to the statement its number is bound to, and every line of a kind
+// the profile counts to the profile. Answers the call kinds the line gave the open block's
+// own record.
 unsigned CCursorTracker::Dispatch(std::string_view line) {
     const CCursorLine kind = ClassifyLine(line);
-    if (kind.kind == ETraceLine::Other) {
+    switch (kind.kind) {
+    case ETraceLine::Other:
         return 0;
+    case ETraceLine::Close:
+    case ETraceLine::Unmap:
+    case ETraceLine::Xctend:
+        AddToProfile(line, kind.kind);
+        return 0;
+    default:
+        break;
     }
     COwner owner;
     CCursorFigures* sink = SinkOf(kind.cursor, owner);
@@ -230,25 +244,119 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
             }
         }
         return 0;
-    case ETraceLine::Wait:
+    case ETraceLine::Wait: {
+        const CWaitLine wait = ReadWaitLine(line);
         if (sink != nullptr) {
-            const CWaitLine wait = ReadWaitLine(line);
             sink->AddWait(EventOf(wait.event), wait.elapsed);
         }
+        m_profile.AddWait(Slice(), wait, owner.leading ? -1 : owner.binding.recursive ? 1 : 0);
         return 0;
+    }
+    case ETraceLine::Error: {
+        const CErrorLine error = ReadErrorLine(line);
+        if (sink != nullptr) {
+            sink->AddError(error.error);
+        }
+        m_profile.AddError(Slice(), error);
+        return 0;
+    }
     default:
         break;
     }
     const ECallKind callKind = CallKindOf(kind.kind);
     const CCallLine call = ReadCallLine(line, callKind);
+    const auto depth = static_cast<std::size_t>(std::clamp<std::int64_t>(call.depth, 0, kMaxDepth));
+    const bool first = depth >= m_firstCalls.size() || !m_firstCalls[depth].seen;
     const CSelfFigures recursive = TakeRecursive(call.figures, call.depth, callKind, owner);
+    CSelfFigures self = CSelfFigures::Of(call.figures);
+    self.Subtract(recursive);
+    m_profile.AddCall(Slice(), static_cast<EProfileCall>(callKind), call);
+    m_profile.AddCallTotals(depth > 0, callKind, call.figures, self);
+    AddToCallTree(call, self, depth, first, RefOf(owner, kind.cursor), sink);
     if (sink == nullptr) {
         return 0;
     }
     sink->AddCall(callKind, call.figures);
     sink->AddRecursive(callKind, recursive);
+    if (callKind == ECallKind::Exec) {
+        sink->m_executions.Execute(call.figures.elapsed);
+    } else if (callKind == ECallKind::Fetch) {
+        sink->m_executions.Fetch(call.figures.elapsed);
+    } else {
+        sink->m_executions.Parse();
+    }
     const bool own = m_block.shown && !owner.leading && owner.binding == m_block.target;
     return own ? Bit(callKind) : 0;
+}
+
+// CLOSE and UNMAP calls count for the profile only, as do the ends of transactions.
+void CCursorTracker::AddToProfile(std::string_view line, ETraceLine kind) {
+    if (kind == ETraceLine::Xctend) {
+        m_profile.AddTransaction(Slice(), ReadXctendLine(line));
+        return;
+    }
+    const EProfileCall call = kind == ETraceLine::Close ? EProfileCall::Close : EProfileCall::Unmap;
+    m_profile.AddCall(Slice(), call, ReadCloseLine(line));
+}
+
+// A "*** " line that sets a session tag makes new current tags for the lines that follow.
+void CCursorTracker::ReadTagLine(std::string_view line) {
+    ESessionTag tag = ESessionTag::Session;
+    std::string_view value;
+    if (!CSessionTags::ReadLine(line, tag, value)) {
+        return;
+    }
+    m_tags.Set(tag, value);
+    m_tagsShared = std::make_shared<const CSessionTags>(m_tags);
+    m_profile.SetTags(m_tags);
+    m_nSlice = kNoSlice;
+}
+
+std::size_t CCursorTracker::Slice() {
+    if (m_nSlice == kNoSlice) {
+        m_nSlice = m_profile.SliceOf(m_tags);
+    }
+    return m_nSlice;
+}
+
+// The calls of the next depth written since the last call at this depth are the call's
+// children; the first call at a depth of this text also gets those written before the text
+// (a Carry node, resolved when the text before is known). At depth 0 the children go to the
+// statement's tree; deeper, the call waits with its children for its parent call.
+void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigures& self,
+                                   std::size_t depth, bool first, CStatementRef statement,
+                                   CCursorFigures* sink) {
+    if (m_pendingTree.size() <= depth) {
+        m_pendingTree.resize(depth + 1);
+    }
+    std::vector<CCallTreeNode> children = std::exchange(m_pendingTree[depth], {});
+    if (first) {
+        CCallTreeNode::Add(children, CCallTreeNode{{CStatementRef::EKind::Carry, depth}, {}, {}});
+    }
+    if (depth == 0) {
+        if (sink != nullptr && !children.empty()) {
+            CCallTreeNode::Add(sink->m_callTree, std::move(children));
+        }
+        return;
+    }
+    CCallTreeNode node{
+        statement, {1, call.figures.elapsed, self.elapsed, self.cpu}, std::move(children)};
+    CCallTreeNode::Add(m_pendingTree[depth - 1], std::move(node));
+}
+
+CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {
+    using EKind = CStatementRef::EKind;
+    if (owner.leading) {
+        return {EKind::Leading, cursor};
+    }
+    switch (owner.binding.kind) {
+    case CBinding::EKind::Record:
+        return {EKind::Local, owner.binding.record};
+    case CBinding::EKind::Emitted:
+        return {EKind::Serial, owner.binding.serial};
+    default:
+        return {EKind::Hidden, cursor};
+    }
 }
 
 // The rule the list has always had for its own block: "PARSE <id>:", "EXEC <id>:" and
@@ -355,7 +463,7 @@ CCursorTracker::TakeRecords(const std::function<std::uint64_t()>& nextSerial) {
     }
     const auto emit = [&](CBinding& binding) {
         if (binding.kind == CBinding::EKind::Record) {
-            binding = {CBinding::EKind::Emitted, 0, serials[binding.record]};
+            binding = {CBinding::EKind::Emitted, 0, serials[binding.record], binding.recursive};
         }
     };
     m_bindings.ForEach([&](std::uint64_t, std::uint64_t& value) {
@@ -364,10 +472,46 @@ CCursorTracker::TakeRecords(const std::function<std::uint64_t()>& nextSerial) {
         value = binding.Encode();
     });
     emit(m_block.target);
+    ResolveHandedOver(serials);
     return std::exchange(m_records, {});
+}
+
+// The call trees name records by their position here until they are handed over; a live
+// tracker read its file from the start, so nothing is carried into it and a number it found
+// no header for is bound to no statement.
+void CCursorTracker::ResolveHandedOver(const std::vector<std::uint64_t>& serials) {
+    static const std::vector<CCallTreeNode> s_nothing;
+    CCallTreeResolution resolution;
+    resolution.statement = [&](const CStatementRef& ref) -> CStatementRef {
+        if (ref.kind == CStatementRef::EKind::Local) {
+            return {CStatementRef::EKind::Serial, serials[static_cast<std::size_t>(ref.value)]};
+        }
+        return {CStatementRef::EKind::Unbound, ref.value};
+    };
+    resolution.carried = [](std::size_t) { return &s_nothing; };
+    resolution.carriedSelf = [](std::size_t) { return CSelfFigures{}; };
+    for (CStatementRecord& record : m_records) {
+        resolution.Apply(record.m_callTree, nullptr);
+    }
+    for (CRecordDelta& delta : m_deltas) {
+        resolution.Apply(delta.figures.m_callTree, nullptr);
+    }
+    for (std::vector<CCallTreeNode>& pending : m_pendingTree) {
+        resolution.Apply(pending, nullptr);
+    }
 }
 
 std::vector<CRecordDelta> CCursorTracker::TakeDeltas() {
     m_deltaIndex.Clear();
     return std::exchange(m_deltas, {});
+}
+
+CTraceProfile CCursorTracker::TakeProfile() {
+    for (const auto& [cursor, figures] : m_leading) {
+        m_profile.AddDepthWaits(false, figures.m_waits);
+    }
+    m_leading.clear();
+    m_leadingIndex.Clear();
+    m_nSlice = kNoSlice;
+    return std::exchange(m_profile, CTraceProfile(m_tags));
 }

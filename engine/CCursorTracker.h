@@ -3,7 +3,9 @@
 #include "CCursorMap.h"
 #include "CHeaderReader.h"
 #include "CRecordDelta.h"
+#include "CSessionTags.h"
 #include "CStatementRecord.h"
+#include "CTraceProfile.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +22,9 @@
 // bound to at that point, wherever the line stands. Lines of a number not bound here are
 // collected per number ("leading" lines): the part of the file before this text decides
 // whom they belong to. Self figures of calls are worked out with the depths of all calls.
+// Every line also goes into the text's profile (CTraceProfile), under the session tags of
+// the "*** " lines before it; every call joins the call tree: the calls of the next depth
+// written since the last call at its depth are its children.
 //
 // File mode reads each piece with a tracker of its own and joins the pieces in order
 // (CBindingResolver); live mode keeps one tracker per file, hands its new records over
@@ -32,8 +37,10 @@ public:
         EKind kind = EKind::Hidden;
         std::size_t record = 0;   // Record: position among the records made here
         std::uint64_t serial = 0; // Emitted: the record handed over
+        bool recursive = false;   // the header's "dep=" is above 0
 
-        // The binding as one number, for a CCursorMap: the kind in the top bits.
+        // The binding as one number, for a CCursorMap: the kind in the top bits, then
+        // whether it is recursive.
         std::uint64_t Encode() const;
         static CBinding Decode(std::uint64_t value);
 
@@ -74,6 +81,11 @@ public:
     // Per depth: the calls of the next depth written since the last call at this depth.
     const std::vector<CSelfFigures>& Pending() const { return m_pending; }
     const std::vector<CFirstCall>& FirstCalls() const { return m_firstCalls; }
+    // Per depth: the calls of the next depth written since the last call at this depth, as
+    // call-tree nodes.
+    std::vector<std::vector<CCallTreeNode>>& PendingTree() { return m_pendingTree; }
+    // The profile of the text read.
+    CTraceProfile& Profile() { return m_profile; }
 
     // Live mode: hands the records made since the last call over, giving each a serial;
     // later lines for them become deltas. (A live file is read by one tracker from its
@@ -81,6 +93,10 @@ public:
     std::vector<CStatementRecord> TakeRecords(const std::function<std::uint64_t()>& nextSerial);
     // Live mode: what lines read since the last call added to records handed over before.
     std::vector<CRecordDelta> TakeDeltas();
+    // Live mode: the profile of the lines read since the last call. The tracker has read its
+    // file from the start, so cursors it found no header for are bound to no statement: their
+    // waits count at depth 0, and their lines are dropped.
+    CTraceProfile TakeProfile();
 
 private:
     // The block after the last separator.
@@ -111,6 +127,13 @@ private:
     CRecordDelta& DeltaOf(std::uint64_t serial);
     std::uint64_t OffsetOf(std::string_view line) const;
     std::uint32_t EventOf(std::string_view name);
+    void ReadTagLine(std::string_view line);
+    std::size_t Slice();
+    void AddToProfile(std::string_view line, ETraceLine kind);
+    void AddToCallTree(const CCallLine& call, const CSelfFigures& self, std::size_t depth,
+                       bool first, CStatementRef statement, CCursorFigures* sink);
+    static CStatementRef RefOf(const COwner& owner, std::uint64_t cursor);
+    void ResolveHandedOver(const std::vector<std::uint64_t>& serials);
 
     CHeaderReader m_headers;
     std::string m_strPid;
@@ -132,4 +155,10 @@ private:
     std::vector<CFirstCall> m_firstCalls;
     std::vector<CRecordDelta> m_deltas;
     CCursorMap m_deltaIndex; // serial to position in m_deltas
+    std::vector<std::vector<CCallTreeNode>> m_pendingTree;
+    CSessionTags m_tags;                              // the tags current now
+    std::shared_ptr<const CSessionTags> m_tagsShared; // the same, for the records made now
+    CTraceProfile m_profile;
+    std::size_t m_nSlice = kNoSlice; // m_profile's slice of m_tags
+    static constexpr std::size_t kNoSlice = ~std::size_t{0};
 };

@@ -85,7 +85,7 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
 }
 
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
-                           const BatchHandler& onBatch) {
+                           const BatchHandler& onBatch, CTraceProfile& profile) {
     std::string error;
     const std::unique_ptr<CTraceSource> source =
         CTraceSource::Open(m_fileSystem, path, state.readPosition, error);
@@ -184,6 +184,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     }
     state.readPosition = state.size;
     state.unattributed = resolver.Unattributed();
+    profile = std::move(resolver.Profile());
     return !cancelled;
 }
 

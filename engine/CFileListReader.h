@@ -3,6 +3,7 @@
 #include "CRecordChunks.h"
 #include "CStatementRecord.h"
 #include "CTraceFileState.h"
+#include "CTraceProfile.h"
 
 #include <cstdint>
 #include <deque>
@@ -31,12 +32,12 @@ public:
                     std::int64_t pieceBytes, std::size_t batchRecords,
                     std::function<std::uint64_t()> nextSerial);
 
-    // Reads the unread bytes of one file and appends its records to `batch`. With
-    // `onBatch`, the batch is handed over whenever it holds `batchRecords` records, and
-    // what later lines add to them goes into later batches as deltas. false when the
-    // progress callback cancelled the read.
+    // Reads the unread bytes of one file, appends its records to `batch` and sets `profile`
+    // to their profile. With `onBatch`, the batch is handed over whenever it holds
+    // `batchRecords` records, and what later lines add to them goes into later batches as
+    // deltas. false when the progress callback cancelled the read.
     bool Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
-              const BatchHandler& onBatch);
+              const BatchHandler& onBatch, CTraceProfile& profile);
 
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.

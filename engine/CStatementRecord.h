@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCursorFigures.h"
+#include "CSessionTagsRef.h"
 #include "CTraceFileSnapshot.h"
 
 #include <cstddef>
@@ -22,8 +23,11 @@ public:
     std::string m_strPid;      // process id taken from the trace file's name
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
     std::string_view m_strOctName;
-    std::string m_strError; // "ORA-" and five digits, or empty
-    std::string m_strSql;   // the SQL text, each line with its CR LF
+    std::string m_strError;        // "ORA-" and five digits, or empty
+    std::string m_strSql;          // the SQL text, each line with its CR LF
+    std::string m_strSqlId;        // the header's "sqlid=", or empty
+    std::int64_t m_nHashValue = 0; // the header's "hv=", 0 without
+    CSessionTagsRef m_tags;        // the session tags current at the header
 
     // The block: copied into m_strNode, or at m_nBlockOffset in m_file (m_nBlockBytes bytes
     // as the file holds them, from the header's first byte to the last line's end).

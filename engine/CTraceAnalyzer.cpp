@@ -1,6 +1,7 @@
 #include "CTraceAnalyzer.h"
 
 #include "CLocalNetworkShares.h"
+#include "CSqlGroupBuilder.h"
 #include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 
@@ -63,7 +64,54 @@ CApplyResult CTraceAnalyzer::Apply(CReadBatch&& batch) {
     }
     IndexRows(static_cast<std::size_t>(m_nCount));
     m_nCount = static_cast<std::int64_t>(m_records.size());
+    for (const CFileProfile& file : batch.profiles) {
+        m_profiles[file.path].Append(file.profile);
+    }
     return result;
+}
+
+std::vector<std::string> CTraceAnalyzer::ProfiledFiles() const {
+    std::vector<std::string> files;
+    for (const auto& [path, profile] : m_profiles) {
+        files.push_back(path);
+    }
+    return files;
+}
+
+CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
+                                       std::optional<ESessionTag> cut, bool excludeIdle) const {
+    std::vector<const CTraceProfile*> profiles;
+    for (const auto& [path, profile] : m_profiles) {
+        if (files.empty() || std::find(files.begin(), files.end(), path) != files.end()) {
+            profiles.push_back(&profile);
+        }
+    }
+    return CProfileReport::Make(profiles, cut, excludeIdle);
+}
+
+// The chunks hold the records in the order they were read, next to each other.
+template <typename Visit> void CTraceAnalyzer::ForEachInReadOrder(Visit&& visit) const {
+    for (const std::vector<CStatementRecord>& chunk : m_chunks) {
+        for (const CStatementRecord& record : chunk) {
+            visit(record);
+        }
+    }
+}
+
+CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
+    CSqlGroupBuilder groups(m_records.size(), excludeIdle, detailed);
+    ForEachInReadOrder([&](const CStatementRecord& record) { groups.Add(record); });
+    return groups.Finish();
+}
+
+std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
+    std::vector<CCallTreeRow> tree;
+    ForEachInReadOrder([&](const CStatementRecord& record) {
+        if (CCallTreeView::IsTopLevel(record)) {
+            tree.push_back(CCallTreeView::RowOf(record));
+        }
+    });
+    return tree;
 }
 
 const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {
@@ -76,6 +124,7 @@ void CTraceAnalyzer::Clear() {
     m_nSerialBase += m_rowOfSerial.size();
     m_rowOfSerial = {};
     m_nCount = 0;
+    m_profiles.clear();
 }
 
 namespace {

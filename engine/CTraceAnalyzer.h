@@ -1,12 +1,17 @@
 #pragma once
 
+#include "CCallTreeView.h"
+#include "CProfileReport.h"
 #include "CReadBatch.h"
 #include "CRecordTexts.h"
+#include "CSqlGroupTable.h"
 #include "CStatementRecord.h"
 #include "CTraceReader.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +61,23 @@ public:
     // had before; empty when nothing moved (an unknown key or direction, or fewer than two
     // records).
     std::vector<std::size_t> Sort(std::string_view key, int direction);
+    // The row of the record with this serial; -1 when there is none (Clear dropped it).
+    std::int64_t RowOfSerial(std::uint64_t serial) const { return RowOf(serial); }
+
+    // Where the time went, for the bytes read since the last Clear. Each answer is made
+    // when asked, from the files' profiles or in one pass over the records (in the order
+    // they were read), so it follows every read.
+    // The files profiled, in byte-wise order of their paths.
+    std::vector<std::string> ProfiledFiles() const;
+    // The profile of the given files (all when empty), whole or cut by a session tag. It
+    // counts every line of the files, whatever the SYS and command-type filters hide.
+    CProfileReport Profile(const std::vector<std::string>& files, std::optional<ESessionTag> cut,
+                           bool excludeIdle) const;
+    // The records grouped by SQL, by self elapsed time, largest first; each with its call
+    // table by kind, waits by event and errors when `detailed`.
+    CSqlGroupTable SqlGroups(bool excludeIdle, bool detailed = false) const;
+    // The call tree: top-level statements in the order they were read.
+    std::vector<CCallTreeRow> CallTree() const;
 
     // The reading side, for a worker thread that hands its batches to Apply.
     CTraceReader& Reader() { return m_reader; }
@@ -66,6 +88,8 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
+    // Visits the records in the order they were read.
+    template <typename Visit> void ForEachInReadOrder(Visit&& visit) const;
 
     std::int64_t m_nCount = 0;
     // The records stay where the batches brought them: sorting reorders pointers.
@@ -76,6 +100,8 @@ private:
     // moves the base past them.
     std::vector<std::int64_t> m_rowOfSerial;
     std::uint64_t m_nSerialBase = 0;
+    // The profile of each file's bytes read since the last Clear.
+    std::map<std::string, CTraceProfile> m_profiles;
     CTraceReader m_reader;
     CRecordTexts m_texts;
 };

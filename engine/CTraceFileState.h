@@ -3,6 +3,7 @@
 #include "CCursorFigures.h"
 #include "CCursorTracker.h"
 #include "CReadFingerprint.h"
+#include "CTraceProfile.h"
 #include "ITraceFileSystem.h"
 
 #include <cstdint>
@@ -28,4 +29,6 @@ struct CTraceFileState {
     std::uint64_t listedIn = 0;
     // File mode: the figures of cursors bound to no statement of the file.
     CCursorFigures unattributed;
+    // The profile of the bytes read, from the first byte read on.
+    CTraceProfile profile;
 };

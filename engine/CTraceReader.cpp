@@ -35,7 +35,11 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
                            m_nBatchRecords, [this] { return NextSerial(); });
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
-        if (!reader.Read(path, state, batch, onBatch)) {
+        CTraceProfile profile;
+        const bool done = reader.Read(path, state, batch, onBatch, profile);
+        state.profile.Append(profile);
+        batch.profiles.push_back({path, std::move(profile)});
+        if (!done) {
             batch.cancelled = true;
             break;
         }
@@ -171,6 +175,7 @@ void CTraceReader::Restart(CTraceFileState& state) {
     state.readPosition = 0;
     state.tracker.reset();
     state.fingerprint = {};
+    state.profile = {};
 }
 
 CHeaderReader CTraceReader::Headers() const {
@@ -194,7 +199,7 @@ void CTraceReader::ReadChangedFile(const std::string& path, CTraceFileState& sta
                                    CReadBatch& batch) {
     std::string error;
     const bool read = ReadNewBytes(path, state, error);
-    HandOver(state, batch);
+    HandOver(path, state, batch);
     if (!read) {
         if (!state.failing) {
             state.failing = true;
@@ -342,7 +347,7 @@ void CTraceReader::AnalyzeNewText(std::string_view text, const std::string& path
 // New statements become records at once, with the lines read so far; what the new lines add
 // to statements handed over by earlier reads goes out as deltas. This happens once per file
 // and read, after all its pieces: a batch's deltas add only to records of earlier batches.
-void CTraceReader::HandOver(CTraceFileState& state, CReadBatch& batch) {
+void CTraceReader::HandOver(const std::string& path, CTraceFileState& state, CReadBatch& batch) {
     if (!state.tracker) {
         return;
     }
@@ -350,6 +355,9 @@ void CTraceReader::HandOver(CTraceFileState& state, CReadBatch& batch) {
     for (CRecordDelta& delta : state.tracker->TakeDeltas()) {
         batch.updated.push_back(std::move(delta));
     }
+    CTraceProfile profile = state.tracker->TakeProfile();
+    state.profile.Append(profile);
+    batch.profiles.push_back({path, std::move(profile)});
 }
 
 void CTraceReader::ReportFailedRead() noexcept {

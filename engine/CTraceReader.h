@@ -70,7 +70,7 @@ private:
     bool AnalyzeWholeLines(std::string_view bytes, std::int64_t start, std::size_t fresh,
                            const std::string& path, CTraceFileState& state);
     void AnalyzeNewText(std::string_view text, const std::string& path, CTraceFileState& state);
-    void HandOver(CTraceFileState& state, CReadBatch& batch);
+    void HandOver(const std::string& path, CTraceFileState& state, CReadBatch& batch);
     CHeaderReader Headers() const;
     static void Restart(CTraceFileState& state);
     std::uint64_t NextSerial() { return m_nNextSerial++; }

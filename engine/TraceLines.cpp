@@ -18,6 +18,10 @@ constexpr CLinePrefix kExec{"EXEC #", ETraceLine::Exec, ':'};
 constexpr CLinePrefix kFetch{"FETCH #", ETraceLine::Fetch, ':'};
 constexpr CLinePrefix kStat{"STAT #", ETraceLine::Stat, ' '};
 constexpr CLinePrefix kWait{"WAIT #", ETraceLine::Wait, ':'};
+constexpr CLinePrefix kClose{"CLOSE #", ETraceLine::Close, ':'};
+constexpr CLinePrefix kUnmap{"UNMAP #", ETraceLine::Unmap, ':'};
+constexpr CLinePrefix kError{"ERROR #", ETraceLine::Error, ':'};
+constexpr std::string_view kXctend = "XCTEND ";
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -44,11 +48,6 @@ CCursorLine Match(std::string_view line, const CLinePrefix& prefix) {
     return result;
 }
 
-std::int64_t NumberAfter(std::string_view line, std::string_view key) {
-    const std::size_t p = line.find(key);
-    return p == std::string_view::npos ? 0 : ParseInteger(line.substr(p + key.size()));
-}
-
 // The value of a pair: plain digits are read here, anything else by the general rule.
 std::int64_t Value(std::string_view text) {
     if (text.empty() || text.size() > 18) {
@@ -62,6 +61,11 @@ std::int64_t Value(std::string_view text) {
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+std::int64_t NumberAfter(std::string_view line, std::string_view key) {
+    const std::size_t p = line.find(key);
+    return p == std::string_view::npos ? 0 : ParseInteger(line.substr(p + key.size()));
 }
 
 // Where a call line's key goes; the first value of a key counts.
@@ -261,7 +265,13 @@ CCursorLine ClassifyLine(std::string_view line) {
     case 'P':
         return Match(line, kParse);
     case 'E':
-        return Match(line, kExec);
+        return line.size() > 1 && line[1] == 'R' ? Match(line, kError) : Match(line, kExec);
+    case 'C':
+        return line.starts_with(kClose.name) ? CCursorLine{ETraceLine::Close, 0} : CCursorLine{};
+    case 'U':
+        return line.starts_with(kUnmap.name) ? CCursorLine{ETraceLine::Unmap, 0} : CCursorLine{};
+    case 'X':
+        return line.starts_with(kXctend) ? CCursorLine{ETraceLine::Xctend, 0} : CCursorLine{};
     case 'F':
         return Match(line, kFetch);
     case 'S':
@@ -327,6 +337,36 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     return call;
 }
 
+// The pairs after the ":", each "name=value" up to a ",": c, e, dep and tim are kept.
+CCallLine ReadCloseLine(std::string_view line) {
+    CCallLine call;
+    call.figures.count = 1;
+    const std::size_t colon = line.find(':');
+    std::size_t start = colon == std::string_view::npos ? line.size() : colon + 1;
+    while (start < line.size()) {
+        std::size_t end = start;
+        std::size_t equals = std::string_view::npos;
+        for (; end < line.size() && line[end] != ','; ++end) {
+            equals = equals == std::string_view::npos && line[end] == '=' ? end : equals;
+        }
+        const std::size_t length = equals == std::string_view::npos ? 0 : equals - start;
+        const std::string_view value =
+            length == 0 ? std::string_view() : line.substr(equals + 1, end - equals - 1);
+        const char first = line[start];
+        if (length == 1 && first == 'c') {
+            call.figures.cpu = Value(value);
+        } else if (length == 1 && first == 'e') {
+            call.figures.elapsed = Value(value);
+        } else if (length == 3 && first == 'd' && line[start + 1] == 'e') {
+            call.depth = Value(value);
+        } else if (length == 3 && first == 't' && line[start + 1] == 'i') {
+            call.time = Value(value);
+        }
+        start = end + 1;
+    }
+    return call;
+}
+
 CStatLine ReadStatLine(std::string_view line) {
     CStatLine stat;
     if (ReadStatLayout(line, stat)) {
@@ -347,4 +387,13 @@ CWaitLine ReadWaitLine(std::string_view line) {
     }
     return CWaitLine{GetText(line, "nam='", "'"), NumberAfter(line, "ela="),
                      NumberAfter(line, "tim=")};
+}
+
+CXctendLine ReadXctendLine(std::string_view line) {
+    return CXctendLine{NumberAfter(line, "rlbk=") != 0, NumberAfter(line, "rd_only=") != 0,
+                       NumberAfter(line, "tim=")};
+}
+
+CErrorLine ReadErrorLine(std::string_view line) {
+    return CErrorLine{NumberAfter(line, "err="), NumberAfter(line, "tim=")};
 }

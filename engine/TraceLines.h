@@ -8,9 +8,10 @@
 #include <string_view>
 
 // The lines a cursor writes, recognised by how they begin: "PARSE #c:", "EXEC #c:",
-// "FETCH #c:" (calls), "STAT #c " (a plan row) and "WAIT #c:" (a wait), c being the cursor
-// number in decimal.
-enum class ETraceLine { Other, Parse, Exec, Fetch, Stat, Wait };
+// "FETCH #c:" (calls), "STAT #c " (a plan row), "WAIT #c:" (a wait), "CLOSE #c:" and
+// "UNMAP #c:" (calls that only the profile counts) and "ERROR #c:" (an error), c being the
+// cursor number in decimal; and "XCTEND " (the end of a transaction, of no cursor).
+enum class ETraceLine { Other, Parse, Exec, Fetch, Stat, Wait, Close, Unmap, Error, Xctend };
 
 struct CCursorLine {
     ETraceLine kind = ETraceLine::Other;
@@ -37,6 +38,20 @@ struct CWaitLine {
     std::int64_t time = 0;
 };
 
+// "XCTEND rlbk=N, rd_only=N, tim=N": a rollback when rlbk is not 0, else a commit that
+// changed nothing when rd_only is not 0.
+struct CXctendLine {
+    bool rollback = false;
+    bool readOnly = false;
+    std::int64_t time = 0;
+};
+
+// "ERROR #c:err=N tim=N".
+struct CErrorLine {
+    std::int64_t error = 0;
+    std::int64_t time = 0;
+};
+
 // The kind and cursor number of a line; Other for any line that is not a cursor's line.
 CCursorLine ClassifyLine(std::string_view line);
 ECallKind CallKindOf(ETraceLine kind);
@@ -45,10 +60,17 @@ ECallKind CallKindOf(ETraceLine kind);
 // ",mis=", ",r=" and ",dep=" count only when a "," follows their value, as the list's
 // figures have always been read; "tim=" is read wherever it stands.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind);
+// A CLOSE or UNMAP line's cpu ("c="), elapsed ("e="), depth ("dep=") and time stamp ("tim="),
+// read in one short pass over its pairs: the profile needs nothing else of these lines.
+CCallLine ReadCloseLine(std::string_view line);
 // " id=", " pid=" and " cnt=" up to a blank, the operation between "op='" and the next "'".
 CStatLine ReadStatLine(std::string_view line);
 // The event between "nam='" and the next "'", the number after "ela=" and after "tim=".
 CWaitLine ReadWaitLine(std::string_view line);
+// The numbers after "rlbk=", "rd_only=" and "tim=".
+CXctendLine ReadXctendLine(std::string_view line);
+// The numbers after "err=" and "tim=".
+CErrorLine ReadErrorLine(std::string_view line);
 
 // The cursor number after the "#" at `position` of `line`; false without digits there.
 bool ReadCursorNumber(std::string_view line, std::size_t position, std::uint64_t& cursor);

@@ -32,7 +32,10 @@ std::int64_t ParseInteger(std::string_view text) {
     std::uint64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         const auto digit = static_cast<std::uint64_t>(text[i] - '0');
-        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+        std::uint64_t next = 0;
+        const bool over = __builtin_mul_overflow(value, std::uint64_t{10}, &next) ||
+                          __builtin_add_overflow(next, digit, &next) || next > limit;
+        value = over ? limit : next;
     }
     if (negative) {
         return value == kLimit + 1 ? std::numeric_limits<std::int64_t>::min()

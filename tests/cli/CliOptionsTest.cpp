@@ -26,7 +26,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"save", "--sql", "--trc", "-o", "out", "a.trc"},
                     Args{"save", "--sql", "--after", "x", "-o", "out", "a.trc"}, Args{"follow"},
                     Args{"follow", "d1", "d2"}, Args{"follow", "--sort", "total_cpu", "d"},
-                    Args{"list", "--types", "10 1", "a.trc"}, Args{"follow", "--types=2", "d"}));
+                    Args{"list", "--types", "10 1", "a.trc"}, Args{"follow", "--types=2", "d"},
+                    Args{"profile", "--format", "tsv", "a.trc"},
+                    Args{"tree", "--format", "csv", "a.trc"}, Args{"profile", "--by", "host", "a"},
+                    Args{"sqls", "--by", "module", "a.trc"}, Args{"list", "--exclude-idle", "a"},
+                    Args{"profile", "--sort", "total_cpu", "a.trc"}, Args{"tree"}));
 
 TEST(CliOptionsTest, ReadsEveryListOption) {
     const CCliOptions options =
@@ -49,6 +53,17 @@ TEST(CliOptionsTest, ReadsSaveAndShowOptions) {
     EXPECT_EQ(save.outPath, "out.trc");
     EXPECT_EQ(CCliOptions::Parse({"save", "--sql", "-o", "o", "a"}).after, -1);
     EXPECT_EQ(CCliOptions::Parse({"show", "--row=0", "a.trc"}).row, 0);
+}
+
+TEST(CliOptionsTest, ReadsTheOptionsOfWhereTheTimeWent) {
+    const CCliOptions profile =
+        CCliOptions::Parse({"profile", "--by=client", "--exclude-idle", "--hide-sys", "a.trc"});
+    EXPECT_EQ(profile.command, CCliCommand::Profile);
+    EXPECT_EQ(profile.cutBy, ESessionTag::Client);
+    EXPECT_TRUE(profile.excludeIdle);
+    EXPECT_TRUE(profile.hideSys);
+    EXPECT_EQ(CCliOptions::Parse({"sqls", "--format", "csv", "a"}).format, COutputFormat::Csv);
+    EXPECT_FALSE(CCliOptions::Parse({"tree", "--types", "01", "a"}).cutBy.has_value());
 }
 
 TEST(CliOptionsTest, DoubleDashEndsOptions) {

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 // Expected-output tests: each case runs velquor-cli on the fixture traces and compares what
-// it wrote with expected/<case>.out. On a mismatch the output is kept as <case>.actual in the
-// build folder and the difference is shown; VELQUOR_UPDATE_EXPECTED=1 rewrites the expected
-// files instead.
+// it wrote, with the fixture folder's path written "{data}", with expected/<case>.out. On a
+// mismatch the output is kept as <case>.actual in the build folder and the difference is shown;
+// VELQUOR_UPDATE_EXPECTED=1 rewrites the expected files instead.
 namespace {
 
 using namespace clitest;
@@ -41,7 +41,11 @@ TEST_P(CliOutputTest, MatchesExpectedOutput) {
     const CChildProcess::Result result = CChildProcess::Run(argv);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    const std::string actual = std::filesystem::exists(out) ? ReadFile(out) : result.out;
+    std::string actual = std::filesystem::exists(out) ? ReadFile(out) : result.out;
+    const std::string data = (kTestData / "data").string();
+    for (std::size_t at = actual.find(data); at != std::string::npos; at = actual.find(data, at)) {
+        actual.replace(at, data.size(), "{data}");
+    }
 
     const std::filesystem::path expected = kTestData / "expected" / (test.name + ".out");
     if (std::getenv("VELQUOR_UPDATE_EXPECTED") != nullptr) {
@@ -59,6 +63,7 @@ TEST_P(CliOutputTest, MatchesExpectedOutput) {
 
 const std::string kFirst = "{data}/sample_ora_99.trc";
 const std::string kSecond = "{data}/sample_ora_1234.trc";
+const std::string kSession = "{data}/session_ora_77.trc";
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, CliOutputTest,
@@ -77,7 +82,16 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"list_json_empty", {"list", "--format", "json", "{data}/../CMakeLists.txt"}},
         OutputCase{"show_recursive", {"show", "--row", "1", kSecond}},
         OutputCase{"save_sql", {"save", "--sql", "-o", "{out}", kFirst, kSecond}},
-        OutputCase{"save_trc_after", {"save", "--trc", "--after", "2", "-o", "{out}", kSecond}}),
+        OutputCase{"save_trc_after", {"save", "--trc", "--after", "2", "-o", "{out}", kSecond}},
+        OutputCase{"profile_table", {"profile", kSession, kSecond}},
+        OutputCase{"profile_by_action_json",
+                   {"profile", "--by", "action", "--exclude-idle", "--format", "json", kSession}},
+        OutputCase{"sqls_table", {"sqls", kSession, kSecond}},
+        OutputCase{"sqls_tsv_hide_sys", {"sqls", "--hide-sys", "--format", "tsv", kSession}},
+        OutputCase{"sqls_csv_no_idle", {"sqls", "--exclude-idle", "--format", "csv", kSession}},
+        OutputCase{"sqls_json", {"sqls", "--format", "json", kSession}},
+        OutputCase{"tree_table", {"tree", kSecond, kSession}},
+        OutputCase{"tree_json_hide_sys", {"tree", "--hide-sys", "--format", "json", kSession}}),
     [](const testing::TestParamInfo<OutputCase>& param) { return param.param.name; });
 
 } // namespace

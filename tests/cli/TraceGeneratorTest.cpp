@@ -60,7 +60,7 @@ TEST(TraceGeneratorTest, WritesFilesWithOrWithoutHeader) {
 class TraceGeneratorLineTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(TraceGeneratorLineTest, WritesEveryKindOfLine) {
-    static const std::string text = Generate(11, CTraceGenerator::LineEnd::Lf, 1 << 20);
+    static const std::string text = Generate(11, CTraceGenerator::LineEnd::Lf, 2 << 20);
     EXPECT_NE(text.find(GetParam()), std::string::npos);
 }
 
@@ -69,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, TraceGeneratorLineTest,
                                          "\n=====================\nPARSE ERROR #", "\n*** 20",
                                          "\nEND OF STMT\nPARSE #", "\nEXEC #", "\nFETCH #",
                                          "\nWAIT #", "\nSTAT #", "\nXCTEND rlbk=", "\nCLOSE #",
+                                         "\nERROR #", "\nUNMAP #", "\n*** ACTION NAME:(",
                                          "\nBINDS #", " dep=1 uid=0 oct=3 ", " dep=0 uid=0 ",
                                          " err=942\n", " err=10980\n", "\n\tpkg_", "\n  FROM",
                                          "\n\n", "Caf\xE9", "Caf\xC3\xA9"));

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 const CCommandTypeCatalog& TestCatalog() {
     static const CCommandTypeCatalog catalog;
@@ -26,8 +27,10 @@ std::vector<std::string> RealTraces() {
     return paths;
 }
 
-std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& paths, bool showSys,
-                                              const std::string& flags, std::int64_t pieceBytes) {
+namespace {
+
+CTimeViews FileModeViews(const std::vector<std::string>& paths, bool showSys,
+                         const std::string& flags, std::int64_t pieceBytes) {
     CPosixFileSystem fileSystem;
     CLocalNetworkShares shares;
     CRecordingNotifier notifier;
@@ -44,10 +47,8 @@ std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& pa
     }
     analyzer.ReadFileList();
     EXPECT_TRUE(notifier.messages.empty());
-    return RecordsOf(analyzer);
+    return TimeViewsOf(analyzer);
 }
-
-namespace {
 
 // Cut points that split `size` bytes into `pieces` random parts.
 std::vector<std::size_t> RandomCuts(std::size_t size, int pieces, std::mt19937& random) {
@@ -62,9 +63,24 @@ std::vector<std::size_t> RandomCuts(std::size_t size, int pieces, std::mt19937& 
 
 } // namespace
 
+std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& paths, bool showSys,
+                                              const std::string& flags, std::int64_t pieceBytes) {
+    return FileModeViews(paths, showSys, flags, pieceBytes).records;
+}
+
+CTimeViews FileModeViews(const std::vector<std::string>& paths, bool showSys,
+                         std::int64_t pieceBytes) {
+    return FileModeViews(paths, showSys, "", pieceBytes);
+}
+
 std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
                                                  int pieces, std::mt19937& random, bool showSys,
                                                  std::int64_t readBytes) {
+    return FollowViewsWhileWriting(files, pieces, random, showSys, readBytes).records;
+}
+
+CTimeViews FollowViewsWhileWriting(const std::vector<CTraceFileBytes>& files, int pieces,
+                                   std::mt19937& random, bool showSys, std::int64_t readBytes) {
     CTempFolder folder;
     CPosixFileSystem fileSystem;
     CLocalNetworkShares shares;
@@ -96,18 +112,110 @@ std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileByt
     }
     live.ReadFolder();
     EXPECT_TRUE(notifier.messages.empty());
-    return RecordsOf(live);
+    return TimeViewsOf(live);
 }
 
 std::vector<CStatementRecord> FileModeRecordsOf(const std::vector<CTraceFileBytes>& files,
                                                 bool showSys, std::int64_t pieceBytes) {
+    return FileModeViewsOf(files, showSys, pieceBytes).records;
+}
+
+CTimeViews FileModeViewsOf(const std::vector<CTraceFileBytes>& files, bool showSys,
+                           std::int64_t pieceBytes) {
     CTempFolder folder;
     std::vector<std::string> paths;
     for (const CTraceFileBytes& file : files) {
         paths.push_back(folder.File(file.name));
         CTempFolder::Write(paths.back(), file.bytes);
     }
-    return FileModeRecords(paths, showSys, "", pieceBytes);
+    return FileModeViews(paths, showSys, "", pieceBytes);
+}
+
+CTimeViews TimeViewsOf(const CTraceAnalyzer& analyzer) {
+    CTimeViews views;
+    views.records = RecordsOf(analyzer);
+    views.profile = analyzer.Profile({}, std::nullopt, false);
+    views.withoutIdle = analyzer.Profile({}, std::nullopt, true);
+    for (std::size_t tag = 0; tag < kSessionTagCount; ++tag) {
+        views.cuts.push_back(analyzer.Profile({}, static_cast<ESessionTag>(tag), false));
+    }
+    const CSqlGroupTable groups = analyzer.SqlGroups(false, true);
+    for (std::size_t i = 0; i < groups.Size(); ++i) {
+        views.groups.push_back(groups.Row(i));
+    }
+    views.tree = analyzer.CallTree();
+    return views;
+}
+
+namespace {
+
+// Serials as the positions of their records, so that readers that gave out serials in other
+// orders can be compared.
+class CSerialPositions {
+public:
+    explicit CSerialPositions(const std::vector<CStatementRecord>& records) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            m_positions[records[i].m_nSerial] = i;
+        }
+    }
+    std::uint64_t operator()(std::uint64_t serial) const {
+        const auto found = m_positions.find(serial);
+        return found == m_positions.end() ? ~std::uint64_t{0} : found->second;
+    }
+
+private:
+    std::map<std::uint64_t, std::uint64_t> m_positions;
+};
+
+void Renumber(std::vector<CCallTreeNode>& nodes, const CSerialPositions& positions) {
+    for (CCallTreeNode& node : nodes) {
+        if (node.statement.kind == CStatementRef::EKind::Serial) {
+            node.statement.value = positions(node.statement.value);
+        }
+        Renumber(node.children, positions);
+    }
+    std::sort(nodes.begin(), nodes.end(), [](const CCallTreeNode& a, const CCallTreeNode& b) {
+        return a.statement < b.statement;
+    });
+}
+
+void Renumber(std::vector<CCallTreeRow>& rows, const CSerialPositions& positions) {
+    for (CCallTreeRow& row : rows) {
+        if (row.statement.kind == CStatementRef::EKind::Serial) {
+            row.statement.value = positions(row.statement.value);
+        }
+        Renumber(row.children, positions);
+    }
+}
+
+void Renumber(std::vector<CStatementRecord>& records, const CSerialPositions& positions) {
+    for (CStatementRecord& record : records) {
+        record.m_nSerial = positions(record.m_nSerial);
+        Renumber(record.m_callTree, positions);
+    }
+}
+
+CTimeViews Renumbered(CTimeViews views) {
+    const CSerialPositions positions(views.records);
+    Renumber(views.records, positions);
+    for (CSqlGroupRow& group : views.groups) {
+        group.firstSerial = positions(group.firstSerial);
+    }
+    Renumber(views.tree, positions);
+    return views;
+}
+
+} // namespace
+
+void ExpectSameViews(const CTimeViews& actual, const CTimeViews& expected) {
+    const CTimeViews a = Renumbered(actual);
+    const CTimeViews e = Renumbered(expected);
+    ExpectSameRecords(a.records, e.records);
+    EXPECT_TRUE(a.profile == e.profile);
+    EXPECT_TRUE(a.withoutIdle == e.withoutIdle);
+    EXPECT_TRUE(a.cuts == e.cuts);
+    EXPECT_TRUE(a.groups == e.groups);
+    EXPECT_TRUE(a.tree == e.tree);
 }
 
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer) {
@@ -171,15 +279,15 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
     }
 }
 
-void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
-                       const std::vector<CStatementRecord>& expected) {
+void ExpectSameRecords(std::vector<CStatementRecord> actual,
+                       std::vector<CStatementRecord> expected) {
     ASSERT_EQ(actual.size(), expected.size());
+    Renumber(actual, CSerialPositions(actual));
+    Renumber(expected, CSerialPositions(expected));
     for (std::size_t i = 0; i < actual.size(); ++i) {
         SCOPED_TRACE("record " + std::to_string(i));
-        CStatementRecord a = actual[i];
-        a.m_nSerial = expected[i].m_nSerial;
-        ASSERT_EQ(a.m_strNode, expected[i].m_strNode);
-        ASSERT_TRUE(a == expected[i]);
+        ASSERT_EQ(actual[i].m_strNode, expected[i].m_strNode);
+        ASSERT_TRUE(actual[i] == expected[i]);
     }
 }
 

@@ -26,14 +26,33 @@ std::vector<CStatementRecord> FileModeRecords(const std::vector<std::string>& pa
 // Fails the test on the first field in which the records differ.
 void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
                        const std::vector<CReferenceRecord>& expected);
-void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
-                       const std::vector<CStatementRecord>& expected);
+// Serials, in the records and in their call trees, count as the records' positions.
+void ExpectSameRecords(std::vector<CStatementRecord> actual,
+                       std::vector<CStatementRecord> expected);
 
 // The analyser's records, each with its texts copied (WithTextsCopied).
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer);
 CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatementRecord& record);
 // The plan text of a record whose texts are copied.
 std::string RowSourceOf(const CStatementRecord& copied);
+
+// Everything an analyser answers about its records and where the time went.
+struct CTimeViews {
+    std::vector<CStatementRecord> records;
+    CProfileReport profile;
+    CProfileReport withoutIdle;
+    std::vector<CProfileReport> cuts; // by each session tag
+    std::vector<CSqlGroupRow> groups; // in the table's order
+    std::vector<CCallTreeRow> tree;
+};
+
+CTimeViews TimeViewsOf(const CTraceAnalyzer& analyzer);
+// The views of a file-mode analyser, as FileModeRecords reads the files.
+CTimeViews FileModeViews(const std::vector<std::string>& paths, bool showSys,
+                         std::int64_t pieceBytes = 0);
+// Fails the test on the first difference. Records are matched by position, and the serials
+// the groups and the call tree name are compared as the positions of their records.
+void ExpectSameViews(const CTimeViews& actual, const CTimeViews& expected);
 
 // A trace file to write: its name in the folder and its bytes.
 struct CTraceFileBytes {
@@ -48,10 +67,14 @@ struct CTraceFileBytes {
 std::vector<CStatementRecord> FollowWhileWriting(const std::vector<CTraceFileBytes>& files,
                                                  int pieces, std::mt19937& random, bool showSys,
                                                  std::int64_t readBytes = 0);
+CTimeViews FollowViewsWhileWriting(const std::vector<CTraceFileBytes>& files, int pieces,
+                                   std::mt19937& random, bool showSys, std::int64_t readBytes = 0);
 
 // The same files written whole into a folder and read in file mode.
 std::vector<CStatementRecord> FileModeRecordsOf(const std::vector<CTraceFileBytes>& files,
                                                 bool showSys, std::int64_t pieceBytes = 0);
+CTimeViews FileModeViewsOf(const std::vector<CTraceFileBytes>& files, bool showSys,
+                           std::int64_t pieceBytes = 0);
 
 // A small cursor block with the given user, command type and SQL, with one call of each kind.
 std::string CursorBlock(int cursor, int uid, int oct, const std::string& sql);

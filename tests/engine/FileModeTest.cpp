@@ -71,9 +71,12 @@ TEST(FileMode, SmallPiecesGiveTheRecordsOfThePlainReading) {
     for (const std::string& path : traces) {
         SCOPED_TRACE(path);
         const auto expected = ReferenceRecords(path, true);
+        const CTimeViews whole = FileModeViews({path}, true, std::int64_t{1} << 26); // one piece
         for (const std::int64_t pieceBytes : {2000, 100000}) {
             SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
-            ExpectSameRecords(FileModeRecords({path}, true, "", pieceBytes), expected);
+            const CTimeViews pieces = FileModeViews({path}, true, pieceBytes);
+            ExpectSameRecords(pieces.records, expected);
+            ExpectSameViews(pieces, whole);
         }
     }
 }

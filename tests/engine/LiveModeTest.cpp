@@ -28,8 +28,8 @@ std::string WithLineBreaks(const std::string& text, bool mixed, std::mt19937& ra
 }
 
 // Whatever the writes, the line breaks, the lines that stand far from their statements and
-// the size of the pieces the reader takes, a followed trace ends with exactly the records
-// file mode makes of the same bytes.
+// the size of the pieces the reader takes, a followed trace ends with exactly the records,
+// profile, SQL groups and call tree file mode makes of the same bytes.
 TEST(LiveMode, RecordsEqualFileModeHoweverTheWritesWereSplit) {
     const auto traces = RealTraces();
     SKIP_WITHOUT_REAL_TRACES(traces.empty());
@@ -42,12 +42,13 @@ TEST(LiveMode, RecordsEqualFileModeHoweverTheWritesWereSplit) {
         for (const std::string& bytes : variants) {
             const std::vector<CTraceFileBytes> files{{"live_ora_77.trc", bytes}};
             for (const bool showSys : {true, false}) {
-                const auto expected = FileModeRecordsOf(files, showSys);
+                const CTimeViews expected = FileModeViewsOf(files, showSys);
                 for (const int pieces : {2, 40}) {
                     SCOPED_TRACE(std::to_string(pieces) + " pieces");
                     const std::int64_t readBytes = pieces == 2 ? 3000 : 0;
-                    ExpectSameRecords(FollowWhileWriting(files, pieces, random, showSys, readBytes),
-                                      expected);
+                    ExpectSameViews(
+                        FollowViewsWhileWriting(files, pieces, random, showSys, readBytes),
+                        expected);
                 }
             }
         }

@@ -64,6 +64,34 @@ void ReadWaits(const std::vector<std::string>& lines, std::size_t from, CReportS
     }
 }
 
+// A call table and what follows it up to the next table: misses and waits.
+CReportStatement ReadTable(const std::vector<std::string>& lines, std::size_t from) {
+    CReportStatement statement;
+    std::size_t i = from;
+    while (i < lines.size() && !lines[i].starts_with("call     count")) {
+        ++i;
+    }
+    for (std::size_t row = i + 2; row < std::min(i + 8, lines.size()); ++row) {
+        const std::vector<std::string> words = Words(lines[row]);
+        if (words.size() == 8 && !words[0].starts_with("-")) {
+            statement.calls[words[0]] = {words.begin() + 1, words.end()};
+        }
+    }
+    for (++i; i < lines.size() && !lines[i].starts_with("call     count") &&
+              lines[i].find("OVERALL TOTALS") == std::string::npos;
+         ++i) {
+        const std::vector<std::string> words = Words(lines[i]);
+        if (lines[i].starts_with("Misses in library cache during parse:")) {
+            statement.parseMisses = std::stoll(words.back());
+        } else if (lines[i].starts_with("Misses in library cache during execute:")) {
+            statement.execMisses = std::stoll(words.back());
+        } else if (lines[i].find("Event waited on") != std::string::npos) {
+            ReadWaits(lines, i, statement);
+        }
+    }
+    return statement;
+}
+
 std::vector<CReportStatement> ReadReport(const std::string& path) {
     std::vector<CReportStatement> statements;
     for (const std::vector<std::string>& lines : Sections(CTempFolder::Read(path))) {
@@ -99,7 +127,6 @@ std::vector<CReportStatement> ReadReport(const std::string& path) {
     return statements;
 }
 
-// Microseconds as tkprof prints seconds: cut to hundredths.
 std::string Seconds(std::int64_t microseconds) {
     const std::int64_t hundredths =
         microseconds >= 0 ? microseconds / 10000 : -((-microseconds + 9999) / 10000);
@@ -108,6 +135,49 @@ std::string Seconds(std::int64_t microseconds) {
                   static_cast<long long>(std::abs(hundredths) / 100),
                   static_cast<long long>(std::abs(hundredths) % 100));
     return text;
+}
+
+// Microseconds as tkprof prints seconds: cut to hundredths.
+std::string Seconds(std::int64_t microseconds);
+
+// The "OVERALL TOTALS FOR ALL NON-RECURSIVE STATEMENTS" table of a report, then the one for
+// recursive statements.
+std::pair<CReportStatement, CReportStatement> ReadOverall(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(CTempFolder::Read(path));
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    const auto find = [&](std::string_view title) {
+        return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), title) -
+                                        lines.begin());
+    };
+    return {ReadTable(lines, find("OVERALL TOTALS FOR ALL NON-RECURSIVE STATEMENTS")),
+            ReadTable(lines, find("OVERALL TOTALS FOR ALL RECURSIVE STATEMENTS"))};
+}
+
+// A call row of the profile's totals as tkprof prints it: counts and rows as written, the
+// rest without the recursive calls; the total row sums before it cuts to hundredths.
+std::map<std::string, std::vector<std::string>> CallRows(const CDepthTotals& totals) {
+    std::map<std::string, std::vector<std::string>> rows;
+    CCallFigures sum;
+    CSelfFigures self;
+    const char* names[] = {"Parse", "Execute", "Fetch"};
+    for (std::size_t k = 0; k < 3; ++k) {
+        const CCallFigures& c = totals.calls[k];
+        const CSelfFigures& s = totals.self[k];
+        rows[names[k]] = {std::to_string(c.count), Seconds(s.cpu),
+                          Seconds(s.elapsed),      std::to_string(s.disk),
+                          std::to_string(s.query), std::to_string(s.current),
+                          std::to_string(c.rows)};
+        sum.Add(c);
+        self.Add(s);
+    }
+    rows["total"] = {std::to_string(sum.count),  Seconds(self.cpu),
+                     Seconds(self.elapsed),      std::to_string(self.disk),
+                     std::to_string(self.query), std::to_string(self.current),
+                     std::to_string(sum.rows)};
+    return rows;
 }
 
 // A statement's call row as tkprof prints it: counts and rows as written, the rest without
@@ -129,16 +199,13 @@ std::vector<std::string> CallRow(const std::vector<const CStatementRecord*>& gro
             std::to_string(calls.rows)};
 }
 
-std::map<std::string, std::vector<std::string>>
-Waits(const std::vector<const CStatementRecord*>& group) {
+std::map<std::string, std::vector<std::string>> Printed(const std::vector<CWaitFigures>& waits) {
     std::map<std::string, CWaitFigures> sums;
-    for (const CStatementRecord* record : group) {
-        for (const CWaitFigures& waits : record->m_waits) {
-            CWaitFigures& sum = sums[std::string(CEventNames::Name(waits.event))];
-            sum.count += waits.count;
-            sum.max = std::max(sum.max, waits.max);
-            sum.total += waits.total;
-        }
+    for (const CWaitFigures& wait : waits) {
+        CWaitFigures& sum = sums[std::string(CEventNames::Name(wait.event))];
+        sum.count += wait.count;
+        sum.max = std::max(sum.max, wait.max);
+        sum.total += wait.total;
     }
     std::map<std::string, std::vector<std::string>> printed;
     for (const auto& [name, sum] : sums) {
@@ -147,17 +214,30 @@ Waits(const std::vector<const CStatementRecord*>& group) {
     return printed;
 }
 
-// The statements of the three traces that have tkprof's report beside them, grouped by SQL
-// text as tkprof groups them: every figure of every statement of the report.
-TEST(TkprofReport, EveryStatementOfTheReportHasTkprofsFigures) {
-    const std::vector<std::string> traces = RealTraces();
+std::map<std::string, std::vector<std::string>>
+Waits(const std::vector<const CStatementRecord*>& group) {
+    std::vector<CWaitFigures> waits;
+    for (const CStatementRecord* record : group) {
+        waits.insert(waits.end(), record->m_waits.begin(), record->m_waits.end());
+    }
+    return Printed(waits);
+}
+
+std::vector<std::string> ReportedTraces() {
     std::vector<std::string> reported;
-    for (const std::string& path : traces) {
+    for (const std::string& path : RealTraces()) {
         if (std::filesystem::exists(path + ".tkprof.txt")) {
             reported.push_back(path);
         }
     }
-    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    return reported;
+}
+
+// The statements of the three traces that have tkprof's report beside them, grouped by SQL
+// text as tkprof groups them: every figure of every statement of the report.
+TEST(TkprofReport, EveryStatementOfTheReportHasTkprofsFigures) {
+    const std::vector<std::string> reported = ReportedTraces();
+    SKIP_WITHOUT_REAL_TRACES(RealTraces().empty());
     ASSERT_EQ(reported.size(), 3u);
     for (const std::string& path : reported) {
         SCOPED_TRACE(path);
@@ -184,6 +264,33 @@ TEST(TkprofReport, EveryStatementOfTheReportHasTkprofsFigures) {
             EXPECT_EQ(parseMisses, statement.parseMisses);
             EXPECT_EQ(execMisses, statement.execMisses);
             EXPECT_EQ(Waits(group->second), statement.waits);
+        }
+    }
+}
+
+// The profile's calls and waits at depth 0 and deeper are tkprof's overall totals, read in
+// one piece or in many, with or without the SYS statements in the list.
+TEST(TkprofReport, ProfileTotalsAreTkprofsOverallTotals) {
+    const std::vector<std::string> reported = ReportedTraces();
+    SKIP_WITHOUT_REAL_TRACES(RealTraces().empty());
+    ASSERT_EQ(reported.size(), 3u);
+    for (const std::string& path : reported) {
+        SCOPED_TRACE(path);
+        const auto [topLevel, recursive] = ReadOverall(path + ".tkprof.txt");
+        ASSERT_EQ(topLevel.calls.size(), 4u);
+        ASSERT_EQ(recursive.calls.size(), 4u);
+        for (const bool showSys : {true, false}) {
+            for (const std::int64_t pieceBytes : {0, 3000}) {
+                const CProfileReport report = FileModeViews({path}, showSys, pieceBytes).profile;
+                EXPECT_EQ(CallRows(report.topLevel), topLevel.calls);
+                EXPECT_EQ(CallRows(report.recursive), recursive.calls);
+                EXPECT_EQ(report.topLevel.calls[0].misses, topLevel.parseMisses);
+                EXPECT_EQ(report.topLevel.calls[1].misses, topLevel.execMisses);
+                EXPECT_EQ(report.recursive.calls[0].misses, recursive.parseMisses);
+                EXPECT_EQ(report.recursive.calls[1].misses, recursive.execMisses);
+                EXPECT_EQ(Printed(report.topLevel.waits), topLevel.waits);
+                EXPECT_EQ(Printed(report.recursive.waits), recursive.waits);
+            }
         }
     }
 }

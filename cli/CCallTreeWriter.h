@@ -1,0 +1,17 @@
+#pragma once
+
+#include "CCallTreeView.h"
+#include "CCliOptions.h"
+
+#include <string>
+#include <vector>
+
+class CTraceAnalyzer;
+
+// Writes the call tree: an aligned table whose statement column is indented two blanks per
+// depth, or JSON with the children of each node nested in it.
+class CCallTreeWriter {
+public:
+    static std::string Write(const std::vector<CCallTreeRow>& tree, const CTraceAnalyzer& analyzer,
+                             COutputFormat format);
+};

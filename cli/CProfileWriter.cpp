@@ -1,0 +1,278 @@
+#include "CProfileWriter.h"
+
+#include "CEventNames.h"
+#include "CTextTable.h"
+#include "JsonText.h"
+#include "TimeText.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kKindNames[] = {"cpu", "wait", "unaccounted"};
+constexpr const char* kCallNames[] = {"Parse", "Execute", "Fetch"};
+constexpr const char* kJsonCallNames[] = {"parse", "exec", "fetch"};
+
+std::string Title(const std::vector<std::string>& files) {
+    return files.size() == 1 ? files[0] : std::to_string(files.size()) + " files";
+}
+
+std::string ComponentTable(const CProfileTable& table) {
+    CTextTable text({{"Component", false},
+                     {"Time (s)", true},
+                     {"Share", true},
+                     {"Count", true},
+                     {"Mean (s)", true},
+                     {"Min (s)", true},
+                     {"Max (s)", true}});
+    std::int64_t total = 0;
+    for (const CProfileRow& row : table.rows) {
+        const bool counted = row.kind != CProfileRow::EKind::Unaccounted;
+        total += row.time;
+        text.AddRow({row.Label() + (row.idle ? " (idle)" : ""), FormatSeconds(row.time),
+                     row.share ? FormatShare(*row.share) : "",
+                     counted ? std::to_string(row.count) : "",
+                     counted ? FormatSeconds(static_cast<std::int64_t>(row.Mean() + 0.5)) : "",
+                     counted ? FormatSeconds(row.min) : "", counted ? FormatSeconds(row.max) : ""});
+    }
+    text.AddRow(
+        {"Total", FormatSeconds(total), table.timed && table.duration != 0 ? "100.0%" : ""});
+    return text.Text();
+}
+
+std::string Outcomes(const CProfileTable& table) {
+    std::string text = "Transactions: " + CountOf(table.commits, "commit") + ", " +
+                       CountOf(table.rollbacks, "rollback") + ", " +
+                       CountOf(table.readOnlyCommits, "read-only commit") + "\nErrors:";
+    for (const CErrorCount& error : table.errors) {
+        text += ' ';
+        text += OraName(error.error);
+        text += ' ';
+        text += CountOf(error.count, "time");
+        text += &error == &table.errors.back() ? "" : ",";
+    }
+    text += table.errors.empty() ? " none\n" : "\n";
+    return text;
+}
+
+std::string TableText(const CProfileTable& table, std::optional<ESessionTag> cut) {
+    std::string text;
+    if (cut) {
+        text += std::string(CSessionTags::NameOf(*cut)) + " \"" + table.cutValue + "\"\n";
+    }
+    if (!table.timed) {
+        text += "R: none, a trace has no tim values\n";
+    } else {
+        text += "R = " + FormatSeconds(table.duration) + " s";
+        if (table.idleExcluded) {
+            text += " without " + FormatSeconds(table.idleTime) + " s of idle waits\n";
+        } else {
+            text += ", of which idle waits " + FormatSeconds(table.idleTime) + " s\n";
+        }
+    }
+    text += ComponentTable(table);
+    text += Outcomes(table);
+    return text;
+}
+
+std::string DepthText(const CDepthTotals& totals, const std::string& title) {
+    CTextTable calls({{"call", false},
+                      {"count", true},
+                      {"cpu (s)", true},
+                      {"elapsed (s)", true},
+                      {"disk", true},
+                      {"query", true},
+                      {"current", true},
+                      {"rows", true},
+                      {"misses", true}});
+    CCallFigures sum;
+    CSelfFigures self;
+    const auto add = [&](const std::string& name, const CCallFigures& c, const CSelfFigures& s) {
+        calls.AddRow({name, std::to_string(c.count), FormatSeconds(s.cpu), FormatSeconds(s.elapsed),
+                      std::to_string(s.disk), std::to_string(s.query), std::to_string(s.current),
+                      std::to_string(c.rows), std::to_string(c.misses)});
+    };
+    for (std::size_t k = 0; k < 3; ++k) {
+        add(kCallNames[k], totals.calls[k], totals.self[k]);
+        sum.Add(totals.calls[k]);
+        self.Add(totals.self[k]);
+    }
+    add("total", sum, self);
+    std::string text = "\n" + title + ", without the calls they made:\n" + calls.Text();
+    if (!totals.waits.empty()) {
+        CTextTable waits({{"Event waited on", false},
+                          {"Times", true},
+                          {"Max. Wait (s)", true},
+                          {"Total Waited (s)", true}});
+        for (const CWaitFigures& wait : totals.waits) {
+            waits.AddRow({std::string(CEventNames::Name(wait.event)), std::to_string(wait.count),
+                          FormatSeconds(wait.max), FormatSeconds(wait.total)});
+        }
+        text += waits.Text();
+    }
+    return text;
+}
+
+void AppendKey(std::string& out, std::string_view name) {
+    AppendJsonString(out, name);
+    out += ':';
+}
+
+void AppendNumber(std::string& out, std::string_view name, std::int64_t value) {
+    AppendKey(out, name);
+    out += std::to_string(value);
+}
+
+void AppendDouble(std::string& out, std::string_view name, std::optional<double> value) {
+    AppendKey(out, name);
+    char text[40] = "null";
+    if (value) {
+        std::snprintf(text, sizeof text, "%.6g", *value);
+    }
+    out += text;
+}
+
+void AppendRow(std::string& out, const CProfileRow& row) {
+    const bool counted = row.kind != CProfileRow::EKind::Unaccounted;
+    out += '{';
+    AppendKey(out, "component");
+    AppendJsonString(out, row.Label());
+    out += ',';
+    AppendKey(out, "kind");
+    AppendJsonString(out, kKindNames[static_cast<int>(row.kind)]);
+    out += ",\"idle\":";
+    out += row.idle ? "true," : "false,";
+    AppendNumber(out, "time", row.time);
+    out += ',';
+    AppendDouble(out, "share", row.share);
+    out += ',';
+    AppendKey(out, "count");
+    out += counted ? std::to_string(row.count) : "null";
+    out += ',';
+    AppendDouble(out, "mean", counted ? std::optional<double>(row.Mean()) : std::nullopt);
+    out += ",\"min\":" + (counted ? std::to_string(row.min) : std::string("null"));
+    out += ",\"max\":" + (counted ? std::to_string(row.max) : std::string("null")) + "}";
+}
+
+void AppendTable(std::string& out, const CProfileTable& table, bool cut) {
+    out += '{';
+    AppendKey(out, "value");
+    if (cut) {
+        AppendJsonString(out, table.cutValue);
+    } else {
+        out += "null";
+    }
+    out += ",\"timed\":";
+    out += table.timed ? "true," : "false,";
+    AppendKey(out, "r");
+    out += table.timed ? std::to_string(table.duration) : "null";
+    out += ',';
+    AppendNumber(out, "idle_time", table.idleTime);
+    out += ",\"components\":[";
+    for (const CProfileRow& row : table.rows) {
+        AppendRow(out, row);
+        out += &row == &table.rows.back() ? "" : ",";
+    }
+    out += "],\"transactions\":{";
+    AppendNumber(out, "commits", table.commits);
+    out += ',';
+    AppendNumber(out, "rollbacks", table.rollbacks);
+    out += ',';
+    AppendNumber(out, "read_only_commits", table.readOnlyCommits);
+    out += "},\"errors\":{";
+    for (const CErrorCount& error : table.errors) {
+        AppendNumber(out, OraName(error.error), error.count);
+        out += &error == &table.errors.back() ? "" : ",";
+    }
+    out += "}}";
+}
+
+void AppendDepth(std::string& out, const CDepthTotals& totals) {
+    out += '{';
+    for (std::size_t k = 0; k < 3; ++k) {
+        const CCallFigures& c = totals.calls[k];
+        const CSelfFigures& s = totals.self[k];
+        AppendKey(out, kJsonCallNames[k]);
+        out += '{';
+        AppendNumber(out, "count", c.count);
+        out += ',';
+        AppendNumber(out, "cpu", s.cpu);
+        out += ',';
+        AppendNumber(out, "elapsed", s.elapsed);
+        out += ',';
+        AppendNumber(out, "disk", s.disk);
+        out += ',';
+        AppendNumber(out, "query", s.query);
+        out += ',';
+        AppendNumber(out, "current", s.current);
+        out += ',';
+        AppendNumber(out, "rows", c.rows);
+        out += ',';
+        AppendNumber(out, "misses", c.misses);
+        out += "},";
+    }
+    out += "\"waits\":{";
+    for (const CWaitFigures& wait : totals.waits) {
+        AppendKey(out, CEventNames::Name(wait.event));
+        out += '{';
+        AppendNumber(out, "count", wait.count);
+        out += ',';
+        AppendNumber(out, "max", wait.max);
+        out += ',';
+        AppendNumber(out, "total", wait.total);
+        out += &wait == &totals.waits.back() ? "}" : "},";
+    }
+    out += "}}";
+}
+
+} // namespace
+
+std::string CProfileWriter::Table(const std::vector<CSection>& sections,
+                                  std::optional<ESessionTag> cut) {
+    std::string text;
+    for (const CSection& section : sections) {
+        text += text.empty() ? "Profile of " : "\nProfile of ";
+        text += Title(section.files);
+        text += '\n';
+        for (const CProfileTable& table : section.report.tables) {
+            text += '\n';
+            text += TableText(table, cut);
+        }
+        text += DepthText(section.report.topLevel, "Calls at depth 0");
+        text += DepthText(section.report.recursive, "Recursive calls");
+    }
+    return text;
+}
+
+std::string CProfileWriter::Json(const std::vector<CSection>& sections,
+                                 std::optional<ESessionTag> cut, bool excludeIdle) {
+    std::string out = "[";
+    for (const CSection& section : sections) {
+        out += out.size() > 1 ? ",\n{" : "\n{";
+        out += "\"files\":[";
+        for (const std::string& file : section.files) {
+            AppendJsonString(out, file);
+            out += &file == &section.files.back() ? "" : ",";
+        }
+        out += "],\"by\":";
+        if (cut) {
+            AppendJsonString(out, CSessionTags::NameOf(*cut));
+        } else {
+            out += "null";
+        }
+        out += ",\"exclude_idle\":";
+        out += excludeIdle ? "true" : "false";
+        out += ",\"tables\":[";
+        for (const CProfileTable& table : section.report.tables) {
+            AppendTable(out, table, cut.has_value());
+            out += &table == &section.report.tables.back() ? "" : ",";
+        }
+        out += "],\"depth0\":";
+        AppendDepth(out, section.report.topLevel);
+        out += ",\"recursive\":";
+        AppendDepth(out, section.report.recursive);
+        out += '}';
+    }
+    return out + "\n]\n";
+}

@@ -1,0 +1,35 @@
+#include "CCallTreeView.h"
+
+#include "CStatementRecord.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<CCallTreeRow> RowsOf(const std::vector<CCallTreeNode>& nodes) {
+    std::vector<CCallTreeRow> rows;
+    rows.reserve(nodes.size());
+    for (const CCallTreeNode& node : nodes) {
+        rows.push_back({node.statement, node.figures, RowsOf(node.children)});
+    }
+    // Ties keep the order of the statements, so every reader lists them alike.
+    std::sort(rows.begin(), rows.end(), [](const CCallTreeRow& a, const CCallTreeRow& b) {
+        return a.figures.elapsed != b.figures.elapsed ? a.figures.elapsed > b.figures.elapsed
+                                                      : a.statement < b.statement;
+    });
+    return rows;
+}
+
+} // namespace
+
+bool CCallTreeView::IsTopLevel(const CStatementRecord& record) {
+    return record.m_nDepth == 0 || !record.m_callTree.empty();
+}
+
+CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {
+    const CSelfFigures self = record.Self().Total();
+    const CCallFigures total = record.Total();
+    return {{CStatementRef::EKind::Serial, record.m_nSerial},
+            {total.count, total.elapsed, self.elapsed, self.cpu},
+            RowsOf(record.m_callTree)};
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CErrorCount.h"
+#include "CProfileStat.h"
+#include "CSessionTags.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The calls that count for a profile's CPU time: every call line at depth 0 by its kind.
+enum class EProfileCall { Parse, Exec, Fetch, Unmap, Close };
+inline constexpr std::size_t kProfileCallCount = 5;
+
+// What the lines written under one set of session tags add to a trace's profile: the CPU of
+// the calls at depth 0 by kind, every wait by event (any depth, any cursor), the part of the
+// trace's duration that passed under these tags, the ends of transactions and the errors.
+struct CProfileSlice {
+    CSessionTags tags;
+    std::array<CProfileStat, kProfileCallCount> cpu;
+    std::vector<CProfileStat> waits; // by the number its profile gave the event
+    std::int64_t duration = 0;
+    std::int64_t commits = 0;
+    std::int64_t rollbacks = 0;
+    std::int64_t readOnlyCommits = 0;
+    std::vector<CErrorCount> errors;
+
+    void AddWait(std::size_t event, std::int64_t elapsed);
+    // Adds the figures of `later`, which came after those summed here; `events` turns the
+    // numbers of its events into those of this slice's.
+    void Merge(const CProfileSlice& later, const std::vector<std::size_t>& events);
+};

@@ -1,0 +1,178 @@
+#include "CSqlGroupBuilder.h"
+
+#include "CEventNames.h"
+
+#include "CStatementRecord.h"
+#include "IdleEvents.h"
+
+#include <algorithm>
+#include <bit>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// What groups a statement: its SQL id, else its hash value, else its SQL text.
+struct CGroupKey {
+    int kind = 0; // 0 SQL id, 1 hash value, 2 SQL text
+    std::string_view text;
+    std::int64_t number = 0;
+
+    bool operator==(const CGroupKey&) const = default;
+
+    std::uint64_t Hash() const {
+        const std::uint64_t h = kind == 1
+                                    ? static_cast<std::uint64_t>(number) * 0x9E3779B97F4A7C15ULL
+                                    : std::hash<std::string_view>()(text);
+        return h ^ (static_cast<std::uint64_t>(kind) << 61);
+    }
+};
+
+CGroupKey KeyOf(const CStatementRecord& record) {
+    if (!record.m_strSqlId.empty()) {
+        return {0, record.m_strSqlId, 0};
+    }
+    if (record.m_nHashValue != 0) {
+        return {1, {}, record.m_nHashValue};
+    }
+    return {2, record.GetSql(), 0};
+}
+
+void AddWait(std::vector<CWaitFigures>& sums, const CWaitFigures& wait) {
+    const auto known = std::find_if(
+        sums.begin(), sums.end(), [&](const CWaitFigures& sum) { return sum.event == wait.event; });
+    if (known == sums.end()) {
+        sums.push_back(wait);
+        return;
+    }
+    known->count = SaturatingAdd(known->count, wait.count);
+    known->max = std::max(known->max, wait.max);
+    known->total = SaturatingAdd(known->total, wait.total);
+}
+
+void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool excludeIdle) {
+    detail.parse.Add(record.m_parse);
+    detail.exec.Add(record.m_exec);
+    detail.fetch.Add(record.m_fetch);
+    const CSelfCalls self = record.Self();
+    detail.self.parse.Add(self.parse);
+    detail.self.exec.Add(self.exec);
+    detail.self.fetch.Add(self.fetch);
+    for (const CWaitFigures& wait : record.m_waits) {
+        if (!excludeIdle || !IsIdleEvent(CEventNames::Name(wait.event))) {
+            AddWait(detail.waits, wait);
+        }
+    }
+    CErrorCount::Add(detail.errors, record.m_errors);
+}
+
+// What a statement's lines add to its group's row.
+void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool excludeIdle) {
+    ++group.statements;
+    group.executions = SaturatingAdd(group.executions, figures.m_exec.count);
+    group.total.Add(figures.Total());
+    group.self.Add(figures.Self().Total());
+    group.waitTime = SaturatingAdd(group.waitTime, figures.WaitTime(excludeIdle));
+    for (const CErrorCount& error : figures.m_errors) {
+        group.errorCount = SaturatingAdd(group.errorCount, error.count);
+    }
+}
+
+} // namespace
+
+// The group of each record, found in one table of hashes with open addressing: a lookup
+// touches one slot, and the key is compared only when the hashes agree.
+class CSqlGroupBuilder::CGroupIndex {
+public:
+    explicit CGroupIndex(std::size_t records)
+        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))) {}
+
+    // The key of a statement is read again only when another group's hash is the same.
+    std::size_t GroupOf(const CStatementRecord& record) {
+        const std::uint64_t hash = KeyOf(record).Hash();
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            CSlot& slot = m_slots[i];
+            if (slot.group == 0) {
+                slot = {hash, m_firsts.size() + 1};
+                m_firsts.push_back(&record);
+                if (2 * m_firsts.size() > m_slots.size()) {
+                    Grow();
+                }
+                return m_firsts.size() - 1;
+            }
+            if (slot.hash == hash && KeyOf(*m_firsts[slot.group - 1]) == KeyOf(record)) {
+                return slot.group - 1;
+            }
+        }
+    }
+
+private:
+    struct CSlot {
+        std::uint64_t hash = 0;
+        std::size_t group = 0; // 1 + the group's position; 0 for a free slot
+    };
+
+    // Keeps at least half the slots free, so that a search ends soon.
+    void Grow() {
+        std::vector<CSlot> slots(2 * m_slots.size());
+        const std::size_t mask = slots.size() - 1;
+        for (const CSlot& slot : m_slots) {
+            if (slot.group == 0) {
+                continue;
+            }
+            std::size_t i = slot.hash & mask;
+            while (slots[i].group != 0) {
+                i = (i + 1) & mask;
+            }
+            slots[i] = slot;
+        }
+        m_slots = std::move(slots);
+    }
+
+    std::vector<CSlot> m_slots;
+    std::vector<const CStatementRecord*> m_firsts; // each group's first record
+};
+
+CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed)
+    : m_index(std::make_unique<CGroupIndex>(records)), m_bExcludeIdle(excludeIdle),
+      m_bDetailed(detailed) {
+    m_rows.reserve(records);
+    m_times.reserve(records);
+}
+
+CSqlGroupBuilder::~CSqlGroupBuilder() = default;
+
+// A group's row is made when its first statement comes.
+void CSqlGroupBuilder::Add(const CStatementRecord& record) {
+    const std::size_t group = m_index->GroupOf(record);
+    if (group == m_rows.size()) {
+        CSqlGroupRow& row = m_rows.emplace_back();
+        row.sqlId = record.m_strSqlId;
+        row.hashValue = record.m_nHashValue;
+        row.firstSerial = record.m_nSerial;
+        m_times.emplace_back();
+        if (m_bDetailed) {
+            m_details.emplace_back();
+        }
+    }
+    AddFigures(m_rows[group], record, m_bExcludeIdle);
+    record.m_executions.AddTo(m_times[group]);
+    if (m_bDetailed) {
+        AddDetail(m_details[group], record, m_bExcludeIdle);
+    }
+}
+
+CSqlGroupTable CSqlGroupBuilder::Finish() {
+    for (std::size_t group = 0; group < m_rows.size(); ++group) {
+        m_rows[group].executionTimes = m_times[group].Summary();
+        if (m_bDetailed) {
+            CSqlGroupDetail& detail = m_details[group];
+            std::stable_sort(
+                detail.waits.begin(), detail.waits.end(),
+                [](const CWaitFigures& a, const CWaitFigures& b) { return a.total > b.total; });
+            m_rows[group].detail = std::make_shared<const CSqlGroupDetail>(std::move(detail));
+        }
+    }
+    return CSqlGroupTable(std::move(m_rows));
+}
