@@ -3,6 +3,7 @@
 #include "CEventNames.h"
 #include "CTextTable.h"
 #include "JsonText.h"
+#include "ResponseTimeText.h"
 #include "TimeText.h"
 
 #include <cinttypes>
@@ -30,10 +31,9 @@ std::string ComponentTable(const CProfileTable& table) {
     for (const CProfileRow& row : table.rows) {
         const bool counted = row.kind != CProfileRow::EKind::Unaccounted;
         total += row.time;
-        text.AddRow({row.Label() + (row.idle ? " (idle)" : ""), FormatSeconds(row.time),
+        text.AddRow({ComponentText(row), FormatSeconds(row.time),
                      row.share ? FormatShare(*row.share) : "",
-                     counted ? std::to_string(row.count) : "",
-                     counted ? FormatSeconds(static_cast<std::int64_t>(row.Mean() + 0.5)) : "",
+                     counted ? std::to_string(row.count) : "", counted ? MeanText(row) : "",
                      counted ? FormatSeconds(row.min) : "", counted ? FormatSeconds(row.max) : ""});
     }
     text.AddRow(
@@ -41,38 +41,14 @@ std::string ComponentTable(const CProfileTable& table) {
     return text.Text();
 }
 
-std::string Outcomes(const CProfileTable& table) {
-    std::string text = "Transactions: " + CountOf(table.commits, "commit") + ", " +
-                       CountOf(table.rollbacks, "rollback") + ", " +
-                       CountOf(table.readOnlyCommits, "read-only commit") + "\nErrors:";
-    for (const CErrorCount& error : table.errors) {
-        text += ' ';
-        text += OraName(error.error);
-        text += ' ';
-        text += CountOf(error.count, "time");
-        text += &error == &table.errors.back() ? "" : ",";
-    }
-    text += table.errors.empty() ? " none\n" : "\n";
-    return text;
-}
-
 std::string TableText(const CProfileTable& table, std::optional<ESessionTag> cut) {
     std::string text;
     if (cut) {
         text += std::string(CSessionTags::NameOf(*cut)) + " \"" + table.cutValue + "\"\n";
     }
-    if (!table.timed) {
-        text += "R: none, a trace has no tim values\n";
-    } else {
-        text += "R = " + FormatSeconds(table.duration) + " s";
-        if (table.idleExcluded) {
-            text += " without " + FormatSeconds(table.idleTime) + " s of idle waits\n";
-        } else {
-            text += ", of which idle waits " + FormatSeconds(table.idleTime) + " s\n";
-        }
-    }
+    text += DurationText(table) + "\n";
     text += ComponentTable(table);
-    text += Outcomes(table);
+    text += TransactionsText(table) + "\n" + ErrorsText(table) + "\n";
     return text;
 }
 

@@ -2,7 +2,7 @@
 
 #include "CDelimitedWriter.h"
 #include "CEventNames.h"
-#include "CStatementColumns.h"
+#include "CSqlGroupColumns.h"
 #include "CTableWriter.h"
 #include "CTextTable.h"
 #include "CTraceAnalyzer.h"
@@ -11,44 +11,27 @@
 
 namespace {
 
-const std::vector<CTextTable::CColumn> kColumns = {
-    {"SQL ID", false},      {"Statements", true},   {"Executions", true},   {"Elapsed (s)", true},
-    {"Self (s)", true},     {"Self CPU (s)", true}, {"Disk", true},         {"Query", true},
-    {"Current", true},      {"Rows", true},         {"Exec min (s)", true}, {"Median (s)", true},
-    {"95th pct (s)", true}, {"Exec max (s)", true}, {"Waits (s)", true},    {"Errors", true},
-    {"SQL", false}};
-
-std::string KeyOf(const CSqlGroupRow& group) {
-    if (!group.sqlId.empty()) {
-        return group.sqlId;
-    }
-    return group.hashValue != 0 ? "hv=" + std::to_string(group.hashValue) : std::string();
-}
-
 std::string_view SqlOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer) {
     return analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial)).GetSql();
 }
 
-std::vector<std::string> Cells(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
-    const CExecutionSummary& times = g.executionTimes;
-    const bool timed = times.count > 0;
-    return {KeyOf(g),
-            std::to_string(g.statements),
-            std::to_string(g.executions),
-            FormatSeconds(g.total.elapsed),
-            FormatSeconds(g.self.elapsed),
-            FormatSeconds(g.self.cpu),
-            std::to_string(g.self.disk),
-            std::to_string(g.self.query),
-            std::to_string(g.self.current),
-            std::to_string(g.total.rows),
-            timed ? FormatSeconds(times.min) : "",
-            timed ? FormatSeconds(times.median) : "",
-            timed ? FormatSeconds(times.p95) : "",
-            timed ? FormatSeconds(times.max) : "",
-            FormatSeconds(g.waitTime),
-            std::to_string(g.errorCount),
-            CStatementColumns::SqlCell(SqlOf(g, analyzer))};
+std::vector<std::string> Cells(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer) {
+    const std::string_view sql = SqlOf(group, analyzer);
+    std::vector<std::string> cells;
+    for (int c = 0; c < CSqlGroupColumns::kCount; ++c) {
+        cells.push_back(CSqlGroupColumns::Cell(group, c, sql));
+    }
+    return cells;
+}
+
+std::vector<CTextTable::CColumn> Columns() {
+    std::vector<CTextTable::CColumn> columns;
+    for (int c = 0; c < CSqlGroupColumns::kCount; ++c) {
+        const CSqlGroupColumns::CColumn& column = CSqlGroupColumns::At(c);
+        columns.push_back(
+            {std::string(column.title), column.unit != CSqlGroupColumns::EUnit::Text});
+    }
+    return columns;
 }
 
 std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer, bool tsv) {
@@ -62,7 +45,7 @@ std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyz
         return text + "\n";
     };
     std::vector<std::string> titles;
-    for (const CTextTable::CColumn& column : kColumns) {
+    for (const CTextTable::CColumn& column : Columns()) {
         titles.push_back(column.title);
     }
     std::string text = line(titles);
@@ -176,7 +159,7 @@ std::string CSqlGroupWriter::Write(const CSqlGroupTable& groups, const CTraceAna
         return out + "\n]\n";
     }
     default: {
-        CTextTable table(kColumns);
+        CTextTable table(Columns());
         for (std::size_t i = 0; i < groups.Size(); ++i) {
             table.AddRow(Cells(groups.Row(i), analyzer));
         }

@@ -1,0 +1,62 @@
+#include "ResponseTimeText.h"
+
+#include "CStatementColumns.h"
+#include "CTraceAnalyzer.h"
+#include "TimeText.h"
+
+std::string DurationText(const CProfileTable& table) {
+    if (!table.timed) {
+        return "R: none, a trace has no tim values";
+    }
+    const std::string text = "R = " + FormatSeconds(table.duration) + " s";
+    const std::string idle = FormatSeconds(table.idleTime);
+    return table.idleExcluded ? text + " without " + idle + " s of idle waits"
+                              : text + ", of which idle waits " + idle + " s";
+}
+
+std::string TransactionsText(const CProfileTable& table) {
+    return "Transactions: " + CountOf(table.commits, "commit") + ", " +
+           CountOf(table.rollbacks, "rollback") + ", " +
+           CountOf(table.readOnlyCommits, "read-only commit");
+}
+
+std::string ErrorsText(const CProfileTable& table) {
+    std::string text = "Errors:";
+    for (const CErrorCount& error : table.errors) {
+        text += ' ';
+        text += OraName(error.error);
+        text += ' ';
+        text += CountOf(error.count, "time");
+        text += &error == &table.errors.back() ? "" : ",";
+    }
+    return table.errors.empty() ? text + " none" : text;
+}
+
+std::string ComponentText(const CProfileRow& row) {
+    return row.Label() + (row.idle ? " (idle)" : "");
+}
+
+std::string MeanText(const CProfileRow& row) {
+    return FormatSeconds(static_cast<std::int64_t>(row.Mean() + 0.5));
+}
+
+std::int64_t CallTreeListRow(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
+    return row.statement.kind == CStatementRef::EKind::Serial
+               ? analyzer.RowOfSerial(row.statement.value)
+               : -1;
+}
+
+std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
+    const std::string cursor = "cursor #" + std::to_string(row.statement.value);
+    switch (row.statement.kind) {
+    case CStatementRef::EKind::Hidden:
+        return "(statement hidden by the filters, " + cursor + ")";
+    case CStatementRef::EKind::Unbound:
+        return "(" + cursor + ", no statement in the trace)";
+    default:
+        break;
+    }
+    const std::int64_t listRow = CallTreeListRow(row, analyzer);
+    return listRow < 0 ? std::string("(statement no longer listed)")
+                       : CStatementColumns::SqlCell(analyzer.GetRecord(listRow).GetSql());
+}

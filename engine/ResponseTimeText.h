@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct CCallTreeRow;
+struct CProfileRow;
+struct CProfileTable;
+class CTraceAnalyzer;
+
+// How the window and the command line word what the time went on, alike.
+
+// "R = 1.234567 s, of which idle waits 0.500000 s", "R = 0.734567 s without 0.500000 s of
+// idle waits" when they are left out, or "R: none, a trace has no tim values".
+std::string DurationText(const CProfileTable& table);
+// "Transactions: 2 commits, 0 rollbacks, 1 read-only commit".
+std::string TransactionsText(const CProfileTable& table);
+// "Errors: ORA-01403 1 time, ORA-00942 2 times", or "Errors: none".
+std::string ErrorsText(const CProfileTable& table);
+// A component's label, with " (idle)" after an idle wait.
+std::string ComponentText(const CProfileRow& row);
+// A component's mean time in seconds, to the microsecond.
+std::string MeanText(const CProfileRow& row);
+
+// The list row of a call-tree node's statement; -1 for one not listed.
+std::int64_t CallTreeListRow(const CCallTreeRow& row, const CTraceAnalyzer& analyzer);
+// How a call-tree node names its statement: its SQL text on one line, or why there is none
+// ("(statement hidden by the filters, cursor #7)", "(cursor #7, no statement in the
+// trace)", "(statement no longer listed)").
+std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer);
