@@ -59,9 +59,13 @@ CMainCommands::CMainCommands(QMainWindow& frame) : QObject(&frame), m_frame(fram
         Make("ID_VIEW_STATUS_BAR", QStringLiteral("&Status Bar"),
              QStringLiteral("Show or hide the status bar"), QStringLiteral("Toggle StatusBar"));
     m_actViewDetailPane = Make("ID_VIEW_DETAIL_PANE", QStringLiteral("Detail Pane"));
-    for (QAction* toggle : {m_actViewToolbar, m_actViewStatusBar, m_actViewDetailPane}) {
+    m_actViewResponseTime =
+        Make("ID_VIEW_RESPONSE_TIME", QStringLiteral("Response Time"),
+             QStringLiteral("Show or hide where the time of the window in front went"));
+    for (QAction* toggle :
+         {m_actViewToolbar, m_actViewStatusBar, m_actViewDetailPane, m_actViewResponseTime}) {
         toggle->setCheckable(true);
-        toggle->setChecked(true);
+        toggle->setChecked(toggle != m_actViewResponseTime);
     }
     m_actHelpUsing = Make("ID_HELP_USING", QStringLiteral("How to Using Velquor"));
     m_actAppAbout =
@@ -149,6 +153,7 @@ void CMainCommands::BuildMenus(QMenuBar& menuBar) {
     view->addAction(m_actViewToolbar);
     view->addAction(m_actViewStatusBar);
     view->addAction(m_actViewDetailPane);
+    view->addAction(m_actViewResponseTime);
 
     QMenu* help = menuBar.addMenu(QStringLiteral("&Help"));
     help->addAction(m_actHelpUsing);

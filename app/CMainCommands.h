@@ -31,21 +31,22 @@ public:
     // Exit; entries without a set are hidden.
     void ShowRecentFiles(const QList<CRecentFileSet>& sets);
 
-    QAction* m_actFileNew;             // 57600 Sniffer
-    QAction* m_actOpenShowSys;         // 32791
-    QAction* m_actOpenHideSys;         // 32792
-    QAction* m_actOpenTraceFiles;      // 32784, toolbar
-    QAction* m_actDropShowSys;         // 32791 in the toolbar drop-down
-    QAction* m_actDropHideSys;         // 32792 in the toolbar drop-down
-    QAction* m_actFileClose;           // 57602
-    QAction* m_actSaveStatements;      // 32780
-    QAction* m_actAppExit;             // 57665
-    QAction* m_actEditCopy;            // 57634
-    QAction* m_actEditFind;            // 57636
-    QAction* m_actFindNext;            // 32777
-    QAction* m_actViewToolbar;         // 59392
-    QAction* m_actViewStatusBar;       // 59393
-    QAction* m_actViewDetailPane;      // 32776
+    QAction* m_actFileNew;        // 57600 Sniffer
+    QAction* m_actOpenShowSys;    // 32791
+    QAction* m_actOpenHideSys;    // 32792
+    QAction* m_actOpenTraceFiles; // 32784, toolbar
+    QAction* m_actDropShowSys;    // 32791 in the toolbar drop-down
+    QAction* m_actDropHideSys;    // 32792 in the toolbar drop-down
+    QAction* m_actFileClose;      // 57602
+    QAction* m_actSaveStatements; // 32780
+    QAction* m_actAppExit;        // 57665
+    QAction* m_actEditCopy;       // 57634
+    QAction* m_actEditFind;       // 57636
+    QAction* m_actFindNext;       // 32777
+    QAction* m_actViewToolbar;    // 59392
+    QAction* m_actViewStatusBar;  // 59393
+    QAction* m_actViewDetailPane; // 32776
+    QAction* m_actViewResponseTime;
     QAction* m_actHelpUsing;           // 32793
     QAction* m_actAppAbout;            // 57664
     QAction* m_actRefreshStart;        // 32772

@@ -38,6 +38,9 @@ CMainFrame::CMainFrame()
       m_wndDetailDlg(*new CDetailPaneDlg(this)), m_wndStatusBar(*new CMainStatusBar(this)),
       m_wndToolBar(*new QToolBar(QStringLiteral("Toolbar"), this)), m_wndDlgBar(*new QWidget(this)),
       m_wndDetailBar(*new CSizingBar(QStringLiteral("Trace Detail Output"), this)),
+      m_wndResponseTimeDock(*new CResponseTimeDock(this)),
+      m_wndResponseTimeBar(
+          *new CSizingBar(QStringLiteral("Response Time"), this, Qt::RightDockWidgetArea)),
       m_mdiArea(new QMdiArea(this)), m_commands(new CMainCommands(*this)) {
     setWindowTitle(QStringLiteral("Velquor"));
     CreateBars();
@@ -54,8 +57,8 @@ CMainFrame::~CMainFrame() {
     const QList<CChildFrame*> windows = m_mdiArea->findChildren<CChildFrame*>();
     qDeleteAll(windows);
     // The bars report their hiding while the base class destroys them; nobody listens then.
-    for (const QObject* part :
-         std::initializer_list<const QObject*>{&m_wndDetailBar, &m_wndToolBar, m_mdiArea}) {
+    for (const QObject* part : std::initializer_list<const QObject*>{
+             &m_wndDetailBar, &m_wndResponseTimeBar, &m_wndToolBar, m_mdiArea}) {
         disconnect(part, nullptr, this, nullptr);
     }
 }
@@ -91,6 +94,9 @@ void CMainFrame::CreateBars() {
 
     setDockOptions(QMainWindow::AnimatedDocks);
     m_wndDetailBar.Create(*this, m_wndDetailDlg);
+    m_wndResponseTimeBar.setObjectName(QStringLiteral("m_wndResponseTimeBar"));
+    m_wndResponseTimeBar.Create(*this, m_wndResponseTimeDock);
+    m_wndResponseTimeBar.hide(); // until View, Response Time shows it
 }
 
 void CMainFrame::ConnectCommands() {
@@ -113,6 +119,12 @@ void CMainFrame::ConnectCommands() {
     connect(c.m_actViewDetailPane, &QAction::triggered, this, &CMainFrame::OnDetailPane);
     connect(&m_wndDetailBar, &QDockWidget::visibilityChanged, this,
             [this] { m_commands->m_actViewDetailPane->setChecked(!m_wndDetailBar.isHidden()); });
+    connect(c.m_actViewResponseTime, &QAction::triggered, this, &CMainFrame::OnResponseTime);
+    connect(&m_wndResponseTimeBar, &QDockWidget::visibilityChanged, this, [this] {
+        m_commands->m_actViewResponseTime->setChecked(!m_wndResponseTimeBar.isHidden());
+    });
+    connect(&m_wndResponseTimeDock, &CResponseTimeDock::StatementActivated, this,
+            &CMainFrame::ShowStatementOfActiveView);
     ConnectViewCommand(c.m_actRefreshStart, &CVelquorView::OnRefreshStart);
     ConnectViewCommand(c.m_actRefreshStop, &CVelquorView::OnRefreshStop);
     ConnectViewCommand(c.m_actClear, &CVelquorView::OnClear);
@@ -220,6 +232,7 @@ void CMainFrame::OnWindowsChanged() {
     SelectTabOfActiveWindow();
     UpdateCommandStates();
     UpdateWindowNote();
+    m_wndResponseTimeDock.SetDocument(ActiveDocument());
 }
 
 // The pane shows a statement of the window in front only: it is emptied when another window
@@ -233,6 +246,7 @@ void CMainFrame::OnWindowActivated(QMdiSubWindow* window) {
     SelectTabOfActiveWindow();
     UpdateCommandStates();
     UpdateWindowNote();
+    m_wndResponseTimeDock.SetDocument(ActiveDocument());
 }
 
 // The area leaves the other windows restored when the maximised one is destroyed; the one
@@ -285,9 +299,10 @@ void CMainFrame::UpdateCommandStates() {
     CMainCommands& c = *m_commands;
     CVelquorView* view = ActiveView();
     const bool hasView = view != nullptr;
-    for (QAction* action : {c.m_actOpenShowSys, c.m_actOpenHideSys, c.m_actOpenTraceFiles,
-                            c.m_actDropShowSys, c.m_actDropHideSys, c.m_actAppExit,
-                            c.m_actViewToolbar, c.m_actViewStatusBar, c.m_actViewDetailPane}) {
+    for (QAction* action :
+         {c.m_actOpenShowSys, c.m_actOpenHideSys, c.m_actOpenTraceFiles, c.m_actDropShowSys,
+          c.m_actDropHideSys, c.m_actAppExit, c.m_actViewToolbar, c.m_actViewStatusBar,
+          c.m_actViewDetailPane, c.m_actViewResponseTime}) {
         action->setEnabled(true);
     }
     for (QAction* action : {c.m_actFileClose, c.m_actClear, c.m_actEditCopy, c.m_actEditFind,
@@ -302,6 +317,18 @@ void CMainFrame::OnDetailPane() {
     m_wndDetailBar.setVisible(m_wndDetailBar.isHidden());
     m_commands->m_actViewDetailPane->setChecked(!m_wndDetailBar.isHidden());
     LayoutTabBar();
+}
+
+void CMainFrame::OnResponseTime() {
+    m_wndResponseTimeBar.setVisible(m_wndResponseTimeBar.isHidden());
+    m_commands->m_actViewResponseTime->setChecked(!m_wndResponseTimeBar.isHidden());
+}
+
+// A group or call-tree node double-clicked in the dock: its statement in the list.
+void CMainFrame::ShowStatementOfActiveView(std::int64_t row) {
+    if (CVelquorView* view = ActiveView()) {
+        view->ShowStatement(static_cast<int>(row));
+    }
 }
 
 void CMainFrame::LayoutTabBar() {

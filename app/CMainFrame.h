@@ -2,6 +2,7 @@
 
 #include "CDetailPaneDlg.h"
 #include "CRecentFiles.h"
+#include "CResponseTimeDock.h"
 #include "CSizingBar.h"
 #include "CWindowTabCtrl.h"
 #include "CWindowTabList.h"
@@ -24,8 +25,9 @@ class QMdiSubWindow;
 
 // The program's one top-level window: menus, toolbar, status bar, the strip of window tabs
 // (shown while at least one analysis window is open), the analysis windows, always
-// maximised, or the start page while none is open, and the detail pane docked at the
-// bottom. Opening, closing or switching windows empties the detail pane.
+// maximised, or the start page while none is open, the detail pane docked at the bottom and
+// the response-time dock on the right. Opening, closing or switching windows empties the
+// detail pane; the response-time dock shows the window in front.
 class CMainFrame : public QMainWindow, public IViewHost, public IWindowTabOwner {
     Q_OBJECT
 
@@ -50,9 +52,12 @@ public:
     CMainCommands& Commands() { return *m_commands; }
     QWidget& DialogBar() { return m_wndDlgBar; }
     CSizingBar& DetailBar() { return m_wndDetailBar; }
+    CSizingBar& ResponseTimeBar() { return m_wndResponseTimeBar; }
+    CResponseTimeDock& ResponseTimeDock() { return m_wndResponseTimeDock; }
     QToolBar& ToolBar() { return m_wndToolBar; }
 
     void OnDetailPane();
+    void OnResponseTime();
 
     // IViewHost
     const CCommandTypeCatalog& Catalog() const override;
@@ -93,11 +98,14 @@ private:
     CVelquorDoc* ActiveDocument() const;
     void UpdateWindowNote();
     void OnFolderStateChanged(CVelquorDoc& doc, const QString& message);
+    void ShowStatementOfActiveView(std::int64_t row);
 
     CMainStatusBar& m_wndStatusBar;
     QToolBar& m_wndToolBar;
     QWidget& m_wndDlgBar; // holds the tab strip
     CSizingBar& m_wndDetailBar;
+    CResponseTimeDock& m_wndResponseTimeDock; // shows the window in front
+    CSizingBar& m_wndResponseTimeBar;
     QMdiArea* m_mdiArea;
     CMainCommands* m_commands;
     CStartPage* m_startPage = nullptr;

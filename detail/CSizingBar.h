@@ -4,26 +4,31 @@
 
 class QMainWindow;
 
-// The resizable docking bar that hosts the detail pane: it docks at the bottom of the main
-// frame only, floats and docks again, has close and float buttons on a gripper along its
-// left side, and never gets lower than 32 pixels. Closing hides it; showing it again keeps
-// the height it had.
+// The resizable docking bar that hosts a pane of the main frame (the detail pane at the
+// bottom, the response-time dock on the right): it docks on its one side of the frame only,
+// floats and docks again, has close and float buttons (on a gripper along its left side at
+// the bottom, in a title bar on the right), and never gets thinner than 32 pixels across its
+// side. Closing hides it; showing it again keeps the size it had.
 class CSizingBar : public QDockWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kMinimumHeight = 32;
+    static constexpr int kMinimumThickness = 32;
     static constexpr int kEdgeWidth = 6;
     static constexpr int kBorder = 3;
 
-    CSizingBar(const QString& title, QWidget* parent = nullptr);
+    CSizingBar(const QString& title, QWidget* parent = nullptr,
+               Qt::DockWidgetArea area = Qt::BottomDockWidgetArea);
 
-    // Hosts `child` and docks the bar at the bottom of `frame`, as high as the child plus
-    // the edge and the border.
+    // Hosts `child` and docks the bar on its side of `frame`, as thick as the child (its
+    // height at the bottom, its width on the right) plus the edge and the border.
     bool Create(QMainWindow& frame, QWidget& child);
-    // The height the bar opens with.
-    int InitialHeight() const { return m_nInitialHeight; }
+    // The thickness the bar opens with.
+    int InitialThickness() const { return m_nInitialThickness; }
 
 private:
-    int m_nInitialHeight = 0;
+    Qt::Orientation Across() const;
+
+    Qt::DockWidgetArea m_area;
+    int m_nInitialThickness = 0;
 };

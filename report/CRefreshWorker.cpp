@@ -48,7 +48,9 @@ void CRefreshWorker::RefreshThreadProc() {
             m_reader.ReportFailedRead(); // and the next period reads again
             continue;
         }
-        if (read.appended.IsEmpty() && read.updated.empty() &&
+        // A read of lines that add to no statement (idle waits, commits) still adds to the
+        // files' profiles.
+        if (read.appended.IsEmpty() && read.updated.empty() && read.profiles.empty() &&
             read.folderChange == CReadBatch::FolderChange::None) {
             continue;
         }

@@ -14,10 +14,10 @@ class QObject;
 struct CReadBatch;
 
 // The worker of a live window: wakes every period and, while the window's running flag is
-// set, reads what is new in the trace folder and posts the batch (when it holds records or
-// a change of the folder's state) to the user interface thread (a queued call on
-// `context`), which applies it. It never touches the analyser's records. A read that throws
-// is reported through the reader's notifier and the worker goes on. Stop wakes it at once;
+// set, reads what is new in the trace folder and posts the batch (when it holds records,
+// the profile of bytes read or a change of the folder's state) to the user interface thread (a
+// queued call on `context`), which applies it. It never touches the analyser's records. A read that
+// throws is reported through the reader's notifier and the worker goes on. Stop wakes it at once;
 // it ends after a read in progress, never in its middle.
 class CRefreshWorker {
 public:

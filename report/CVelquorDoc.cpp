@@ -51,6 +51,7 @@ void CVelquorDoc::StartFileRead() {
         [this](CReadBatch&& batch) {
             if (!m_bDiscardRead) {
                 m_model.Apply(std::move(batch));
+                emit AnalysisChanged();
             }
         },
         [this](CReadBatch&& batch) { OnFileReadDone(std::move(batch)); });
@@ -71,6 +72,7 @@ void CVelquorDoc::OnFileReadDone(CReadBatch&& batch) {
         m_model.Apply(std::move(batch));
     }
     emit CommandStateChanged();
+    emit AnalysisChanged();
     emit ReadFinished(partial);
 }
 
@@ -82,6 +84,7 @@ void CVelquorDoc::OnLiveBatch(CReadBatch&& batch) {
         emit FolderStateChanged(message);
     }
     m_model.Apply(std::move(batch));
+    emit AnalysisChanged();
 }
 
 void CVelquorDoc::SetRunning(bool running) {
@@ -101,4 +104,5 @@ void CVelquorDoc::Clear() {
         m_readWorker->Cancel();
     }
     m_model.Clear();
+    emit AnalysisChanged();
 }

@@ -67,6 +67,9 @@ signals:
     void ReadFinished(bool partial);
     // Live mode: the trace folder went missing (FolderProblem says so) or is back.
     void FolderStateChanged(const QString& message);
+    // A read was applied or the records were cleared: what was worked out from the records
+    // and the files' profiles is out of date.
+    void AnalysisChanged();
 
 private:
     void StartFileRead();

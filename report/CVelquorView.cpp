@@ -104,6 +104,14 @@ void CVelquorView::SelectRow(int row) {
                                                  QItemSelectionModel::Rows);
 }
 
+void CVelquorView::ShowStatement(int row) {
+    if (SelectedRow() == row) {
+        ShowRecordInPane(row);
+    } else {
+        SelectRow(row);
+    }
+}
+
 // The selection follows its record through the sort; the list scrolls to it.
 void CVelquorView::OnColumnClick(int column) {
     if (m_sorter.OnColumnClick(column) && selectionModel()->hasSelection()) {

@@ -39,6 +39,9 @@ public:
     // Searches the SQL texts from the selected row on, down (1) or up (0), and selects the
     // first match (CStatementFinder). 1 when a row was found, 0 otherwise.
     int FindStatement(const std::string& text, int direction);
+    // Selects a row, scrolls to it and shows its statement in the detail pane, even when it
+    // was selected already.
+    void ShowStatement(int row);
     int GetFindPos() const { return m_finder.GetFindPos(); }
     int GetSortColumn() const { return m_sorter.GetSortColumn(); }
     int GetSortOrder() const { return m_sorter.GetSortOrder(); }

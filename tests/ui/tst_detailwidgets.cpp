@@ -127,7 +127,7 @@ void TstDetailWidgets::barOpensWithPaneHeightPlusNineAndKeepsItWhenShownAgain() 
     QVERIFY(bar->Create(frame, *pane));
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QCOMPARE(bar->InitialHeight(), paneHeight + 9);
+    QCOMPARE(bar->InitialThickness(), paneHeight + 9);
     QTRY_COMPARE(bar->height(), paneHeight + 9);
     QCOMPARE(bar->windowTitle(), QStringLiteral("Trace Detail Output"));
     QVERIFY(bar->features() & QDockWidget::DockWidgetClosable);
@@ -153,7 +153,7 @@ void TstDetailWidgets::barNeverGetsLowerThan32AndDocksOnlyAtTheBottom() {
     QCOMPARE(frame.dockWidgetArea(bar), Qt::BottomDockWidgetArea);
     frame.resizeDocks({bar}, {1}, Qt::Vertical);
     QTest::qWait(50);
-    QVERIFY(bar->height() >= CSizingBar::kMinimumHeight);
+    QVERIFY(bar->height() >= CSizingBar::kMinimumThickness);
 
     bar->setFloating(true);
     QTRY_VERIFY(bar->isFloating());

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "CCallTreeView.h"
+
+#include <QAbstractItemModel>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+class CTraceAnalyzer;
+
+// The call tree: the top-level statements in the order they were read, each with the
+// statements its calls called below it, by inclusive elapsed time. Columns: the statement
+// (its SQL cell, or why there is none), inclusive elapsed, self elapsed, self CPU, calls and
+// the statement's row in the list, read from the analyser when drawn. A node is named by
+// its path: the statements from the top down to it.
+class CCallTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum EColumn { Statement, Elapsed, Self, SelfCpu, Calls, Row, ColumnCount };
+    using CPath = std::vector<CStatementRef>;
+
+    explicit CCallTreeModel(QObject* parent = nullptr);
+
+    // Shows a new tree of `analyzer`'s records (none: empty); a model reset.
+    void SetTree(std::vector<CCallTreeRow> tree, const CTraceAnalyzer* analyzer);
+    // The node an index stands for.
+    const CCallTreeRow& Node(const QModelIndex& index) const;
+    CPath PathOf(const QModelIndex& index) const;
+    // The index of the node at a path; invalid when the tree has no such node.
+    QModelIndex IndexOf(const CPath& path) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    // Every node once, the children of a node next to each other, so that a node's number
+    // is its index's internal id and its children are found from their first one.
+    struct CNode {
+        const CCallTreeRow* row;
+        int parent;     // -1 at the top
+        int firstChild; // the number of the first child
+    };
+
+    void Flatten();
+    int RowInParent(int node) const;
+    QString Text(const QModelIndex& index) const;
+
+    std::vector<CCallTreeRow> m_tree;
+    std::vector<CNode> m_nodes;
+    std::unordered_map<std::uint64_t, int> m_topRowOfSerial;
+    const CTraceAnalyzer* m_analyzer = nullptr;
+};

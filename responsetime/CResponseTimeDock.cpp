@@ -1,0 +1,110 @@
+#include "CResponseTimeDock.h"
+
+#include "CCallTreePane.h"
+#include "CProfilePane.h"
+#include "CSqlGroupPane.h"
+#include "CVelquorDoc.h"
+
+#include <QElapsedTimer>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWidth = 560;
+constexpr int kHeight = 420;
+constexpr qint64 kCostFactor = 10;
+
+} // namespace
+
+CResponseTimeDock::CResponseTimeDock(QWidget* parent)
+    : QWidget(parent), m_tabs(new QTabWidget(this)), m_profile(new CProfilePane(m_tabs)),
+      m_groups(new CSqlGroupPane(m_tabs)), m_tree(new CCallTreePane(m_tabs)) {
+    m_tabs->addTab(m_profile, QStringLiteral("Profile"));
+    m_tabs->addTab(m_groups, QStringLiteral("SQL Groups"));
+    m_tabs->addTab(m_tree, QStringLiteral("Call Tree"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_tabs);
+    resize(kWidth, kHeight);
+
+    m_refreshTimer.setSingleShot(true);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &CResponseTimeDock::RefreshCurrentTab);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CResponseTimeDock::RefreshCurrentTab);
+    connect(m_profile, &CProfilePane::ExcludeIdleChanged, this,
+            [this] { m_stale[GroupsTab] = true; });
+    connect(m_groups, &CSqlGroupPane::StatementActivated, this,
+            &CResponseTimeDock::StatementActivated);
+    connect(m_tree, &CCallTreePane::StatementActivated, this,
+            &CResponseTimeDock::StatementActivated);
+}
+
+void CResponseTimeDock::SetDocument(CVelquorDoc* doc) {
+    if (doc == m_doc) {
+        return;
+    }
+    if (m_doc != nullptr) {
+        disconnect(m_doc, nullptr, this, nullptr);
+        disconnect(&m_doc->Model(), nullptr, this, nullptr);
+    }
+    Follow(doc);
+}
+
+void CResponseTimeDock::Follow(CVelquorDoc* doc) {
+    m_doc = doc;
+    m_refreshTimer.stop();
+    const CTraceAnalyzer* analyzer = doc != nullptr ? &doc->Analyzer() : nullptr;
+    m_profile->SetAnalyzer(analyzer);
+    m_groups->SetAnalyzer(analyzer);
+    m_tree->SetAnalyzer(analyzer);
+    m_stale.fill(doc != nullptr);
+    if (doc == nullptr) {
+        return;
+    }
+    connect(doc, &CVelquorDoc::AnalysisChanged, this, &CResponseTimeDock::OnAnalysisChanged);
+    // Its connections go with it.
+    connect(doc, &QObject::destroyed, this, [this] { Follow(nullptr); });
+    // Sorting the list moves the statements' rows the tree shows.
+    connect(&doc->Model(), &QAbstractItemModel::layoutChanged, this,
+            [this] { m_tree->viewport()->update(); });
+    RefreshCurrentTab();
+}
+
+void CResponseTimeDock::OnAnalysisChanged() {
+    m_stale.fill(true);
+    if (!isVisible()) {
+        return;
+    }
+    if (!m_doc->IsReading()) {
+        m_refreshTimer.start(0);
+    } else if (!m_refreshTimer.isActive()) {
+        m_refreshTimer.start(std::max<qint64>(kReadingPeriodMs, kCostFactor * m_nLastCostMs));
+    }
+}
+
+void CResponseTimeDock::RefreshCurrentTab() {
+    const int tab = m_tabs->currentIndex();
+    if (!isVisible() || tab < 0 || !m_stale[static_cast<std::size_t>(tab)]) {
+        return;
+    }
+    m_stale[static_cast<std::size_t>(tab)] = false;
+    QElapsedTimer clock;
+    clock.start();
+    switch (tab) {
+    case ProfileTab:
+        m_profile->Refresh();
+        break;
+    case GroupsTab:
+        m_groups->Refresh(m_profile->ExcludeIdle());
+        break;
+    default:
+        m_tree->Refresh();
+        break;
+    }
+    m_nLastCostMs = clock.elapsed();
+}
+
+void CResponseTimeDock::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    RefreshCurrentTab();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class CCallTreePane;
+class CProfilePane;
+class CSqlGroupPane;
+class CVelquorDoc;
+class QTabWidget;
+
+// The "Response Time" dock: where the time of one analysis window went, in the tabs
+// "Profile", "SQL Groups" and "Call Tree". It follows the document it is given: after every
+// read it makes the figures of the tab in view again (the others when they come into view),
+// only while the dock is shown. While a file is still being read it does so at most once a
+// period, and no more often than ten times what the last one cost, so that a big trace is
+// not read more slowly; the end of a read and every live read are shown at once.
+class CResponseTimeDock : public QWidget {
+    Q_OBJECT
+
+public:
+    enum ETab { ProfileTab, GroupsTab, TreeTab, TabCount };
+    static constexpr int kReadingPeriodMs = 1000;
+
+    explicit CResponseTimeDock(QWidget* parent = nullptr);
+
+    // Shows the figures of a window's document from now on; nullptr empties the dock. A
+    // document that goes empties it too.
+    void SetDocument(CVelquorDoc* doc);
+    CVelquorDoc* Document() const { return m_doc; }
+
+    QTabWidget& Tabs() { return *m_tabs; }
+    CProfilePane& Profile() { return *m_profile; }
+    CSqlGroupPane& Groups() { return *m_groups; }
+    CCallTreePane& Tree() { return *m_tree; }
+
+signals:
+    // A group or a call-tree node was double-clicked: the list row of its statement.
+    void StatementActivated(std::int64_t row);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Follow(CVelquorDoc* doc);
+    void OnAnalysisChanged();
+    void RefreshCurrentTab();
+
+    CVelquorDoc* m_doc = nullptr;
+    QTabWidget* m_tabs;
+    CProfilePane* m_profile;
+    CSqlGroupPane* m_groups;
+    CCallTreePane* m_tree;
+    QTimer m_refreshTimer;
+    std::array<bool, TabCount> m_stale{}; // figures older than the document's records
+    qint64 m_nLastCostMs = 0;
+};
