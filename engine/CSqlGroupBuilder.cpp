@@ -1,7 +1,6 @@
 #include "CSqlGroupBuilder.h"
 
 #include "CEventNames.h"
-
 #include "CStatementRecord.h"
 #include "IdleEvents.h"
 
@@ -78,6 +77,29 @@ void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool exclude
     }
 }
 
+// Adds the figures of a group's row made from later statements.
+void JoinRow(CSqlGroupRow& row, const CSqlGroupRow& later) {
+    row.statements = SaturatingAdd(row.statements, later.statements);
+    row.executions = SaturatingAdd(row.executions, later.executions);
+    row.total.Add(later.total);
+    row.self.Add(later.self);
+    row.waitTime = SaturatingAdd(row.waitTime, later.waitTime);
+    row.errorCount = SaturatingAdd(row.errorCount, later.errorCount);
+}
+
+void JoinDetail(CSqlGroupDetail& detail, const CSqlGroupDetail& later) {
+    detail.parse.Add(later.parse);
+    detail.exec.Add(later.exec);
+    detail.fetch.Add(later.fetch);
+    detail.self.parse.Add(later.self.parse);
+    detail.self.exec.Add(later.self.exec);
+    detail.self.fetch.Add(later.self.fetch);
+    for (const CWaitFigures& wait : later.waits) {
+        AddWait(detail.waits, wait);
+    }
+    CErrorCount::Add(detail.errors, later.errors);
+}
+
 } // namespace
 
 // The group of each record, found in one table of hashes with open addressing: a lookup
@@ -106,6 +128,9 @@ public:
             }
         }
     }
+
+    // The statement that made a group.
+    const CStatementRecord& First(std::size_t group) const { return *m_firsts[group]; }
 
 private:
     struct CSlot {
@@ -160,6 +185,27 @@ void CSqlGroupBuilder::Add(const CStatementRecord& record) {
     record.m_executions.AddTo(m_times[group]);
     if (m_bDetailed) {
         AddDetail(m_details[group], record, m_bExcludeIdle);
+    }
+}
+
+// Groups of the later statements that this builder has too take their figures; the others
+// come after this builder's groups, in the order they came.
+void CSqlGroupBuilder::Join(CSqlGroupBuilder&& later) {
+    for (std::size_t from = 0; from < later.m_rows.size(); ++from) {
+        const std::size_t group = m_index->GroupOf(later.m_index->First(from));
+        if (group == m_rows.size()) {
+            m_rows.push_back(std::move(later.m_rows[from]));
+            m_times.push_back(std::move(later.m_times[from]));
+            if (m_bDetailed) {
+                m_details.push_back(std::move(later.m_details[from]));
+            }
+            continue;
+        }
+        JoinRow(m_rows[group], later.m_rows[from]);
+        m_times[group].Merge(later.m_times[from]);
+        if (m_bDetailed) {
+            JoinDetail(m_details[group], later.m_details[from]);
+        }
     }
 }
 

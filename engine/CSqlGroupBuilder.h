@@ -21,6 +21,9 @@ public:
     CSqlGroupBuilder& operator=(const CSqlGroupBuilder&) = delete;
 
     void Add(const CStatementRecord& record);
+    // Adds the groups of statements that came after those given here (a builder given the
+    // next part of the statements), as if they had been given here.
+    void Join(CSqlGroupBuilder&& later);
     // The groups of the statements given, by self elapsed time, largest first.
     CSqlGroupTable Finish();
 

@@ -6,11 +6,15 @@
 #include "CTextSortKeys.h"
 
 #include <algorithm>
+#include <future>
 #include <numeric>
 
 namespace {
 
 CLocalNetworkShares s_localShares; // holds no state: every analyser may share it
+
+// Below this many records a pass costs too little to share out between threads.
+constexpr std::int64_t kRecordsForTwoThreads = 50'000;
 
 } // namespace
 
@@ -89,29 +93,71 @@ CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
     return CProfileReport::Make(profiles, cut, excludeIdle);
 }
 
-// The chunks hold the records in the order they were read, next to each other.
-template <typename Visit> void CTraceAnalyzer::ForEachInReadOrder(Visit&& visit) const {
-    for (const std::vector<CStatementRecord>& chunk : m_chunks) {
-        for (const CStatementRecord& record : chunk) {
+// The chunks from `first` up to `last` hold their records in the order they were read, next
+// to each other.
+template <typename Visit>
+void CTraceAnalyzer::ForEachInReadOrder(std::size_t first, std::size_t last, Visit&& visit) const {
+    for (std::size_t chunk = first; chunk < last; ++chunk) {
+        for (const CStatementRecord& record : m_chunks[chunk]) {
             visit(record);
         }
     }
 }
 
+// The first chunk of the second half of the records.
+std::size_t CTraceAnalyzer::MiddleChunk() const {
+    std::size_t records = 0;
+    std::size_t chunk = 0;
+    while (chunk < m_chunks.size() && 2 * records < m_records.size()) {
+        records += m_chunks[chunk++].size();
+    }
+    return chunk;
+}
+
+// Makes a view of the records read before MiddleChunk on this thread and of the later
+// ones on another, for many records, and joins the two.
+template <typename View, typename Make, typename Join>
+View CTraceAnalyzer::InTwoHalves(Make&& make, Join&& join) const {
+    if (m_nCount < kRecordsForTwoThreads) {
+        return make(0, m_chunks.size());
+    }
+    const std::size_t middle = MiddleChunk();
+    std::future<View> later =
+        std::async(std::launch::async, [&] { return make(middle, m_chunks.size()); });
+    View view = make(0, middle);
+    join(view, later.get());
+    return view;
+}
+
 CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
-    CSqlGroupBuilder groups(m_records.size(), excludeIdle, detailed);
-    ForEachInReadOrder([&](const CStatementRecord& record) { groups.Add(record); });
-    return groups.Finish();
+    const auto make = [&](std::size_t first, std::size_t last) {
+        auto groups = std::make_unique<CSqlGroupBuilder>(m_records.size(), excludeIdle, detailed);
+        ForEachInReadOrder(first, last,
+                           [&](const CStatementRecord& record) { groups->Add(record); });
+        return groups;
+    };
+    const auto join = [](std::unique_ptr<CSqlGroupBuilder>& groups,
+                         std::unique_ptr<CSqlGroupBuilder>&& later) {
+        groups->Join(std::move(*later));
+    };
+    return InTwoHalves<std::unique_ptr<CSqlGroupBuilder>>(make, join)->Finish();
 }
 
 std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
-    std::vector<CCallTreeRow> tree;
-    ForEachInReadOrder([&](const CStatementRecord& record) {
-        if (CCallTreeView::IsTopLevel(record)) {
-            tree.push_back(CCallTreeView::RowOf(record));
-        }
-    });
-    return tree;
+    const auto make = [&](std::size_t first, std::size_t last) {
+        std::vector<CCallTreeRow> tree;
+        ForEachInReadOrder(first, last, [&](const CStatementRecord& record) {
+            if (CCallTreeView::IsTopLevel(record)) {
+                tree.push_back(CCallTreeView::RowOf(record));
+            }
+        });
+        return tree;
+    };
+    const auto join = [](std::vector<CCallTreeRow>& tree, std::vector<CCallTreeRow>&& later) {
+        tree.insert(tree.end(), std::make_move_iterator(later.begin()),
+                    std::make_move_iterator(later.end()));
+    };
+    return InTwoHalves<std::vector<CCallTreeRow>>(make, join);
 }
 
 const CStatementRecord& CTraceAnalyzer::GetRecord(std::int64_t position) const {

@@ -88,8 +88,12 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
-    // Visits the records in the order they were read.
-    template <typename Visit> void ForEachInReadOrder(Visit&& visit) const;
+    // Visits the records of some chunks in the order they were read.
+    template <typename Visit>
+    void ForEachInReadOrder(std::size_t first, std::size_t last, Visit&& visit) const;
+    std::size_t MiddleChunk() const;
+    template <typename View, typename Make, typename Join>
+    View InTwoHalves(Make&& make, Join&& join) const;
 
     std::int64_t m_nCount = 0;
     // The records stay where the batches brought them: sorting reorders pointers.

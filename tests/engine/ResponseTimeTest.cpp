@@ -1,4 +1,7 @@
+#include "CCallTreeView.h"
 #include "CEventNames.h"
+#include "CFakeFileSystem.h"
+#include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -255,3 +258,52 @@ TEST(ResponseTime, ExecutionPercentilesAreCloseAndJoinExactly) {
 }
 
 } // namespace
+
+// Many statements: groups and tree are made on two threads, each over half the records, and
+// joined; they equal what one pass over all the records makes. Groups recur in both halves,
+// every third statement calls a recursive one and errors and waits come and go.
+TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
+    std::string trace;
+    for (int i = 0; i < 60'000; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string sqlId = "s" + std::to_string(i % 997);
+        if (i % 3 == 0) {
+            trace += "=====================\nPARSING IN CURSOR #7 len=8 dep=1 uid=0 oct=3 lid=0 "
+                     "tim=1 hv=5 ad='1' sqlid='rec'\nselect 1\nEND OF STMT\n"
+                     "EXEC #7:c=1,e=" +
+                     n + ",p=0,cr=0,cu=0,mis=0,r=0,dep=1,og=1,plh=0,tim=2\n";
+        }
+        trace += "=====================\nPARSING IN CURSOR #9 len=10 dep=0 uid=5 oct=3 lid=5 "
+                 "tim=3 hv=1 ad='1' sqlid='" +
+                 sqlId + "'\nselect " + n +
+                 "\nEND OF STMT\n"
+                 "EXEC #9:c=2,e=" +
+                 std::to_string(i % 50 + 3) + ",p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=4\n";
+        trace += i % 5 == 0 ? "WAIT #9: nam='db file sequential read' ela= 7 tim=5\n"
+                            : "ERROR #9:err=1403 tim=6\n";
+    }
+    CTempFolder folder;
+    const std::string path = folder.File("many_ora_3.trc");
+    CTempFolder::Write(path, trace);
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+    analyzer.SetFiles({path});
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList();
+    ASSERT_EQ(analyzer.GetCount(), 80'000);
+
+    std::vector<const CStatementRecord*> records;
+    std::vector<CCallTreeRow> tree;
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        records.push_back(&analyzer.GetRecord(row));
+        if (CCallTreeView::IsTopLevel(*records.back())) {
+            tree.push_back(CCallTreeView::RowOf(*records.back()));
+        }
+    }
+    for (const bool detailed : {false, true}) {
+        EXPECT_TRUE(analyzer.SqlGroups(false, detailed) ==
+                    CSqlGroupTable::Make(records, false, detailed));
+    }
+    EXPECT_EQ(analyzer.CallTree(), tree);
+}
