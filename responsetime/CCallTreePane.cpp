@@ -30,13 +30,13 @@ CCallTreePane::CCallTreePane(QWidget* parent) : QTreeView(parent) {
 }
 
 void CCallTreePane::SetUpColumns() {
-    QHeaderView* header = header();
-    header->setStretchLastSection(false);
+    QHeaderView* columns = header();
+    columns->setStretchLastSection(false);
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    header->resizeSection(CCallTreeModel::Statement, kStatementWidthChars * digit);
+    columns->resizeSection(CCallTreeModel::Statement, kStatementWidthChars * digit);
     for (int column = CCallTreeModel::Elapsed; column < CCallTreeModel::ColumnCount; ++column) {
-        header->resizeSection(column,
-                              std::max(kNumberWidthChars * digit, header->sectionSizeHint(column)));
+        columns->resizeSection(
+            column, std::max(kNumberWidthChars * digit, columns->sectionSizeHint(column)));
     }
 }
 

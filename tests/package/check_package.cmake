@@ -30,6 +30,7 @@ set(expected_files
     usr/share/doc/velquor/usingvelquor.htm
     usr/share/doc/velquor/usingvelquor/dataflow.svg
     usr/share/doc/velquor/usingvelquor/livetrace.svg
+    usr/share/doc/velquor/usingvelquor/responsetime.png
     usr/share/doc/velquor/usingvelquor/window.svg
     usr/share/icons/hicolor/16x16/apps/velquor.png
     usr/share/icons/hicolor/32x32/apps/velquor.png
