@@ -70,15 +70,24 @@ void CResponseTimeDock::Follow(CVelquorDoc* doc) {
     RefreshCurrentTab();
 }
 
+// The end of a file read is shown at once. While a file is read, and between live reads, the
+// figures are made again no sooner than ten times what the last making cost after it, so
+// that a big analysis never keeps the user interface busy more than a tenth of the time.
 void CResponseTimeDock::OnAnalysisChanged() {
     m_stale.fill(true);
     if (!isVisible()) {
         return;
     }
-    if (!m_doc->IsReading()) {
+    const qint64 spacing = kCostFactor * m_nLastCostMs;
+    if (m_doc->IsReading()) {
+        if (!m_refreshTimer.isActive()) {
+            m_refreshTimer.start(std::max<qint64>(kReadingPeriodMs, spacing));
+        }
+    } else if (!m_doc->IsLiveMode()) {
         m_refreshTimer.start(0);
     } else if (!m_refreshTimer.isActive()) {
-        m_refreshTimer.start(std::max<qint64>(kReadingPeriodMs, kCostFactor * m_nLastCostMs));
+        const qint64 since = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : spacing;
+        m_refreshTimer.start(std::max<qint64>(0, spacing - since));
     }
 }
 
@@ -102,6 +111,7 @@ void CResponseTimeDock::RefreshCurrentTab() {
         break;
     }
     m_nLastCostMs = clock.elapsed();
+    m_sinceRefresh.start();
 }
 
 void CResponseTimeDock::showEvent(QShowEvent* event) {

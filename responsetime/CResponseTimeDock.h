@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,8 +17,9 @@ class QTabWidget;
 // "Profile", "SQL Groups" and "Call Tree". It follows the document it is given: after every
 // read it makes the figures of the tab in view again (the others when they come into view),
 // only while the dock is shown. While a file is still being read it does so at most once a
-// period, and no more often than ten times what the last one cost, so that a big trace is
-// not read more slowly; the end of a read and every live read are shown at once.
+// period; then and between live reads no sooner than ten times what the last one cost, so
+// that a big trace is not read more slowly and the window stays responsive; the end of a
+// file read is shown at once.
 class CResponseTimeDock : public QWidget {
     Q_OBJECT
 
@@ -57,4 +59,5 @@ private:
     QTimer m_refreshTimer;
     std::array<bool, TabCount> m_stale{}; // figures older than the document's records
     qint64 m_nLastCostMs = 0;
+    QElapsedTimer m_sinceRefresh; // since the figures were last made
 };
