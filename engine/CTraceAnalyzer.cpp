@@ -177,6 +177,22 @@ namespace {
 
 using CRecords = std::vector<CStatementRecord*>;
 
+// A stable sort; for many items its two halves are sorted on two threads, then merged. The
+// merge puts equal items of the first half before those of the second, so the order is the
+// one a stable sort of the whole gives.
+template <typename Item, typename Less> void StableSort(std::vector<Item>& items, Less less) {
+    if (items.size() < static_cast<std::size_t>(kRecordsForTwoThreads)) {
+        std::stable_sort(items.begin(), items.end(), less);
+        return;
+    }
+    const auto middle = items.begin() + static_cast<std::ptrdiff_t>(items.size() / 2);
+    std::future<void> first =
+        std::async(std::launch::async, [&] { std::stable_sort(items.begin(), middle, less); });
+    std::stable_sort(middle, items.end(), less);
+    first.get();
+    std::inplace_merge(items.begin(), middle, items.end(), less);
+}
+
 // For +1 the greater text comes first, for -1 the smaller.
 std::vector<std::size_t> TextOrder(const CRecords& records, CStatementColumns::TextField field,
                                    int direction) {
@@ -187,7 +203,7 @@ std::vector<std::size_t> TextOrder(const CRecords& records, CStatementColumns::T
     }
     std::vector<std::size_t> positions(records.size());
     std::iota(positions.begin(), positions.end(), std::size_t{0});
-    std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
+    StableSort(positions, [&](std::size_t a, std::size_t b) {
         const int compared = keys.Compare(a, b);
         return direction == 1 ? compared > 0 : compared < 0;
     });
@@ -202,7 +218,7 @@ std::vector<std::size_t> NumberOrder(const CRecords& records, CStatementColumns:
     for (std::size_t i = 0; i < records.size(); ++i) {
         keyed.emplace_back(field(*records[i]), i);
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+    StableSort(keyed, [&](const auto& a, const auto& b) {
         return direction == 1 ? a.first < b.first : a.first > b.first;
     });
     std::vector<std::size_t> positions;

@@ -52,6 +52,34 @@ std::vector<std::uint64_t> BubbleOrder(const CRecordChunks& chunks, const std::s
     return serials;
 }
 
+// The same order for many records, from a stable sort of the whole by their keys.
+std::vector<std::uint64_t> StableOrder(const CRecordChunks& chunks, const std::string& key,
+                                       int direction) {
+    const CStatementColumns::CColumn& column = *CStatementColumns::FindBySortKey(key);
+    std::vector<std::pair<std::string, std::uint64_t>> texts;
+    std::vector<std::pair<std::int64_t, std::uint64_t>> numbers;
+    for (std::size_t i = 0; i < chunks.Size(); ++i) {
+        const CStatementRecord& record = chunks.At(i);
+        if (column.IsNumber()) {
+            numbers.emplace_back(column.numberOf(record), record.m_nSerial);
+        } else {
+            texts.emplace_back(column.textOf(record), record.m_nSerial);
+        }
+    }
+    // +1 puts smaller numbers and greater texts first.
+    const auto sorted = [direction](auto& keyed, bool greaterFirst) {
+        std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+            return (direction == 1) == greaterFirst ? b.first < a.first : a.first < b.first;
+        });
+        std::vector<std::uint64_t> serials;
+        for (const auto& entry : keyed) {
+            serials.push_back(entry.second);
+        }
+        return serials;
+    };
+    return column.IsNumber() ? sorted(numbers, false) : sorted(texts, true);
+}
+
 CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
     std::uniform_int_distribution<int> small(0, 4);
     CReadBatch batch;
@@ -99,6 +127,30 @@ TEST(Sort, GivesTheBubbleSortOrderForEveryKeyAndDirection) {
                 }
                 EXPECT_EQ(actual, expected) << key << " " << direction << " n=" << count;
             }
+        }
+    }
+}
+
+// Many records are sorted in two halves on two threads and merged: equal keys (there are
+// few distinct ones) must keep the order of a stable sort of the whole.
+TEST(Sort, ManyRecordsKeepTheStableOrderOfTheWhole) {
+    std::mt19937 random(7);
+    const CReadBatch batch = RandomRecords(60'000, random);
+    for (const char* key : {"sqlStr", "total_cpu"}) {
+        for (const int direction : {1, -1}) {
+            CPosixFileSystem fileSystem;
+            CLocalNetworkShares shares;
+            CStderrNotifier notifier;
+            CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+            CReadBatch copy = batch;
+            analyzer.Apply(std::move(copy));
+            analyzer.Sort(key, direction);
+            std::vector<std::uint64_t> actual;
+            for (const auto& record : RecordsOf(analyzer)) {
+                actual.push_back(record.m_nSerial);
+            }
+            EXPECT_EQ(actual, StableOrder(batch.appended, key, direction))
+                << key << " " << direction;
         }
     }
 }
