@@ -107,25 +107,30 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
     return batch;
 }
 
+// The serials of the records in the order an analyser sorts them to.
+std::vector<std::uint64_t> SortedSerials(CReadBatch batch, const char* key, int direction) {
+    CPosixFileSystem fileSystem;
+    CLocalNetworkShares shares;
+    CStderrNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+    analyzer.Apply(std::move(batch));
+    analyzer.Sort(key, direction);
+    std::vector<std::uint64_t> serials;
+    for (const auto& record : RecordsOf(analyzer)) {
+        serials.push_back(record.m_nSerial);
+    }
+    return serials;
+}
+
 TEST(Sort, GivesTheBubbleSortOrderForEveryKeyAndDirection) {
     std::mt19937 random(42);
     for (const std::size_t count : {0u, 1u, 2u, 7u, 300u}) {
         const CReadBatch batch = RandomRecords(count, random);
         for (const char* key : kKeys) {
             for (const int direction : {1, -1}) {
-                CPosixFileSystem fileSystem;
-                CLocalNetworkShares shares;
-                CStderrNotifier notifier;
-                CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
-                CReadBatch copy = batch;
-                analyzer.Apply(std::move(copy));
-                const auto expected = BubbleOrder(batch.appended, key, direction);
-                analyzer.Sort(key, direction);
-                std::vector<std::uint64_t> actual;
-                for (const auto& record : RecordsOf(analyzer)) {
-                    actual.push_back(record.m_nSerial);
-                }
-                EXPECT_EQ(actual, expected) << key << " " << direction << " n=" << count;
+                EXPECT_EQ(SortedSerials(batch, key, direction),
+                          BubbleOrder(batch.appended, key, direction))
+                    << key << " " << direction << " n=" << count;
             }
         }
     }
@@ -138,18 +143,8 @@ TEST(Sort, ManyRecordsKeepTheStableOrderOfTheWhole) {
     const CReadBatch batch = RandomRecords(60'000, random);
     for (const char* key : {"sqlStr", "total_cpu"}) {
         for (const int direction : {1, -1}) {
-            CPosixFileSystem fileSystem;
-            CLocalNetworkShares shares;
-            CStderrNotifier notifier;
-            CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
-            CReadBatch copy = batch;
-            analyzer.Apply(std::move(copy));
-            analyzer.Sort(key, direction);
-            std::vector<std::uint64_t> actual;
-            for (const auto& record : RecordsOf(analyzer)) {
-                actual.push_back(record.m_nSerial);
-            }
-            EXPECT_EQ(actual, StableOrder(batch.appended, key, direction))
+            EXPECT_EQ(SortedSerials(batch, key, direction),
+                      StableOrder(batch.appended, key, direction))
                 << key << " " << direction;
         }
     }
