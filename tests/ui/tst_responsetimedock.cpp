@@ -41,6 +41,7 @@ private slots:
 
     void dockShowsTheWindowInFrontAndFindsItsStatements();
     void liveReadsKeepTheChosenGroupAndOrder();
+    void shownDockIsShownAgainAtTheNextStart();
 
 private:
     CResponseTimeDock& Dock() { return m_frame->ResponseTimeDock(); }
@@ -222,6 +223,16 @@ void TstResponseTimeDock::liveReadsKeepTheChosenGroupAndOrder() {
     }
     QCOMPARE(groups.selectionModel()->selectedRows().size(), 1);
     QCOMPARE(groups.selectionModel()->selectedRows().front().row(), 3); // with its group
+}
+
+void TstResponseTimeDock::shownDockIsShownAgainAtTheNextStart() {
+    ShowDock();
+    QVERIFY(m_frame->close());
+    QVERIFY(ShowMainFrame(m_frame));
+    QTRY_VERIFY(Dock().isVisible());
+    QVERIFY(m_frame->Commands().m_actViewResponseTime->isChecked());
+    m_frame->Commands().m_actViewResponseTime->trigger(); // hidden for the next test
+    QVERIFY(m_frame->close());
 }
 
 int main(int argc, char** argv) {
