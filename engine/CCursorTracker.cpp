@@ -223,6 +223,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         return 0;
     case ETraceLine::Close:
     case ETraceLine::Unmap:
+    case ETraceLine::Lob:
     case ETraceLine::Xctend:
         AddToProfile(line, kind.kind);
         return 0;
@@ -289,13 +290,15 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
     return own ? Bit(callKind) : 0;
 }
 
-// CLOSE and UNMAP calls count for the profile only, as do the ends of transactions.
+// CLOSE, UNMAP and LOB calls count for the profile only, as do the ends of transactions.
 void CCursorTracker::AddToProfile(std::string_view line, ETraceLine kind) {
     if (kind == ETraceLine::Xctend) {
         m_profile.AddTransaction(Slice(), ReadXctendLine(line));
         return;
     }
-    const EProfileCall call = kind == ETraceLine::Close ? EProfileCall::Close : EProfileCall::Unmap;
+    const EProfileCall call = kind == ETraceLine::Close   ? EProfileCall::Close
+                              : kind == ETraceLine::Unmap ? EProfileCall::Unmap
+                                                          : EProfileCall::Lob;
     m_profile.AddCall(Slice(), call, ReadCloseLine(line));
 }
 

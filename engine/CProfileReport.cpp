@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr std::string_view kCallNames[kProfileCallCount] = {"PARSE", "EXEC", "FETCH", "UNMAP",
-                                                            "CLOSE"};
+constexpr std::string_view kCallNames[kProfileCallCount] = {"PARSE", "EXEC",  "FETCH",
+                                                            "UNMAP", "CLOSE", "LOB"};
 
 // The figures of the slices that make one table, before they become rows.
 struct CTableSums {

@@ -18,7 +18,7 @@ struct CProfileRow {
     enum class EKind { Cpu, Wait, Unaccounted };
 
     EKind kind = EKind::Wait;
-    std::string name; // the event, or the call ("PARSE", "EXEC", "FETCH", "UNMAP", "CLOSE")
+    std::string name; // the event, or the call ("PARSE", "EXEC", "FETCH", "UNMAP", "CLOSE", "LOB")
     bool idle = false;
     std::int64_t time = 0;
     std::optional<double> share; // of R; none without R

@@ -9,8 +9,8 @@
 #include <vector>
 
 // The calls that count for a profile's CPU time: every call line at depth 0 by its kind.
-enum class EProfileCall { Parse, Exec, Fetch, Unmap, Close };
-inline constexpr std::size_t kProfileCallCount = 5;
+enum class EProfileCall { Parse, Exec, Fetch, Unmap, Close, Lob };
+inline constexpr std::size_t kProfileCallCount = 6;
 
 // What the lines written under one set of session tags add to a trace's profile: the CPU of
 // the calls at depth 0 by kind, every wait by event (any depth, any cursor), the part of the

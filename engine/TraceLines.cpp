@@ -22,6 +22,18 @@ constexpr CLinePrefix kClose{"CLOSE #", ETraceLine::Close, ':'};
 constexpr CLinePrefix kUnmap{"UNMAP #", ETraceLine::Unmap, ':'};
 constexpr CLinePrefix kError{"ERROR #", ETraceLine::Error, ':'};
 constexpr std::string_view kXctend = "XCTEND ";
+constexpr std::string_view kLob = "LOB";
+
+bool IsLobCall(std::string_view line) {
+    if (!line.starts_with(kLob)) {
+        return false;
+    }
+    std::size_t end = kLob.size();
+    while (end < line.size() && line[end] >= 'A' && line[end] <= 'Z') {
+        ++end;
+    }
+    return end > kLob.size() && end < line.size() && line[end] == ':';
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -272,6 +284,8 @@ CCursorLine ClassifyLine(std::string_view line) {
         return line.starts_with(kUnmap.name) ? CCursorLine{ETraceLine::Unmap, 0} : CCursorLine{};
     case 'X':
         return line.starts_with(kXctend) ? CCursorLine{ETraceLine::Xctend, 0} : CCursorLine{};
+    case 'L':
+        return IsLobCall(line) ? CCursorLine{ETraceLine::Lob, 0} : CCursorLine{};
     case 'F':
         return Match(line, kFetch);
     case 'S':

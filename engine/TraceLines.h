@@ -10,8 +10,10 @@
 // The lines a cursor writes, recognised by how they begin: "PARSE #c:", "EXEC #c:",
 // "FETCH #c:" (calls), "STAT #c " (a plan row), "WAIT #c:" (a wait), "CLOSE #c:" and
 // "UNMAP #c:" (calls that only the profile counts) and "ERROR #c:" (an error), c being the
-// cursor number in decimal; and "XCTEND " (the end of a transaction, of no cursor).
-enum class ETraceLine { Other, Parse, Exec, Fetch, Stat, Wait, Close, Unmap, Error, Xctend };
+// cursor number in decimal; "XCTEND " (the end of a transaction, of no cursor) and the LOB
+// calls, "LOB" and capitals then ":" ("LOBREAD:", "LOBWRITE:", "LOBTMPCREATE:"...), which
+// the client makes on no cursor and only the profile counts.
+enum class ETraceLine { Other, Parse, Exec, Fetch, Stat, Wait, Close, Unmap, Lob, Error, Xctend };
 
 struct CCursorLine {
     ETraceLine kind = ETraceLine::Other;
@@ -60,7 +62,8 @@ ECallKind CallKindOf(ETraceLine kind);
 // ",mis=", ",r=" and ",dep=" count only when a "," follows their value, as the list's
 // figures have always been read; "tim=" is read wherever it stands.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind);
-// A CLOSE or UNMAP line's cpu ("c="), elapsed ("e="), depth ("dep=") and time stamp ("tim="),
+// A CLOSE, UNMAP or LOB line's cpu ("c="), elapsed ("e="), depth ("dep=", 0 on a LOB line, which
+// has none) and time stamp ("tim="),
 // read in one short pass over its pairs: the profile needs nothing else of these lines.
 CCallLine ReadCloseLine(std::string_view line);
 // " id=", " pid=" and " cnt=" up to a blank, the operation between "op='" and the next "'".

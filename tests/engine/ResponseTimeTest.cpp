@@ -13,10 +13,11 @@
 namespace {
 
 // A PL/SQL block (#1) whose execute runs a query (#2, depth 1) twice, then a query (#3) with a
-// CLOSE, under session tags that change in the middle; waits on #0, #1, #2 and #3, a commit,
-// a rollback and two errors. The first timed line starts at 1000 (tim 2000 less ela 1000),
-// the greatest tim is 6000: R is 5000. CPU at depth 0: PARSE 100 + 10, EXEC 500 + 10, FETCH
-// 50, CLOSE 5 (675); waits 1000 + 2000 idle, 300 + 5 + 50 (3355); unaccounted for: 970.
+// CLOSE, a LOB read, under session tags that change in the middle; waits on #0, #1, #2 and #3,
+// a commit, a rollback and two errors. The first timed line starts at 1000 (tim 2000 less ela
+// 1000), the greatest tim is 6000: R is 5000. CPU at depth 0: PARSE 100 + 10, EXEC 500 + 10,
+// FETCH 50, CLOSE 5, LOB 20 (695); waits 1000 + 2000 idle, 300 + 5 + 50 (3355); unaccounted
+// for: 950.
 const std::string kTrace =
     "Trace file /t/hand_ora_9.trc\n"
     "*** SESSION ID:(11.22) 2026-12-07T08:00:00.000000+00:00\n"
@@ -57,6 +58,7 @@ const std::string kTrace =
     "WAIT #3: nam='log file sync' ela= 50 buffer#=1 sync scn=2 p3=0 obj#=-1 tim=5860\n"
     "CLOSE #3:c=5,e=5,dep=0,type=0,tim=5900\n"
     "ERROR #3:err=942 tim=5950\n"
+    "LOBREAD: type=PERSISTENT LOB,bytes=10,c=20,e=25,p=0,cr=1,cu=0,tim=5980\n"
     "XCTEND rlbk=1, rd_only=0, tim=6000\n";
 
 std::vector<std::string> Rows(const CProfileTable& table) {
@@ -75,14 +77,14 @@ void ExpectProfile(const CTimeViews& views) {
     EXPECT_TRUE(whole.timed);
     EXPECT_EQ(whole.duration, 5000);
     EXPECT_EQ(whole.idleTime, 3000);
-    EXPECT_EQ(Rows(whole),
-              (std::vector<std::string>{
-                  "SQL*Net message from client (idle) 3000 2 1000 2000",
-                  "unaccounted-for time 970 0 0 0", "CPU: EXEC calls 510 2 10 500",
-                  "db file sequential read 300 1 300 300", "CPU: PARSE calls 110 2 10 100",
-                  "CPU: FETCH calls 50 1 50 50", "log file sync 50 1 50 50",
-                  "CPU: CLOSE calls 5 1 5 5", "SQL*Net message to client 5 1 5 5"}));
-    EXPECT_DOUBLE_EQ(*whole.rows[1].share, 970.0 / 5000.0);
+    EXPECT_EQ(Rows(whole), (std::vector<std::string>{
+                               "SQL*Net message from client (idle) 3000 2 1000 2000",
+                               "unaccounted-for time 950 0 0 0", "CPU: EXEC calls 510 2 10 500",
+                               "db file sequential read 300 1 300 300",
+                               "CPU: PARSE calls 110 2 10 100", "CPU: FETCH calls 50 1 50 50",
+                               "log file sync 50 1 50 50", "CPU: LOB calls 20 1 20 20",
+                               "CPU: CLOSE calls 5 1 5 5", "SQL*Net message to client 5 1 5 5"}));
+    EXPECT_DOUBLE_EQ(*whole.rows[1].share, 950.0 / 5000.0);
     EXPECT_EQ(whole.commits, 1);
     EXPECT_EQ(whole.rollbacks, 1);
     EXPECT_EQ(whole.readOnlyCommits, 0);
@@ -91,8 +93,8 @@ void ExpectProfile(const CTimeViews& views) {
     const CProfileTable& busy = views.withoutIdle.tables.at(0);
     EXPECT_EQ(busy.duration, 2000);
     EXPECT_EQ(busy.rows.front().Label(), "unaccounted-for time");
-    EXPECT_EQ(busy.rows.front().time, 970);
-    EXPECT_DOUBLE_EQ(*busy.rows.front().share, 970.0 / 2000.0);
+    EXPECT_EQ(busy.rows.front().time, 950);
+    EXPECT_DOUBLE_EQ(*busy.rows.front().share, 950.0 / 2000.0);
     EXPECT_EQ(busy.rows.size(), whole.rows.size() - 1);
 
     // Cut by action: "load" until the tag line, "report" after it; the durations add up to R.
@@ -211,7 +213,7 @@ TEST(ResponseTime, TraceWithoutTimHasNoDuration) {
     const CProfileTable& table = views.profile.tables.at(0);
     EXPECT_FALSE(table.timed);
     EXPECT_EQ(table.duration, 0);
-    EXPECT_EQ(table.rows.size(), 8u);
+    EXPECT_EQ(table.rows.size(), 9u);
     for (const CProfileRow& row : table.rows) {
         EXPECT_NE(row.kind, CProfileRow::EKind::Unaccounted);
         EXPECT_FALSE(row.share.has_value());
