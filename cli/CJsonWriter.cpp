@@ -135,7 +135,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
     AppendMember(out, "row_source", texts.RowSource(record));
     AppendMember(out, "oct_name", record.m_strOctName);
-    AppendMember(out, "error", record.m_strError);
+    AppendMember(out, "error", record.Error());
     AppendFigures(out, "parse", record.m_parse, kParse);
     out += ',';
     AppendFigures(out, "exec", record.m_exec, kExec);

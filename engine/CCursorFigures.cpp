@@ -56,11 +56,23 @@ void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
     if (HasPlanRow(row.id)) {
         return;
     }
-    m_bPlanTextsCopied = true;
-    row.textOffset = m_strPlanTexts.size();
+    CRare& rare = m_rare.Edit();
+    rare.planTextsCopied = true;
+    row.textOffset = rare.planTexts.size();
     row.textLength = static_cast<std::uint32_t>(text.size());
-    m_strPlanTexts.append(text);
+    rare.planTexts.append(text);
     AddPlanRow(row);
+}
+
+void CCursorFigures::CopyPlanTexts(const std::vector<std::string>& operations) {
+    CRare& rare = m_rare.Edit();
+    rare.planTexts.clear();
+    rare.planTextsCopied = !m_plan.empty();
+    for (std::size_t i = 0; i < m_plan.size(); ++i) {
+        m_plan[i].textOffset = rare.planTexts.size();
+        m_plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
+        rare.planTexts += operations[i];
+    }
 }
 
 void CCursorFigures::AddWait(std::uint32_t event, std::int64_t elapsed) {
@@ -68,7 +80,7 @@ void CCursorFigures::AddWait(std::uint32_t event, std::int64_t elapsed) {
 }
 
 void CCursorFigures::AddError(std::int64_t error) {
-    CErrorCount::Add(m_errors, error, 1);
+    CErrorCount::Add(m_rare.Edit().errors, error, 1);
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {
@@ -76,20 +88,22 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     m_exec.Add(later.m_exec);
     m_fetch.Add(later.m_fetch);
     m_recursive.Add(later.m_recursive);
-    const std::uint64_t textBase = m_strPlanTexts.size();
-    if (later.m_bPlanTextsCopied) {
-        m_bPlanTextsCopied = true;
-        m_strPlanTexts += later.m_strPlanTexts;
+    const std::uint64_t textBase = PlanTexts().size();
+    if (later.PlanTextsCopied()) {
+        m_rare.Edit().planTextsCopied = true;
+        m_rare.Edit().planTexts += later.PlanTexts();
     }
     for (CPlanRow row : later.m_plan) {
-        row.textOffset += later.m_bPlanTextsCopied ? textBase : 0;
+        row.textOffset += later.PlanTextsCopied() ? textBase : 0;
         AddPlanRow(row);
     }
     for (const CWaitFigures& waits : later.m_waits) {
         AddWaits(waits);
     }
     m_executions.Absorb(later.m_executions);
-    CErrorCount::Add(m_errors, later.m_errors);
+    if (!later.Errors().empty()) {
+        CErrorCount::Add(m_rare.Edit().errors, later.Errors());
+    }
     CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));
 }
 

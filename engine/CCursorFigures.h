@@ -7,6 +7,7 @@
 #include "CPlanRow.h"
 #include "CRecursiveCalls.h"
 #include "CSelfFigures.h"
+#include "CSparse.h"
 #include "CWaitFigures.h"
 
 #include <string>
@@ -22,6 +23,8 @@
 // reader also collects the lines of a cursor whose statement is not known yet in one of
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
+// Copied plan texts and errors, which few statements of a plain file have, are kept apart so
+// that a statement without them pays one pointer for them.
 class CCursorFigures {
 public:
     CCallFigures m_parse;
@@ -30,11 +33,7 @@ public:
     CRecursiveCalls m_recursive;
     std::vector<CPlanRow> m_plan;
     std::vector<CWaitFigures> m_waits;
-    // The operations of plan rows whose text is copied, one after the other.
-    std::string m_strPlanTexts;
-    bool m_bPlanTextsCopied = false;
     CExecutionTimes m_executions;
-    std::vector<CErrorCount> m_errors;
     std::vector<CCallTreeNode> m_callTree;
     // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them:
     // then the row of an id is found without a search.
@@ -47,6 +46,9 @@ public:
     void AddPlanRow(const CPlanRow& row);
     // A plan row whose text is copied.
     void AddPlanRow(CPlanRow row, std::string_view text);
+    // Holds copies of the plan rows' texts, `operations` one per row in their order, instead
+    // of where they lie in the trace file.
+    void CopyPlanTexts(const std::vector<std::string>& operations);
     void AddWait(std::uint32_t event, std::int64_t elapsed);
     void AddError(std::int64_t error);
     // Adds the figures of lines that came after those already summed here.
@@ -58,11 +60,25 @@ public:
     // The time of all waits; without those of idle events (IsIdleEvent) when `excludeIdle`.
     std::int64_t WaitTime(bool excludeIdle) const;
     const CCallFigures& CallsOf(ECallKind kind) const;
+    // The operations of plan rows whose text is copied, one after the other.
+    std::string_view PlanTexts() const { return m_rare.Get().planTexts; }
+    bool PlanTextsCopied() const { return m_rare.Get().planTextsCopied; }
+    const std::vector<CErrorCount>& Errors() const { return m_rare.Get().errors; }
 
     bool operator==(const CCursorFigures&) const = default;
 
 private:
+    struct CRare {
+        std::string planTexts;
+        bool planTextsCopied = false;
+        std::vector<CErrorCount> errors;
+
+        bool operator==(const CRare&) const = default;
+    };
+
     CCallFigures& CallsOf(ECallKind kind);
     void AddWaits(const CWaitFigures& waits);
     bool HasPlanRow(std::int64_t id) const;
+
+    CSparse<CRare> m_rare;
 };

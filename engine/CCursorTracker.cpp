@@ -203,7 +203,7 @@ void CCursorTracker::FlushBlockLines() {
         bytes += line.size() + 2;
     }
     std::string& text = m_block.target.kind == CBinding::EKind::Record
-                            ? m_records[m_block.target.record].m_strNode
+                            ? m_records[m_block.target.record].EditNode()
                             : DeltaOf(m_block.target.serial).nodeAppend;
     text.reserve(text.size() + bytes);
     for (const std::string_view line : m_blockLines) {

@@ -71,7 +71,7 @@ void CHeaderReader::ReadParseError(std::string_view header, CStatementRecord& re
     const std::string_view err = GetText(header, "err=", " ");
     static constexpr const char* kPrefixes[] = {"ORA-00", "ORA-0", "ORA-"};
     if (err.size() >= 3 && err.size() <= 5) {
-        record.m_strError = std::string(kPrefixes[err.size() - 3]) + std::string(err);
+        record.SetError(std::string(kPrefixes[err.size() - 3]) + std::string(err));
     }
 }
 

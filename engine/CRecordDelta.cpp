@@ -3,7 +3,9 @@
 #include "CStatementRecord.h"
 
 void CRecordDelta::ApplyTo(CStatementRecord& record) const {
-    record.m_strNode += nodeAppend;
+    if (!nodeAppend.empty()) {
+        record.EditNode() += nodeAppend;
+    }
     record.m_strSql += sqlAppend;
     record.m_bHasRest = record.m_bHasRest || hasRest;
     record.Absorb(figures);

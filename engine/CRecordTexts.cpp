@@ -35,7 +35,7 @@ std::string Lines(std::string_view raw) {
 bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
                          std::string& error) const {
     if (record.m_file == nullptr) {
-        text = record.m_strNode;
+        text = record.Node();
         return true;
     }
     std::string raw;
@@ -49,9 +49,9 @@ bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
 bool CRecordTexts::PlanOperations(const CStatementRecord& record,
                                   std::vector<std::string>& operations, std::string& error) const {
     operations.clear();
-    if (record.m_file == nullptr || record.m_bPlanTextsCopied) {
+    if (record.m_file == nullptr || record.PlanTextsCopied()) {
         for (const CPlanRow& row : record.m_plan) {
-            operations.push_back(record.m_strPlanTexts.substr(row.textOffset, row.textLength));
+            operations.emplace_back(record.PlanTexts().substr(row.textOffset, row.textLength));
         }
         return true;
     }

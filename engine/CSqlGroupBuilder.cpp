@@ -62,7 +62,7 @@ void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool exc
             AddWait(detail.waits, wait);
         }
     }
-    CErrorCount::Add(detail.errors, record.m_errors);
+    CErrorCount::Add(detail.errors, record.Errors());
 }
 
 // What a statement's lines add to its group's row.
@@ -72,7 +72,7 @@ void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool exclude
     group.total.Add(figures.Total());
     group.self.Add(figures.Self().Total());
     group.waitTime = SaturatingAdd(group.waitTime, figures.WaitTime(excludeIdle));
-    for (const CErrorCount& error : figures.m_errors) {
+    for (const CErrorCount& error : figures.Errors()) {
         group.errorCount = SaturatingAdd(group.errorCount, error.count);
     }
 }

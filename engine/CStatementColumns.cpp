@@ -22,7 +22,7 @@ constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kCol
      nullptr},
     {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r) { return r.GetSql(); }, nullptr},
     {"Error No", 80, A::Centre, "error_result",
-     [](const R& r) -> std::string_view { return r.m_strError; }, nullptr},
+     [](const R& r) -> std::string_view { return r.Error(); }, nullptr},
     {"count", 80, A::Centre, "total_cnt", nullptr, [](const R& r) { return r.Total().count; }},
     {"cpu", 80, A::Centre, "total_cpu", nullptr, [](const R& r) { return r.Total().cpu; }},
     {"elapsed", 90, A::Centre, "total_elap", nullptr, [](const R& r) { return r.Total().elapsed; }},

@@ -9,13 +9,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // One statement: a "PARSING IN CURSOR" or "PARSE ERROR" block with the figures of every line
 // its cursor wrote while the cursor number was bound to it, wherever the line stands in the
 // file. Texts are bytes; every line of a text ends with CR LF. The block holds only the lines
 // between the statement's header and the next separator. A record read in file mode from a
 // plain file keeps where its block lies in the file instead of a copy of it; the SQL text is
-// always a copy.
+// always a copy. The block's copy and the error, which few records of a plain file have, are
+// kept apart so that a record without them pays one pointer for them.
 class CStatementRecord : public CCursorFigures {
 public:
     std::int64_t m_nUserId = 0;
@@ -23,15 +25,13 @@ public:
     std::string m_strPid;      // process id taken from the trace file's name
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
     std::string_view m_strOctName;
-    std::string m_strError;        // "ORA-" and five digits, or empty
     std::string m_strSql;          // the SQL text, each line with its CR LF
     std::string m_strSqlId;        // the header's "sqlid=", or empty
     std::int64_t m_nHashValue = 0; // the header's "hv=", 0 without
     CSessionTagsRef m_tags;        // the session tags current at the header
 
-    // The block: copied into m_strNode, or at m_nBlockOffset in m_file (m_nBlockBytes bytes
-    // as the file holds them, from the header's first byte to the last line's end).
-    std::string m_strNode;
+    // The block: copied (Node), or at m_nBlockOffset in m_file (m_nBlockBytes bytes as the
+    // file holds them, from the header's first byte to the last line's end).
     std::shared_ptr<const CTraceFileSnapshot> m_file;
     std::uint64_t m_nBlockOffset = 0;
     std::uint64_t m_nBlockBytes = 0;
@@ -46,8 +46,24 @@ public:
 
     std::string_view GetSql() const { return m_strSql; }
     bool HasRest() const { return m_bHasRest; }
+    // The block's copy, or empty.
+    std::string_view Node() const { return m_rare.Get().node; }
+    std::string& EditNode() { return m_rare.Edit().node; }
+    // "ORA-" and five digits, or empty.
+    std::string_view Error() const { return m_rare.Get().error; }
+    void SetError(std::string error) { m_rare.Edit().error = std::move(error); }
 
     // Equal when they say the same: the same file as it was read counts, not the same copy
     // of its snapshot.
     bool operator==(const CStatementRecord& other) const;
+
+private:
+    struct CRare {
+        std::string node;
+        std::string error;
+
+        bool operator==(const CRare&) const = default;
+    };
+
+    CSparse<CRare> m_rare;
 };

@@ -80,20 +80,14 @@ void Configure(CTraceAnalyzer& analyzer, const CReading& reading) {
 CStatementRecord Copied(const CTraceAnalyzer& analyzer, const CStatementRecord& record) {
     CStatementRecord copy = record;
     std::string error;
-    FUZZ_CHECK(analyzer.Texts().Block(record, copy.m_strNode, error));
+    FUZZ_CHECK(analyzer.Texts().Block(record, copy.EditNode(), error));
     std::vector<std::string> operations;
     FUZZ_CHECK(analyzer.Texts().PlanOperations(record, operations, error));
     copy.m_file = nullptr;
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.m_nSerial = 0;
-    copy.m_strPlanTexts.clear();
-    copy.m_bPlanTextsCopied = !copy.m_plan.empty();
-    for (std::size_t i = 0; i < copy.m_plan.size(); ++i) {
-        copy.m_plan[i].textOffset = copy.m_strPlanTexts.size();
-        copy.m_plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
-        copy.m_strPlanTexts += operations[i];
-    }
+    copy.CopyPlanTexts(operations);
     return copy;
 }
 

@@ -31,8 +31,8 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.m_strOctName, "SELECT");
     EXPECT_EQ(r.m_strPid, "1234");
     EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
-    EXPECT_TRUE(r.m_strNode.starts_with("PARSING IN CURSOR #7 len="));
-    EXPECT_EQ(r.m_strNode.find('\n', 0), r.m_strNode.find("\r\n") + 1);
+    EXPECT_TRUE(r.Node().starts_with("PARSING IN CURSOR #7 len="));
+    EXPECT_EQ(r.Node().find('\n', 0), r.Node().find("\r\n") + 1);
     EXPECT_EQ(r.m_parse, (CCallFigures{1, 10, 12, 0, 1, 0, 1, 0}));
     EXPECT_EQ(r.m_exec, (CCallFigures{2, 1019, 23, 1, 2, 3, 0, 4}))
         << "a call of the cursor after a later separator counts for it too";
@@ -46,7 +46,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
               "Fetch        1        30         32          2          3          4          5\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
               "Total        4      1059         67          3          6          7          9");
-    EXPECT_EQ(r.m_strNode.find("EXEC #7:c=999"), std::string::npos)
+    EXPECT_EQ(r.Node().find("EXEC #7:c=999"), std::string::npos)
         << "the block keeps only its own lines";
 }
 
@@ -136,8 +136,8 @@ TEST(Splitting, SeparatorsBlankLinesAndLineBreakKinds) {
     const auto records = Analyze(text);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "select\r\nfrom t\r\n");
-    EXPECT_EQ(records[0].m_strNode, "PARSING IN CURSOR #1 len=1 uid=5 oct=3\r\nselect\r\nfrom "
-                                    "t\r\nEND OF STMT\r\n======================\r\nDump file\r\n");
+    EXPECT_EQ(records[0].Node(), "PARSING IN CURSOR #1 len=1 uid=5 oct=3\r\nselect\r\nfrom "
+                                 "t\r\nEND OF STMT\r\n======================\r\nDump file\r\n");
     EXPECT_EQ(records[0].m_exec.count, 1) << "calls after a separator count for their cursor";
 }
 
@@ -152,7 +152,7 @@ TEST(ParseError, ErrorTextByDigitCount) {
             Analyze("PARSE ERROR #5:len=10 dep=0 uid=7 oct=3 lid=7 tim=1 err=" + err +
                     "\nselect * from\nnowhere\n");
         EXPECT_EQ(records.size(), 1u);
-        return records.empty() ? std::string("?") : records[0].m_strError;
+        return records.empty() ? std::string("?") : std::string(records[0].Error());
     };
     EXPECT_EQ(error("942"), "ORA-00942");
     EXPECT_EQ(error("1031"), "ORA-01031");

@@ -98,7 +98,7 @@ TEST(ConcurrentRead, WorkerReadsWhileOwnerAppliesAndReads) {
             const CApplyResult result = analyzer.Apply(std::move(batch));
             shown += result.appendedCount;
             for (std::int64_t i = 0; i < analyzer.GetCount(); ++i) {
-                ASSERT_FALSE(analyzer.GetRecord(i).m_strNode.empty())
+                ASSERT_FALSE(analyzer.GetRecord(i).Node().empty())
                     << "a live record's block is copied";
             }
         }

@@ -88,7 +88,7 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
               "-------  ---------------------------------------------------\r\n"
               "      7  TABLE ACCESS FULL T1\r\n"
               "      7  \tINDEX FULL SCAN I1\r\n");
-    EXPECT_EQ(select.m_strNode.find("FETCH #1"), std::string::npos);
+    EXPECT_EQ(select.Node().find("FETCH #1"), std::string::npos);
 
     const std::size_t next = showSys ? 2 : 1;
     if (showSys) {

@@ -231,26 +231,20 @@ std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer) {
 CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatementRecord& record) {
     CStatementRecord copy = record;
     std::string error;
-    EXPECT_TRUE(analyzer.Texts().Block(record, copy.m_strNode, error)) << error;
+    EXPECT_TRUE(analyzer.Texts().Block(record, copy.EditNode(), error)) << error;
     std::vector<std::string> operations;
     EXPECT_TRUE(analyzer.Texts().PlanOperations(record, operations, error)) << error;
     copy.m_file = nullptr;
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
-    copy.m_strPlanTexts.clear();
-    copy.m_bPlanTextsCopied = !copy.m_plan.empty();
-    for (std::size_t i = 0; i < copy.m_plan.size(); ++i) {
-        copy.m_plan[i].textOffset = copy.m_strPlanTexts.size();
-        copy.m_plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
-        copy.m_strPlanTexts += operations[i];
-    }
+    copy.CopyPlanTexts(operations);
     return copy;
 }
 
 std::string RowSourceOf(const CStatementRecord& copied) {
     std::vector<std::string> operations;
     for (const CPlanRow& row : copied.m_plan) {
-        operations.push_back(copied.m_strPlanTexts.substr(row.textOffset, row.textLength));
+        operations.emplace_back(copied.PlanTexts().substr(row.textOffset, row.textLength));
     }
     return CStatementTexts::RowSource(copied, operations);
 }
@@ -262,12 +256,12 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         const CStatementRecord& a = actual[i];
         const CReferenceRecord& e = expected[i];
         SCOPED_TRACE("record " + std::to_string(i));
-        ASSERT_EQ(a.m_strNode, e.node);
+        ASSERT_EQ(a.Node(), e.node);
         ASSERT_EQ(a.m_nUserId, e.userId);
         ASSERT_EQ(a.m_strPid, e.pid);
         ASSERT_EQ(a.GetSql(), e.sql);
         ASSERT_EQ(a.m_strOctName, e.octName);
-        ASSERT_EQ(a.m_strError, e.error);
+        ASSERT_EQ(a.Error(), e.error);
         ASSERT_EQ(a.m_parse, e.parse);
         ASSERT_EQ(a.m_exec, e.exec);
         ASSERT_EQ(a.m_fetch, e.fetch);
@@ -286,7 +280,7 @@ void ExpectSameRecords(std::vector<CStatementRecord> actual,
     Renumber(expected, CSerialPositions(expected));
     for (std::size_t i = 0; i < actual.size(); ++i) {
         SCOPED_TRACE("record " + std::to_string(i));
-        ASSERT_EQ(actual[i].m_strNode, expected[i].m_strNode);
+        ASSERT_EQ(actual[i].Node(), expected[i].Node());
         ASSERT_TRUE(actual[i] == expected[i]);
     }
 }

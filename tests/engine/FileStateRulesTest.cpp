@@ -203,14 +203,14 @@ TEST_F(LiveRules, AFileRewrittenBetweenTwoReadsIsReadAgainFromItsStart) {
     Append(path, Blocks("first", 60) + "WAIT #59: nam='open block' ela= 1\n");
     analyzer.ReadFolder();
     ASSERT_EQ(analyzer.GetCount(), 60);
-    const std::string openBlock = analyzer.GetRecord(59).m_strNode;
+    const std::string openBlock(analyzer.GetRecord(59).Node());
 
     // Cut to zero and written longer within one read period: the size shows no shrink.
     const std::string second = Blocks("second", 80);
     fileSystem.Put(path, second);
     fileSystem.Put(early, Blocks("rewritten", 40));
     analyzer.ReadFolder();
-    EXPECT_EQ(analyzer.GetRecord(59).m_strNode, openBlock) << "new bytes went to an old block";
+    EXPECT_EQ(analyzer.GetRecord(59).Node(), openBlock) << "new bytes went to an old block";
     ASSERT_EQ(analyzer.GetCount(), 180);
     EXPECT_EQ(analyzer.GetRecord(60).GetSql(), "second 0\r\n");
     EXPECT_EQ(analyzer.GetRecord(140).GetSql(), "rewritten 0\r\n");
@@ -292,7 +292,7 @@ TEST_F(LiveRules, AGrowingBlockCostsEachReadOnlyItsNewBytes) {
         CReadBatch batch = analyzer.Reader().ReadFolder();
         for (std::size_t r = 0; r < batch.appended.Size(); ++r) {
             const CStatementRecord& record = batch.appended.At(r);
-            carried += record.m_strNode.size() + record.m_strSql.size();
+            carried += record.Node().size() + record.m_strSql.size();
         }
         for (const CRecordDelta& delta : batch.updated) {
             carried += delta.nodeAppend.size() + delta.sqlAppend.size();

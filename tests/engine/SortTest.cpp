@@ -90,7 +90,7 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
                           (small(random) ? "\xe9" : "z") + "\r\n";
         record.m_strOctName = small(random) ? "SELECT" : "INSERT";
         record.m_strPid = std::to_string(small(random) * 500);
-        record.m_strError = small(random) ? "" : "ORA-00942";
+        record.SetError(small(random) ? "" : "ORA-00942");
         record.m_nUserId = small(random);
         record.m_fetch = {small(random),
                           small(random) - 2,
@@ -190,7 +190,7 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     record.m_strOctName = "SELECT";
     record.m_nUserId = 101;
     record.m_strPid = "4242";
-    record.m_strError = "ORA-00942";
+    record.SetError("ORA-00942");
     record.m_exec = {102, 103, 104, 105, 106, 107, 0, 108};
     record.m_parse.misses = 109;
     record.m_exec.misses = 110;

@@ -1,0 +1,52 @@
+#include "CStatementRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+// The block's copy, the error, copied plan texts and error counts are kept apart from the
+// record only when set; a record must still compare, copy and move as plain values.
+TEST(StatementRecord, PartsKeptApartCompareCopyAndMoveAsValues) {
+    CStatementRecord plain;
+    CStatementRecord emptied;
+    emptied.SetError("");
+    emptied.EditNode().clear();
+    EXPECT_TRUE(plain == emptied) << "parts set empty count as never set";
+    EXPECT_TRUE(emptied == plain);
+
+    CStatementRecord failed;
+    failed.SetError("ORA-00942");
+    failed.EditNode() = "PARSE ERROR #1\r\n";
+    failed.AddError(942);
+    failed.AddPlanRow(CPlanRow{1, 0, 5, 0, 0}, "TABLE ACCESS FULL T");
+    EXPECT_FALSE(failed == plain);
+
+    CStatementRecord copy = failed;
+    EXPECT_TRUE(copy == failed);
+    copy.SetError("ORA-01555");
+    copy.EditNode() += "more\r\n";
+    copy.AddError(942);
+    EXPECT_EQ(failed.Error(), "ORA-00942") << "a copy shares nothing with its original";
+    EXPECT_EQ(failed.Node(), "PARSE ERROR #1\r\n");
+    ASSERT_EQ(failed.Errors().size(), 1U);
+    EXPECT_EQ(failed.Errors()[0].count, 1);
+    EXPECT_EQ(copy.Errors()[0].count, 2);
+
+    copy = plain;
+    EXPECT_TRUE(copy == plain) << "assigning a record without parts drops the copy's";
+    CStatementRecord moved = std::move(failed);
+    EXPECT_EQ(moved.Error(), "ORA-00942");
+    EXPECT_EQ(moved.PlanTexts(), "TABLE ACCESS FULL T");
+    EXPECT_TRUE(moved.PlanTextsCopied());
+
+    CCursorFigures later;
+    later.AddError(1);
+    later.AddPlanRow(CPlanRow{2, 1, 5, 0, 0}, "INDEX RANGE SCAN I");
+    moved.Absorb(later);
+    EXPECT_EQ(moved.PlanTexts(), "TABLE ACCESS FULL TINDEX RANGE SCAN I");
+    EXPECT_EQ(moved.m_plan[1].textOffset, 19U);
+    EXPECT_EQ(moved.Errors().size(), 2U);
+    plain.Absorb(CCursorFigures{});
+    EXPECT_TRUE(plain == emptied) << "absorbing nothing adds nothing";
+}
