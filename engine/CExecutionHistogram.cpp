@@ -55,10 +55,10 @@ void CExecutionHistogram::Merge(const CExecutionHistogram& other) {
         AddToBucket(index, count);
         m_nCount = SaturatingAdd(m_nCount, count);
     };
-    if (other.m_buckets.empty()) {
+    if (other.m_buckets.Get().empty()) {
         add(BucketOf(other.m_nMin), other.m_nCount);
     }
-    for (const CBucket& bucket : other.m_buckets) {
+    for (const CBucket& bucket : other.m_buckets.Get()) {
         add(bucket.index, bucket.count);
     }
     m_nMin = std::min(m_nMin, other.m_nMin);
@@ -68,19 +68,20 @@ void CExecutionHistogram::Merge(const CExecutionHistogram& other) {
 // Adds to a histogram that holds times already (m_nCount of them, before these). While they
 // all share one bucket it is the least time's, and no list is kept.
 void CExecutionHistogram::AddToBucket(std::uint16_t index, std::int64_t count) {
-    if (m_buckets.empty()) {
+    if (m_buckets.Get().empty()) {
         const std::uint16_t only = BucketOf(m_nMin);
         if (index == only) {
             return;
         }
-        m_buckets.push_back(CBucket{only, m_nCount});
+        m_buckets.Edit().push_back(CBucket{only, m_nCount});
     }
-    const auto at = std::lower_bound(m_buckets.begin(), m_buckets.end(), index,
+    std::vector<CBucket>& buckets = m_buckets.Edit();
+    const auto at = std::lower_bound(buckets.begin(), buckets.end(), index,
                                      [](const CBucket& b, std::uint16_t i) { return b.index < i; });
-    if (at != m_buckets.end() && at->index == index) {
+    if (at != buckets.end() && at->index == index) {
         at->count = SaturatingAdd(at->count, count);
     } else {
-        m_buckets.insert(at, CBucket{index, count});
+        buckets.insert(at, CBucket{index, count});
     }
 }
 
@@ -89,7 +90,9 @@ CExecutionSummary CExecutionHistogram::Summary() const {
 }
 
 void CExecutionHistogram::Clear() {
-    m_buckets.clear();
+    if (!m_buckets.Get().empty()) {
+        m_buckets.Edit().clear();
+    }
     m_nCount = 0;
     m_nMin = 0;
     m_nMax = 0;
@@ -107,11 +110,11 @@ std::int64_t CExecutionHistogram::Percentile(int percent) const {
     if (rank >= m_nCount) {
         return m_nMax;
     }
-    if (m_buckets.empty()) {
+    if (m_buckets.Get().empty()) {
         return std::clamp(MiddleOf(BucketOf(m_nMin)), m_nMin, m_nMax);
     }
     std::int64_t seen = 0;
-    for (const CBucket& bucket : m_buckets) {
+    for (const CBucket& bucket : m_buckets.Get()) {
         seen = SaturatingAdd(seen, bucket.count);
         if (seen >= rank) {
             return std::clamp(MiddleOf(bucket.index), m_nMin, m_nMax);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CSparse.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -49,8 +51,8 @@ private:
     void AddToBucket(std::uint16_t index, std::int64_t count);
 
     // By index; empty while every time is in the least time's bucket, as most statements'
-    // few executions are, so that they take no memory of their own.
-    std::vector<CBucket> m_buckets;
+    // few executions are, so that they take one pointer's room and no memory of their own.
+    CSparse<std::vector<CBucket>> m_buckets;
     std::int64_t m_nCount = 0;
     std::int64_t m_nMin = 0;
     std::int64_t m_nMax = 0;

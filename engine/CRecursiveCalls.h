@@ -2,8 +2,9 @@
 
 #include "CCallFigures.h"
 #include "CSelfFigures.h"
+#include "CSparse.h"
 
-#include <vector>
+#include <array>
 
 // The figures of the recursive calls a statement's calls made, per call kind: what the
 // figures as written hold beyond the statement's own work. Most statements make none, and
@@ -15,8 +16,8 @@ public:
     CSelfFigures Of(ECallKind kind) const;
 
     // Equal when the figures are, however they are stored.
-    bool operator==(const CRecursiveCalls& other) const;
+    bool operator==(const CRecursiveCalls&) const = default;
 
 private:
-    std::vector<CSelfFigures> m_figures; // empty, or one per call kind
+    CSparse<std::array<CSelfFigures, 3>> m_figures; // one per call kind
 };
