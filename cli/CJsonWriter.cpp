@@ -130,7 +130,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     std::string out = "{";
     AppendMember(out, "node", node);
     AppendNumber(out, "user_id", record.m_nUserId, false);
-    AppendMember(out, "pid", record.m_strPid);
+    AppendMember(out, "pid", record.Pid());
     AppendMember(out, "sql", record.GetSql());
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
     AppendMember(out, "row_source", texts.RowSource(record));

@@ -48,7 +48,8 @@ CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
 
 CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid,
                                std::shared_ptr<const CTraceFileSnapshot> file)
-    : m_headers(std::move(headers)), m_strPid(std::move(pid)), m_file(std::move(file)) {}
+    : m_headers(std::move(headers)), m_pid(std::make_shared<const std::string>(std::move(pid))),
+      m_file(std::move(file)) {}
 
 // Lines are cut at every run of CR and LF characters, so empty lines vanish.
 void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
@@ -96,7 +97,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
     CloseBlock();
     m_block.open = true;
     CStatementRecord record;
-    const CHeaderReader::CHeader header = m_headers.Read(line, m_strPid, record);
+    const CHeaderReader::CHeader header = m_headers.Read(line, m_pid, record);
     if (header.kind == CHeaderReader::EHeader::None) {
         Dispatch(line);
         return;

@@ -136,7 +136,7 @@ private:
     void ResolveHandedOver(const std::vector<std::uint64_t>& serials);
 
     CHeaderReader m_headers;
-    std::string m_strPid;
+    std::shared_ptr<const std::string> m_pid; // shared by every record of the text
     std::shared_ptr<const CTraceFileSnapshot> m_file;
     const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file

@@ -22,7 +22,8 @@ CHeaderReader::CHeaderReader(const CCommandTypeCatalog& catalog, bool showSys,
                              std::string typeFlags)
     : m_catalog(catalog), m_bShowSys(showSys), m_strTypeFlags(std::move(typeFlags)) {}
 
-CHeaderReader::CHeader CHeaderReader::Read(std::string_view line, std::string_view pid,
+CHeaderReader::CHeader CHeaderReader::Read(std::string_view line,
+                                           const std::shared_ptr<const std::string>& pid,
                                            CStatementRecord& record) const {
     CHeader header;
     const bool cursorBlock = line.starts_with(kCursorHeader);
@@ -38,7 +39,7 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line, std::string_vi
     }
     header.kind = EHeader::Shown;
     record.m_nDepth = header.depth;
-    record.m_strPid = pid;
+    record.SetPid(pid);
     record.m_bCursorBlock = cursorBlock;
     // Both stand near the end of the header.
     const std::size_t sqlId = line.rfind("sqlid='");

@@ -26,7 +26,8 @@ public:
 
     // Recognises a block's first line. For a statement that is shown, `record` gets the
     // header's fields.
-    CHeader Read(std::string_view line, std::string_view pid, CStatementRecord& record) const;
+    CHeader Read(std::string_view line, const std::shared_ptr<const std::string>& pid,
+                 CStatementRecord& record) const;
 
     // The process id of a trace file: the text between the path's last "_" and last ".",
     // once a compressed file's ".gz", ".xz" or ".bz2" is taken off.

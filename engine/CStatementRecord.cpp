@@ -11,7 +11,7 @@ bool SameFile(const std::shared_ptr<const CTraceFileSnapshot>& a,
 
 bool CStatementRecord::operator==(const CStatementRecord& other) const {
     return static_cast<const CCursorFigures&>(*this) == other && m_nUserId == other.m_nUserId &&
-           m_nDepth == other.m_nDepth && m_strPid == other.m_strPid &&
+           m_nDepth == other.m_nDepth && Pid() == other.Pid() &&
            m_strOctName == other.m_strOctName && m_rare == other.m_rare &&
            m_strSql == other.m_strSql && m_strSqlId == other.m_strSqlId &&
            m_nHashValue == other.m_nHashValue && m_tags == other.m_tags &&

@@ -22,7 +22,6 @@ class CStatementRecord : public CCursorFigures {
 public:
     std::int64_t m_nUserId = 0;
     std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
-    std::string m_strPid;      // process id taken from the trace file's name
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
     std::string_view m_strOctName;
     std::string m_strSql;          // the SQL text, each line with its CR LF
@@ -46,6 +45,9 @@ public:
 
     std::string_view GetSql() const { return m_strSql; }
     bool HasRest() const { return m_bHasRest; }
+    // The process id taken from the trace file's name, one copy for all records of a file.
+    std::string_view Pid() const { return m_pid ? std::string_view(*m_pid) : std::string_view(); }
+    void SetPid(std::shared_ptr<const std::string> pid) { m_pid = std::move(pid); }
     // The block's copy, or empty.
     std::string_view Node() const { return m_rare.Get().node; }
     std::string& EditNode() { return m_rare.Edit().node; }
@@ -65,5 +67,6 @@ private:
         bool operator==(const CRare&) const = default;
     };
 
+    std::shared_ptr<const std::string> m_pid;
     CSparse<CRare> m_rare;
 };

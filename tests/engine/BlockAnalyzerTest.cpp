@@ -29,7 +29,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     const CStatementRecord& r = records[0];
     EXPECT_EQ(r.m_nUserId, 55);
     EXPECT_EQ(r.m_strOctName, "SELECT");
-    EXPECT_EQ(r.m_strPid, "1234");
+    EXPECT_EQ(r.Pid(), "1234");
     EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
     EXPECT_TRUE(r.Node().starts_with("PARSING IN CURSOR #7 len="));
     EXPECT_EQ(r.Node().find('\n', 0), r.Node().find("\r\n") + 1);

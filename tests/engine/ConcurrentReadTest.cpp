@@ -111,7 +111,7 @@ TEST(ConcurrentRead, WorkerReadsWhileOwnerAppliesAndReads) {
 
     std::map<std::string, std::vector<CStatementRecord>> byFile;
     for (const CStatementRecord& record : RecordsOf(analyzer)) {
-        byFile[record.m_strPid].push_back(record);
+        byFile[std::string(record.Pid())].push_back(record);
     }
     ASSERT_EQ(byFile.size(), static_cast<std::size_t>(kWriters));
     for (int w = 0; w < kWriters; ++w) {

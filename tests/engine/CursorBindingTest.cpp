@@ -69,7 +69,7 @@ const std::vector<CTraceFileBytes> kFiles{{"a_ora_1.trc", kFirst}, {"b_ora_2.trc
 // records are put in file order first.
 void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     std::stable_partition(records.begin(), records.end(),
-                          [](const CStatementRecord& record) { return record.m_strPid == "1"; });
+                          [](const CStatementRecord& record) { return record.Pid() == "1"; });
     ASSERT_EQ(records.size(), showSys ? 5u : 4u);
     const CStatementRecord& select = records[0];
     EXPECT_EQ(select.GetSql(), "select a from t1\r\n");
@@ -113,7 +113,7 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     EXPECT_TRUE(update.m_waits.empty());
 
     const CStatementRecord& second = records[next + 2];
-    EXPECT_EQ(second.m_strPid, "2");
+    EXPECT_EQ(second.Pid(), "2");
     EXPECT_EQ(second.Total(), (CCallFigures{1, 2, 3, 0, 0, 0, 0, 0}))
         << "a call before the file's header belongs to no statement";
 }

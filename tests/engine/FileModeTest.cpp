@@ -120,8 +120,8 @@ TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
     EXPECT_EQ(fileSystem.reads, (std::vector<std::string>{"/t/a_ora_1.trc", "/t/b_ora_2.trc"}));
     ASSERT_EQ(analyzer.GetCount(), 2);
     EXPECT_EQ(analyzer.GetRecord(0).GetSql(), "from a\r\n");
-    EXPECT_EQ(analyzer.GetRecord(0).m_strPid, "1");
-    EXPECT_EQ(analyzer.GetRecord(1).m_strPid, "2");
+    EXPECT_EQ(analyzer.GetRecord(0).Pid(), "1");
+    EXPECT_EQ(analyzer.GetRecord(1).Pid(), "2");
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"wrong at get filestatus"}));
 }
 

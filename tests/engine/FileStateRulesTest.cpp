@@ -250,7 +250,7 @@ TEST_F(LiveRules, ARenamedFileKeepsItsReadStateUnderItsNewName) {
                                                 "b 2\r\n", "new a\r\n", "new b\r\n"}));
     EXPECT_EQ(result.updatedRows, (std::vector<std::int64_t>{1}));
     EXPECT_EQ(analyzer.GetRecord(1).m_exec.count, 2);
-    EXPECT_EQ(analyzer.GetRecord(4).m_strPid, "404") << "the file's tracker came along";
+    EXPECT_EQ(analyzer.GetRecord(4).Pid(), "404") << "the file's tracker came along";
 }
 
 TEST_F(LiveRules, ZerosStopTheReadAtTheirLineUntilTheyAreOverwritten) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 namespace {
@@ -89,7 +90,7 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
         record.m_strSql = std::string(1, static_cast<char>('a' + small(random))) +
                           (small(random) ? "\xe9" : "z") + "\r\n";
         record.m_strOctName = small(random) ? "SELECT" : "INSERT";
-        record.m_strPid = std::to_string(small(random) * 500);
+        record.SetPid(std::make_shared<const std::string>(std::to_string(small(random) * 500)));
         record.SetError(small(random) ? "" : "ORA-00942");
         record.m_nUserId = small(random);
         record.m_fetch = {small(random),
@@ -189,7 +190,7 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     record.m_strSql = "select 1\r\n";
     record.m_strOctName = "SELECT";
     record.m_nUserId = 101;
-    record.m_strPid = "4242";
+    record.SetPid(std::make_shared<const std::string>("4242"));
     record.SetError("ORA-00942");
     record.m_exec = {102, 103, 104, 105, 106, 107, 0, 108};
     record.m_parse.misses = 109;
@@ -225,7 +226,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
     CReadBatch batch;
     for (const auto& [pid, cpu] : {std::pair{"999", 5}, std::pair{"1000", 1}, std::pair{"2", 9}}) {
         CStatementRecord record;
-        record.m_strPid = pid;
+        record.SetPid(std::make_shared<const std::string>(pid));
         record.m_exec.cpu = cpu;
         batch.appended.Add(CStatementRecord(record));
     }
@@ -237,7 +238,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
     const auto pids = [&] {
         std::string text;
         for (const auto& record : RecordsOf(analyzer)) {
-            text += record.m_strPid + ",";
+            text += std::string(record.Pid()) + ",";
         }
         return text;
     };

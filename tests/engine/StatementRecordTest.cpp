@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -49,4 +50,18 @@ TEST(StatementRecord, PartsKeptApartCompareCopyAndMoveAsValues) {
     EXPECT_EQ(moved.Errors().size(), 2U);
     plain.Absorb(CCursorFigures{});
     EXPECT_TRUE(plain == emptied) << "absorbing nothing adds nothing";
+}
+
+// Records of one file share its process id; records compare by its value.
+TEST(StatementRecord, SharedPidComparesByValue) {
+    CStatementRecord a;
+    CStatementRecord b;
+    b.SetPid(std::make_shared<const std::string>());
+    EXPECT_TRUE(a == b) << "no pid reads as an empty one";
+    a.SetPid(std::make_shared<const std::string>("4242"));
+    b.SetPid(std::make_shared<const std::string>("4242"));
+    EXPECT_TRUE(a == b) << "the same pid of two files";
+    b.SetPid(std::make_shared<const std::string>("4243"));
+    EXPECT_FALSE(a == b);
+    EXPECT_EQ(a.Pid(), "4242");
 }
