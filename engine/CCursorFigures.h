@@ -35,9 +35,6 @@ public:
     std::vector<CWaitFigures> m_waits;
     CExecutionTimes m_executions;
     std::vector<CCallTreeNode> m_callTree;
-    // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them:
-    // then the row of an id is found without a search.
-    bool m_bPlanNumbered = true;
 
     // A call's figures as written, and what of them its recursive calls took.
     void AddCall(ECallKind kind, const CCallFigures& call);
@@ -81,4 +78,8 @@ private:
     bool HasPlanRow(std::int64_t id) const;
 
     CSparse<CRare> m_rare;
+    // Last, so that a statement record's flags can follow it in the same word. Whether the plan
+    // rows are numbered 1, 2, 3, ... in their order, as servers write them: then the row of an id
+    // is found without a search.
+    bool m_bPlanNumbered = true;
 };

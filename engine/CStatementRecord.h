@@ -20,6 +20,12 @@
 // kept apart so that a record without them pays one pointer for them.
 class CStatementRecord : public CCursorFigures {
 public:
+    // The flags come first, where they fill the figures' last bytes instead of a word of
+    // their own.
+    // true for a "PARSING IN CURSOR" block, false for a "PARSE ERROR" block.
+    bool m_bCursorBlock = false;
+    // A cursor block with lines after its header.
+    bool m_bHasRest = false;
     std::int64_t m_nUserId = 0;
     std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
@@ -38,10 +44,6 @@ public:
     // Identity of the record for the whole life of its reader; later lines of a live
     // trace name the record they add to by it.
     std::uint64_t m_nSerial = 0;
-    // true for a "PARSING IN CURSOR" block, false for a "PARSE ERROR" block.
-    bool m_bCursorBlock = false;
-    // A cursor block with lines after its header.
-    bool m_bHasRest = false;
 
     std::string_view GetSql() const { return m_strSql; }
     bool HasRest() const { return m_bHasRest; }
