@@ -73,10 +73,12 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
 
 void CCursorTracker::Finish() {
     CloseBlock();
+    m_sqlTexts.Clear();
 }
 
 void CCursorTracker::CloseBlock() {
     FlushBlockLines();
+    m_strPendingSql.clear();
     m_block = {};
 }
 
@@ -163,8 +165,8 @@ void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) 
         record.m_nBlockBytes = OffsetOf(line) + line.size() - record.m_nBlockOffset;
     }
     if (!m_block.cursorBlock) {
-        AppendToSql(line);
-        AppendToSql("\r\n");
+        m_strPendingSql.append(line);
+        m_strPendingSql += "\r\n";
         return;
     }
     if (!m_block.hasRest) {
@@ -187,15 +189,25 @@ void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) 
 
 void CCursorTracker::AppendToSql(std::string_view text) {
     if (m_block.target.kind == CBinding::EKind::Record) {
-        m_records[m_block.target.record].m_strSql.append(text);
+        CStatementRecord& record = m_records[m_block.target.record];
+        if (record.GetSql().empty()) {
+            record.SetSql(m_sqlTexts.Share(text, record.m_nHashValue));
+        } else {
+            record.AppendSql(text);
+        }
     } else {
         DeltaOf(m_block.target.serial).sqlAppend.append(text);
     }
 }
 
 // Copies the block's lines read so far into its record's text (or a delta of it) at once,
-// each line followed by CR LF, so a block costs one allocation instead of one per line.
+// each line followed by CR LF, so a block costs one allocation instead of one per line; so
+// are the lines of a parse error's SQL text.
 void CCursorTracker::FlushBlockLines() {
+    if (!m_block.cursorBlock && !m_strPendingSql.empty()) {
+        AppendToSql(m_strPendingSql);
+        m_strPendingSql.clear();
+    }
     if (m_blockLines.empty()) {
         return;
     }

@@ -4,6 +4,7 @@
 #include "CHeaderReader.h"
 #include "CRecordDelta.h"
 #include "CSessionTags.h"
+#include "CSharedTexts.h"
 #include "CStatementRecord.h"
 #include "CTraceProfile.h"
 
@@ -71,7 +72,8 @@ public:
     // Reads `text`, which ends at a line break unless nothing of this file follows it and
     // starts at byte `offset` of the file.
     void Feed(std::string_view text, std::uint64_t offset = 0);
-    // Ends the text: the open block is closed.
+    // Ends the text: the open block is closed, and texts made later share none with those
+    // made before.
     void Finish();
 
     std::vector<CStatementRecord>& Records() { return m_records; }
@@ -143,8 +145,11 @@ private:
     COpenBlock m_block;
     // Lines of the open block in the text being read, not yet copied into its record.
     std::vector<std::string_view> m_blockLines;
-    // SQL lines of the open cursor block before its "END OF STMT".
+    // SQL lines of the open cursor block before its "END OF STMT", or of the open parse
+    // error not yet copied into its record.
     std::string m_strPendingSql;
+    // The SQL texts of the records made here, one copy of each, until the text ends.
+    CSharedTexts m_sqlTexts;
     // Wait events met here with their numbers, so most lines need no lookup in CEventNames.
     std::vector<std::pair<std::string, std::uint32_t>> m_events;
     std::vector<CStatementRecord> m_records;

@@ -6,7 +6,7 @@ void CRecordDelta::ApplyTo(CStatementRecord& record) const {
     if (!nodeAppend.empty()) {
         record.EditNode() += nodeAppend;
     }
-    record.m_strSql += sqlAppend;
+    record.AppendSql(sqlAppend);
     record.m_bHasRest = record.m_bHasRest || hasRest;
     record.Absorb(figures);
 }

@@ -2,6 +2,7 @@
 
 #include "CCursorFigures.h"
 #include "CSessionTagsRef.h"
+#include "CSharedText.h"
 #include "CTraceFileSnapshot.h"
 
 #include <cstddef>
@@ -30,7 +31,6 @@ public:
     std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
     std::string_view m_strOctName;
-    std::string m_strSql;          // the SQL text, each line with its CR LF
     std::string m_strSqlId;        // the header's "sqlid=", or empty
     std::int64_t m_nHashValue = 0; // the header's "hv=", 0 without
     CSessionTagsRef m_tags;        // the session tags current at the header
@@ -45,7 +45,12 @@ public:
     // trace name the record they add to by it.
     std::uint64_t m_nSerial = 0;
 
-    std::string_view GetSql() const { return m_strSql; }
+    // The SQL text, each line with its CR LF; records of a file that ran the same text may
+    // share one copy.
+    std::string_view GetSql() const { return m_sql.View(); }
+    const CSharedText& SqlText() const { return m_sql; }
+    void SetSql(CSharedText sql) { m_sql = std::move(sql); }
+    void AppendSql(std::string_view text) { m_sql = m_sql.Plus(text); }
     bool HasRest() const { return m_bHasRest; }
     // The process id taken from the trace file's name, one copy for all records of a file.
     std::string_view Pid() const { return m_pid ? std::string_view(*m_pid) : std::string_view(); }
@@ -70,5 +75,6 @@ private:
     };
 
     std::shared_ptr<const std::string> m_pid;
+    CSharedText m_sql;
     CSparse<CRare> m_rare;
 };

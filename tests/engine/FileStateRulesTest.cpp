@@ -292,7 +292,7 @@ TEST_F(LiveRules, AGrowingBlockCostsEachReadOnlyItsNewBytes) {
         CReadBatch batch = analyzer.Reader().ReadFolder();
         for (std::size_t r = 0; r < batch.appended.Size(); ++r) {
             const CStatementRecord& record = batch.appended.At(r);
-            carried += record.Node().size() + record.m_strSql.size();
+            carried += record.Node().size() + record.GetSql().size();
         }
         for (const CRecordDelta& delta : batch.updated) {
             carried += delta.nodeAppend.size() + delta.sqlAppend.size();

@@ -87,8 +87,8 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
     for (std::size_t i = 0; i < count; ++i) {
         CStatementRecord record;
         record.m_nSerial = i + 1;
-        record.m_strSql = std::string(1, static_cast<char>('a' + small(random))) +
-                          (small(random) ? "\xe9" : "z") + "\r\n";
+        record.SetSql(CSharedText(std::string(1, static_cast<char>('a' + small(random))) +
+                                  (small(random) ? "\xe9" : "z") + "\r\n"));
         record.m_strOctName = small(random) ? "SELECT" : "INSERT";
         record.SetPid(std::make_shared<const std::string>(std::to_string(small(random) * 500)));
         record.SetError(small(random) ? "" : "ORA-00942");
@@ -187,7 +187,7 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
 // Every column sorts by the key of its title and on the field its cells show.
 TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     CStatementRecord record;
-    record.m_strSql = "select 1\r\n";
+    record.SetSql(CSharedText("select 1\r\n"));
     record.m_strOctName = "SELECT";
     record.m_nUserId = 101;
     record.SetPid(std::make_shared<const std::string>("4242"));

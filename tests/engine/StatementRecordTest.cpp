@@ -1,3 +1,4 @@
+#include "CSharedTexts.h"
 #include "CStatementRecord.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +65,36 @@ TEST(StatementRecord, SharedPidComparesByValue) {
     b.SetPid(std::make_shared<const std::string>("4243"));
     EXPECT_FALSE(a == b);
     EXPECT_EQ(a.Pid(), "4242");
+}
+
+// Records that ran the same SQL share one copy of it; a copy never changes under a record
+// that shares it, and texts that only tie in hash and length stay apart.
+TEST(StatementRecord, SqlTextsAreSharedOnlyWhenTheSame) {
+    CSharedTexts texts;
+    const CSharedText first = texts.Share("select 1\r\n", 77);
+    const CSharedText again = texts.Share("select 1\r\n", 77);
+    EXPECT_EQ(first.View().data(), again.View().data()) << "one copy for the same text";
+    const CSharedText tied = texts.Share("select 2\r\n", 77);
+    EXPECT_EQ(tied.View(), "select 2\r\n") << "the same hash and length, another text";
+    const CSharedText unhashed = texts.Share("select 2\r\n", 0);
+    EXPECT_EQ(unhashed.View(), "select 2\r\n");
+    EXPECT_EQ(texts.Share("select 2\r\n", 0).View().data(), unhashed.View().data());
+    EXPECT_TRUE(texts.Share("", 5).View().empty());
+
+    CStatementRecord a;
+    a.SetSql(first);
+    CStatementRecord b;
+    b.SetSql(again);
+    EXPECT_TRUE(a == b);
+    b.AppendSql("from dual\r\n");
+    EXPECT_EQ(a.GetSql(), "select 1\r\n") << "appending copies a shared text";
+    EXPECT_EQ(b.GetSql(), "select 1\r\nfrom dual\r\n");
+    EXPECT_EQ(first.View(), "select 1\r\n");
+    CStatementRecord c;
+    c.SetSql(CSharedText("select 1\r\nfrom dual\r\n"));
+    EXPECT_TRUE(b == c) << "texts compare by their bytes, shared or not";
+
+    texts.Clear();
+    EXPECT_NE(texts.Share("select 1\r\n", 77).View().data(), first.View().data());
+    EXPECT_EQ(first.View(), "select 1\r\n") << "letting go of the kept copies keeps the records'";
 }
