@@ -1,6 +1,5 @@
 #include "CJsonWriter.h"
 
-#include "CEventNames.h"
 #include "CRecordTexts.h"
 #include "CStatementRecord.h"
 #include "CStatementTexts.h"
@@ -48,19 +47,10 @@ void AppendFigures(std::string& out, std::string_view name, const CCallFigures& 
     out += '}';
 }
 
-// Times in microseconds as the trace writes them.
 void AppendWaits(std::string& out, const std::vector<CWaitFigures>& waits) {
     AppendJsonString(out, "waits");
-    out += ":{";
-    for (std::size_t i = 0; i < waits.size(); ++i) {
-        AppendJsonString(out, CEventNames::Name(waits[i].event));
-        out += ":{";
-        AppendNumber(out, "count", waits[i].count, false);
-        AppendNumber(out, "max", waits[i].max, false);
-        AppendNumber(out, "total", waits[i].total, true);
-        out += i + 1 < waits.size() ? "}," : "}";
-    }
-    out += '}';
+    out += ':';
+    AppendJsonWaits(out, waits);
 }
 
 void AppendSelfFigures(std::string& out, std::string_view name, const CSelfFigures& figures,

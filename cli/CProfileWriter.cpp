@@ -95,11 +95,6 @@ void AppendKey(std::string& out, std::string_view name) {
     out += ':';
 }
 
-void AppendNumber(std::string& out, std::string_view name, std::int64_t value) {
-    AppendKey(out, name);
-    out += std::to_string(value);
-}
-
 void AppendDouble(std::string& out, std::string_view name, std::optional<double> value) {
     AppendKey(out, name);
     char text[40] = "null";
@@ -119,7 +114,7 @@ void AppendRow(std::string& out, const CProfileRow& row) {
     AppendJsonString(out, kKindNames[static_cast<int>(row.kind)]);
     out += ",\"idle\":";
     out += row.idle ? "true," : "false,";
-    AppendNumber(out, "time", row.time);
+    AppendJsonNumber(out, "time", row.time);
     out += ',';
     AppendDouble(out, "share", row.share);
     out += ',';
@@ -144,21 +139,21 @@ void AppendTable(std::string& out, const CProfileTable& table, bool cut) {
     AppendKey(out, "r");
     out += table.timed ? std::to_string(table.duration) : "null";
     out += ',';
-    AppendNumber(out, "idle_time", table.idleTime);
+    AppendJsonNumber(out, "idle_time", table.idleTime);
     out += ",\"components\":[";
     for (const CProfileRow& row : table.rows) {
         AppendRow(out, row);
         out += &row == &table.rows.back() ? "" : ",";
     }
     out += "],\"transactions\":{";
-    AppendNumber(out, "commits", table.commits);
+    AppendJsonNumber(out, "commits", table.commits);
     out += ',';
-    AppendNumber(out, "rollbacks", table.rollbacks);
+    AppendJsonNumber(out, "rollbacks", table.rollbacks);
     out += ',';
-    AppendNumber(out, "read_only_commits", table.readOnlyCommits);
+    AppendJsonNumber(out, "read_only_commits", table.readOnlyCommits);
     out += "},\"errors\":{";
     for (const CErrorCount& error : table.errors) {
-        AppendNumber(out, OraName(error.error), error.count);
+        AppendJsonNumber(out, OraName(error.error), error.count);
         out += &error == &table.errors.back() ? "" : ",";
     }
     out += "}}";
@@ -171,35 +166,26 @@ void AppendDepth(std::string& out, const CDepthTotals& totals) {
         const CSelfFigures& s = totals.self[k];
         AppendKey(out, kJsonCallNames[k]);
         out += '{';
-        AppendNumber(out, "count", c.count);
+        AppendJsonNumber(out, "count", c.count);
         out += ',';
-        AppendNumber(out, "cpu", s.cpu);
+        AppendJsonNumber(out, "cpu", s.cpu);
         out += ',';
-        AppendNumber(out, "elapsed", s.elapsed);
+        AppendJsonNumber(out, "elapsed", s.elapsed);
         out += ',';
-        AppendNumber(out, "disk", s.disk);
+        AppendJsonNumber(out, "disk", s.disk);
         out += ',';
-        AppendNumber(out, "query", s.query);
+        AppendJsonNumber(out, "query", s.query);
         out += ',';
-        AppendNumber(out, "current", s.current);
+        AppendJsonNumber(out, "current", s.current);
         out += ',';
-        AppendNumber(out, "rows", c.rows);
+        AppendJsonNumber(out, "rows", c.rows);
         out += ',';
-        AppendNumber(out, "misses", c.misses);
+        AppendJsonNumber(out, "misses", c.misses);
         out += "},";
     }
-    out += "\"waits\":{";
-    for (const CWaitFigures& wait : totals.waits) {
-        AppendKey(out, CEventNames::Name(wait.event));
-        out += '{';
-        AppendNumber(out, "count", wait.count);
-        out += ',';
-        AppendNumber(out, "max", wait.max);
-        out += ',';
-        AppendNumber(out, "total", wait.total);
-        out += &wait == &totals.waits.back() ? "}" : "},";
-    }
-    out += "}}";
+    out += "\"waits\":";
+    AppendJsonWaits(out, totals.waits);
+    out += '}';
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "CSqlGroupWriter.h"
 
 #include "CDelimitedWriter.h"
-#include "CEventNames.h"
 #include "CSqlGroupColumns.h"
 #include "CTableWriter.h"
 #include "CTextTable.h"
@@ -55,40 +54,35 @@ std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyz
     return text;
 }
 
-void AppendMember(std::string& out, std::string_view name, std::int64_t value) {
-    AppendJsonString(out, name);
-    out += ':' + std::to_string(value);
-}
-
 void AppendCalls(std::string& out, std::string_view name, const CCallFigures& calls,
                  const CSelfFigures& self) {
     AppendJsonString(out, name);
     out += ":{";
-    AppendMember(out, "count", calls.count);
+    AppendJsonNumber(out, "count", calls.count);
     out += ',';
-    AppendMember(out, "cpu", calls.cpu);
+    AppendJsonNumber(out, "cpu", calls.cpu);
     out += ',';
-    AppendMember(out, "elapsed", calls.elapsed);
+    AppendJsonNumber(out, "elapsed", calls.elapsed);
     out += ',';
-    AppendMember(out, "disk", calls.disk);
+    AppendJsonNumber(out, "disk", calls.disk);
     out += ',';
-    AppendMember(out, "query", calls.query);
+    AppendJsonNumber(out, "query", calls.query);
     out += ',';
-    AppendMember(out, "current", calls.current);
+    AppendJsonNumber(out, "current", calls.current);
     out += ',';
-    AppendMember(out, "rows", calls.rows);
+    AppendJsonNumber(out, "rows", calls.rows);
     out += ',';
-    AppendMember(out, "misses", calls.misses);
+    AppendJsonNumber(out, "misses", calls.misses);
     out += ",\"self\":{";
-    AppendMember(out, "cpu", self.cpu);
+    AppendJsonNumber(out, "cpu", self.cpu);
     out += ',';
-    AppendMember(out, "elapsed", self.elapsed);
+    AppendJsonNumber(out, "elapsed", self.elapsed);
     out += ',';
-    AppendMember(out, "disk", self.disk);
+    AppendJsonNumber(out, "disk", self.disk);
     out += ',';
-    AppendMember(out, "query", self.query);
+    AppendJsonNumber(out, "query", self.query);
     out += ',';
-    AppendMember(out, "current", self.current);
+    AppendJsonNumber(out, "current", self.current);
     out += "}}";
 }
 
@@ -97,13 +91,13 @@ std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
     std::string out = "{\"sql_id\":";
     AppendJsonString(out, g.sqlId);
     out += ',';
-    AppendMember(out, "hash_value", g.hashValue);
+    AppendJsonNumber(out, "hash_value", g.hashValue);
     out += ",\"sql\":";
     AppendJsonString(out, SqlOf(g, analyzer));
     out += ',';
-    AppendMember(out, "statements", g.statements);
+    AppendJsonNumber(out, "statements", g.statements);
     out += ',';
-    AppendMember(out, "executions", g.executions);
+    AppendJsonNumber(out, "executions", g.executions);
     out += ',';
     AppendCalls(out, "parse", d.parse, d.self.parse);
     out += ',';
@@ -114,29 +108,20 @@ std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
     AppendCalls(out, "total", g.total, g.self);
     const CExecutionSummary& times = g.executionTimes;
     out += ",\"execution_elapsed\":{";
-    AppendMember(out, "count", times.count);
+    AppendJsonNumber(out, "count", times.count);
     out += ',';
-    AppendMember(out, "min", times.min);
+    AppendJsonNumber(out, "min", times.min);
     out += ',';
-    AppendMember(out, "median", times.median);
+    AppendJsonNumber(out, "median", times.median);
     out += ',';
-    AppendMember(out, "p95", times.p95);
+    AppendJsonNumber(out, "p95", times.p95);
     out += ',';
-    AppendMember(out, "max", times.max);
-    out += "},\"waits\":{";
-    for (const CWaitFigures& wait : d.waits) {
-        AppendJsonString(out, CEventNames::Name(wait.event));
-        out += ":{";
-        AppendMember(out, "count", wait.count);
-        out += ',';
-        AppendMember(out, "max", wait.max);
-        out += ',';
-        AppendMember(out, "total", wait.total);
-        out += &wait == &d.waits.back() ? "}" : "},";
-    }
-    out += "},\"errors\":{";
+    AppendJsonNumber(out, "max", times.max);
+    out += "},\"waits\":";
+    AppendJsonWaits(out, d.waits);
+    out += ",\"errors\":{";
     for (const CErrorCount& error : d.errors) {
-        AppendMember(out, OraName(error.error), error.count);
+        AppendJsonNumber(out, OraName(error.error), error.count);
         out += &error == &d.errors.back() ? "" : ",";
     }
     return out + "}}";

@@ -1,5 +1,6 @@
 #include "JsonText.h"
 
+#include "CEventNames.h"
 #include "Utf8Text.h"
 
 #include <array>
@@ -56,4 +57,29 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
         i += length > 0 ? length : 1;
     }
     out += '"';
+}
+
+void AppendJsonNumber(std::string& out, std::string_view name, std::int64_t value) {
+    AppendJsonString(out, name);
+    out += ':';
+    out += std::to_string(value);
+}
+
+void AppendJsonWaits(std::string& out, const std::vector<CWaitFigures>& waits) {
+    out += '{';
+    for (const CWaitFigures& wait : waits) {
+        if (&wait != &waits.front()) {
+            out += ',';
+        }
+        AppendJsonString(out, CEventNames::Name(wait.event));
+        out += ':';
+        out += '{';
+        AppendJsonNumber(out, "count", wait.count);
+        out += ',';
+        AppendJsonNumber(out, "max", wait.max);
+        out += ',';
+        AppendJsonNumber(out, "total", wait.total);
+        out += '}';
+    }
+    out += '}';
 }
