@@ -64,6 +64,18 @@ void ReadWaits(const std::vector<std::string>& lines, std::size_t from, CReportS
     }
 }
 
+// The misses or the waits a line of a statement's section starts.
+void ReadNote(const std::vector<std::string>& lines, std::size_t i, CReportStatement& s) {
+    const std::vector<std::string> words = Words(lines[i]);
+    if (lines[i].starts_with("Misses in library cache during parse:")) {
+        s.parseMisses = std::stoll(words.back());
+    } else if (lines[i].starts_with("Misses in library cache during execute:")) {
+        s.execMisses = std::stoll(words.back());
+    } else if (lines[i].find("Event waited on") != std::string::npos) {
+        ReadWaits(lines, i, s);
+    }
+}
+
 // A call table and what follows it up to the next table: misses and waits.
 CReportStatement ReadTable(const std::vector<std::string>& lines, std::size_t from) {
     CReportStatement statement;
@@ -80,14 +92,7 @@ CReportStatement ReadTable(const std::vector<std::string>& lines, std::size_t fr
     for (++i; i < lines.size() && !lines[i].starts_with("call     count") &&
               lines[i].find("OVERALL TOTALS") == std::string::npos;
          ++i) {
-        const std::vector<std::string> words = Words(lines[i]);
-        if (lines[i].starts_with("Misses in library cache during parse:")) {
-            statement.parseMisses = std::stoll(words.back());
-        } else if (lines[i].starts_with("Misses in library cache during execute:")) {
-            statement.execMisses = std::stoll(words.back());
-        } else if (lines[i].find("Event waited on") != std::string::npos) {
-            ReadWaits(lines, i, statement);
-        }
+        ReadNote(lines, i, statement);
     }
     return statement;
 }
@@ -113,14 +118,7 @@ std::vector<CReportStatement> ReadReport(const std::string& path) {
             statement.calls[words[0]] = {words.begin() + 1, words.end()};
         }
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::vector<std::string> words = Words(lines[i]);
-            if (lines[i].starts_with("Misses in library cache during parse:")) {
-                statement.parseMisses = std::stoll(words.back());
-            } else if (lines[i].starts_with("Misses in library cache during execute:")) {
-                statement.execMisses = std::stoll(words.back());
-            } else if (lines[i].find("Event waited on") != std::string::npos) {
-                ReadWaits(lines, i, statement);
-            }
+            ReadNote(lines, i, statement);
         }
         statements.push_back(statement);
     }
