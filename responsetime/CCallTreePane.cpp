@@ -1,10 +1,10 @@
 #include "CCallTreePane.h"
 
+#include "CScrollPosition.h"
 #include "CTraceAnalyzer.h"
 #include "ResponseTimeText.h"
 
 #include <QHeaderView>
-#include <QScrollBar>
 
 namespace {
 
@@ -52,8 +52,7 @@ void CCallTreePane::Refresh() {
     const bool selected = selectionModel()->hasSelection();
     const CCallTreeModel::CPath current =
         selected ? m_model.PathOf(currentIndex()) : CCallTreeModel::CPath();
-    const int vertical = verticalScrollBar()->value();
-    const int horizontal = horizontalScrollBar()->value();
+    const CScrollPosition scroll(*this);
     m_model.SetTree(m_analyzer != nullptr ? m_analyzer->CallTree() : std::vector<CCallTreeRow>(),
                     m_analyzer);
     const std::set<CCallTreeModel::CPath> expanded = std::move(m_expanded);
@@ -69,9 +68,7 @@ void CCallTreePane::Refresh() {
         selectionModel()->setCurrentIndex(again, QItemSelectionModel::ClearAndSelect |
                                                      QItemSelectionModel::Rows);
     }
-    doItemsLayout(); // the scroll bars' ranges follow the new rows
-    verticalScrollBar()->setValue(vertical);
-    horizontalScrollBar()->setValue(horizontal);
+    scroll.Restore();
 }
 
 void CCallTreePane::OnDoubleClick(const QModelIndex& index) {

@@ -1,5 +1,6 @@
 #include "CProfilePane.h"
 
+#include "CScrollPosition.h"
 #include "CShareBarDelegate.h"
 #include "CTraceAnalyzer.h"
 #include "DisplayText.h"
@@ -11,7 +12,6 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableView>
 
@@ -165,12 +165,11 @@ std::optional<ESessionTag> CProfilePane::SelectedCut() const {
 
 // The table keeps its scroll position when it shows the next figures.
 void CProfilePane::Show(const CProfileTable* table, const QString& duration) {
-    const int scroll = m_table->verticalScrollBar()->value();
+    const CScrollPosition scroll(*m_table);
     m_model.SetTable(table != nullptr ? *table : CProfileTable());
     m_duration->setText(duration);
     m_transactions->setText(table != nullptr ? DecodeForDisplay(TransactionsText(*table))
                                              : QString());
     m_errors->setText(table != nullptr ? DecodeForDisplay(ErrorsText(*table)) : QString());
-    m_table->doItemsLayout(); // the scroll bar's range follows the new rows
-    m_table->verticalScrollBar()->setValue(scroll);
+    scroll.Restore();
 }

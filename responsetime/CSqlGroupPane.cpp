@@ -1,10 +1,10 @@
 #include "CSqlGroupPane.h"
 
+#include "CScrollPosition.h"
 #include "CSqlGroupColumns.h"
 #include "CTraceAnalyzer.h"
 
 #include <QHeaderView>
-#include <QScrollBar>
 
 #include <optional>
 
@@ -53,8 +53,7 @@ void CSqlGroupPane::Refresh(bool excludeIdle) {
         current != nullptr && selectionModel()->hasSelection() ? std::optional(current->firstSerial)
                                                                : std::nullopt;
     const int column = currentIndex().column();
-    const int vertical = verticalScrollBar()->value();
-    const int horizontal = horizontalScrollBar()->value();
+    const CScrollPosition scroll(*this);
     m_model.SetGroups(m_analyzer != nullptr ? m_analyzer->SqlGroups(excludeIdle) : CSqlGroupTable(),
                       m_analyzer);
     const int row = selected ? m_model.RowOfGroup(*selected) : -1;
@@ -63,9 +62,7 @@ void CSqlGroupPane::Refresh(bool excludeIdle) {
                                           QItemSelectionModel::ClearAndSelect |
                                               QItemSelectionModel::Rows);
     }
-    doItemsLayout(); // the scroll bars' ranges follow the new rows
-    verticalScrollBar()->setValue(vertical);
-    horizontalScrollBar()->setValue(horizontal);
+    scroll.Restore();
 }
 
 void CSqlGroupPane::OnDoubleClick(const QModelIndex& index) {
