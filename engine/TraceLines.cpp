@@ -39,21 +39,35 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-CCursorLine Match(std::string_view line, const CLinePrefix& prefix) {
+// Reads the decimal digits from `end` on into `value`, leaving `end` after them; false when
+// their value does not fit 64 bits. The overflow is checked by the processor's flags, not by
+// a division for each digit: cursor numbers have up to 15 digits, on almost every line.
+bool ReadDecimal(std::string_view text, std::size_t& end, std::uint64_t& value) {
+    std::uint64_t result = 0;
+    for (; end < text.size() && IsDigit(text[end]); ++end) {
+        if (__builtin_mul_overflow(result, std::uint64_t{10}, &result) ||
+            __builtin_add_overflow(result, static_cast<std::uint64_t>(text[end] - '0'), &result)) {
+            return false;
+        }
+    }
+    value = result;
+    return true;
+}
+
+// The prefix is a template argument so that its size is known when compiled and the
+// comparison is made inline: this runs for almost every line of a trace.
+template <const CLinePrefix& prefix> CCursorLine Match(std::string_view line) {
     CCursorLine result;
-    if (!line.starts_with(prefix.name)) {
+    constexpr std::size_t kSize = prefix.name.size();
+    if (line.size() < kSize || std::memcmp(line.data(), prefix.name.data(), kSize) != 0) {
         return result;
     }
-    std::size_t end = prefix.name.size();
+    std::size_t end = kSize;
     std::uint64_t cursor = 0;
-    for (; end < line.size() && IsDigit(line[end]); ++end) {
-        const auto digit = static_cast<std::uint64_t>(line[end] - '0');
-        if (cursor > (UINT64_MAX - digit) / 10) {
-            return result;
-        }
-        cursor = cursor * 10 + digit;
+    if (!ReadDecimal(line, end, cursor)) {
+        return result;
     }
-    if (end > prefix.name.size() && end < line.size() && line[end] == prefix.after) {
+    if (end > kSize && end < line.size() && line[end] == prefix.after) {
         result.kind = prefix.kind;
         result.cursor = cursor;
     }
@@ -139,13 +153,17 @@ public:
     // Plain decimal digits, one to eighteen of them. Longer runs are refused (the slow path
     // saturates them); unsigned arithmetic keeps the refused value's overflow defined.
     std::int64_t Digits() {
-        const char* start = m_p;
-        std::uint64_t value = 0;
-        while (m_bOk && m_p != m_end && IsDigit(*m_p)) {
-            value = value * 10 + static_cast<std::uint64_t>(*m_p - '0');
-            ++m_p;
+        if (!m_bOk) {
+            return 0;
         }
-        m_bOk = m_bOk && m_p != start && m_p - start <= 18;
+        const char* p = m_p;
+        std::uint64_t value = 0;
+        while (p != m_end && IsDigit(*p)) {
+            value = value * 10 + static_cast<std::uint64_t>(*p - '0');
+            ++p;
+        }
+        m_bOk = p != m_p && p - m_p <= 18;
+        m_p = p;
         return static_cast<std::int64_t>(value);
     }
     // The text up to the next `c`, stepping over it.
@@ -261,12 +279,8 @@ bool ReadCursorNumber(std::string_view line, std::size_t position, std::uint64_t
     }
     std::uint64_t value = 0;
     std::size_t i = position + 1;
-    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-        const auto digit = static_cast<std::uint64_t>(line[i] - '0');
-        if (value > (UINT64_MAX - digit) / 10) {
-            return false;
-        }
-        value = value * 10 + digit;
+    if (!ReadDecimal(line, i, value)) {
+        return false;
     }
     cursor = value;
     return i > position + 1;
@@ -275,9 +289,9 @@ bool ReadCursorNumber(std::string_view line, std::size_t position, std::uint64_t
 CCursorLine ClassifyLine(std::string_view line) {
     switch (line.empty() ? '\0' : line.front()) {
     case 'P':
-        return Match(line, kParse);
+        return Match<kParse>(line);
     case 'E':
-        return line.size() > 1 && line[1] == 'R' ? Match(line, kError) : Match(line, kExec);
+        return line.size() > 1 && line[1] == 'R' ? Match<kError>(line) : Match<kExec>(line);
     case 'C':
         return line.starts_with(kClose.name) ? CCursorLine{ETraceLine::Close, 0} : CCursorLine{};
     case 'U':
@@ -287,11 +301,11 @@ CCursorLine ClassifyLine(std::string_view line) {
     case 'L':
         return IsLobCall(line) ? CCursorLine{ETraceLine::Lob, 0} : CCursorLine{};
     case 'F':
-        return Match(line, kFetch);
+        return Match<kFetch>(line);
     case 'S':
-        return Match(line, kStat);
+        return Match<kStat>(line);
     case 'W':
-        return Match(line, kWait);
+        return Match<kWait>(line);
     default:
         return {};
     }

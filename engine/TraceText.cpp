@@ -18,6 +18,17 @@ bool IsBlank(char c) {
 } // namespace
 
 std::int64_t ParseInteger(std::string_view text) {
+    // Most values are plain digits, and up to 18 of them cannot overflow.
+    std::uint64_t plain = 0;
+    std::size_t digits = 0;
+    for (; digits < text.size() && digits <= 18 && text[digits] >= '0' && text[digits] <= '9';
+         ++digits) {
+        plain = plain * 10 + static_cast<std::uint64_t>(text[digits] - '0');
+    }
+    if (digits > 0 && digits <= 18 &&
+        (digits == text.size() || text[digits] < '0' || text[digits] > '9')) {
+        return static_cast<std::int64_t>(plain);
+    }
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) {
         ++i;

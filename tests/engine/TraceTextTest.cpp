@@ -1,8 +1,13 @@
 #include "TraceText.h"
 #include "CFileListReader.h"
+#include "TraceLines.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +43,36 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<CNumberCase>& param) {
         return "case" + std::to_string(param.index);
     });
+
+// Random numbers of every length around the 64-bit limits, with blanks, signs and what may
+// follow them, read by the fast paths and by the C library's rules (which saturate the same
+// way); cursor numbers that do not fit 64 bits make the line no cursor's line.
+TEST(NumberRule, FastPathsAgreeWithTheLibraryOnRandomNumbers) {
+    std::mt19937 random(7);
+    const std::string heads[] = {"", " ", "  ", "-", "+", " -", "\t+"};
+    const std::string tails[] = {"", ",", "x", "9", " 1", ":"};
+    for (int n = 0; n < 20000; ++n) {
+        std::string digits;
+        const int length = static_cast<int>(random() % 24);
+        for (int i = 0; i < length; ++i) {
+            digits += static_cast<char>('0' + random() % 10);
+        }
+        const std::string text = heads[random() % 7] + digits + tails[random() % 6];
+        errno = 0;
+        const long long expected = std::strtoll(text.c_str(), nullptr, 10);
+        ASSERT_EQ(ParseInteger(text), expected) << text;
+
+        std::uint64_t cursor = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), cursor);
+        const bool fits = !digits.empty() && error == std::errc();
+        const CCursorLine line = ClassifyLine("FETCH #" + digits + ":c=1");
+        ASSERT_EQ(line.kind, fits ? ETraceLine::Fetch : ETraceLine::Other) << digits;
+        if (fits) {
+            ASSERT_EQ(line.cursor, cursor) << digits;
+        }
+    }
+}
 
 TEST(TextRule, RunsToTerminatorOrLineEnd) {
     EXPECT_EQ(GetText("PARSE ERROR #1:len=3 dep=0 uid=5 oct=3 lid=5 tim=1 err=942", "err=", " "),
