@@ -15,18 +15,21 @@ std::size_t Mix(std::uint64_t cursor) {
 std::size_t CCursorMap::SlotOf(std::uint64_t cursor) const {
     const std::size_t mask = m_slots.size() - 1;
     std::size_t slot = Mix(cursor) & mask;
-    while (m_slots[slot].used && m_slots[slot].cursor != cursor) {
+    while (m_slots[slot].cursor != kFree && m_slots[slot].cursor != cursor) {
         slot = (slot + 1) & mask;
     }
     return slot;
 }
 
 const std::uint64_t* CCursorMap::Find(std::uint64_t cursor) const {
+    if (cursor == kFree) {
+        return m_bHasFreeKey ? &m_nFreeKeyValue : nullptr;
+    }
     if (m_nSize == 0) {
         return nullptr;
     }
     const CSlot& slot = m_slots[SlotOf(cursor)];
-    return slot.used ? &slot.value : nullptr;
+    return slot.cursor == cursor ? &slot.value : nullptr;
 }
 
 std::uint64_t* CCursorMap::Find(std::uint64_t cursor) {
@@ -39,13 +42,21 @@ void CCursorMap::Set(std::uint64_t cursor, std::uint64_t value) {
 }
 
 std::uint64_t& CCursorMap::FindOrAdd(std::uint64_t cursor, std::uint64_t value, bool& added) {
+    if (cursor == kFree) {
+        added = !m_bHasFreeKey;
+        if (added) {
+            m_bHasFreeKey = true;
+            m_nFreeKeyValue = value;
+        }
+        return m_nFreeKeyValue;
+    }
     if ((m_nSize + 1) * 2 > m_slots.size()) {
         Grow();
     }
     CSlot& slot = m_slots[SlotOf(cursor)];
-    added = !slot.used;
+    added = slot.cursor == kFree;
     if (added) {
-        slot = {cursor, value, true};
+        slot = {cursor, value};
         ++m_nSize;
     }
     return slot.value;
@@ -54,13 +65,15 @@ std::uint64_t& CCursorMap::FindOrAdd(std::uint64_t cursor, std::uint64_t value, 
 void CCursorMap::Clear() {
     m_slots.clear();
     m_nSize = 0;
+    m_bHasFreeKey = false;
+    m_nFreeKeyValue = 0;
 }
 
 void CCursorMap::Grow() {
     std::vector<CSlot> old = std::move(m_slots);
     m_slots.assign(old.empty() ? 16 : old.size() * 2, CSlot{});
     for (const CSlot& slot : old) {
-        if (slot.used) {
+        if (slot.cursor != kFree) {
             m_slots[SlotOf(slot.cursor)] = slot;
         }
     }

@@ -1,9 +1,12 @@
+#include "CCursorMap.h"
 #include "CEventNames.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <unordered_map>
 
 namespace {
 
@@ -131,3 +134,47 @@ TEST(CursorBinding, EveryLineCountsForTheStatementItsCursorIsBoundTo) {
 }
 
 } // namespace
+
+// Random work on a map of cursor numbers, the largest number and 0 among them, against the
+// standard library's map: finds, insertions, changes, clearing, size and visits agree.
+TEST(CursorMap, AgreesWithAStandardMapUnderRandomWork) {
+    std::mt19937_64 random(11);
+    const std::uint64_t keys[] = {0, 1, 2, UINT64_MAX, UINT64_MAX - 1, 139838657453830ULL};
+    CCursorMap map;
+    std::unordered_map<std::uint64_t, std::uint64_t> expected;
+    for (int n = 0; n < 100000; ++n) {
+        const std::uint64_t cursor = random() % 4 == 0 ? keys[random() % 6] : random() % 5000;
+        const std::uint64_t value = random();
+        switch (random() % 8) {
+        case 0:
+            map.Set(cursor, value);
+            expected[cursor] = value;
+            break;
+        case 1: {
+            bool added = false;
+            const std::uint64_t kept = map.FindOrAdd(cursor, value, added);
+            ASSERT_EQ(added, expected.emplace(cursor, value).second);
+            ASSERT_EQ(kept, expected[cursor]);
+            break;
+        }
+        case 2:
+            if (random() % 500 == 0) {
+                map.Clear();
+                expected.clear();
+            }
+            break;
+        default: {
+            const std::uint64_t* found = map.Find(cursor);
+            const auto it = expected.find(cursor);
+            ASSERT_EQ(found != nullptr, it != expected.end()) << cursor;
+            if (found != nullptr) {
+                ASSERT_EQ(*found, it->second);
+            }
+        }
+        }
+        ASSERT_EQ(map.Size(), expected.size());
+    }
+    std::unordered_map<std::uint64_t, std::uint64_t> visited;
+    map.ForEach([&](std::uint64_t cursor, std::uint64_t value) { visited[cursor] = value; });
+    EXPECT_EQ(visited, expected);
+}
