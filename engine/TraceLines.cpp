@@ -40,9 +40,15 @@ bool IsDigit(char c) {
 }
 
 // Reads the decimal digits from `end` on into `value`, leaving `end` after them; false when
-// their value does not fit 64 bits. The overflow is checked by the processor's flags, not by
-// a division for each digit: cursor numbers have up to 15 digits, on almost every line.
+// their value does not fit 64 bits. Up to 19 digits always fit; only longer runs, which no
+// server writes, are read again digit by digit with the overflow checked.
 bool ReadDecimal(std::string_view text, std::size_t& end, std::uint64_t& value) {
+    const CDigitRun run = ReadDigitRun(text.data() + end, text.data() + text.size());
+    if (run.count <= 19) {
+        end += run.count;
+        value = run.value;
+        return true;
+    }
     std::uint64_t result = 0;
     for (; end < text.size() && IsDigit(text[end]); ++end) {
         if (__builtin_mul_overflow(result, std::uint64_t{10}, &result) ||
@@ -156,15 +162,10 @@ public:
         if (!m_bOk) {
             return 0;
         }
-        const char* p = m_p;
-        std::uint64_t value = 0;
-        while (p != m_end && IsDigit(*p)) {
-            value = value * 10 + static_cast<std::uint64_t>(*p - '0');
-            ++p;
-        }
-        m_bOk = p != m_p && p - m_p <= 18;
-        m_p = p;
-        return static_cast<std::int64_t>(value);
+        const CDigitRun run = ReadDigitRun(m_p, m_end);
+        m_bOk = run.count > 0 && run.count <= 18;
+        m_p += run.count;
+        return static_cast<std::int64_t>(run.value);
     }
     // The text up to the next `c`, stepping over it.
     std::string_view Until(char c) {

@@ -19,15 +19,9 @@ bool IsBlank(char c) {
 
 std::int64_t ParseInteger(std::string_view text) {
     // Most values are plain digits, and up to 18 of them cannot overflow.
-    std::uint64_t plain = 0;
-    std::size_t digits = 0;
-    for (; digits < text.size() && digits <= 18 && text[digits] >= '0' && text[digits] <= '9';
-         ++digits) {
-        plain = plain * 10 + static_cast<std::uint64_t>(text[digits] - '0');
-    }
-    if (digits > 0 && digits <= 18 &&
-        (digits == text.size() || text[digits] < '0' || text[digits] > '9')) {
-        return static_cast<std::int64_t>(plain);
+    const CDigitRun plain = ReadDigitRun(text.data(), text.data() + text.size());
+    if (plain.count > 0 && plain.count <= 18) {
+        return static_cast<std::int64_t>(plain.value);
     }
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 // Reading rules shared by every line analysis of the engine. All searches are byte-wise
@@ -16,6 +17,55 @@ std::int64_t GetNumber(std::string_view line, std::string_view key, std::string_
 // An optionally signed decimal integer at the start of `text`, after any white space;
 // 0 without digits. Values beyond 64 bits saturate.
 std::int64_t ParseInteger(std::string_view text);
+
+// A run of decimal digits: how many, and their value, exact for up to 19 digits (a longer
+// run's value wraps; callers refuse or re-read such runs).
+struct CDigitRun {
+    std::size_t count = 0;
+    std::uint64_t value = 0;
+};
+
+// The decimal digits at the start of [first, last), read eight bytes at a time: figures,
+// time stamps and cursor numbers are most of a trace's bytes after the line breaks.
+inline CDigitRun ReadDigitRun(const char* first, const char* last) {
+    static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
+                                                100000, 1000000, 10000000, 100000000};
+    CDigitRun run;
+    const char* p = first;
+    while (last - p >= 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, p, 8);
+        // A byte is a digit when its high half is 3 and adding 6 keeps it so; the first
+        // byte that is not ends the run (later bytes may be garbled by a carry; they are
+        // not looked at).
+        const std::uint64_t other =
+            ((bytes & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
+            (((bytes + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
+        const unsigned digits =
+            other == 0 ? 8u : static_cast<unsigned>(__builtin_ctzll(other)) / 8u;
+        if (digits == 0) {
+            break;
+        }
+        // The digits' values, the first in the lowest byte, moved to the top so that the
+        // bytes shifted in are leading zeros, then combined in pairs, fours and eights.
+        std::uint64_t values = (bytes - 0x3030303030303030ULL) << (8 * (8 - digits));
+        values = (values * 10) + (values >> 8);
+        values = (((values & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+                  (((values >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+                 32;
+        run.value = run.value * kPowers[digits] + values;
+        run.count += digits;
+        p += digits;
+        if (digits < 8) {
+            return run;
+        }
+    }
+    for (; p != last && *p >= '0' && *p <= '9'; ++p) {
+        run.value = run.value * 10 + static_cast<std::uint64_t>(*p - '0');
+        ++run.count;
+    }
+    return run;
+}
 
 // The text after the first `key` in `line` up to the next `terminator` (or the end of the
 // line); empty when the key does not occur.

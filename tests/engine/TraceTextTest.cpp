@@ -45,8 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // Random numbers of every length around the 64-bit limits, with blanks, signs and what may
-// follow them, read by the fast paths and by the C library's rules (which saturate the same
-// way); cursor numbers that do not fit 64 bits make the line no cursor's line.
+// follow them, read by the fast paths (values, call lines) and by the C library's rules (which
+// saturate the same way); cursor numbers that do not fit 64 bits make the line no cursor's
+// line.
 TEST(NumberRule, FastPathsAgreeWithTheLibraryOnRandomNumbers) {
     std::mt19937 random(7);
     const std::string heads[] = {"", " ", "  ", "-", "+", " -", "\t+"};
@@ -57,10 +58,18 @@ TEST(NumberRule, FastPathsAgreeWithTheLibraryOnRandomNumbers) {
         for (int i = 0; i < length; ++i) {
             digits += static_cast<char>('0' + random() % 10);
         }
-        const std::string text = heads[random() % 7] + digits + tails[random() % 6];
+        const std::string text =
+            heads[random() % 7] + digits + tails[random() % 6] + static_cast<char>(random() % 256);
         errno = 0;
         const long long expected = std::strtoll(text.c_str(), nullptr, 10);
         ASSERT_EQ(ParseInteger(text), expected) << text;
+
+        const CCallLine call =
+            ReadCallLine("EXEC #1:c=" + digits + ",e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=5",
+                         ECallKind::Exec);
+        errno = 0;
+        ASSERT_EQ(call.figures.cpu, std::strtoll(digits.c_str(), nullptr, 10)) << digits;
+        ASSERT_EQ(call.time, 5);
 
         std::uint64_t cursor = 0;
         const auto [end, error] =
