@@ -22,8 +22,11 @@ bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+// One piece per thread being analysed and one read ahead: reading a piece from the page cache
+// takes a fraction of the time its analysis does, and every piece more in flight holds its
+// bytes and records in memory.
 std::size_t PiecesInFlight() {
-    return 2 * std::max(1u, std::thread::hardware_concurrency());
+    return std::max(1u, std::thread::hardware_concurrency()) + 1;
 }
 
 // Bytes of one piece. Its memory is not cleared before a read fills it, and it is handed back
