@@ -126,11 +126,11 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     AppendMember(out, "row_source", texts.RowSource(record));
     AppendMember(out, "oct_name", record.m_strOctName);
     AppendMember(out, "error", record.Error());
-    AppendFigures(out, "parse", record.m_parse, kParse);
+    AppendFigures(out, "parse", record.Parse(), kParse);
     out += ',';
-    AppendFigures(out, "exec", record.m_exec, kExec);
+    AppendFigures(out, "exec", record.Exec(), kExec);
     out += ',';
-    AppendFigures(out, "fetch", record.m_fetch, kFetch);
+    AppendFigures(out, "fetch", record.Fetch(), kFetch);
     out += ',';
     AppendFigures(out, "total", record.Total(), kTotal);
     out += ',';

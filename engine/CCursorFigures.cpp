@@ -6,7 +6,17 @@
 #include <algorithm>
 
 void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
-    CallsOf(kind).Add(call);
+    if (!m_bWideCalls && m_calls.Add(kind, call)) {
+        return;
+    }
+    std::array<CCallFigures, 3>& wide = m_rare.Edit().wideCalls.Edit();
+    if (!m_bWideCalls) {
+        wide = {m_calls.Of(ECallKind::Parse), m_calls.Of(ECallKind::Exec),
+                m_calls.Of(ECallKind::Fetch)};
+        m_calls = {};
+        m_bWideCalls = true;
+    }
+    wide[static_cast<std::size_t>(kind)].Add(call);
 }
 
 void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive) {
@@ -14,11 +24,13 @@ void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive)
 }
 
 CCallFigures CCursorFigures::Total() const {
-    CCallFigures total = m_parse;
-    total.Add(m_exec);
-    total.Add(m_fetch);
+    const CCallFigures exec = Exec();
+    const CCallFigures fetch = Fetch();
+    CCallFigures total = Parse();
+    total.Add(exec);
+    total.Add(fetch);
     total.misses = 0;
-    total.rows = SaturatingAdd(m_exec.rows, m_fetch.rows);
+    total.rows = SaturatingAdd(exec.rows, fetch.rows);
     return total;
 }
 
@@ -84,9 +96,9 @@ void CCursorFigures::AddError(std::int64_t error) {
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {
-    m_parse.Add(later.m_parse);
-    m_exec.Add(later.m_exec);
-    m_fetch.Add(later.m_fetch);
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        AddCall(kind, later.CallsOf(kind));
+    }
     m_recursive.Add(later.m_recursive);
     const std::uint64_t textBase = PlanTexts().size();
     if (later.PlanTextsCopied()) {
@@ -107,19 +119,16 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));
 }
 
-CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
-    return const_cast<CCallFigures&>(static_cast<const CCursorFigures&>(*this).CallsOf(kind));
-}
-
-const CCallFigures& CCursorFigures::CallsOf(ECallKind kind) const {
-    switch (kind) {
-    case ECallKind::Parse:
-        return m_parse;
-    case ECallKind::Exec:
-        return m_exec;
-    default:
-        return m_fetch;
+bool CCursorFigures::operator==(const CCursorFigures& other) const {
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        if (CallsOf(kind) != other.CallsOf(kind)) {
+            return false;
+        }
     }
+    return m_recursive == other.m_recursive && m_plan == other.m_plan && m_waits == other.m_waits &&
+           m_executions == other.m_executions && m_callTree == other.m_callTree &&
+           PlanTexts() == other.PlanTexts() && PlanTextsCopied() == other.PlanTextsCopied() &&
+           Errors() == other.Errors() && m_bPlanNumbered == other.m_bPlanNumbered;
 }
 
 void CCursorFigures::AddWaits(const CWaitFigures& waits) {

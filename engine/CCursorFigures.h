@@ -4,12 +4,15 @@
 #include "CCallTreeNode.h"
 #include "CErrorCount.h"
 #include "CExecutionTimes.h"
+#include "CPackedCalls.h"
 #include "CPlanRow.h"
 #include "CRecursiveCalls.h"
 #include "CSelfFigures.h"
 #include "CSparse.h"
 #include "CWaitFigures.h"
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,12 +27,10 @@
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 // Copied plan texts and errors, which few statements of a plain file have, are kept apart so
-// that a statement without them pays one pointer for them.
+// that a statement without them pays one pointer for them. So are the call figures of the rare
+// statement whose sums do not fit in 32 bits: the others keep them packed.
 class CCursorFigures {
 public:
-    CCallFigures m_parse;
-    CCallFigures m_exec;
-    CCallFigures m_fetch;
     CRecursiveCalls m_recursive;
     std::vector<CPlanRow> m_plan;
     std::vector<CWaitFigures> m_waits;
@@ -56,30 +57,39 @@ public:
     CSelfCalls Self() const;
     // The time of all waits; without those of idle events (IsIdleEvent) when `excludeIdle`.
     std::int64_t WaitTime(bool excludeIdle) const;
-    const CCallFigures& CallsOf(ECallKind kind) const;
+    // The figures of the calls of a kind as written, summed.
+    CCallFigures CallsOf(ECallKind kind) const {
+        return m_bWideCalls ? m_rare.Get().wideCalls.Get()[static_cast<std::size_t>(kind)]
+                            : m_calls.Of(kind);
+    }
+    CCallFigures Parse() const { return CallsOf(ECallKind::Parse); }
+    CCallFigures Exec() const { return CallsOf(ECallKind::Exec); }
+    CCallFigures Fetch() const { return CallsOf(ECallKind::Fetch); }
     // The operations of plan rows whose text is copied, one after the other.
     std::string_view PlanTexts() const { return m_rare.Get().planTexts; }
     bool PlanTextsCopied() const { return m_rare.Get().planTextsCopied; }
     const std::vector<CErrorCount>& Errors() const { return m_rare.Get().errors; }
 
-    bool operator==(const CCursorFigures&) const = default;
+    // Equal when the figures are, however they are stored.
+    bool operator==(const CCursorFigures& other) const;
 
 private:
     struct CRare {
         std::string planTexts;
         bool planTextsCopied = false;
         std::vector<CErrorCount> errors;
-
-        bool operator==(const CRare&) const = default;
+        CSparse<std::array<CCallFigures, 3>> wideCalls; // one per call kind, when m_bWideCalls
     };
 
-    CCallFigures& CallsOf(ECallKind kind);
     void AddWaits(const CWaitFigures& waits);
     bool HasPlanRow(std::int64_t id) const;
 
+    CPackedCalls m_calls; // unless m_bWideCalls
     CSparse<CRare> m_rare;
     // Last, so that a statement record's flags can follow it in the same word. Whether the plan
     // rows are numbered 1, 2, 3, ... in their order, as servers write them: then the row of an id
     // is found without a search.
     bool m_bPlanNumbered = true;
+    // Whether the call figures do not fit in m_calls and are kept in 64 bits in m_rare.
+    bool m_bWideCalls = false;
 };

@@ -28,11 +28,11 @@ std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
     std::string text =
         "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n";
     text += kDashes;
-    AppendRow(text, "Parse   ", r.m_parse.count, figures.parse, 0);
+    AppendRow(text, "Parse   ", r.Parse().count, figures.parse, 0);
     text += "\r\n";
-    AppendRow(text, "Execute ", r.m_exec.count, figures.exec, r.m_exec.rows);
+    AppendRow(text, "Execute ", r.Exec().count, figures.exec, r.Exec().rows);
     text += "\r\n";
-    AppendRow(text, "Fetch   ", r.m_fetch.count, figures.fetch, r.m_fetch.rows);
+    AppendRow(text, "Fetch   ", r.Fetch().count, figures.fetch, r.Fetch().rows);
     text += "\r\n";
     text += kDashes;
     const CCallFigures total = r.Total();
@@ -59,8 +59,8 @@ std::string CStatementTexts::CallStats(const CStatementRecord& record) {
     if (!record.HasRest() && record.Total().count == 0) {
         return {};
     }
-    const CSelfCalls inclusive{CSelfFigures::Of(record.m_parse), CSelfFigures::Of(record.m_exec),
-                               CSelfFigures::Of(record.m_fetch)};
+    const CSelfCalls inclusive{CSelfFigures::Of(record.Parse()), CSelfFigures::Of(record.Exec()),
+                               CSelfFigures::Of(record.Fetch())};
     return Table(record, inclusive);
 }
 

@@ -262,9 +262,9 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.GetSql(), e.sql);
         ASSERT_EQ(a.m_strOctName, e.octName);
         ASSERT_EQ(a.Error(), e.error);
-        ASSERT_EQ(a.m_parse, e.parse);
-        ASSERT_EQ(a.m_exec, e.exec);
-        ASSERT_EQ(a.m_fetch, e.fetch);
+        ASSERT_EQ(a.Parse(), e.parse);
+        ASSERT_EQ(a.Exec(), e.exec);
+        ASSERT_EQ(a.Fetch(), e.fetch);
         ASSERT_EQ(a.Total(), e.total);
         ASSERT_EQ(a.Self(), e.self);
         ASSERT_EQ(a.m_waits, e.waits);
