@@ -134,7 +134,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     out += ',';
     AppendFigures(out, "total", record.Total(), kTotal);
     out += ',';
-    AppendWaits(out, record.m_waits);
+    AppendWaits(out, record.Waits());
     out += ',';
     AppendSelf(out, record.Self());
     out += '}';

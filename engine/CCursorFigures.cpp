@@ -9,7 +9,7 @@ void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
     if (!m_bWideCalls && m_calls.Add(kind, call)) {
         return;
     }
-    std::array<CCallFigures, 3>& wide = m_rare.Edit().wideCalls.Edit();
+    std::array<CCallFigures, 3>& wide = EditWide().calls;
     if (!m_bWideCalls) {
         wide = {m_calls.Of(ECallKind::Parse), m_calls.Of(ECallKind::Exec),
                 m_calls.Of(ECallKind::Fetch)};
@@ -48,7 +48,9 @@ CSelfCalls CCursorFigures::Self() const {
 
 std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
     std::int64_t time = 0;
-    for (const CWaitFigures& waits : m_waits) {
+    const std::vector<CWaitFigures>& spilled = m_rare.Get().wide.Get().waits;
+    for (std::size_t i = 0; i < m_waits.Size(); ++i) {
+        const CWaitFigures waits = m_waits.At(i, spilled);
         if (!excludeIdle || !IsIdleEvent(CEventNames::Name(waits.event))) {
             time = SaturatingAdd(time, waits.total);
         }
@@ -56,12 +58,30 @@ std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
     return time;
 }
 
+std::vector<CPlanRow> CCursorFigures::Plan() const {
+    std::vector<CPlanRow> rows;
+    rows.reserve(m_plan.Size());
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        rows.push_back(m_plan.At(i, m_rare.Get().wide.Get().planRows));
+    }
+    return rows;
+}
+
+std::vector<CWaitFigures> CCursorFigures::Waits() const {
+    std::vector<CWaitFigures> waits;
+    waits.reserve(m_waits.Size());
+    for (std::size_t i = 0; i < m_waits.Size(); ++i) {
+        waits.push_back(m_waits.At(i, m_rare.Get().wide.Get().waits));
+    }
+    return waits;
+}
+
 void CCursorFigures::AddPlanRow(const CPlanRow& row) {
     if (HasPlanRow(row.id)) {
         return;
     }
-    m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.size()) + 1;
-    m_plan.push_back(row);
+    m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.Size()) + 1;
+    PutPlanRow(m_plan.Size(), row);
 }
 
 void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
@@ -79,11 +99,13 @@ void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
 void CCursorFigures::CopyPlanTexts(const std::vector<std::string>& operations) {
     CRare& rare = m_rare.Edit();
     rare.planTexts.clear();
-    rare.planTextsCopied = !m_plan.empty();
-    for (std::size_t i = 0; i < m_plan.size(); ++i) {
-        m_plan[i].textOffset = rare.planTexts.size();
-        m_plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
+    rare.planTextsCopied = !m_plan.IsEmpty();
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        CPlanRow row = PlanRow(i);
+        row.textOffset = rare.planTexts.size();
+        row.textLength = static_cast<std::uint32_t>(operations[i].size());
         rare.planTexts += operations[i];
+        PutPlanRow(i, row);
     }
 }
 
@@ -105,11 +127,11 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
         m_rare.Edit().planTextsCopied = true;
         m_rare.Edit().planTexts += later.PlanTexts();
     }
-    for (CPlanRow row : later.m_plan) {
+    for (CPlanRow row : later.Plan()) {
         row.textOffset += later.PlanTextsCopied() ? textBase : 0;
         AddPlanRow(row);
     }
-    for (const CWaitFigures& waits : later.m_waits) {
+    for (const CWaitFigures& waits : later.Waits()) {
         AddWaits(waits);
     }
     m_executions.Absorb(later.m_executions);
@@ -125,29 +147,41 @@ bool CCursorFigures::operator==(const CCursorFigures& other) const {
             return false;
         }
     }
-    return m_recursive == other.m_recursive && m_plan == other.m_plan && m_waits == other.m_waits &&
+    return m_recursive == other.m_recursive && Plan() == other.Plan() && Waits() == other.Waits() &&
            m_executions == other.m_executions && m_callTree == other.m_callTree &&
            PlanTexts() == other.PlanTexts() && PlanTextsCopied() == other.PlanTextsCopied() &&
            Errors() == other.Errors() && m_bPlanNumbered == other.m_bPlanNumbered;
 }
 
+void CCursorFigures::PutPlanRow(std::size_t index, const CPlanRow& row) {
+    m_plan.Put(index, row, [this]() -> std::vector<CPlanRow>& { return EditWide().planRows; });
+}
+
 void CCursorFigures::AddWaits(const CWaitFigures& waits) {
-    const auto it = std::find_if(m_waits.begin(), m_waits.end(), [&](const CWaitFigures& known) {
-        return known.event == waits.event;
-    });
-    if (it == m_waits.end()) {
-        m_waits.push_back(waits);
-        return;
+    const std::vector<CWaitFigures>& spilled = m_rare.Get().wide.Get().waits;
+    std::size_t index = 0;
+    while (index < m_waits.Size() && m_waits.At(index, spilled).event != waits.event) {
+        ++index;
     }
-    it->count = SaturatingAdd(it->count, waits.count);
-    it->max = std::max(it->max, waits.max);
-    it->total = SaturatingAdd(it->total, waits.total);
+    CWaitFigures sum = waits;
+    if (index < m_waits.Size()) {
+        const CWaitFigures known = m_waits.At(index, spilled);
+        sum.count = SaturatingAdd(known.count, waits.count);
+        sum.max = std::max(known.max, waits.max);
+        sum.total = SaturatingAdd(known.total, waits.total);
+    }
+    m_waits.Put(index, sum, [this]() -> std::vector<CWaitFigures>& { return EditWide().waits; });
 }
 
 bool CCursorFigures::HasPlanRow(std::int64_t id) const {
     if (m_bPlanNumbered) {
-        return id >= 1 && static_cast<std::uint64_t>(id) <= m_plan.size();
+        return id >= 1 && static_cast<std::uint64_t>(id) <= m_plan.Size();
     }
-    return std::any_of(m_plan.begin(), m_plan.end(),
-                       [id](const CPlanRow& row) { return row.id == id; });
+    const std::vector<CPlanRow>& spilled = m_rare.Get().wide.Get().planRows;
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        if (m_plan.At(i, spilled).id == id) {
+            return true;
+        }
+    }
+    return false;
 }

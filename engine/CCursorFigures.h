@@ -5,6 +5,9 @@
 #include "CErrorCount.h"
 #include "CExecutionTimes.h"
 #include "CPackedCalls.h"
+#include "CPackedPlanRow.h"
+#include "CPackedVector.h"
+#include "CPackedWait.h"
 #include "CPlanRow.h"
 #include "CRecursiveCalls.h"
 #include "CSelfFigures.h"
@@ -27,13 +30,12 @@
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 // Copied plan texts and errors, which few statements of a plain file have, are kept apart so
-// that a statement without them pays one pointer for them. So are the call figures of the rare
-// statement whose sums do not fit in 32 bits: the others keep them packed.
+// that a statement without them pays one pointer for them. Call figures, plan rows and waits
+// are kept packed (CPackedCalls, CPackedPlanRow, CPackedWait); those of the rare statement
+// that do not fit are kept in full apart too.
 class CCursorFigures {
 public:
     CRecursiveCalls m_recursive;
-    std::vector<CPlanRow> m_plan;
-    std::vector<CWaitFigures> m_waits;
     CExecutionTimes m_executions;
     std::vector<CCallTreeNode> m_callTree;
 
@@ -59,12 +61,20 @@ public:
     std::int64_t WaitTime(bool excludeIdle) const;
     // The figures of the calls of a kind as written, summed.
     CCallFigures CallsOf(ECallKind kind) const {
-        return m_bWideCalls ? m_rare.Get().wideCalls.Get()[static_cast<std::size_t>(kind)]
+        return m_bWideCalls ? m_rare.Get().wide.Get().calls[static_cast<std::size_t>(kind)]
                             : m_calls.Of(kind);
     }
     CCallFigures Parse() const { return CallsOf(ECallKind::Parse); }
     CCallFigures Exec() const { return CallsOf(ECallKind::Exec); }
     CCallFigures Fetch() const { return CallsOf(ECallKind::Fetch); }
+    std::size_t PlanRowCount() const { return m_plan.Size(); }
+    CPlanRow PlanRow(std::size_t index) const {
+        return m_plan.At(index, m_rare.Get().wide.Get().planRows);
+    }
+    // The plan rows in their order.
+    std::vector<CPlanRow> Plan() const;
+    // The waits by event, in the order the events first came.
+    std::vector<CWaitFigures> Waits() const;
     // The operations of plan rows whose text is copied, one after the other.
     std::string_view PlanTexts() const { return m_rare.Get().planTexts; }
     bool PlanTextsCopied() const { return m_rare.Get().planTextsCopied; }
@@ -74,17 +84,27 @@ public:
     bool operator==(const CCursorFigures& other) const;
 
 private:
+    // What does not fit packed.
+    struct CWide {
+        std::array<CCallFigures, 3> calls; // one per call kind, when m_bWideCalls
+        std::vector<CPlanRow> planRows;
+        std::vector<CWaitFigures> waits;
+    };
     struct CRare {
         std::string planTexts;
         bool planTextsCopied = false;
         std::vector<CErrorCount> errors;
-        CSparse<std::array<CCallFigures, 3>> wideCalls; // one per call kind, when m_bWideCalls
+        CSparse<CWide> wide;
     };
 
+    CWide& EditWide() { return m_rare.Edit().wide.Edit(); }
+    void PutPlanRow(std::size_t index, const CPlanRow& row);
     void AddWaits(const CWaitFigures& waits);
     bool HasPlanRow(std::int64_t id) const;
 
     CPackedCalls m_calls; // unless m_bWideCalls
+    CPackedVector<CPackedPlanRow> m_plan;
+    CPackedVector<CPackedWait> m_waits;
     CSparse<CRare> m_rare;
     // Last, so that a statement record's flags can follow it in the same word. Whether the plan
     // rows are numbered 1, 2, 3, ... in their order, as servers write them: then the row of an id

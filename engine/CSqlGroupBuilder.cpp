@@ -57,7 +57,7 @@ void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool exc
     detail.self.parse.Add(self.parse);
     detail.self.exec.Add(self.exec);
     detail.self.fetch.Add(self.fetch);
-    for (const CWaitFigures& wait : record.m_waits) {
+    for (const CWaitFigures& wait : record.Waits()) {
         if (!excludeIdle || !IsIdleEvent(CEventNames::Name(wait.event))) {
             AddWait(detail.waits, wait);
         }

@@ -68,7 +68,8 @@ std::string CStatementTexts::CallStats(const CStatementRecord& record) {
 // whose parent was not seen hangs below an unseen top row.
 std::string CStatementTexts::RowSource(const CStatementRecord& record,
                                        const std::vector<std::string>& operations) {
-    if (record.m_plan.empty()) {
+    const std::vector<CPlanRow> plan = record.Plan();
+    if (plan.empty()) {
         return {};
     }
     std::unordered_map<std::int64_t, long> depths;
@@ -78,9 +79,9 @@ std::string CStatementTexts::RowSource(const CStatementRecord& record,
         const std::string* operation;
     };
     std::vector<CLine> rows;
-    rows.reserve(record.m_plan.size());
-    for (std::size_t i = 0; i < record.m_plan.size(); ++i) {
-        const CPlanRow& row = record.m_plan[i];
+    rows.reserve(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const CPlanRow& row = plan[i];
         long depth = 0;
         if (row.parentId != 0) {
             const auto parent = depths.find(row.parentId);
@@ -105,14 +106,15 @@ std::string CStatementTexts::RowSource(const CStatementRecord& record,
 }
 
 std::string CStatementTexts::Waits(const CStatementRecord& record) {
-    if (record.m_waits.empty()) {
+    const std::vector<CWaitFigures> waits = record.Waits();
+    if (waits.empty()) {
         return {};
     }
     std::string text =
         "  Event waited on                             Times   Max. Wait  Total Waited\r\n"
         "  ----------------------------------------   Waited  ----------  ------------\r\n";
-    for (const CWaitFigures& waits : record.m_waits) {
-        AppendWaitRow(text, waits);
+    for (const CWaitFigures& wait : waits) {
+        AppendWaitRow(text, wait);
     }
     text += "\r\nWithout recursive calls:\r\n";
     text += Table(record, record.Self());

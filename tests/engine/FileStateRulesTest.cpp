@@ -304,7 +304,7 @@ TEST_F(LiveRules, AGrowingBlockCostsEachReadOnlyItsNewBytes) {
     EXPECT_LT(fileSystem.bytesRead - readBefore,
               static_cast<std::int64_t>(written) + kReads * 8192);
     ASSERT_EQ(analyzer.GetCount(), 1);
-    EXPECT_EQ(analyzer.GetRecord(0).m_waits.at(0).count, kReads / 2 * 25);
+    EXPECT_EQ(analyzer.GetRecord(0).Waits().at(0).count, kReads / 2 * 25);
 }
 
 struct CShareCase {

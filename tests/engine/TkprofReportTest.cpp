@@ -214,7 +214,8 @@ std::map<std::string, std::vector<std::string>>
 Waits(const std::vector<const CStatementRecord*>& group) {
     std::vector<CWaitFigures> waits;
     for (const CStatementRecord* record : group) {
-        waits.insert(waits.end(), record->m_waits.begin(), record->m_waits.end());
+        const std::vector<CWaitFigures> more = record->Waits();
+        waits.insert(waits.end(), more.begin(), more.end());
     }
     return Printed(waits);
 }
