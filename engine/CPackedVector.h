@@ -1,30 +1,55 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // Values kept packed, in less room than their full form. A value that does not fit its packed
 // form is kept in full in a vector of spilled values its holder keeps apart (asked for only
 // then), and its packed place holds its index there. TPacked gives Of (the packed value, or
 // nothing when it does not fit), Spilled, IsSpilled, SpillIndex and Unpack.
+// The packed values and their count lie in one block of memory, so that an empty vector takes
+// the room of one pointer and a full one pays no more than a word for its count.
 template <class TPacked> class CPackedVector {
 public:
     using CValue = typename TPacked::CValue;
 
-    std::size_t Size() const { return m_items.size(); }
-    bool IsEmpty() const { return m_items.empty(); }
-    bool IsSpilled(std::size_t index) const { return m_items[index].IsSpilled(); }
+    CPackedVector() = default;
+    CPackedVector(const CPackedVector& other) {
+        if (other.Size() != 0) {
+            Reserve(other.Size());
+            std::memcpy(Items(), other.Items(), other.Size() * sizeof(TPacked));
+            m_block->size = other.m_block->size;
+        }
+    }
+    CPackedVector(CPackedVector&&) noexcept = default;
+    ~CPackedVector() = default;
+    CPackedVector& operator=(CPackedVector other) noexcept {
+        std::swap(m_block, other.m_block);
+        return *this;
+    }
+
+    std::size_t Size() const { return m_block ? m_block->size : 0; }
+    bool IsEmpty() const { return Size() == 0; }
 
     CValue At(std::size_t index, const std::vector<CValue>& spilled) const {
-        const TPacked& item = m_items[index];
+        const TPacked& item = Items()[index];
         return item.IsSpilled() ? spilled[item.SpillIndex()] : item.Unpack();
     }
 
     // Puts `value` at `index`, or after the others when `index` is Size(). A value spilled
     // once stays spilled. `spilled()` gives the spilled values.
     template <class FSpilled> void Put(std::size_t index, const CValue& value, FSpilled spilled) {
-        if (index < m_items.size() && m_items[index].IsSpilled()) {
-            spilled()[m_items[index].SpillIndex()] = value;
+        if (index < Size() && Items()[index].IsSpilled()) {
+            spilled()[Items()[index].SpillIndex()] = value;
             return;
         }
         auto packed = TPacked::Of(value);
@@ -33,13 +58,50 @@ public:
             packed = TPacked::Spilled(all.size());
             all.push_back(value);
         }
-        if (index == m_items.size()) {
-            m_items.push_back(*packed);
-        } else {
-            m_items[index] = *packed;
+        if (index == Size()) {
+            Grow();
+            ++m_block->size;
         }
+        Items()[index] = *packed;
     }
 
 private:
-    std::vector<TPacked> m_items;
+    struct CHeader {
+        std::uint32_t size;
+        std::uint32_t capacity;
+    };
+    struct CFree {
+        void operator()(CHeader* block) const { std::free(block); }
+    };
+    static_assert(std::is_trivially_copyable_v<TPacked>);
+    static_assert(sizeof(CHeader) % alignof(TPacked) == 0);
+
+    TPacked* Items() { return reinterpret_cast<TPacked*>(m_block.get() + 1); }
+    const TPacked* Items() const { return reinterpret_cast<const TPacked*>(m_block.get() + 1); }
+
+    // Makes room for one more value, doubling the room when it is full.
+    void Grow() {
+        const std::size_t size = Size();
+        if (m_block == nullptr || size == m_block->capacity) {
+            if (size == std::numeric_limits<std::uint32_t>::max()) {
+                throw std::length_error("too many packed values");
+            }
+            Reserve(std::min<std::size_t>(std::max<std::size_t>(2 * size, 1),
+                                          std::numeric_limits<std::uint32_t>::max()));
+        }
+    }
+
+    void Reserve(std::size_t capacity) {
+        const std::uint32_t size = m_block ? m_block->size : 0;
+        void* block = std::realloc(m_block.get(), sizeof(CHeader) + capacity * sizeof(TPacked));
+        if (block == nullptr) {
+            throw std::bad_alloc();
+        }
+        static_cast<void>(m_block.release());
+        m_block.reset(static_cast<CHeader*>(block));
+        m_block->size = size;
+        m_block->capacity = static_cast<std::uint32_t>(capacity);
+    }
+
+    std::unique_ptr<CHeader, CFree> m_block;
 };
