@@ -106,9 +106,9 @@ private:
     CPackedVector<CPackedPlanRow> m_plan;
     CPackedVector<CPackedWait> m_waits;
     CSparse<CRare> m_rare;
-    // Last, so that a statement record's flags can follow it in the same word. Whether the plan
-    // rows are numbered 1, 2, 3, ... in their order, as servers write them: then the row of an id
-    // is found without a search.
+    // The flags last, so that a statement record's flags can follow them in the same word.
+    // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them: then
+    // the row of an id is found without a search.
     bool m_bPlanNumbered = true;
     // Whether the call figures do not fit in m_calls and are kept in 64 bits in m_rare.
     bool m_bWideCalls = false;

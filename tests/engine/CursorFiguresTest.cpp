@@ -58,7 +58,7 @@ CPlanRow PlanRow(std::mt19937_64& random) {
     const std::int64_t hostileId =
         random() % 2 ? Figure(random) : std::numeric_limits<std::int16_t>::min();
     row.id = hostile ? hostileId : static_cast<std::int64_t>(random() % 6 + 1);
-    row.parentId = random() % 8 == 0 ? Figure(random) : row.id - 1;
+    row.parentId = random() % 8 == 0 ? Figure(random) : SaturatingSubtract(row.id, 1);
     row.rows = random() % 8 == 0 ? Figure(random) : static_cast<std::int64_t>(random() % 1000);
     row.textOffset = random() % 8 == 0 ? random() : random() % (std::uint64_t{1} << 30);
     row.textLength = static_cast<std::uint32_t>(random() % 8 == 0 ? random() : random() % 200);
