@@ -1,62 +1,47 @@
 #include "CPackedCalls.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <limits>
 
 namespace {
 
-constexpr std::size_t kFigureCount = 8;
-constexpr std::array<std::int64_t CCallFigures::*, kFigureCount> kFigures = {
-    &CCallFigures::count, &CCallFigures::cpu,     &CCallFigures::elapsed, &CCallFigures::disk,
-    &CCallFigures::query, &CCallFigures::current, &CCallFigures::misses,  &CCallFigures::rows};
-
-// Where each figure of kFigures lies in the values for parse, execute and fetch; kNone for a
-// figure with no room, which must stay 0.
-constexpr int kNone = -1;
-constexpr std::array<std::array<int, kFigureCount>, 3> kSlots = {{
-    {0, 1, 2, 3, 4, 5, 6, kNone},
-    {7, 8, 9, 10, 11, 12, 13, 14},
-    {15, 16, 17, 18, 19, 20, kNone, 21},
-}};
-
-bool Fits(std::int64_t value) {
-    return value >= std::numeric_limits<std::int32_t>::min() &&
-           value <= std::numeric_limits<std::int32_t>::max();
+// Sets `sum` to `value` plus `figure`; false when the figure or the sum leaves 32 bits.
+bool Sum(std::int32_t value, std::int64_t figure, std::int32_t& sum) {
+    const auto narrow = static_cast<std::int32_t>(figure);
+    return narrow == figure && !__builtin_add_overflow(value, narrow, &sum);
 }
 
 } // namespace
 
-CCallFigures CPackedCalls::Of(ECallKind kind) const {
-    const auto& slots = kSlots[static_cast<std::size_t>(kind)];
-    CCallFigures figures;
-    for (std::size_t f = 0; f < kFigureCount; ++f) {
-        if (slots[f] != kNone) {
-            figures.*kFigures[f] = m_values[static_cast<std::size_t>(slots[f])];
-        }
-    }
-    return figures;
-}
-
+// A figure beyond 32 bits, or a sum that leaves them, is left to the full figures, which sum
+// it as they always do.
 bool CPackedCalls::Add(ECallKind kind, const CCallFigures& call) {
-    const auto& slots = kSlots[static_cast<std::size_t>(kind)];
-    std::array<std::int64_t, kFigureCount> sums{};
-    for (std::size_t f = 0; f < kFigureCount; ++f) {
-        const std::int64_t value = call.*kFigures[f];
-        if (slots[f] == kNone) {
-            if (value != 0) {
-                return false;
-            }
-            continue;
-        }
-        sums[f] = SaturatingAdd(m_values[static_cast<std::size_t>(slots[f])], value);
-        if (!Fits(sums[f])) {
-            return false;
-        }
+    const std::size_t first = kind == ECallKind::Parse  ? 0
+                              : kind == ECallKind::Exec ? kExec
+                                                        : kFetch;
+    const std::int32_t* v = m_values.data() + first;
+    std::array<std::int32_t, 8> sums{};
+    bool fits = Sum(v[0], call.count, sums[0]) & Sum(v[1], call.cpu, sums[1]) &
+                Sum(v[2], call.elapsed, sums[2]) & Sum(v[3], call.disk, sums[3]) &
+                Sum(v[4], call.query, sums[4]) & Sum(v[5], call.current, sums[5]);
+    switch (kind) {
+    case ECallKind::Parse:
+        fits = fits && call.rows == 0 && Sum(v[6], call.misses, sums[6]);
+        break;
+    case ECallKind::Exec:
+        fits = fits && Sum(v[6], call.misses, sums[6]) && Sum(v[7], call.rows, sums[7]);
+        break;
+    default:
+        fits = fits && call.misses == 0 && Sum(v[6], call.rows, sums[6]);
+        break;
     }
-    for (std::size_t f = 0; f < kFigureCount; ++f) {
-        if (slots[f] != kNone) {
-            m_values[static_cast<std::size_t>(slots[f])] = static_cast<std::int32_t>(sums[f]);
-        }
+    if (!fits) {
+        return false;
+    }
+    const auto at = m_values.begin() + static_cast<std::ptrdiff_t>(first);
+    std::copy_n(sums.begin(), 7, at);
+    if (kind == ECallKind::Exec) {
+        at[7] = sums[7];
     }
     return true;
 }

@@ -92,15 +92,18 @@ private:
     }
 
     void Reserve(std::size_t capacity) {
-        const std::uint32_t size = m_block ? m_block->size : 0;
-        void* block = std::realloc(m_block.get(), sizeof(CHeader) + capacity * sizeof(TPacked));
+        const std::size_t size = Size();
+        std::unique_ptr<CHeader, CFree> block(
+            static_cast<CHeader*>(std::malloc(sizeof(CHeader) + capacity * sizeof(TPacked))));
         if (block == nullptr) {
             throw std::bad_alloc();
         }
-        static_cast<void>(m_block.release());
-        m_block.reset(static_cast<CHeader*>(block));
-        m_block->size = size;
-        m_block->capacity = static_cast<std::uint32_t>(capacity);
+        block->size = static_cast<std::uint32_t>(size);
+        block->capacity = static_cast<std::uint32_t>(capacity);
+        if (size != 0) {
+            std::memcpy(block.get() + 1, Items(), size * sizeof(TPacked));
+        }
+        m_block = std::move(block);
     }
 
     std::unique_ptr<CHeader, CFree> m_block;

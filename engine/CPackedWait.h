@@ -12,7 +12,18 @@ class CPackedWait {
 public:
     using CValue = CWaitFigures;
 
-    static std::optional<CPackedWait> Of(const CWaitFigures& waits);
+    static std::optional<CPackedWait> Of(const CWaitFigures& waits) {
+        if (waits.event == kSpilled || !Fits(waits.count) || !Fits(waits.max) ||
+            !Fits(waits.total)) {
+            return std::nullopt;
+        }
+        CPackedWait packed;
+        packed.m_nEvent = waits.event;
+        packed.m_nCount = static_cast<std::int32_t>(waits.count);
+        packed.m_nMax = static_cast<std::int32_t>(waits.max);
+        packed.m_nTotal = static_cast<std::int32_t>(waits.total);
+        return packed;
+    }
     // Stands for the waits kept apart at `index`.
     static CPackedWait Spilled(std::uint64_t index);
     bool IsSpilled() const { return m_nEvent == kSpilled; }
@@ -22,6 +33,8 @@ public:
 private:
     // An event no packed waits have: waits of it do not fit.
     static constexpr std::uint32_t kSpilled = UINT32_MAX;
+
+    static bool Fits(std::int64_t value) { return value == static_cast<std::int32_t>(value); }
 
     std::uint32_t m_nEvent = 0;
     std::int32_t m_nCount = 0; // with m_nMax, the index of spilled waits
