@@ -115,8 +115,9 @@ void CBindingResolver::ResolveCallTrees(CCursorTracker& piece, std::uint64_t bas
 // before it, or at depth 0.
 void CBindingResolver::AddLeadingWaits(CCursorTracker& piece) {
     for (const auto& [cursor, figures] : piece.Leading()) {
-        if (!figures.m_waits.empty()) {
-            m_profile.AddDepthWaits(Find(cursor).recursive, figures.m_waits);
+        const std::vector<CWaitFigures> waits = figures.Waits();
+        if (!waits.empty()) {
+            m_profile.AddDepthWaits(Find(cursor).recursive, waits);
         }
     }
 }

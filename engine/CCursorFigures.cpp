@@ -6,7 +6,17 @@
 #include <algorithm>
 
 void CCursorFigures::AddCall(ECallKind kind, const CCallFigures& call) {
-    CallsOf(kind).Add(call);
+    if (!m_bWideCalls && m_calls.Add(kind, call)) {
+        return;
+    }
+    std::array<CCallFigures, 3>& wide = EditWide().calls;
+    if (!m_bWideCalls) {
+        wide = {m_calls.Of(ECallKind::Parse), m_calls.Of(ECallKind::Exec),
+                m_calls.Of(ECallKind::Fetch)};
+        m_calls = {};
+        m_bWideCalls = true;
+    }
+    wide[static_cast<std::size_t>(kind)].Add(call);
 }
 
 void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive) {
@@ -14,11 +24,13 @@ void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive)
 }
 
 CCallFigures CCursorFigures::Total() const {
-    CCallFigures total = m_parse;
-    total.Add(m_exec);
-    total.Add(m_fetch);
+    const CCallFigures exec = Exec();
+    const CCallFigures fetch = Fetch();
+    CCallFigures total = Parse();
+    total.Add(exec);
+    total.Add(fetch);
     total.misses = 0;
-    total.rows = SaturatingAdd(m_exec.rows, m_fetch.rows);
+    total.rows = SaturatingAdd(exec.rows, fetch.rows);
     return total;
 }
 
@@ -36,7 +48,9 @@ CSelfCalls CCursorFigures::Self() const {
 
 std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
     std::int64_t time = 0;
-    for (const CWaitFigures& waits : m_waits) {
+    const std::vector<CWaitFigures>& spilled = m_rare.Get().wide.Get().waits;
+    for (std::size_t i = 0; i < m_waits.Size(); ++i) {
+        const CWaitFigures waits = m_waits.At(i, spilled);
         if (!excludeIdle || !IsIdleEvent(CEventNames::Name(waits.event))) {
             time = SaturatingAdd(time, waits.total);
         }
@@ -44,12 +58,30 @@ std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
     return time;
 }
 
+std::vector<CPlanRow> CCursorFigures::Plan() const {
+    std::vector<CPlanRow> rows;
+    rows.reserve(m_plan.Size());
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        rows.push_back(m_plan.At(i, m_rare.Get().wide.Get().planRows));
+    }
+    return rows;
+}
+
+std::vector<CWaitFigures> CCursorFigures::Waits() const {
+    std::vector<CWaitFigures> waits;
+    waits.reserve(m_waits.Size());
+    for (std::size_t i = 0; i < m_waits.Size(); ++i) {
+        waits.push_back(m_waits.At(i, m_rare.Get().wide.Get().waits));
+    }
+    return waits;
+}
+
 void CCursorFigures::AddPlanRow(const CPlanRow& row) {
     if (HasPlanRow(row.id)) {
         return;
     }
-    m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.size()) + 1;
-    m_plan.push_back(row);
+    m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.Size()) + 1;
+    PutPlanRow(m_plan.Size(), row);
 }
 
 void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
@@ -67,11 +99,13 @@ void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
 void CCursorFigures::CopyPlanTexts(const std::vector<std::string>& operations) {
     CRare& rare = m_rare.Edit();
     rare.planTexts.clear();
-    rare.planTextsCopied = !m_plan.empty();
-    for (std::size_t i = 0; i < m_plan.size(); ++i) {
-        m_plan[i].textOffset = rare.planTexts.size();
-        m_plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
+    rare.planTextsCopied = !m_plan.IsEmpty();
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        CPlanRow row = PlanRow(i);
+        row.textOffset = rare.planTexts.size();
+        row.textLength = static_cast<std::uint32_t>(operations[i].size());
         rare.planTexts += operations[i];
+        PutPlanRow(i, row);
     }
 }
 
@@ -84,20 +118,20 @@ void CCursorFigures::AddError(std::int64_t error) {
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {
-    m_parse.Add(later.m_parse);
-    m_exec.Add(later.m_exec);
-    m_fetch.Add(later.m_fetch);
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        AddCall(kind, later.CallsOf(kind));
+    }
     m_recursive.Add(later.m_recursive);
     const std::uint64_t textBase = PlanTexts().size();
     if (later.PlanTextsCopied()) {
         m_rare.Edit().planTextsCopied = true;
         m_rare.Edit().planTexts += later.PlanTexts();
     }
-    for (CPlanRow row : later.m_plan) {
+    for (CPlanRow row : later.Plan()) {
         row.textOffset += later.PlanTextsCopied() ? textBase : 0;
         AddPlanRow(row);
     }
-    for (const CWaitFigures& waits : later.m_waits) {
+    for (const CWaitFigures& waits : later.Waits()) {
         AddWaits(waits);
     }
     m_executions.Absorb(later.m_executions);
@@ -107,38 +141,47 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));
 }
 
-CCallFigures& CCursorFigures::CallsOf(ECallKind kind) {
-    return const_cast<CCallFigures&>(static_cast<const CCursorFigures&>(*this).CallsOf(kind));
+bool CCursorFigures::operator==(const CCursorFigures& other) const {
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        if (CallsOf(kind) != other.CallsOf(kind)) {
+            return false;
+        }
+    }
+    return m_recursive == other.m_recursive && Plan() == other.Plan() && Waits() == other.Waits() &&
+           m_executions == other.m_executions && m_callTree == other.m_callTree &&
+           PlanTexts() == other.PlanTexts() && PlanTextsCopied() == other.PlanTextsCopied() &&
+           Errors() == other.Errors() && m_bPlanNumbered == other.m_bPlanNumbered;
 }
 
-const CCallFigures& CCursorFigures::CallsOf(ECallKind kind) const {
-    switch (kind) {
-    case ECallKind::Parse:
-        return m_parse;
-    case ECallKind::Exec:
-        return m_exec;
-    default:
-        return m_fetch;
-    }
+void CCursorFigures::PutPlanRow(std::size_t index, const CPlanRow& row) {
+    m_plan.Put(index, row, [this]() -> std::vector<CPlanRow>& { return EditWide().planRows; });
 }
 
 void CCursorFigures::AddWaits(const CWaitFigures& waits) {
-    const auto it = std::find_if(m_waits.begin(), m_waits.end(), [&](const CWaitFigures& known) {
-        return known.event == waits.event;
-    });
-    if (it == m_waits.end()) {
-        m_waits.push_back(waits);
-        return;
+    const std::vector<CWaitFigures>& spilled = m_rare.Get().wide.Get().waits;
+    std::size_t index = 0;
+    while (index < m_waits.Size() && m_waits.At(index, spilled).event != waits.event) {
+        ++index;
     }
-    it->count = SaturatingAdd(it->count, waits.count);
-    it->max = std::max(it->max, waits.max);
-    it->total = SaturatingAdd(it->total, waits.total);
+    CWaitFigures sum = waits;
+    if (index < m_waits.Size()) {
+        const CWaitFigures known = m_waits.At(index, spilled);
+        sum.count = SaturatingAdd(known.count, waits.count);
+        sum.max = std::max(known.max, waits.max);
+        sum.total = SaturatingAdd(known.total, waits.total);
+    }
+    m_waits.Put(index, sum, [this]() -> std::vector<CWaitFigures>& { return EditWide().waits; });
 }
 
 bool CCursorFigures::HasPlanRow(std::int64_t id) const {
     if (m_bPlanNumbered) {
-        return id >= 1 && static_cast<std::uint64_t>(id) <= m_plan.size();
+        return id >= 1 && static_cast<std::uint64_t>(id) <= m_plan.Size();
     }
-    return std::any_of(m_plan.begin(), m_plan.end(),
-                       [id](const CPlanRow& row) { return row.id == id; });
+    const std::vector<CPlanRow>& spilled = m_rare.Get().wide.Get().planRows;
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        if (m_plan.At(i, spilled).id == id) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -4,12 +4,18 @@
 #include "CCallTreeNode.h"
 #include "CErrorCount.h"
 #include "CExecutionTimes.h"
+#include "CPackedCalls.h"
+#include "CPackedPlanRow.h"
+#include "CPackedVector.h"
+#include "CPackedWait.h"
 #include "CPlanRow.h"
 #include "CRecursiveCalls.h"
 #include "CSelfFigures.h"
 #include "CSparse.h"
 #include "CWaitFigures.h"
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,15 +30,12 @@
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 // Copied plan texts and errors, which few statements of a plain file have, are kept apart so
-// that a statement without them pays one pointer for them.
+// that a statement without them pays one pointer for them. Call figures, plan rows and waits
+// are kept packed (CPackedCalls, CPackedPlanRow, CPackedWait); those of the rare statement
+// that do not fit are kept in full apart too.
 class CCursorFigures {
 public:
-    CCallFigures m_parse;
-    CCallFigures m_exec;
-    CCallFigures m_fetch;
     CRecursiveCalls m_recursive;
-    std::vector<CPlanRow> m_plan;
-    std::vector<CWaitFigures> m_waits;
     CExecutionTimes m_executions;
     std::vector<CCallTreeNode> m_callTree;
 
@@ -56,30 +59,57 @@ public:
     CSelfCalls Self() const;
     // The time of all waits; without those of idle events (IsIdleEvent) when `excludeIdle`.
     std::int64_t WaitTime(bool excludeIdle) const;
-    const CCallFigures& CallsOf(ECallKind kind) const;
+    // The figures of the calls of a kind as written, summed.
+    CCallFigures CallsOf(ECallKind kind) const {
+        return m_bWideCalls ? m_rare.Get().wide.Get().calls[static_cast<std::size_t>(kind)]
+                            : m_calls.Of(kind);
+    }
+    CCallFigures Parse() const { return CallsOf(ECallKind::Parse); }
+    CCallFigures Exec() const { return CallsOf(ECallKind::Exec); }
+    CCallFigures Fetch() const { return CallsOf(ECallKind::Fetch); }
+    std::size_t PlanRowCount() const { return m_plan.Size(); }
+    CPlanRow PlanRow(std::size_t index) const {
+        return m_plan.At(index, m_rare.Get().wide.Get().planRows);
+    }
+    // The plan rows in their order.
+    std::vector<CPlanRow> Plan() const;
+    // The waits by event, in the order the events first came.
+    std::vector<CWaitFigures> Waits() const;
     // The operations of plan rows whose text is copied, one after the other.
     std::string_view PlanTexts() const { return m_rare.Get().planTexts; }
     bool PlanTextsCopied() const { return m_rare.Get().planTextsCopied; }
     const std::vector<CErrorCount>& Errors() const { return m_rare.Get().errors; }
 
-    bool operator==(const CCursorFigures&) const = default;
+    // Equal when the figures are, however they are stored.
+    bool operator==(const CCursorFigures& other) const;
 
 private:
+    // What does not fit packed.
+    struct CWide {
+        std::array<CCallFigures, 3> calls; // one per call kind, when m_bWideCalls
+        std::vector<CPlanRow> planRows;
+        std::vector<CWaitFigures> waits;
+    };
     struct CRare {
         std::string planTexts;
         bool planTextsCopied = false;
         std::vector<CErrorCount> errors;
-
-        bool operator==(const CRare&) const = default;
+        CSparse<CWide> wide;
     };
 
-    CCallFigures& CallsOf(ECallKind kind);
+    CWide& EditWide() { return m_rare.Edit().wide.Edit(); }
+    void PutPlanRow(std::size_t index, const CPlanRow& row);
     void AddWaits(const CWaitFigures& waits);
     bool HasPlanRow(std::int64_t id) const;
 
+    CPackedCalls m_calls; // unless m_bWideCalls
+    CPackedVector<CPackedPlanRow> m_plan;
+    CPackedVector<CPackedWait> m_waits;
     CSparse<CRare> m_rare;
-    // Last, so that a statement record's flags can follow it in the same word. Whether the plan
-    // rows are numbered 1, 2, 3, ... in their order, as servers write them: then the row of an id
-    // is found without a search.
+    // The flags last, so that a statement record's flags can follow them in the same word.
+    // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them: then
+    // the row of an id is found without a search.
     bool m_bPlanNumbered = true;
+    // Whether the call figures do not fit in m_calls and are kept in 64 bits in m_rare.
+    bool m_bWideCalls = false;
 };

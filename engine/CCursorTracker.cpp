@@ -524,7 +524,7 @@ std::vector<CRecordDelta> CCursorTracker::TakeDeltas() {
 
 CTraceProfile CCursorTracker::TakeProfile() {
     for (const auto& [cursor, figures] : m_leading) {
-        m_profile.AddDepthWaits(false, figures.m_waits);
+        m_profile.AddDepthWaits(false, figures.Waits());
     }
     m_leading.clear();
     m_leadingIndex.Clear();

@@ -49,24 +49,25 @@ bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
 bool CRecordTexts::PlanOperations(const CStatementRecord& record,
                                   std::vector<std::string>& operations, std::string& error) const {
     operations.clear();
+    const std::vector<CPlanRow> plan = record.Plan();
     if (record.m_file == nullptr || record.PlanTextsCopied()) {
-        for (const CPlanRow& row : record.m_plan) {
+        for (const CPlanRow& row : plan) {
             operations.emplace_back(record.PlanTexts().substr(row.textOffset, row.textLength));
         }
         return true;
     }
     std::uint64_t first = UINT64_MAX;
     std::uint64_t last = 0;
-    for (const CPlanRow& row : record.m_plan) {
+    for (const CPlanRow& row : plan) {
         first = std::min(first, row.textOffset);
         last = std::max(last, row.textOffset + row.textLength);
     }
     std::string span;
-    const bool together = !record.m_plan.empty() && last - first <= kPlanSpanBytes;
+    const bool together = !plan.empty() && last - first <= kPlanSpanBytes;
     if (together && !ReadRange(record, first, last - first, span, error)) {
         return false;
     }
-    for (const CPlanRow& row : record.m_plan) {
+    for (const CPlanRow& row : plan) {
         std::string text;
         if (together) {
             text = span.substr(row.textOffset - first, row.textLength);

@@ -50,14 +50,14 @@ void AddWait(std::vector<CWaitFigures>& sums, const CWaitFigures& wait) {
 }
 
 void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool excludeIdle) {
-    detail.parse.Add(record.m_parse);
-    detail.exec.Add(record.m_exec);
-    detail.fetch.Add(record.m_fetch);
+    detail.parse.Add(record.Parse());
+    detail.exec.Add(record.Exec());
+    detail.fetch.Add(record.Fetch());
     const CSelfCalls self = record.Self();
     detail.self.parse.Add(self.parse);
     detail.self.exec.Add(self.exec);
     detail.self.fetch.Add(self.fetch);
-    for (const CWaitFigures& wait : record.m_waits) {
+    for (const CWaitFigures& wait : record.Waits()) {
         if (!excludeIdle || !IsIdleEvent(CEventNames::Name(wait.event))) {
             AddWait(detail.waits, wait);
         }
@@ -68,7 +68,7 @@ void AddDetail(CSqlGroupDetail& detail, const CStatementRecord& record, bool exc
 // What a statement's lines add to its group's row.
 void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool excludeIdle) {
     ++group.statements;
-    group.executions = SaturatingAdd(group.executions, figures.m_exec.count);
+    group.executions = SaturatingAdd(group.executions, figures.Exec().count);
     group.total.Add(figures.Total());
     group.self.Add(figures.Self().Total());
     group.waitTime = SaturatingAdd(group.waitTime, figures.WaitTime(excludeIdle));

@@ -31,9 +31,9 @@ constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kCol
      [](const R& r) { return r.Total().current; }},
     {"rows", 80, A::Centre, "total_rows", nullptr, [](const R& r) { return r.Total().rows; }},
     {"parse misses", 100, A::Centre, "parse_miss", nullptr,
-     [](const R& r) { return r.m_parse.misses; }},
+     [](const R& r) { return r.Parse().misses; }},
     {"execute misses", 100, A::Centre, "exec_miss", nullptr,
-     [](const R& r) { return r.m_exec.misses; }},
+     [](const R& r) { return r.Exec().misses; }},
 }};
 
 } // namespace

@@ -28,11 +28,11 @@ std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
     std::string text =
         "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n";
     text += kDashes;
-    AppendRow(text, "Parse   ", r.m_parse.count, figures.parse, 0);
+    AppendRow(text, "Parse   ", r.Parse().count, figures.parse, 0);
     text += "\r\n";
-    AppendRow(text, "Execute ", r.m_exec.count, figures.exec, r.m_exec.rows);
+    AppendRow(text, "Execute ", r.Exec().count, figures.exec, r.Exec().rows);
     text += "\r\n";
-    AppendRow(text, "Fetch   ", r.m_fetch.count, figures.fetch, r.m_fetch.rows);
+    AppendRow(text, "Fetch   ", r.Fetch().count, figures.fetch, r.Fetch().rows);
     text += "\r\n";
     text += kDashes;
     const CCallFigures total = r.Total();
@@ -59,8 +59,8 @@ std::string CStatementTexts::CallStats(const CStatementRecord& record) {
     if (!record.HasRest() && record.Total().count == 0) {
         return {};
     }
-    const CSelfCalls inclusive{CSelfFigures::Of(record.m_parse), CSelfFigures::Of(record.m_exec),
-                               CSelfFigures::Of(record.m_fetch)};
+    const CSelfCalls inclusive{CSelfFigures::Of(record.Parse()), CSelfFigures::Of(record.Exec()),
+                               CSelfFigures::Of(record.Fetch())};
     return Table(record, inclusive);
 }
 
@@ -68,7 +68,8 @@ std::string CStatementTexts::CallStats(const CStatementRecord& record) {
 // whose parent was not seen hangs below an unseen top row.
 std::string CStatementTexts::RowSource(const CStatementRecord& record,
                                        const std::vector<std::string>& operations) {
-    if (record.m_plan.empty()) {
+    const std::vector<CPlanRow> plan = record.Plan();
+    if (plan.empty()) {
         return {};
     }
     std::unordered_map<std::int64_t, long> depths;
@@ -78,9 +79,9 @@ std::string CStatementTexts::RowSource(const CStatementRecord& record,
         const std::string* operation;
     };
     std::vector<CLine> rows;
-    rows.reserve(record.m_plan.size());
-    for (std::size_t i = 0; i < record.m_plan.size(); ++i) {
-        const CPlanRow& row = record.m_plan[i];
+    rows.reserve(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const CPlanRow& row = plan[i];
         long depth = 0;
         if (row.parentId != 0) {
             const auto parent = depths.find(row.parentId);
@@ -105,14 +106,15 @@ std::string CStatementTexts::RowSource(const CStatementRecord& record,
 }
 
 std::string CStatementTexts::Waits(const CStatementRecord& record) {
-    if (record.m_waits.empty()) {
+    const std::vector<CWaitFigures> waits = record.Waits();
+    if (waits.empty()) {
         return {};
     }
     std::string text =
         "  Event waited on                             Times   Max. Wait  Total Waited\r\n"
         "  ----------------------------------------   Waited  ----------  ------------\r\n";
-    for (const CWaitFigures& waits : record.m_waits) {
-        AppendWaitRow(text, waits);
+    for (const CWaitFigures& wait : waits) {
+        AppendWaitRow(text, wait);
     }
     text += "\r\nWithout recursive calls:\r\n";
     text += Table(record, record.Self());

@@ -159,7 +159,7 @@ TEST_F(RecordFromBlockTest, SumsBeyond64BitsSaturate) {
                 "WAIT #1: nam='db file sequential read' ela= " +
                 max + "\r\n");
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    EXPECT_EQ(record.m_exec, (CCallFigures{2, kMax, kMax, 0, 0, 0, 0, kMax}));
+    EXPECT_EQ(record.Exec(), (CCallFigures{2, kMax, kMax, 0, 0, 0, 0, kMax}));
     EXPECT_EQ(record.Total(), (CCallFigures{3, kMax, kMax, 0, 0, 0, 0, kMax}));
     EXPECT_EQ(record.Self().Total().cpu, kMax);
     const std::string json = CJsonWriter::RecordObject(record, m_texts);

@@ -33,10 +33,10 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
     EXPECT_TRUE(r.Node().starts_with("PARSING IN CURSOR #7 len="));
     EXPECT_EQ(r.Node().find('\n', 0), r.Node().find("\r\n") + 1);
-    EXPECT_EQ(r.m_parse, (CCallFigures{1, 10, 12, 0, 1, 0, 1, 0}));
-    EXPECT_EQ(r.m_exec, (CCallFigures{2, 1019, 23, 1, 2, 3, 0, 4}))
+    EXPECT_EQ(r.Parse(), (CCallFigures{1, 10, 12, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(r.Exec(), (CCallFigures{2, 1019, 23, 1, 2, 3, 0, 4}))
         << "a call of the cursor after a later separator counts for it too";
-    EXPECT_EQ(r.m_fetch, (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
+    EXPECT_EQ(r.Fetch(), (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
     EXPECT_EQ(r.Total(), (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
     EXPECT_EQ(CStatementTexts::CallStats(r),
               "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
@@ -62,14 +62,14 @@ TEST(CursorBlock, CallLineRules) {
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
     const CStatementRecord& r = records[0];
-    EXPECT_EQ(r.m_parse.count, 2) << "a parse pattern counts wherever it stands in the line";
-    EXPECT_EQ(r.m_parse.misses, 1);
-    EXPECT_EQ(r.m_parse.rows, 0) << "parse has no rows";
-    EXPECT_EQ(r.m_parse.elapsed, 2) << "an elapsed value that ends the line adds 0";
-    EXPECT_EQ(r.m_exec.count, 3);
-    EXPECT_EQ(r.m_exec.rows, 30);
-    EXPECT_EQ(r.m_fetch.count, 1) << "a line for #12 is not one for #1";
-    EXPECT_EQ(r.m_fetch.misses, 0) << "fetch has no misses";
+    EXPECT_EQ(r.Parse().count, 2) << "a parse pattern counts wherever it stands in the line";
+    EXPECT_EQ(r.Parse().misses, 1);
+    EXPECT_EQ(r.Parse().rows, 0) << "parse has no rows";
+    EXPECT_EQ(r.Parse().elapsed, 2) << "an elapsed value that ends the line adds 0";
+    EXPECT_EQ(r.Exec().count, 3);
+    EXPECT_EQ(r.Exec().rows, 30);
+    EXPECT_EQ(r.Fetch().count, 1) << "a line for #12 is not one for #1";
+    EXPECT_EQ(r.Fetch().misses, 0) << "fetch has no misses";
     EXPECT_EQ(r.Total().rows, 33);
     EXPECT_EQ(r.m_strOctName, "INSERT");
 }
@@ -90,7 +90,7 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
     CStatementRecord wide;
     wide.m_bCursorBlock = true;
     wide.m_bHasRest = true;
-    wide.m_parse.count = 1234567;
+    wide.AddCall(ECallKind::Parse, {.count = 1234567});
     EXPECT_NE(CStatementTexts::CallStats(wide).find("Parse   1234567         0"),
               std::string::npos);
 }
@@ -104,14 +104,14 @@ TEST(CursorBlock, HeaderOnlyBlockHasNoStatisticsAndNoEndHasNoSql) {
     records = Analyze("PARSING IN CURSOR #3 len=5 uid=9 oct=3\nselect\nEXEC #3:c=5,e=6,p=0\n");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].GetSql(), "");
-    EXPECT_EQ(records[0].m_exec.cpu, 5);
+    EXPECT_EQ(records[0].Exec().cpu, 5);
     EXPECT_NE(CStatementTexts::CallStats(records[0]), "");
 
     records = Analyze("PARSING IN CURSOR #3 uid=9 oct=3\nx\nEND OF STMT\n"
                       "WAIT #3: PARSE #3:c=1,e=1,\nEXEC #3:c=5,e=6,p=0\n");
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].m_parse.count, 0) << "no len: no cursor id to find anywhere in a line";
-    EXPECT_EQ(records[0].m_exec.count, 1) << "the header binds its number all the same";
+    EXPECT_EQ(records[0].Parse().count, 0) << "no len: no cursor id to find anywhere in a line";
+    EXPECT_EQ(records[0].Exec().count, 1) << "the header binds its number all the same";
 }
 
 TEST(CursorBlock, SysAndCommandTypeFilters) {
@@ -138,7 +138,7 @@ TEST(Splitting, SeparatorsBlankLinesAndLineBreakKinds) {
     EXPECT_EQ(records[0].GetSql(), "select\r\nfrom t\r\n");
     EXPECT_EQ(records[0].Node(), "PARSING IN CURSOR #1 len=1 uid=5 oct=3\r\nselect\r\nfrom "
                                  "t\r\nEND OF STMT\r\n======================\r\nDump file\r\n");
-    EXPECT_EQ(records[0].m_exec.count, 1) << "calls after a separator count for their cursor";
+    EXPECT_EQ(records[0].Exec().count, 1) << "calls after a separator count for their cursor";
 }
 
 TEST(Splitting, ZeroByteEndsTheText) {

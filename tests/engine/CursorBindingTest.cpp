@@ -76,15 +76,15 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     ASSERT_EQ(records.size(), showSys ? 5u : 4u);
     const CStatementRecord& select = records[0];
     EXPECT_EQ(select.GetSql(), "select a from t1\r\n");
-    EXPECT_EQ(select.m_parse, (CCallFigures{1, 10, 10, 0, 0, 0, 1, 0}));
-    EXPECT_EQ(select.m_exec, (CCallFigures{1, 40, 50, 2, 10, 1, 0, 0}));
-    EXPECT_EQ(select.m_fetch, (CCallFigures{1, 20, 25, 0, 4, 0, 0, 7}));
+    EXPECT_EQ(select.Parse(), (CCallFigures{1, 10, 10, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(select.Exec(), (CCallFigures{1, 40, 50, 2, 10, 1, 0, 0}));
+    EXPECT_EQ(select.Fetch(), (CCallFigures{1, 20, 25, 0, 4, 0, 0, 7}));
     EXPECT_EQ(select.Total(), (CCallFigures{3, 70, 85, 2, 14, 1, 0, 7}));
     // The hidden statement's recursive calls (9 cpu, 12 elapsed, 1 disk, 3 query) are not
     // the execute's own, whether the statement is shown or not.
     EXPECT_EQ(select.Self().exec, (CSelfFigures{31, 38, 1, 7, 1}));
     EXPECT_EQ(select.Self().fetch, (CSelfFigures{20, 25, 0, 4, 0}));
-    EXPECT_EQ(select.m_waits,
+    EXPECT_EQ(select.Waits(),
               (std::vector<CWaitFigures>{{CEventNames::Id("db file scattered read"), 2, 30, 50}}));
     EXPECT_EQ(RowSourceOf(select),
               "Rows     Row Source Operation\r\n"
@@ -97,23 +97,23 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
     if (showSys) {
         const CStatementRecord& sys = records[1];
         EXPECT_EQ(sys.Total(), (CCallFigures{3, 9, 12, 1, 3, 0, 0, 1}));
-        EXPECT_EQ(sys.m_waits, (std::vector<CWaitFigures>{
+        EXPECT_EQ(sys.Waits(), (std::vector<CWaitFigures>{
                                    {CEventNames::Id("db file sequential read"), 1, 7, 7}}));
-        EXPECT_EQ(sys.m_plan.size(), 1u);
+        EXPECT_EQ(sys.PlanRowCount(), 1u);
     }
     const CStatementRecord& insert = records[next];
-    EXPECT_EQ(insert.m_exec, (CCallFigures{1, 30, 35, 0, 1, 5, 1, 1}));
-    EXPECT_TRUE(insert.m_plan.empty()) << "the plan of #1 in its block is not its own";
+    EXPECT_EQ(insert.Exec(), (CCallFigures{1, 30, 35, 0, 1, 5, 1, 1}));
+    EXPECT_EQ(insert.PlanRowCount(), 0U) << "the plan of #1 in its block is not its own";
 
     const CStatementRecord& update = records[next + 1];
-    EXPECT_EQ(update.m_exec, (CCallFigures{1, 60, 70, 0, 2, 3, 0, 1}));
+    EXPECT_EQ(update.Exec(), (CCallFigures{1, 60, 70, 0, 2, 3, 0, 1}));
     EXPECT_EQ(update.Total().count, 1) << "lines of #1 before its new header stay with select";
     EXPECT_EQ(RowSourceOf(update),
               "Rows     Row Source Operation\r\n"
               "-------  ---------------------------------------------------\r\n"
               "      0  UPDATE T1\r\n")
         << "the first row of an id is kept";
-    EXPECT_TRUE(update.m_waits.empty());
+    EXPECT_TRUE(update.Waits().empty());
 
     const CStatementRecord& second = records[next + 2];
     EXPECT_EQ(second.Pid(), "2");

@@ -243,7 +243,7 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
 
 std::string RowSourceOf(const CStatementRecord& copied) {
     std::vector<std::string> operations;
-    for (const CPlanRow& row : copied.m_plan) {
+    for (const CPlanRow& row : copied.Plan()) {
         operations.emplace_back(copied.PlanTexts().substr(row.textOffset, row.textLength));
     }
     return CStatementTexts::RowSource(copied, operations);
@@ -262,12 +262,12 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.GetSql(), e.sql);
         ASSERT_EQ(a.m_strOctName, e.octName);
         ASSERT_EQ(a.Error(), e.error);
-        ASSERT_EQ(a.m_parse, e.parse);
-        ASSERT_EQ(a.m_exec, e.exec);
-        ASSERT_EQ(a.m_fetch, e.fetch);
+        ASSERT_EQ(a.Parse(), e.parse);
+        ASSERT_EQ(a.Exec(), e.exec);
+        ASSERT_EQ(a.Fetch(), e.fetch);
         ASSERT_EQ(a.Total(), e.total);
         ASSERT_EQ(a.Self(), e.self);
-        ASSERT_EQ(a.m_waits, e.waits);
+        ASSERT_EQ(a.Waits(), e.waits);
         ASSERT_EQ(CStatementTexts::CallStats(a), e.callStats);
         ASSERT_EQ(RowSourceOf(a), e.rowSource);
     }

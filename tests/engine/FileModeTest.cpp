@@ -247,7 +247,7 @@ TEST(FileMode, BlockLongerThanAPieceIsReadWhole) {
     EXPECT_EQ(progress.lastDone, static_cast<std::int64_t>(text.size()));
     ExpectSameRecords(RecordsOf(analyzer), ReferenceRecords(path, true));
     ASSERT_EQ(analyzer.GetCount(), 2);
-    EXPECT_EQ(analyzer.GetRecord(0).m_fetch.rows, 5 + 9);
+    EXPECT_EQ(analyzer.GetRecord(0).Fetch().rows, 5 + 9);
 }
 
 } // namespace

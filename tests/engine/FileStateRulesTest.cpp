@@ -103,7 +103,7 @@ TEST_F(LiveRules, LinesAreNeverCutAndTheOpenBlockIsUpdatedInPlace) {
     EXPECT_EQ(result.appendedCount, 0);
     EXPECT_EQ(result.updatedRows, (std::vector<std::int64_t>{0}));
     EXPECT_EQ(analyzer.GetRecord(0).GetSql(), "select 1\r\n");
-    EXPECT_EQ(analyzer.GetRecord(0).m_exec.count, 1);
+    EXPECT_EQ(analyzer.GetRecord(0).Exec().count, 1);
 
     Append("/live/a_ora_1.trc",
            "FETCH #4:c=1,e=1,p=0,r=7,dep=0\n" + CursorBlock(5, 5, 2, "insert"));
@@ -111,7 +111,7 @@ TEST_F(LiveRules, LinesAreNeverCutAndTheOpenBlockIsUpdatedInPlace) {
     EXPECT_EQ(result.firstAppended, 1);
     EXPECT_EQ(result.appendedCount, 1);
     ASSERT_EQ(analyzer.GetCount(), 2);
-    EXPECT_EQ(analyzer.GetRecord(0).m_fetch.rows, 7);
+    EXPECT_EQ(analyzer.GetRecord(0).Fetch().rows, 7);
     EXPECT_EQ(analyzer.GetRecord(1).GetSql(), "insert\r\n");
     EXPECT_TRUE(analyzer.ReadFolder().updatedRows.empty()) << "nothing new, nothing redrawn";
 }
@@ -249,7 +249,7 @@ TEST_F(LiveRules, ARenamedFileKeepsItsReadStateUnderItsNewName) {
     EXPECT_EQ(Sqls(), (std::vector<std::string>{"a 0\r\n", "a 1\r\n", "b 0\r\n", "b 1\r\n",
                                                 "b 2\r\n", "new a\r\n", "new b\r\n"}));
     EXPECT_EQ(result.updatedRows, (std::vector<std::int64_t>{1}));
-    EXPECT_EQ(analyzer.GetRecord(1).m_exec.count, 2);
+    EXPECT_EQ(analyzer.GetRecord(1).Exec().count, 2);
     EXPECT_EQ(analyzer.GetRecord(4).Pid(), "404") << "the file's tracker came along";
 }
 
@@ -270,7 +270,7 @@ TEST_F(LiveRules, ZerosStopTheReadAtTheirLineUntilTheyAreOverwritten) {
     fileSystem.At(path).status.modifiedNs += 1;
     analyzer.ReadFolder();
     EXPECT_EQ(Sqls(), (std::vector<std::string>{"z 0\r\n", "z 1\r\n", "z 2\r\n", "z 3\r\n"}));
-    EXPECT_EQ(analyzer.GetRecord(2).m_exec.count, 2) << "the line that held zeros counts once";
+    EXPECT_EQ(analyzer.GetRecord(2).Exec().count, 2) << "the line that held zeros counts once";
 }
 
 TEST_F(LiveRules, AGrowingBlockCostsEachReadOnlyItsNewBytes) {
@@ -304,7 +304,7 @@ TEST_F(LiveRules, AGrowingBlockCostsEachReadOnlyItsNewBytes) {
     EXPECT_LT(fileSystem.bytesRead - readBefore,
               static_cast<std::int64_t>(written) + kReads * 8192);
     ASSERT_EQ(analyzer.GetCount(), 1);
-    EXPECT_EQ(analyzer.GetRecord(0).m_waits.at(0).count, kReads / 2 * 25);
+    EXPECT_EQ(analyzer.GetRecord(0).Waits().at(0).count, kReads / 2 * 25);
 }
 
 struct CShareCase {

@@ -93,16 +93,11 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
         record.SetPid(std::make_shared<const std::string>(std::to_string(small(random) * 500)));
         record.SetError(small(random) ? "" : "ORA-00942");
         record.m_nUserId = small(random);
-        record.m_fetch = {small(random),
-                          small(random) - 2,
-                          small(random),
-                          small(random),
-                          small(random),
-                          small(random),
-                          0,
-                          small(random)};
-        record.m_parse.misses = small(random);
-        record.m_exec.misses = small(random);
+        record.AddCall(ECallKind::Fetch,
+                       {small(random), small(random) - 2, small(random), small(random),
+                        small(random), small(random), 0, small(random)});
+        record.AddCall(ECallKind::Parse, {.misses = small(random)});
+        record.AddCall(ECallKind::Exec, {.misses = small(random)});
         batch.appended.Add(CStatementRecord(record));
     }
     return batch;
@@ -192,9 +187,8 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     record.m_nUserId = 101;
     record.SetPid(std::make_shared<const std::string>("4242"));
     record.SetError("ORA-00942");
-    record.m_exec = {102, 103, 104, 105, 106, 107, 0, 108};
-    record.m_parse.misses = 109;
-    record.m_exec.misses = 110;
+    record.AddCall(ECallKind::Exec, {102, 103, 104, 105, 106, 107, 110, 108});
+    record.AddCall(ECallKind::Parse, {.misses = 109});
     const std::pair<const char*, const char*> expected[] = {{"octName", "SELECT"},
                                                             {"user_id", "101"},
                                                             {"pid", "4242"},
@@ -227,7 +221,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
     for (const auto& [pid, cpu] : {std::pair{"999", 5}, std::pair{"1000", 1}, std::pair{"2", 9}}) {
         CStatementRecord record;
         record.SetPid(std::make_shared<const std::string>(pid));
-        record.m_exec.cpu = cpu;
+        record.AddCall(ECallKind::Exec, {.cpu = cpu});
         batch.appended.Add(CStatementRecord(record));
     }
     CPosixFileSystem fileSystem;

@@ -47,7 +47,7 @@ TEST(StatementRecord, PartsKeptApartCompareCopyAndMoveAsValues) {
     later.AddPlanRow(CPlanRow{2, 1, 5, 0, 0}, "INDEX RANGE SCAN I");
     moved.Absorb(later);
     EXPECT_EQ(moved.PlanTexts(), "TABLE ACCESS FULL TINDEX RANGE SCAN I");
-    EXPECT_EQ(moved.m_plan[1].textOffset, 19U);
+    EXPECT_EQ(moved.PlanRow(1).textOffset, 19U);
     EXPECT_EQ(moved.Errors().size(), 2U);
     plain.Absorb(CCursorFigures{});
     EXPECT_TRUE(plain == emptied) << "absorbing nothing adds nothing";

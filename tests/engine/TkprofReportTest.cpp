@@ -185,9 +185,7 @@ std::vector<std::string> CallRow(const std::vector<const CStatementRecord*>& gro
     CCallFigures calls;
     CSelfFigures self;
     for (const CStatementRecord* record : group) {
-        calls.Add(kind == ECallKind::Parse  ? record->m_parse
-                  : kind == ECallKind::Exec ? record->m_exec
-                                            : record->m_fetch);
+        calls.Add(record->CallsOf(kind));
         self.Add(kind == ECallKind::Parse  ? record->Self().parse
                  : kind == ECallKind::Exec ? record->Self().exec
                                            : record->Self().fetch);
@@ -216,7 +214,8 @@ std::map<std::string, std::vector<std::string>>
 Waits(const std::vector<const CStatementRecord*>& group) {
     std::vector<CWaitFigures> waits;
     for (const CStatementRecord* record : group) {
-        waits.insert(waits.end(), record->m_waits.begin(), record->m_waits.end());
+        const std::vector<CWaitFigures> more = record->Waits();
+        waits.insert(waits.end(), more.begin(), more.end());
     }
     return Printed(waits);
 }
@@ -256,8 +255,8 @@ TEST(TkprofReport, EveryStatementOfTheReportHasTkprofsFigures) {
             std::int64_t parseMisses = 0;
             std::int64_t execMisses = 0;
             for (const CStatementRecord* record : group->second) {
-                parseMisses += record->m_parse.misses;
-                execMisses += record->m_exec.misses;
+                parseMisses += record->Parse().misses;
+                execMisses += record->Exec().misses;
             }
             EXPECT_EQ(parseMisses, statement.parseMisses);
             EXPECT_EQ(execMisses, statement.execMisses);

@@ -168,7 +168,7 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     analyzer.SetShowSys(1);
     analyzer.ReadFileList();
     std::int64_t planned = 0;
-    while (planned < analyzer.GetCount() && analyzer.GetRecord(planned).m_plan.empty()) {
+    while (planned < analyzer.GetCount() && analyzer.GetRecord(planned).PlanRowCount() == 0) {
         ++planned;
     }
     ASSERT_LT(planned, analyzer.GetCount());

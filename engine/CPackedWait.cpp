@@ -1,0 +1,14 @@
+#include "CPackedWait.h"
+
+CPackedWait CPackedWait::Spilled(std::uint64_t index) {
+    CPackedWait packed;
+    packed.m_nEvent = kSpilled;
+    packed.m_nCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(index));
+    packed.m_nMax = static_cast<std::int32_t>(static_cast<std::uint32_t>(index >> 32));
+    return packed;
+}
+
+std::uint64_t CPackedWait::SpillIndex() const {
+    return static_cast<std::uint32_t>(m_nCount) | std::uint64_t{static_cast<std::uint32_t>(m_nMax)}
+                                                      << 32;
+}

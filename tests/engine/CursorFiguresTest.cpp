@@ -1,0 +1,206 @@
+#include "CCursorFigures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+// A figure as traces and hostile files give them: mostly small, some at the ends of the
+// 32-bit range and some of 19 digits, of either sign.
+std::int64_t Figure(std::mt19937_64& random) {
+    switch (random() % 8) {
+    case 0:
+        return kInt32Max - static_cast<std::int64_t>(random() % 3);
+    case 1:
+        return -kInt32Max + 1 - static_cast<std::int64_t>(random() % 3);
+    case 2:
+        return static_cast<std::int64_t>(random());
+    case 3:
+        return random() % 2 ? kMax : kMin;
+    case 4:
+        return -static_cast<std::int64_t>(random() % 1000);
+    default:
+        return static_cast<std::int64_t>(random() % 100000);
+    }
+}
+
+// Parse rows and fetch misses, which servers do not write, come rarely.
+CCallFigures Call(std::mt19937_64& random, ECallKind kind) {
+    CCallFigures call;
+    for (std::int64_t* figure : {&call.count, &call.cpu, &call.elapsed, &call.disk, &call.query,
+                                 &call.current, &call.misses, &call.rows}) {
+        *figure = random() % 8 == 0 ? Figure(random) : static_cast<std::int64_t>(random() % 50);
+    }
+    if (random() % 16 != 0) {
+        (kind == ECallKind::Parse   ? call.rows
+         : kind == ECallKind::Fetch ? call.misses
+                                    : call.count) = 0;
+    }
+    return call;
+}
+
+// Ids mostly numbered from 1 as servers write them, some of any 64-bit value; texts mostly
+// short and within the first GiB.
+CPlanRow PlanRow(std::mt19937_64& random) {
+    const bool hostile = random() % 8 == 0;
+    CPlanRow row;
+    const std::int64_t hostileId =
+        random() % 2 ? Figure(random) : std::numeric_limits<std::int16_t>::min();
+    row.id = hostile ? hostileId : static_cast<std::int64_t>(random() % 6 + 1);
+    row.parentId = random() % 8 == 0 ? Figure(random) : SaturatingSubtract(row.id, 1);
+    row.rows = random() % 8 == 0 ? Figure(random) : static_cast<std::int64_t>(random() % 1000);
+    row.textOffset = random() % 8 == 0 ? random() : random() % (std::uint64_t{1} << 30);
+    row.textLength = static_cast<std::uint32_t>(random() % 8 == 0 ? random() : random() % 200);
+    return row;
+}
+
+// What the figures must hold: every sum as 64-bit saturating sums give it, the first plan row
+// of an id, the waits by event in the order they first came.
+struct CReference {
+    std::array<CCallFigures, 3> calls;
+    std::vector<CPlanRow> plan;
+    std::vector<CWaitFigures> waits;
+
+    void AddCall(ECallKind kind, const CCallFigures& call) {
+        calls[static_cast<std::size_t>(kind)].Add(call);
+    }
+    void AddPlanRow(const CPlanRow& row) {
+        if (std::none_of(plan.begin(), plan.end(),
+                         [&](const CPlanRow& known) { return known.id == row.id; })) {
+            plan.push_back(row);
+        }
+    }
+    void AddWaits(const CWaitFigures& more) {
+        const auto known = std::find_if(waits.begin(), waits.end(), [&](const CWaitFigures& w) {
+            return w.event == more.event;
+        });
+        if (known == waits.end()) {
+            waits.push_back(more);
+            return;
+        }
+        known->count = SaturatingAdd(known->count, more.count);
+        known->max = std::max(known->max, more.max);
+        known->total = SaturatingAdd(known->total, more.total);
+    }
+    void Absorb(const CReference& later) {
+        for (std::size_t kind = 0; kind < calls.size(); ++kind) {
+            calls[kind].Add(later.calls[kind]);
+        }
+        for (const CPlanRow& row : later.plan) {
+            AddPlanRow(row);
+        }
+        for (const CWaitFigures& more : later.waits) {
+            AddWaits(more);
+        }
+    }
+    bool operator==(const CReference&) const = default;
+};
+
+// One line of a cursor, to the figures and to their reference alike.
+void AddLine(std::mt19937_64& random, CCursorFigures& figures, CReference& reference) {
+    switch (random() % 3) {
+    case 0: {
+        const auto kind = static_cast<ECallKind>(random() % 3);
+        const CCallFigures call = Call(random, kind);
+        figures.AddCall(kind, call);
+        reference.AddCall(kind, call);
+        break;
+    }
+    case 1: {
+        const CPlanRow row = PlanRow(random);
+        figures.AddPlanRow(row);
+        reference.AddPlanRow(row);
+        break;
+    }
+    default: {
+        const auto event = static_cast<std::uint32_t>(random() % 16 == 0 ? UINT32_MAX - random() % 2
+                                                                         : random() % 4);
+        const std::int64_t elapsed = random() % 4 == 0 ? Figure(random) : random() % 5000;
+        figures.AddWait(event, elapsed);
+        reference.AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
+        break;
+    }
+    }
+}
+
+void ExpectHolds(const CCursorFigures& figures, const CReference& reference) {
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        EXPECT_EQ(figures.CallsOf(kind), reference.calls[static_cast<std::size_t>(kind)]);
+    }
+    EXPECT_EQ(figures.Plan(), reference.plan);
+    ASSERT_EQ(figures.PlanRowCount(), reference.plan.size());
+    for (std::size_t i = 0; i < reference.plan.size(); ++i) {
+        EXPECT_EQ(figures.PlanRow(i), reference.plan[i]);
+    }
+    EXPECT_EQ(figures.Waits(), reference.waits);
+}
+
+} // namespace
+
+// The figures are stored packed while they fit and in full when they do not; whichever way,
+// every sum must equal the 64-bit one, for lines read at once and for lines read in two parts
+// then joined (which may differ where a sum saturated), and figures compare by their values.
+TEST(CursorFigures, PackedFiguresSumExactlyAsFullOnes) {
+    std::mt19937_64 random(42);
+    for (int round = 0; round < 2000; ++round) {
+        CReference whole;
+        CReference head;
+        CReference tail;
+        CCursorFigures wholeFigures;
+        CCursorFigures headFigures;
+        CCursorFigures tailFigures;
+        const int lines = static_cast<int>(random() % 30);
+        const int cut = static_cast<int>(random() % static_cast<unsigned>(lines + 1));
+        for (int line = 0; line < lines; ++line) {
+            const std::mt19937_64 start = random;
+            AddLine(random, wholeFigures, whole);
+            random = start;
+            AddLine(random, line < cut ? headFigures : tailFigures, line < cut ? head : tail);
+        }
+        ExpectHolds(wholeFigures, whole);
+        head.Absorb(tail);
+        headFigures.Absorb(tailFigures);
+        ExpectHolds(headFigures, head);
+        EXPECT_EQ(headFigures == wholeFigures, head == whole);
+        CCursorFigures copy = wholeFigures;
+        EXPECT_TRUE(copy == wholeFigures);
+
+        std::vector<std::string> operations;
+        for (std::size_t i = 0; i < whole.plan.size(); ++i) {
+            operations.emplace_back(random() % 4, 'x');
+        }
+        copy.CopyPlanTexts(operations);
+        std::uint64_t offset = 0;
+        for (std::size_t i = 0; i < operations.size(); ++i) {
+            whole.plan[i].textOffset = offset;
+            whole.plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
+            offset += operations[i].size();
+        }
+        ExpectHolds(copy, whole);
+    }
+}
+
+// Figures that left the packed range and came back compare equal to figures that never did.
+TEST(CursorFigures, FiguresCompareByValueHoweverStored) {
+    CCursorFigures widened;
+    widened.AddCall(ECallKind::Exec, {.cpu = kInt32Max});
+    widened.AddCall(ECallKind::Exec, {.cpu = 1});
+    widened.AddCall(ECallKind::Exec, {.cpu = -1});
+    CCursorFigures packed;
+    packed.AddCall(ECallKind::Exec, {.cpu = kInt32Max});
+    EXPECT_TRUE(widened == packed);
+    packed.AddCall(ECallKind::Parse, {.rows = 1});
+    EXPECT_EQ(packed.Parse().rows, 1) << "a figure with no packed room is kept in full";
+    EXPECT_FALSE(widened == packed);
+}
