@@ -91,6 +91,8 @@ private:
     std::uint64_t m_nScan = 1; // live mode: the folder scan under way
     std::int64_t m_bShowSys = 0;
     std::uint64_t m_nNextSerial = 1;
-    std::int64_t m_nPieceBytes = 8 << 20;
+    // Small enough that the pieces in flight hold little, big enough that joining them costs
+    // nothing measurable.
+    std::int64_t m_nPieceBytes = 4 << 20;
     std::size_t m_nBatchRecords = 20000;
 };
