@@ -43,8 +43,8 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line,
     record.m_bCursorBlock = cursorBlock;
     // Both stand near the end of the header.
     const std::size_t sqlId = line.rfind("sqlid='");
-    record.m_strSqlId = sqlId == std::string_view::npos ? std::string_view()
-                                                        : GetText(line.substr(sqlId), "'", "'");
+    record.SetSqlId(sqlId == std::string_view::npos ? std::string_view()
+                                                    : GetText(line.substr(sqlId), "'", "'"));
     const std::size_t hv = line.rfind(" hv=");
     record.m_nHashValue = hv == std::string_view::npos ? 0 : GetNumber(line.substr(hv), "hv=", " ");
     if (!cursorBlock) {

@@ -28,8 +28,8 @@ struct CGroupKey {
 };
 
 CGroupKey KeyOf(const CStatementRecord& record) {
-    if (!record.m_strSqlId.empty()) {
-        return {0, record.m_strSqlId, 0};
+    if (!record.SqlId().empty()) {
+        return {0, record.SqlId(), 0};
     }
     if (record.m_nHashValue != 0) {
         return {1, {}, record.m_nHashValue};
@@ -173,7 +173,7 @@ void CSqlGroupBuilder::Add(const CStatementRecord& record) {
     const std::size_t group = m_index->GroupOf(record);
     if (group == m_rows.size()) {
         CSqlGroupRow& row = m_rows.emplace_back();
-        row.sqlId = record.m_strSqlId;
+        row.sqlId = record.SqlId();
         row.hashValue = record.m_nHashValue;
         row.firstSerial = record.m_nSerial;
         m_times.emplace_back();

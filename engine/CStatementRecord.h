@@ -31,7 +31,6 @@ public:
     std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
     std::string_view m_strOctName;
-    std::string m_strSqlId;        // the header's "sqlid=", or empty
     std::int64_t m_nHashValue = 0; // the header's "hv=", 0 without
     CSessionTagsRef m_tags;        // the session tags current at the header
 
@@ -52,6 +51,13 @@ public:
     void SetSql(CSharedText sql) { m_sql = std::move(sql); }
     void AppendSql(std::string_view text) { m_sql = m_sql.Plus(text); }
     bool HasRest() const { return m_bHasRest; }
+    // The header's "sqlid=", or empty. Servers write 13 characters, which the record holds
+    // itself; a longer one is kept apart.
+    std::string_view SqlId() const {
+        return m_nSqlIdLength <= kInlineSqlId ? std::string_view(m_sqlId, m_nSqlIdLength)
+                                              : std::string_view(m_rare.Get().sqlId);
+    }
+    void SetSqlId(std::string_view sqlId);
     // The process id taken from the trace file's name, one copy for all records of a file.
     std::string_view Pid() const { return m_pid ? std::string_view(*m_pid) : std::string_view(); }
     void SetPid(std::shared_ptr<const std::string> pid) { m_pid = std::move(pid); }
@@ -70,10 +76,15 @@ private:
     struct CRare {
         std::string node;
         std::string error;
+        std::string sqlId; // one too long to be held in the record
 
         bool operator==(const CRare&) const = default;
     };
 
+    static constexpr std::size_t kInlineSqlId = 15;
+
+    char m_sqlId[kInlineSqlId] = {};
+    std::uint8_t m_nSqlIdLength = 0; // above kInlineSqlId: the id is in m_rare
     std::shared_ptr<const std::string> m_pid;
     CSharedText m_sql;
     CSparse<CRare> m_rare;

@@ -53,6 +53,25 @@ TEST(StatementRecord, PartsKeptApartCompareCopyAndMoveAsValues) {
     EXPECT_TRUE(plain == emptied) << "absorbing nothing adds nothing";
 }
 
+// An id of any length reads back as set, in copies too, and one kept apart because it was
+// long gives way to a short one set later.
+TEST(StatementRecord, SqlIdsOfEveryLengthReadBack) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+        const std::string id(length, static_cast<char>('a' + length % 26));
+        CStatementRecord record;
+        record.SetSqlId(id);
+        EXPECT_EQ(record.SqlId(), id);
+        const CStatementRecord copy = record;
+        EXPECT_EQ(copy.SqlId(), id);
+        EXPECT_TRUE(copy == record);
+        record.SetSqlId("8ab7c5d2e1f0g");
+        EXPECT_EQ(record.SqlId(), "8ab7c5d2e1f0g");
+        EXPECT_EQ(copy == record, id == "8ab7c5d2e1f0g");
+        record.SetSqlId("");
+        EXPECT_TRUE(record == CStatementRecord()) << "an empty id leaves nothing behind";
+    }
+}
+
 // Records of one file share its process id; records compare by its value.
 TEST(StatementRecord, SharedPidComparesByValue) {
     CStatementRecord a;
