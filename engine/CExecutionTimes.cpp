@@ -1,16 +1,9 @@
 #include "CExecutionTimes.h"
 
+#include "PackedSum.h"
 #include "Saturating.h"
 
 #include <utility>
-
-namespace {
-
-bool Fits(std::int64_t value) {
-    return static_cast<std::int32_t>(value) == value;
-}
-
-} // namespace
 
 template <class TChange> void CExecutionTimes::Change(TChange change) {
     if (m_bFull) {
@@ -30,7 +23,15 @@ void CExecutionTimes::Execute(std::int64_t elapsed) {
     });
 }
 
+// Most fetches add to packed times in place.
 void CExecutionTimes::Fetch(std::int64_t elapsed) {
+    if (m_phase == EPhase::Idle) {
+        return;
+    }
+    std::int32_t& sum = m_phase == EPhase::Start ? m_nLead : m_nOpen;
+    if (!m_bFull && AddIn32Bits(sum, elapsed, sum)) {
+        return;
+    }
     Change([&](CFull& full) { Fetch(full, elapsed); });
 }
 
@@ -101,8 +102,8 @@ const CExecutionTimes::CFull& CExecutionTimes::Full(CFull& unpacked) const {
 
 void CExecutionTimes::Store(CFull&& full) {
     const CExecutionHistogram& closed = full.closed;
-    if (closed.InOneBucket() && Fits(closed.Count()) && Fits(closed.Min()) && Fits(closed.Max()) &&
-        Fits(full.lead) && Fits(full.open)) {
+    if (closed.InOneBucket() && FitsIn32Bits(closed.Count()) && FitsIn32Bits(closed.Min()) &&
+        FitsIn32Bits(closed.Max()) && FitsIn32Bits(full.lead) && FitsIn32Bits(full.open)) {
         m_nCount = static_cast<std::int32_t>(closed.Count());
         m_nMin = static_cast<std::int32_t>(closed.Min());
         m_nMax = static_cast<std::int32_t>(closed.Max());
