@@ -1,6 +1,7 @@
 #include "CCursorFigures.h"
 #include "CExecutionHistogram.h"
 #include "CExecutionTimes.h"
+#include "CRecursiveCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -312,5 +313,46 @@ TEST(CursorFigures, PackedExecutionTimesGiveExactlyTheFullResults) {
         CCursorFigures figures;
         figures.m_executions = headTimes;
         EXPECT_TRUE(CCursorFigures(figures) == figures);
+    }
+}
+
+// Recursive-call figures are kept packed while they fit and in full when they do not; whichever
+// way, each must be the 64-bit saturating sum, for figures added at once and in two parts then
+// joined, and they compare by their values.
+TEST(CursorFigures, PackedRecursiveCallsSumExactlyAsFullOnes) {
+    using CFull = std::array<CSelfFigures, 3>;
+    const auto expectHolds = [](const CRecursiveCalls& calls, const CFull& reference) {
+        for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+            EXPECT_EQ(calls.Of(kind), reference[static_cast<std::size_t>(kind)]);
+        }
+    };
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 4000; ++round) {
+        CFull whole{};
+        CFull head{};
+        CFull tail{};
+        CRecursiveCalls wholeCalls;
+        CRecursiveCalls headCalls;
+        CRecursiveCalls tailCalls;
+        const int adds = static_cast<int>(random() % 8);
+        for (int add = 0; add < adds; ++add) {
+            const auto kind = static_cast<ECallKind>(random() % 3);
+            const CSelfFigures figures = CSelfFigures::Of(Call(random, kind));
+            const bool first = random() % 2 == 0;
+            wholeCalls.Add(kind, figures);
+            whole[static_cast<std::size_t>(kind)].Add(figures);
+            (first ? headCalls : tailCalls).Add(kind, figures);
+            (first ? head : tail)[static_cast<std::size_t>(kind)].Add(figures);
+        }
+        expectHolds(wholeCalls, whole);
+        headCalls.Add(tailCalls);
+        for (std::size_t kind = 0; kind < head.size(); ++kind) {
+            head[kind].Add(tail[kind]);
+        }
+        expectHolds(headCalls, head);
+        EXPECT_EQ(headCalls == wholeCalls, head == whole);
+        EXPECT_EQ(wholeCalls == CRecursiveCalls{}, whole == CFull{});
+        const CRecursiveCalls copy = headCalls;
+        EXPECT_TRUE(copy == headCalls);
     }
 }
