@@ -87,13 +87,13 @@ void CBindingResolver::ResolveCallTrees(CCursorTracker& piece, std::uint64_t bas
         return depth < m_carry.size() ? m_carry[depth] : CSelfFigures{};
     };
     for (CStatementRecord& record : piece.Records()) {
-        if (!record.m_callTree.empty()) {
-            resolution.Apply(record.m_callTree, nullptr);
+        if (!record.CallTree().empty()) {
+            resolution.Apply(record.EditCallTree(), nullptr);
         }
     }
     for (auto& [cursor, figures] : piece.Leading()) {
-        if (!figures.m_callTree.empty()) {
-            resolution.Apply(figures.m_callTree, nullptr);
+        if (!figures.CallTree().empty()) {
+            resolution.Apply(figures.EditCallTree(), nullptr);
         }
     }
     std::vector<std::vector<CCallTreeNode>>& pending = piece.PendingTree();

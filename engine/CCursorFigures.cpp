@@ -138,7 +138,9 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     if (!later.Errors().empty()) {
         CErrorCount::Add(m_rare.Edit().errors, later.Errors());
     }
-    CCallTreeNode::Add(m_callTree, std::vector<CCallTreeNode>(later.m_callTree));
+    if (!later.CallTree().empty()) {
+        CCallTreeNode::Add(EditCallTree(), std::vector<CCallTreeNode>(later.CallTree()));
+    }
 }
 
 bool CCursorFigures::operator==(const CCursorFigures& other) const {

@@ -351,7 +351,7 @@ void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigures& se
     }
     if (depth == 0) {
         if (sink != nullptr && !children.empty()) {
-            CCallTreeNode::Add(sink->m_callTree, std::move(children));
+            CCallTreeNode::Add(sink->EditCallTree(), std::move(children));
         }
         return;
     }
@@ -507,10 +507,14 @@ void CCursorTracker::ResolveHandedOver(const std::vector<std::uint64_t>& serials
     resolution.carried = [](std::size_t) { return &s_nothing; };
     resolution.carriedSelf = [](std::size_t) { return CSelfFigures{}; };
     for (CStatementRecord& record : m_records) {
-        resolution.Apply(record.m_callTree, nullptr);
+        if (!record.CallTree().empty()) {
+            resolution.Apply(record.EditCallTree(), nullptr);
+        }
     }
     for (CRecordDelta& delta : m_deltas) {
-        resolution.Apply(delta.figures.m_callTree, nullptr);
+        if (!delta.figures.CallTree().empty()) {
+            resolution.Apply(delta.figures.EditCallTree(), nullptr);
+        }
     }
     for (std::vector<CCallTreeNode>& pending : m_pendingTree) {
         resolution.Apply(pending, nullptr);

@@ -85,6 +85,15 @@ void CExecutionHistogram::AddToBucket(std::uint16_t index, std::int64_t count) {
     }
 }
 
+CExecutionHistogram CExecutionHistogram::OfOneBucket(std::int64_t count, std::int64_t min,
+                                                     std::int64_t max) {
+    CExecutionHistogram histogram;
+    histogram.m_nCount = count;
+    histogram.m_nMin = min;
+    histogram.m_nMax = max;
+    return histogram;
+}
+
 CExecutionSummary CExecutionHistogram::Summary() const {
     return {m_nCount, m_nMin, Percentile(50), Percentile(95), m_nMax};
 }

@@ -33,6 +33,10 @@ public:
     // first and the last rank; 0 when empty.
     std::int64_t Percentile(int percent) const;
     CExecutionSummary Summary() const;
+    // Whether every time is in the least time's bucket: then the count, least and greatest
+    // time are all there is to the histogram, and OfOneBucket makes it again.
+    bool InOneBucket() const { return m_buckets.Get().empty(); }
+    static CExecutionHistogram OfOneBucket(std::int64_t count, std::int64_t min, std::int64_t max);
     // Empties the histogram and keeps its memory for the next times.
     void Clear();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CWaitFigures.h"
+#include "PackedSum.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,8 +14,8 @@ public:
     using CValue = CWaitFigures;
 
     static std::optional<CPackedWait> Of(const CWaitFigures& waits) {
-        if (waits.event == kSpilled || !Fits(waits.count) || !Fits(waits.max) ||
-            !Fits(waits.total)) {
+        if (waits.event == kSpilled || !FitsIn32Bits(waits.count) || !FitsIn32Bits(waits.max) ||
+            !FitsIn32Bits(waits.total)) {
             return std::nullopt;
         }
         CPackedWait packed;
@@ -33,8 +34,6 @@ public:
 private:
     // An event no packed waits have: waits of it do not fit.
     static constexpr std::uint32_t kSpilled = UINT32_MAX;
-
-    static bool Fits(std::int64_t value) { return value == static_cast<std::int32_t>(value); }
 
     std::uint32_t m_nEvent = 0;
     std::int32_t m_nCount = 0; // with m_nMax, the index of spilled waits

@@ -1,10 +1,19 @@
 #include "CRecursiveCalls.h"
 
+#include "PackedSum.h"
+
+#include <algorithm>
+
 void CRecursiveCalls::Add(ECallKind kind, const CSelfFigures& figures) {
     if (figures == CSelfFigures{}) {
         return;
     }
-    m_figures.Edit()[static_cast<std::size_t>(kind)].Add(figures);
+    const auto index = static_cast<std::size_t>(kind);
+    if (!m_figures.Get().bWide && AddPacked(index, figures)) {
+        return;
+    }
+    Widen();
+    m_figures.Edit().wide.Edit()[index].Add(figures);
 }
 
 void CRecursiveCalls::Add(const CRecursiveCalls& other) {
@@ -14,5 +23,51 @@ void CRecursiveCalls::Add(const CRecursiveCalls& other) {
 }
 
 CSelfFigures CRecursiveCalls::Of(ECallKind kind) const {
-    return m_figures.Get()[static_cast<std::size_t>(kind)];
+    const auto index = static_cast<std::size_t>(kind);
+    const CFigures& figures = m_figures.Get();
+    if (figures.bWide) {
+        return figures.wide.Get()[index];
+    }
+    const std::int32_t* v = figures.packed.data() + index * kFields;
+    return {v[0], v[1], v[2], v[3], v[4]};
+}
+
+bool CRecursiveCalls::operator==(const CRecursiveCalls& other) const {
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        if (Of(kind) != other.Of(kind)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Adds to the packed figures of a kind and answers true when they fit; otherwise changes
+// nothing and answers false.
+bool CRecursiveCalls::AddPacked(std::size_t kind, const CSelfFigures& figures) {
+    const std::int32_t* v = m_figures.Get().packed.data() + kind * kFields;
+    std::array<std::int32_t, kFields> sums{};
+    const bool fits =
+        AddIn32Bits(v[0], figures.cpu, sums[0]) & AddIn32Bits(v[1], figures.elapsed, sums[1]) &
+        AddIn32Bits(v[2], figures.disk, sums[2]) & AddIn32Bits(v[3], figures.query, sums[3]) &
+        AddIn32Bits(v[4], figures.current, sums[4]);
+    if (fits) {
+        std::copy(sums.begin(), sums.end(),
+                  m_figures.Edit().packed.begin() + static_cast<std::ptrdiff_t>(kind * kFields));
+    }
+    return fits;
+}
+
+// Moves the packed figures to the full ones, unless they are there already.
+void CRecursiveCalls::Widen() {
+    if (m_figures.Get().bWide) {
+        return;
+    }
+    std::array<CSelfFigures, 3> full;
+    for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+        full[static_cast<std::size_t>(kind)] = Of(kind);
+    }
+    CFigures& figures = m_figures.Edit();
+    figures.packed = {};
+    figures.wide.Edit() = full;
+    figures.bWide = true;
 }

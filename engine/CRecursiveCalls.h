@@ -5,10 +5,14 @@
 #include "CSparse.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 
 // The figures of the recursive calls a statement's calls made, per call kind: what the
 // figures as written hold beyond the statement's own work. Most statements make none, and
-// then nothing is stored.
+// then nothing is stored. The sums of almost all the others fit in 32 bits and are kept so,
+// in little more than half the room; those of the rare statement whose figures do not fit are
+// kept in full apart.
 class CRecursiveCalls {
 public:
     void Add(ECallKind kind, const CSelfFigures& figures);
@@ -16,8 +20,19 @@ public:
     CSelfFigures Of(ECallKind kind) const;
 
     // Equal when the figures are, however they are stored.
-    bool operator==(const CRecursiveCalls&) const = default;
+    bool operator==(const CRecursiveCalls& other) const;
 
 private:
-    CSparse<std::array<CSelfFigures, 3>> m_figures; // one per call kind
+    static constexpr std::size_t kFields = 5; // the figures of one call kind
+
+    struct CFigures {
+        std::array<std::int32_t, 3 * kFields> packed{}; // one run per call kind, unless bWide
+        bool bWide = false;
+        CSparse<std::array<CSelfFigures, 3>> wide; // one per call kind, when bWide
+    };
+
+    bool AddPacked(std::size_t kind, const CSelfFigures& figures);
+    void Widen();
+
+    CSparse<CFigures> m_figures;
 };

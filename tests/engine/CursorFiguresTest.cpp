@@ -1,4 +1,7 @@
 #include "CCursorFigures.h"
+#include "CExecutionHistogram.h"
+#include "CExecutionTimes.h"
+#include "CRecursiveCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +137,77 @@ void AddLine(std::mt19937_64& random, CCursorFigures& figures, CReference& refer
     }
 }
 
+// The times of executions as 64-bit times give them.
+struct CReferenceTimes {
+    enum class EPhase { Start, Running, Idle };
+    CExecutionHistogram closed;
+    std::int64_t lead = 0;
+    std::int64_t open = 0;
+    EPhase phase = EPhase::Start;
+
+    void Fetch(std::int64_t elapsed) {
+        std::int64_t& sum = phase == EPhase::Start ? lead : open;
+        sum = phase == EPhase::Idle ? sum : SaturatingAdd(sum, elapsed);
+    }
+    void Close(EPhase next) {
+        if (phase == EPhase::Running) {
+            closed.Add(open);
+            open = 0;
+        }
+        phase = next;
+    }
+    void Absorb(const CReferenceTimes& later) {
+        Fetch(later.lead);
+        if (later.phase != EPhase::Start) {
+            Close(later.phase);
+            open = later.open;
+        }
+        closed.Merge(later.closed);
+    }
+    CExecutionHistogram All() const {
+        CExecutionHistogram all = closed;
+        if (phase == EPhase::Running) {
+            all.Add(open);
+        }
+        return all;
+    }
+    bool operator==(const CReferenceTimes&) const = default;
+};
+
+// An elapsed time: mostly a few close ones, as most statements' executions are, some hostile.
+std::int64_t Elapsed(std::mt19937_64& random) {
+    return random() % 4 == 0 ? Figure(random) : 1000 + static_cast<std::int64_t>(random() % 40);
+}
+
+void AddTimesLine(std::mt19937_64& random, CExecutionTimes& times, CReferenceTimes& reference) {
+    const std::uint64_t line = random() % 8;
+    const std::int64_t elapsed = Elapsed(random);
+    if (line == 0) {
+        times.Parse();
+        reference.Close(CReferenceTimes::EPhase::Idle);
+    } else if (line < 3) {
+        times.Execute(elapsed);
+        reference.Close(CReferenceTimes::EPhase::Running);
+        reference.open = elapsed;
+    } else {
+        times.Fetch(elapsed);
+        reference.Fetch(elapsed);
+    }
+}
+
+void ExpectHolds(const CExecutionTimes& times, const CReferenceTimes& reference,
+                 const CExecutionHistogram& before) {
+    CExecutionHistogram all = before;
+    times.AddTo(all);
+    CExecutionHistogram expected = before;
+    expected.Merge(reference.All());
+    EXPECT_TRUE(all == expected);
+    EXPECT_EQ(all.Summary(), expected.Summary());
+    for (const int percent : {0, 1, 10, 50, 90, 99, 100}) {
+        EXPECT_EQ(all.Percentile(percent), expected.Percentile(percent));
+    }
+}
+
 void ExpectHolds(const CCursorFigures& figures, const CReference& reference) {
     for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
         EXPECT_EQ(figures.CallsOf(kind), reference.calls[static_cast<std::size_t>(kind)]);
@@ -203,4 +277,82 @@ TEST(CursorFigures, FiguresCompareByValueHoweverStored) {
     packed.AddCall(ECallKind::Parse, {.rows = 1});
     EXPECT_EQ(packed.Parse().rows, 1) << "a figure with no packed room is kept in full";
     EXPECT_FALSE(widened == packed);
+}
+
+// Times are kept packed while they fit and in full when they do not; whichever way, each
+// result must be the one of 64-bit times, for lines read at once and for lines read in two
+// parts then joined, added to an empty histogram or to one with times, and times compare by
+// their values.
+TEST(CursorFigures, PackedExecutionTimesGiveExactlyTheFullResults) {
+    std::mt19937_64 random(7);
+    for (int round = 0; round < 4000; ++round) {
+        CReferenceTimes whole;
+        CReferenceTimes head;
+        CReferenceTimes tail;
+        CExecutionTimes wholeTimes;
+        CExecutionTimes headTimes;
+        CExecutionTimes tailTimes;
+        const int lines = static_cast<int>(random() % 12);
+        const int cut = static_cast<int>(random() % static_cast<unsigned>(lines + 1));
+        for (int line = 0; line < lines; ++line) {
+            const std::mt19937_64 start = random;
+            AddTimesLine(random, wholeTimes, whole);
+            random = start;
+            AddTimesLine(random, line < cut ? headTimes : tailTimes, line < cut ? head : tail);
+        }
+        CExecutionHistogram before;
+        for (int i = static_cast<int>(random() % 3); i > 0; --i) {
+            before.Add(Elapsed(random));
+        }
+        ExpectHolds(wholeTimes, whole, {});
+        ExpectHolds(wholeTimes, whole, before);
+        head.Absorb(tail);
+        headTimes.Absorb(tailTimes);
+        ExpectHolds(headTimes, head, before);
+        EXPECT_EQ(headTimes == wholeTimes, head == whole);
+        CCursorFigures figures;
+        figures.m_executions = headTimes;
+        EXPECT_TRUE(CCursorFigures(figures) == figures);
+    }
+}
+
+// Recursive-call figures are kept packed while they fit and in full when they do not; whichever
+// way, each must be the 64-bit saturating sum, for figures added at once and in two parts then
+// joined, and they compare by their values.
+TEST(CursorFigures, PackedRecursiveCallsSumExactlyAsFullOnes) {
+    using CFull = std::array<CSelfFigures, 3>;
+    const auto expectHolds = [](const CRecursiveCalls& calls, const CFull& reference) {
+        for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
+            EXPECT_EQ(calls.Of(kind), reference[static_cast<std::size_t>(kind)]);
+        }
+    };
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 4000; ++round) {
+        CFull whole{};
+        CFull head{};
+        CFull tail{};
+        CRecursiveCalls wholeCalls;
+        CRecursiveCalls headCalls;
+        CRecursiveCalls tailCalls;
+        const int adds = static_cast<int>(random() % 8);
+        for (int add = 0; add < adds; ++add) {
+            const auto kind = static_cast<ECallKind>(random() % 3);
+            const CSelfFigures figures = CSelfFigures::Of(Call(random, kind));
+            const bool first = random() % 2 == 0;
+            wholeCalls.Add(kind, figures);
+            whole[static_cast<std::size_t>(kind)].Add(figures);
+            (first ? headCalls : tailCalls).Add(kind, figures);
+            (first ? head : tail)[static_cast<std::size_t>(kind)].Add(figures);
+        }
+        expectHolds(wholeCalls, whole);
+        headCalls.Add(tailCalls);
+        for (std::size_t kind = 0; kind < head.size(); ++kind) {
+            head[kind].Add(tail[kind]);
+        }
+        expectHolds(headCalls, head);
+        EXPECT_EQ(headCalls == wholeCalls, head == whole);
+        EXPECT_EQ(wholeCalls == CRecursiveCalls{}, whole == CFull{});
+        const CRecursiveCalls copy = headCalls;
+        EXPECT_TRUE(copy == headCalls);
+    }
 }

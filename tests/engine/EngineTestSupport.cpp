@@ -191,7 +191,9 @@ void Renumber(std::vector<CCallTreeRow>& rows, const CSerialPositions& positions
 void Renumber(std::vector<CStatementRecord>& records, const CSerialPositions& positions) {
     for (CStatementRecord& record : records) {
         record.m_nSerial = positions(record.m_nSerial);
-        Renumber(record.m_callTree, positions);
+        if (!record.CallTree().empty()) {
+            Renumber(record.EditCallTree(), positions);
+        }
     }
 }
 
