@@ -119,7 +119,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     }
     std::string out = "{";
     AppendMember(out, "node", node);
-    AppendNumber(out, "user_id", record.m_nUserId, false);
+    AppendNumber(out, "user_id", record.UserId(), false);
     AppendMember(out, "pid", record.Pid());
     AppendMember(out, "sql", record.GetSql());
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));

@@ -23,7 +23,7 @@ std::vector<CCallTreeRow> RowsOf(const std::vector<CCallTreeNode>& nodes) {
 } // namespace
 
 bool CCallTreeView::IsTopLevel(const CStatementRecord& record) {
-    return record.m_nDepth == 0 || !record.CallTree().empty();
+    return record.Depth() == 0 || !record.CallTree().empty();
 }
 
 CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {

@@ -191,7 +191,7 @@ void CCursorTracker::AppendToSql(std::string_view text) {
     if (m_block.target.kind == CBinding::EKind::Record) {
         CStatementRecord& record = m_records[m_block.target.record];
         if (record.GetSql().empty()) {
-            record.SetSql(m_sqlTexts.Share(text, record.m_nHashValue));
+            record.SetSql(m_sqlTexts.Share(text, record.HashValue()));
         } else {
             record.AppendSql(text);
         }

@@ -38,7 +38,7 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line,
         return header;
     }
     header.kind = EHeader::Shown;
-    record.m_nDepth = header.depth;
+    record.SetDepth(header.depth);
     record.SetPid(pid);
     record.m_bCursorBlock = cursorBlock;
     // Both stand near the end of the header.
@@ -46,7 +46,7 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line,
     record.SetSqlId(sqlId == std::string_view::npos ? std::string_view()
                                                     : GetText(line.substr(sqlId), "'", "'"));
     const std::size_t hv = line.rfind(" hv=");
-    record.m_nHashValue = hv == std::string_view::npos ? 0 : GetNumber(line.substr(hv), "hv=", " ");
+    record.SetHashValue(hv == std::string_view::npos ? 0 : GetNumber(line.substr(hv), "hv=", " "));
     if (!cursorBlock) {
         ReadParseError(line, record);
     }
@@ -64,7 +64,7 @@ bool CHeaderReader::Passes(std::string_view header, CStatementRecord& record) co
         return false;
     }
     record.m_strOctName = m_catalog.CommandTypeName(code);
-    record.m_nUserId = uid;
+    record.SetUserId(uid);
     return true;
 }
 

@@ -31,8 +31,8 @@ CGroupKey KeyOf(const CStatementRecord& record) {
     if (!record.SqlId().empty()) {
         return {0, record.SqlId(), 0};
     }
-    if (record.m_nHashValue != 0) {
-        return {1, {}, record.m_nHashValue};
+    if (record.HashValue() != 0) {
+        return {1, {}, record.HashValue()};
     }
     return {2, record.GetSql(), 0};
 }
@@ -174,7 +174,7 @@ void CSqlGroupBuilder::Add(const CStatementRecord& record) {
     if (group == m_rows.size()) {
         CSqlGroupRow& row = m_rows.emplace_back();
         row.sqlId = record.SqlId();
-        row.hashValue = record.m_nHashValue;
+        row.hashValue = record.HashValue();
         row.firstSerial = record.m_nSerial;
         m_times.emplace_back();
         if (m_bDetailed) {

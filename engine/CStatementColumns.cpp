@@ -17,7 +17,7 @@ using A = CStatementColumns::Align;
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
     {"Command Type", 90, A::Left, "octName",
      [](const R& r) -> std::string_view { return r.m_strOctName; }, nullptr},
-    {"uid", 80, A::Centre, "user_id", nullptr, [](const R& r) { return r.m_nUserId; }},
+    {"uid", 80, A::Centre, "user_id", nullptr, [](const R& r) { return r.UserId(); }},
     {"pid", 80, A::Centre, "pid", [](const R& r) -> std::string_view { return r.Pid(); }, nullptr},
     {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r) { return r.GetSql(); }, nullptr},
     {"Error No", 80, A::Centre, "error_result",

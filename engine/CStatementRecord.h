@@ -5,6 +5,7 @@
 #include "CSharedText.h"
 #include "CTraceFileSnapshot.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,12 +28,19 @@ public:
     bool m_bCursorBlock = false;
     // A cursor block with lines after its header.
     bool m_bHasRest = false;
-    std::int64_t m_nUserId = 0;
-    std::int64_t m_nDepth = 0; // the header's "dep=": 0 for a statement the client sent
+
+private:
+    // The header's numbers in 32 bits, where servers' values fit; kWide stands for one kept
+    // in full apart. The depth fills the flags' word.
+    static constexpr std::int32_t kWide = INT32_MIN;
+    std::int32_t m_nDepth = 0;
+    std::int32_t m_nUserId = 0;
+    std::int32_t m_nHashValue = 0; // as an unsigned value's bits
+
+public:
     // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
     std::string_view m_strOctName;
-    std::int64_t m_nHashValue = 0; // the header's "hv=", 0 without
-    CSessionTagsRef m_tags;        // the session tags current at the header
+    CSessionTagsRef m_tags; // the session tags current at the header
 
     // The block: copied (Node), or at m_nBlockOffset in m_file (m_nBlockBytes bytes as the
     // file holds them, from the header's first byte to the last line's end).
@@ -51,6 +59,17 @@ public:
     void SetSql(CSharedText sql) { m_sql = std::move(sql); }
     void AppendSql(std::string_view text) { m_sql = m_sql.Plus(text); }
     bool HasRest() const { return m_bHasRest; }
+    std::int64_t UserId() const { return m_nUserId != kWide ? m_nUserId : m_rare.Get().userId; }
+    void SetUserId(std::int64_t userId);
+    // The header's "dep=": 0 for a statement the client sent.
+    std::int64_t Depth() const { return m_nDepth != kWide ? m_nDepth : m_rare.Get().depth; }
+    void SetDepth(std::int64_t depth);
+    // The header's "hv=", 0 without.
+    std::int64_t HashValue() const {
+        return m_nHashValue != kWide ? static_cast<std::uint32_t>(m_nHashValue)
+                                     : m_rare.Get().hashValue;
+    }
+    void SetHashValue(std::int64_t hashValue);
     // The header's "sqlid=", or empty. Servers write 13 characters, which the record holds
     // itself; a longer one is kept apart.
     std::string_view SqlId() const {
@@ -77,11 +96,19 @@ private:
         std::string node;
         std::string error;
         std::string sqlId; // one too long to be held in the record
+        std::int64_t userId = 0;
+        std::int64_t depth = 0;
+        std::int64_t hashValue = 0;
 
         bool operator==(const CRare&) const = default;
     };
 
     static constexpr std::size_t kInlineSqlId = 15;
+
+    // Keeps `narrowed` in `narrow` when the value `fits` (and is not kWide), else kWide there
+    // and the value in the rare part's `full`.
+    void StoreNarrow(std::int64_t value, std::int32_t narrowed, bool fits, std::int32_t& narrow,
+                     std::int64_t CRare::*full);
 
     char m_sqlId[kInlineSqlId] = {};
     std::uint8_t m_nSqlIdLength = 0; // above kInlineSqlId: the id is in m_rare

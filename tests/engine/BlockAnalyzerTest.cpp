@@ -27,7 +27,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
                                  "*** 2024-01-01 10:00\nEXEC #7:c=999,e=1,p=0,cr=0,cu=0,r=0\n");
     ASSERT_EQ(records.size(), 1u);
     const CStatementRecord& r = records[0];
-    EXPECT_EQ(r.m_nUserId, 55);
+    EXPECT_EQ(r.UserId(), 55);
     EXPECT_EQ(r.m_strOctName, "SELECT");
     EXPECT_EQ(r.Pid(), "1234");
     EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");

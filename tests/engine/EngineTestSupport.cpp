@@ -259,7 +259,7 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         const CReferenceRecord& e = expected[i];
         SCOPED_TRACE("record " + std::to_string(i));
         ASSERT_EQ(a.Node(), e.node);
-        ASSERT_EQ(a.m_nUserId, e.userId);
+        ASSERT_EQ(a.UserId(), e.userId);
         ASSERT_EQ(a.Pid(), e.pid);
         ASSERT_EQ(a.GetSql(), e.sql);
         ASSERT_EQ(a.m_strOctName, e.octName);

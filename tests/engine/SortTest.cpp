@@ -92,7 +92,7 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
         record.m_strOctName = small(random) ? "SELECT" : "INSERT";
         record.SetPid(std::make_shared<const std::string>(std::to_string(small(random) * 500)));
         record.SetError(small(random) ? "" : "ORA-00942");
-        record.m_nUserId = small(random);
+        record.SetUserId(small(random));
         record.AddCall(ECallKind::Fetch,
                        {small(random), small(random) - 2, small(random), small(random),
                         small(random), small(random), 0, small(random)});
@@ -184,7 +184,7 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     CStatementRecord record;
     record.SetSql(CSharedText("select 1\r\n"));
     record.m_strOctName = "SELECT";
-    record.m_nUserId = 101;
+    record.SetUserId(101);
     record.SetPid(std::make_shared<const std::string>("4242"));
     record.SetError("ORA-00942");
     record.AddCall(ECallKind::Exec, {102, 103, 104, 105, 106, 107, 110, 108});

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -69,6 +70,40 @@ TEST(StatementRecord, SqlIdsOfEveryLengthReadBack) {
         EXPECT_EQ(copy == record, id == "8ab7c5d2e1f0g");
         record.SetSqlId("");
         EXPECT_TRUE(record == CStatementRecord()) << "an empty id leaves nothing behind";
+    }
+}
+
+// The header's numbers read back as set whatever their size, those held in 32 bits and those
+// kept apart alike, and a record set to a big value and back equals one never set to it.
+TEST(StatementRecord, HeaderNumbersOfEverySizeReadBack) {
+    const std::int64_t values[] = {0,
+                                   1,
+                                   -1,
+                                   INT32_MAX,
+                                   INT32_MIN,
+                                   INT32_MIN + 1LL,
+                                   INT32_MAX + 1LL,
+                                   UINT32_MAX,
+                                   UINT32_MAX + 1LL,
+                                   3942624453LL,
+                                   INT64_MIN,
+                                   INT64_MAX};
+    for (const std::int64_t value : values) {
+        CStatementRecord record;
+        record.SetUserId(value);
+        record.SetDepth(value);
+        record.SetHashValue(value);
+        EXPECT_EQ(record.UserId(), value);
+        EXPECT_EQ(record.Depth(), value);
+        EXPECT_EQ(record.HashValue(), value);
+        const CStatementRecord copy = record;
+        EXPECT_TRUE(copy == record);
+        record.SetUserId(7);
+        record.SetDepth(0);
+        record.SetHashValue(0);
+        CStatementRecord small;
+        small.SetUserId(7);
+        EXPECT_TRUE(record == small) << value;
     }
 }
 

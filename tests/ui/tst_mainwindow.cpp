@@ -279,7 +279,7 @@ void TstMainWindow::realTracesListEveryRecord() {
     }
     const int last = view->Model().rowCount() - 1;
     QCOMPARE(view->Model().index(last, 1).data().toString(),
-             QString::number(direct.GetRecord(last).m_nUserId));
+             QString::number(direct.GetRecord(last).UserId()));
     QVERIFY(view->Document().GetTitle().size() == 40 + 3);
     QVERIFY(m_frame->windowTitle().contains(QStringLiteral("Velquor")));
 }
