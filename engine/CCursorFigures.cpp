@@ -59,21 +59,11 @@ std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
 }
 
 std::vector<CPlanRow> CCursorFigures::Plan() const {
-    std::vector<CPlanRow> rows;
-    rows.reserve(m_plan.Size());
-    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
-        rows.push_back(m_plan.At(i, m_rare.Get().wide.Get().planRows));
-    }
-    return rows;
+    return m_plan.Unpacked(m_rare.Get().wide.Get().planRows);
 }
 
 std::vector<CWaitFigures> CCursorFigures::Waits() const {
-    std::vector<CWaitFigures> waits;
-    waits.reserve(m_waits.Size());
-    for (std::size_t i = 0; i < m_waits.Size(); ++i) {
-        waits.push_back(m_waits.At(i, m_rare.Get().wide.Get().waits));
-    }
-    return waits;
+    return m_waits.Unpacked(m_rare.Get().wide.Get().waits);
 }
 
 void CCursorFigures::AddPlanRow(const CPlanRow& row) {

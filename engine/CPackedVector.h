@@ -45,6 +45,16 @@ public:
         return item.IsSpilled() ? spilled[item.SpillIndex()] : item.Unpack();
     }
 
+    // Every value in full, in order.
+    std::vector<CValue> Unpacked(const std::vector<CValue>& spilled) const {
+        std::vector<CValue> values;
+        values.reserve(Size());
+        for (std::size_t i = 0; i < Size(); ++i) {
+            values.push_back(At(i, spilled));
+        }
+        return values;
+    }
+
     // Puts `value` at `index`, or after the others when `index` is Size(). A value spilled
     // once stays spilled. `spilled()` gives the spilled values.
     template <class FSpilled> void Put(std::size_t index, const CValue& value, FSpilled spilled) {
