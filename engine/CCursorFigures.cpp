@@ -107,6 +107,11 @@ void CCursorFigures::AddError(std::int64_t error) {
     CErrorCount::Add(m_rare.Edit().errors, error, 1);
 }
 
+void CCursorFigures::Trim() {
+    m_plan.Trim();
+    m_waits.Trim();
+}
+
 void CCursorFigures::Absorb(const CCursorFigures& later) {
     for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
         AddCall(kind, later.CallsOf(kind));

@@ -71,6 +71,11 @@ CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
     CAnalyzedPiece piece{CCursorTracker(headers, pid, std::move(file)), {}};
     piece.tracker.Feed(buffer.Text(), static_cast<std::uint64_t>(offset));
     piece.tracker.Finish();
+    // Most records are complete at the end of their piece: the room kept for more of their
+    // plan rows and waits goes back, while the piece's memory is still in this thread's cache.
+    for (CStatementRecord& record : piece.tracker.Records()) {
+        record.Trim();
+    }
     piece.buffer = std::move(buffer);
     return piece;
 }

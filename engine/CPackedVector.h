@@ -38,6 +38,12 @@ public:
     }
 
     std::size_t Size() const { return m_block ? m_block->size : 0; }
+    // Gives back the room beyond the values that growing by doubling leaves.
+    void Trim() {
+        if (m_block != nullptr && m_block->size < m_block->capacity) {
+            Reserve(m_block->size);
+        }
+    }
     bool IsEmpty() const { return Size() == 0; }
 
     CValue At(std::size_t index, const std::vector<CValue>& spilled) const {
@@ -101,19 +107,21 @@ private:
         }
     }
 
+    // Sets the room to `capacity` values, at least Size(); the values stay where they are
+    // when the block can grow or shrink in place.
     void Reserve(std::size_t capacity) {
-        const std::size_t size = Size();
-        std::unique_ptr<CHeader, CFree> block(
-            static_cast<CHeader*>(std::malloc(sizeof(CHeader) + capacity * sizeof(TPacked))));
+        CHeader* const old = m_block.release();
+        auto* const block =
+            static_cast<CHeader*>(std::realloc(old, sizeof(CHeader) + capacity * sizeof(TPacked)));
         if (block == nullptr) {
+            m_block.reset(old);
             throw std::bad_alloc();
         }
-        block->size = static_cast<std::uint32_t>(size);
-        block->capacity = static_cast<std::uint32_t>(capacity);
-        if (size != 0) {
-            std::memcpy(block.get() + 1, Items(), size * sizeof(TPacked));
+        if (old == nullptr) {
+            block->size = 0;
         }
-        m_block = std::move(block);
+        block->capacity = static_cast<std::uint32_t>(capacity);
+        m_block.reset(block);
     }
 
     std::unique_ptr<CHeader, CFree> m_block;

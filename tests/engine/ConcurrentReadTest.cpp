@@ -1,3 +1,4 @@
+#include "CSharedText.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
@@ -120,6 +121,38 @@ TEST(ConcurrentRead, WorkerReadsWhileOwnerAppliesAndReads) {
             byFile[std::to_string(w)],
             FileModeRecords({folder.File("w_ora_" + std::to_string(w) + ".trc")}, true));
     }
+}
+
+// Records that share one SQL text are copied, moved and dropped by the reading threads and the
+// owner at once: the text must stay whole while any of them holds it and be freed once (the
+// sanitizers of the test builds see a race, a use after free or a leak).
+TEST(ConcurrentRead, SharedTextOwnersOnManyThreads) {
+    std::vector<CSharedText> texts;
+    for (int i = 0; i < 64; ++i) {
+        texts.emplace_back("select " + std::to_string(i) + " from dual\r\n");
+    }
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([mine = texts, &wrong, t] {
+            std::vector<CSharedText> held(mine.size());
+            for (int round = 0; round < 2000; ++round) {
+                const std::size_t i = static_cast<std::size_t>(round * 7 + t) % mine.size();
+                held[i] = (round % 3 == 0) ? CSharedText() : mine[i];
+                CSharedText moved = std::move(held[(i + 1) % held.size()]);
+                held[(i + 1) % held.size()] = moved.Plus("");
+                if (!held[i].View().empty() &&
+                    held[i].View() != "select " + std::to_string(i) + " from dual\r\n") {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    texts.clear(); // dropped while the threads copy and drop the same texts
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace
