@@ -50,7 +50,7 @@ std::uint64_t& CCursorMap::FindOrAdd(std::uint64_t cursor, std::uint64_t value, 
         }
         return m_nFreeKeyValue;
     }
-    if ((m_nSize + 1) * 2 > m_slots.size()) {
+    if ((m_nSize + 1) * 4 > m_slots.size() * 3) {
         Grow();
     }
     CSlot& slot = m_slots[SlotOf(cursor)];
