@@ -60,7 +60,7 @@ bool CHeaderReader::Passes(std::string_view header, CStatementRecord& record) co
     if (!m_catalog.IsCommandTypeShown(m_strTypeFlags, code)) {
         return false;
     }
-    record.m_strOctName = m_catalog.CommandTypeName(code);
+    record.SetOctName(m_catalog.CommandTypeName(code));
     record.SetUserId(uid);
     return true;
 }

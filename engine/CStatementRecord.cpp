@@ -47,10 +47,9 @@ void CStatementRecord::SetSqlId(std::string_view sqlId) {
 
 bool CStatementRecord::operator==(const CStatementRecord& other) const {
     return static_cast<const CCursorFigures&>(*this) == other && UserId() == other.UserId() &&
-           Depth() == other.Depth() && m_strOctName == other.m_strOctName &&
-           m_rare == other.m_rare && m_sql == other.m_sql && SqlId() == other.SqlId() &&
-           HashValue() == other.HashValue() && Context() == other.Context() &&
-           m_nBlockOffset == other.m_nBlockOffset && m_nBlockBytes == other.m_nBlockBytes &&
-           m_nSerial == other.m_nSerial && m_bCursorBlock == other.m_bCursorBlock &&
-           m_bHasRest == other.m_bHasRest;
+           Depth() == other.Depth() && OctName() == other.OctName() && m_rare == other.m_rare &&
+           m_sql == other.m_sql && SqlId() == other.SqlId() && HashValue() == other.HashValue() &&
+           Context() == other.Context() && m_nBlockOffset == other.m_nBlockOffset &&
+           m_nBlockBytes == other.m_nBlockBytes && m_nSerial == other.m_nSerial &&
+           m_bCursorBlock == other.m_bCursorBlock && m_bHasRest == other.m_bHasRest;
 }

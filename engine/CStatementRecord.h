@@ -35,11 +35,11 @@ private:
     std::int32_t m_nDepth = 0;
     std::int32_t m_nUserId = 0;
     std::int32_t m_nHashValue = 0; // as an unsigned value's bits
+    // The command-type name of the "oct=" code, held by the catalogue, which outlives every
+    // record; one pointer instead of a view's two words.
+    const char* m_strOctName = nullptr;
 
 public:
-    // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
-    std::string_view m_strOctName;
-
     // The block: copied (Node), or at m_nBlockOffset in File() (m_nBlockBytes bytes as the
     // file holds them, from the header's first byte to the last line's end).
     std::uint64_t m_nBlockOffset = 0;
@@ -56,6 +56,12 @@ public:
     void SetSql(CSharedText sql) { m_sql = std::move(sql); }
     void AppendSql(std::string_view text) { m_sql = m_sql.Plus(text); }
     bool HasRest() const { return m_bHasRest; }
+    // The command-type name, or empty.
+    std::string_view OctName() const {
+        return m_strOctName != nullptr ? std::string_view(m_strOctName) : std::string_view();
+    }
+    // `name` must outlive the record: a name of the catalogue or a literal.
+    void SetOctName(const char* name) { m_strOctName = name; }
     std::int64_t UserId() const { return m_nUserId != kWide ? m_nUserId : m_rare.Get().userId; }
     void SetUserId(std::int64_t userId);
     // The header's "dep=": 0 for a statement the client sent.

@@ -263,7 +263,7 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.UserId(), e.userId);
         ASSERT_EQ(a.Pid(), e.pid);
         ASSERT_EQ(a.GetSql(), e.sql);
-        ASSERT_EQ(a.m_strOctName, e.octName);
+        ASSERT_EQ(a.OctName(), e.octName);
         ASSERT_EQ(a.Error(), e.error);
         ASSERT_EQ(a.Parse(), e.parse);
         ASSERT_EQ(a.Exec(), e.exec);

@@ -96,7 +96,7 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
         record.m_nSerial = i + 1;
         record.SetSql(CSharedText(std::string(1, static_cast<char>('a' + small(random))) +
                                   (small(random) ? "\xe9" : "z") + "\r\n"));
-        record.m_strOctName = small(random) ? "SELECT" : "INSERT";
+        record.SetOctName(small(random) ? "SELECT" : "INSERT");
         record.SetContext(PidOnly(std::to_string(small(random) * 500)));
         record.SetError(small(random) ? "" : "ORA-00942");
         record.SetUserId(small(random));
@@ -190,7 +190,7 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
 TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     CStatementRecord record;
     record.SetSql(CSharedText("select 1\r\n"));
-    record.m_strOctName = "SELECT";
+    record.SetOctName("SELECT");
     record.SetUserId(101);
     record.SetContext(PidOnly("4242"));
     record.SetError("ORA-00942");
