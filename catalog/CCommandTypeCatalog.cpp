@@ -177,10 +177,9 @@ std::string CCommandTypeCatalog::GetCommandTypeName(int code) const {
     return std::string(CommandTypeName(code));
 }
 
-std::string_view CCommandTypeCatalog::CommandTypeName(int code) const {
+const char* CCommandTypeCatalog::CommandTypeName(int code) const {
     const int position = PositionOrMinusOne(code);
-    return position < 0 ? std::string_view()
-                        : std::string_view(m_entries[static_cast<std::size_t>(position)].second);
+    return position < 0 ? "" : m_entries[static_cast<std::size_t>(position)].second.c_str();
 }
 
 int CCommandTypeCatalog::GetCommandTypePosition(int code) const {

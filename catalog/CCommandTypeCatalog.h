@@ -17,8 +17,8 @@ public:
 
     // The name of a code, or the empty text for a code without an entry.
     std::string GetCommandTypeName(int code) const;
-    // The same name, as a view of the catalogue's own text, valid as long as the catalogue.
-    std::string_view CommandTypeName(int code) const;
+    // The same name, the catalogue's own text, valid as long as the catalogue.
+    const char* CommandTypeName(int code) const;
     // The position of a code in catalogue order; 0 (the position of "UNKNOWN") without an entry.
     int GetCommandTypePosition(int code) const;
     // Whether a statement of this code passes the flag string.

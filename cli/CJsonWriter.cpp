@@ -124,7 +124,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     AppendMember(out, "sql", record.GetSql());
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
     AppendMember(out, "row_source", texts.RowSource(record));
-    AppendMember(out, "oct_name", record.m_strOctName);
+    AppendMember(out, "oct_name", record.OctName());
     AppendMember(out, "error", record.Error());
     AppendFigures(out, "parse", record.Parse(), kParse);
     out += ',';

@@ -48,18 +48,18 @@ std::vector<CRecordDelta> CBindingResolver::TakeDeltas() {
 // where the piece begins.
 void CBindingResolver::ResolveTags(std::vector<CStatementRecord>& records) const {
     const CSessionTags& before = m_profile.EndTags();
-    const CSessionTags* source = nullptr; // records made under the same tags share them
-    CSessionTagsRef resolved;
+    const CRecordContext* source = nullptr; // records made under the same tags share them
+    std::shared_ptr<const CRecordContext> resolved;
     for (CStatementRecord& record : records) {
-        CSessionTagsRef& tags = record.m_tags;
-        if (tags.Get().AllKnown()) {
+        const CRecordContext& context = record.Context();
+        if (context.Tags().AllKnown()) {
             continue;
         }
-        if (&tags.Get() != source) {
-            source = &tags.Get();
-            resolved = CSessionTagsRef(std::make_shared<const CSessionTags>(source->After(before)));
+        if (&context != source) {
+            source = &context;
+            resolved = context.WithTags(context.Tags().After(before));
         }
-        tags = resolved;
+        record.SetContext(resolved);
     }
 }
 

@@ -48,8 +48,8 @@ CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
 
 CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid,
                                std::shared_ptr<const CTraceFileSnapshot> file)
-    : m_headers(std::move(headers)), m_pid(std::make_shared<const std::string>(std::move(pid))),
-      m_file(std::move(file)) {}
+    : m_headers(std::move(headers)), m_context(std::make_shared<const CRecordContext>(
+                                         std::move(pid), std::move(file), CSessionTags())) {}
 
 // Lines are cut at every run of CR and LF characters, so empty lines vanish.
 void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
@@ -99,7 +99,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
     CloseBlock();
     m_block.open = true;
     CStatementRecord record;
-    const CHeaderReader::CHeader header = m_headers.Read(line, m_pid, record);
+    const CHeaderReader::CHeader header = m_headers.Read(line, record);
     if (header.kind == CHeaderReader::EHeader::None) {
         Dispatch(line);
         return;
@@ -112,17 +112,16 @@ void CCursorTracker::StartBlock(std::string_view line) {
     binding.recursive = header.depth > 0;
     if (header.kind == CHeaderReader::EHeader::Shown) {
         binding = {CBinding::EKind::Record, m_records.size(), 0, header.depth > 0};
-        record.m_tags = CSessionTagsRef(m_tagsShared);
+        record.SetContext(m_context);
         m_block.shown = true;
         m_block.target = binding;
         if (m_block.cursorBlock) {
             m_block.needle = std::string(CHeaderReader::CursorIdOf(line)) + ':';
         }
-        record.m_file = m_file;
         record.m_nBlockOffset = OffsetOf(line);
         record.m_nBlockBytes = line.size();
         m_records.push_back(std::move(record));
-        if (m_file == nullptr) {
+        if (m_context->File() == nullptr) {
             m_blockLines.push_back(line);
         }
     }
@@ -158,7 +157,7 @@ void CCursorTracker::ContinueBlock(std::string_view line) {
 // The SQL text of a cursor block is what stands between its header and "END OF STMT" (none
 // without it); a parse error's is every line after its header.
 void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) {
-    if (m_file == nullptr) {
+    if (m_context->File() == nullptr) {
         m_blockLines.push_back(line);
     } else {
         CStatementRecord& record = m_records[m_block.target.record];
@@ -249,7 +248,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
     case ETraceLine::Stat:
         if (sink != nullptr) {
             CStatLine stat = ReadStatLine(line);
-            if (m_file == nullptr) {
+            if (m_context->File() == nullptr) {
                 sink->AddPlanRow(stat.row, stat.operation);
             } else {
                 stat.row.textOffset = stat.operation.empty() ? 0 : OffsetOf(stat.operation);
@@ -322,15 +321,16 @@ void CCursorTracker::ReadTagLine(std::string_view line) {
     if (!CSessionTags::ReadLine(line, tag, value)) {
         return;
     }
-    m_tags.Set(tag, value);
-    m_tagsShared = std::make_shared<const CSessionTags>(m_tags);
-    m_profile.SetTags(m_tags);
+    CSessionTags tags = m_context->Tags();
+    tags.Set(tag, value);
+    m_context = m_context->WithTags(std::move(tags));
+    m_profile.SetTags(m_context->Tags());
     m_nSlice = kNoSlice;
 }
 
 std::size_t CCursorTracker::Slice() {
     if (m_nSlice == kNoSlice) {
-        m_nSlice = m_profile.SliceOf(m_tags);
+        m_nSlice = m_profile.SliceOf(m_context->Tags());
     }
     return m_nSlice;
 }
@@ -533,5 +533,5 @@ CTraceProfile CCursorTracker::TakeProfile() {
     m_leading.clear();
     m_leadingIndex.Clear();
     m_nSlice = kNoSlice;
-    return std::exchange(m_profile, CTraceProfile(m_tags));
+    return std::exchange(m_profile, CTraceProfile(m_context->Tags()));
 }

@@ -2,6 +2,7 @@
 
 #include "CCursorMap.h"
 #include "CHeaderReader.h"
+#include "CRecordContext.h"
 #include "CRecordDelta.h"
 #include "CSessionTags.h"
 #include "CSharedTexts.h"
@@ -138,8 +139,8 @@ private:
     void ResolveHandedOver(const std::vector<std::uint64_t>& serials);
 
     CHeaderReader m_headers;
-    std::shared_ptr<const std::string> m_pid; // shared by every record of the text
-    std::shared_ptr<const CTraceFileSnapshot> m_file;
+    // The pid, file and tags current now, shared by the records made under them.
+    std::shared_ptr<const CRecordContext> m_context;
     const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file
     COpenBlock m_block;
@@ -161,9 +162,7 @@ private:
     std::vector<CRecordDelta> m_deltas;
     CCursorMap m_deltaIndex; // serial to position in m_deltas
     std::vector<std::vector<CCallTreeNode>> m_pendingTree;
-    CSessionTags m_tags;                              // the tags current now
-    std::shared_ptr<const CSessionTags> m_tagsShared; // the same, for the records made now
     CTraceProfile m_profile;
-    std::size_t m_nSlice = kNoSlice; // m_profile's slice of m_tags
+    std::size_t m_nSlice = kNoSlice; // m_profile's slice of the current tags
     static constexpr std::size_t kNoSlice = ~std::size_t{0};
 };

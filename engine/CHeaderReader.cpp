@@ -22,9 +22,7 @@ CHeaderReader::CHeaderReader(const CCommandTypeCatalog& catalog, bool showSys,
                              std::string typeFlags)
     : m_catalog(catalog), m_bShowSys(showSys), m_strTypeFlags(std::move(typeFlags)) {}
 
-CHeaderReader::CHeader CHeaderReader::Read(std::string_view line,
-                                           const std::shared_ptr<const std::string>& pid,
-                                           CStatementRecord& record) const {
+CHeaderReader::CHeader CHeaderReader::Read(std::string_view line, CStatementRecord& record) const {
     CHeader header;
     const bool cursorBlock = line.starts_with(kCursorHeader);
     if (!cursorBlock && !line.starts_with(kParseErrorHeader)) {
@@ -39,7 +37,6 @@ CHeaderReader::CHeader CHeaderReader::Read(std::string_view line,
     }
     header.kind = EHeader::Shown;
     record.SetDepth(header.depth);
-    record.SetPid(pid);
     record.m_bCursorBlock = cursorBlock;
     // Both stand near the end of the header.
     const std::size_t sqlId = line.rfind("sqlid='");
@@ -63,7 +60,7 @@ bool CHeaderReader::Passes(std::string_view header, CStatementRecord& record) co
     if (!m_catalog.IsCommandTypeShown(m_strTypeFlags, code)) {
         return false;
     }
-    record.m_strOctName = m_catalog.CommandTypeName(code);
+    record.SetOctName(m_catalog.CommandTypeName(code));
     record.SetUserId(uid);
     return true;
 }

@@ -26,8 +26,7 @@ public:
 
     // Recognises a block's first line. For a statement that is shown, `record` gets the
     // header's fields.
-    CHeader Read(std::string_view line, const std::shared_ptr<const std::string>& pid,
-                 CStatementRecord& record) const;
+    CHeader Read(std::string_view line, CStatementRecord& record) const;
 
     // The process id of a trace file: the text between the path's last "_" and last ".",
     // once a compressed file's ".gz", ".xz" or ".bz2" is taken off.

@@ -34,7 +34,7 @@ std::string Lines(std::string_view raw) {
 
 bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
                          std::string& error) const {
-    if (record.m_file == nullptr) {
+    if (record.File() == nullptr) {
         text = record.Node();
         return true;
     }
@@ -50,7 +50,7 @@ bool CRecordTexts::PlanOperations(const CStatementRecord& record,
                                   std::vector<std::string>& operations, std::string& error) const {
     operations.clear();
     const std::vector<CPlanRow> plan = record.Plan();
-    if (record.m_file == nullptr || record.PlanTextsCopied()) {
+    if (record.File() == nullptr || record.PlanTextsCopied()) {
         for (const CPlanRow& row : plan) {
             operations.emplace_back(record.PlanTexts().substr(row.textOffset, row.textLength));
         }
@@ -90,13 +90,13 @@ std::string CRecordTexts::RowSource(const CStatementRecord& record) const {
 
 bool CRecordTexts::IsUnchanged(const CStatementRecord& record, std::string& error) const {
     CFileStatus now;
-    const CFileStatus& then = record.m_file->status;
-    if (!m_fileSystem.GetStatus(record.m_file->path, now, error)) {
+    const CFileStatus& then = record.File()->status;
+    if (!m_fileSystem.GetStatus(record.File()->path, now, error)) {
         return false;
     }
     if (now.identity != then.identity || now.size != then.size ||
         now.modifiedNs != then.modifiedNs) {
-        error = record.m_file->path +
+        error = record.File()->path +
                 ": the file changed after it was read; open it again to see this text";
         return false;
     }
@@ -109,7 +109,7 @@ bool CRecordTexts::ReadRange(const CStatementRecord& record, std::uint64_t offse
         return false;
     }
     text.resize(bytes);
-    return m_fileSystem.ReadAt(record.m_file->path, static_cast<std::int64_t>(offset),
+    return m_fileSystem.ReadAt(record.File()->path, static_cast<std::int64_t>(offset),
                                static_cast<std::int64_t>(bytes), text.data(),
                                error) == ITraceFileSystem::ReadResult::Done;
 }

@@ -16,7 +16,7 @@ using A = CStatementColumns::Align;
 // added up, rows from execute and fetch only. Only the first column is left-aligned.
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
     {"Command Type", 90, A::Left, "octName",
-     [](const R& r) -> std::string_view { return r.m_strOctName; }, nullptr},
+     [](const R& r) -> std::string_view { return r.OctName(); }, nullptr},
     {"uid", 80, A::Centre, "user_id", nullptr, [](const R& r) { return r.UserId(); }},
     {"pid", 80, A::Centre, "pid", [](const R& r) -> std::string_view { return r.Pid(); }, nullptr},
     {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r) { return r.GetSql(); }, nullptr},

@@ -2,15 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-bool SameFile(const std::shared_ptr<const CTraceFileSnapshot>& a,
-              const std::shared_ptr<const CTraceFileSnapshot>& b) {
-    return a == b || (a != nullptr && b != nullptr && *a == *b);
-}
-
-} // namespace
-
 void CStatementRecord::SetUserId(std::int64_t userId) {
     StoreNarrow(userId, static_cast<std::int32_t>(userId),
                 userId >= INT32_MIN && userId <= INT32_MAX, m_nUserId, &CRare::userId);
@@ -56,10 +47,9 @@ void CStatementRecord::SetSqlId(std::string_view sqlId) {
 
 bool CStatementRecord::operator==(const CStatementRecord& other) const {
     return static_cast<const CCursorFigures&>(*this) == other && UserId() == other.UserId() &&
-           Depth() == other.Depth() && Pid() == other.Pid() && m_strOctName == other.m_strOctName &&
-           m_rare == other.m_rare && m_sql == other.m_sql && SqlId() == other.SqlId() &&
-           HashValue() == other.HashValue() && m_tags == other.m_tags &&
-           SameFile(m_file, other.m_file) && m_nBlockOffset == other.m_nBlockOffset &&
+           Depth() == other.Depth() && OctName() == other.OctName() && m_rare == other.m_rare &&
+           m_sql == other.m_sql && SqlId() == other.SqlId() && HashValue() == other.HashValue() &&
+           Context() == other.Context() && m_nBlockOffset == other.m_nBlockOffset &&
            m_nBlockBytes == other.m_nBlockBytes && m_nSerial == other.m_nSerial &&
            m_bCursorBlock == other.m_bCursorBlock && m_bHasRest == other.m_bHasRest;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "CCursorFigures.h"
-#include "CSessionTagsRef.h"
+#include "CRecordContext.h"
 #include "CSharedText.h"
-#include "CTraceFileSnapshot.h"
 
 #include <climits>
 #include <cstddef>
@@ -36,15 +35,13 @@ private:
     std::int32_t m_nDepth = 0;
     std::int32_t m_nUserId = 0;
     std::int32_t m_nHashValue = 0; // as an unsigned value's bits
+    // The command-type name of the "oct=" code, held by the catalogue, which outlives every
+    // record; one pointer instead of a view's two words.
+    const char* m_strOctName = nullptr;
 
 public:
-    // The command-type name of the "oct=" code, in the catalogue, which outlives every record.
-    std::string_view m_strOctName;
-    CSessionTagsRef m_tags; // the session tags current at the header
-
-    // The block: copied (Node), or at m_nBlockOffset in m_file (m_nBlockBytes bytes as the
+    // The block: copied (Node), or at m_nBlockOffset in File() (m_nBlockBytes bytes as the
     // file holds them, from the header's first byte to the last line's end).
-    std::shared_ptr<const CTraceFileSnapshot> m_file;
     std::uint64_t m_nBlockOffset = 0;
     std::uint64_t m_nBlockBytes = 0;
 
@@ -59,6 +56,12 @@ public:
     void SetSql(CSharedText sql) { m_sql = std::move(sql); }
     void AppendSql(std::string_view text) { m_sql = m_sql.Plus(text); }
     bool HasRest() const { return m_bHasRest; }
+    // The command-type name, or empty.
+    std::string_view OctName() const {
+        return m_strOctName != nullptr ? std::string_view(m_strOctName) : std::string_view();
+    }
+    // `name` must outlive the record: a name of the catalogue or a literal.
+    void SetOctName(const char* name) { m_strOctName = name; }
     std::int64_t UserId() const { return m_nUserId != kWide ? m_nUserId : m_rare.Get().userId; }
     void SetUserId(std::int64_t userId);
     // The header's "dep=": 0 for a statement the client sent.
@@ -77,9 +80,20 @@ public:
                                               : std::string_view(m_rare.Get().sqlId);
     }
     void SetSqlId(std::string_view sqlId);
-    // The process id taken from the trace file's name, one copy for all records of a file.
-    std::string_view Pid() const { return m_pid ? std::string_view(*m_pid) : std::string_view(); }
-    void SetPid(std::shared_ptr<const std::string> pid) { m_pid = std::move(pid); }
+    // The process id, the file and the session tags, shared by the records of a file read
+    // under the same tags.
+    const CRecordContext& Context() const {
+        return m_context ? *m_context : CRecordContext::None();
+    }
+    void SetContext(std::shared_ptr<const CRecordContext> context) {
+        m_context = std::move(context);
+    }
+    // The process id taken from the trace file's name.
+    std::string_view Pid() const { return Context().Pid(); }
+    // The plain file the block lies in, or nullptr when the record holds a copy of it.
+    const CTraceFileSnapshot* File() const { return Context().File(); }
+    // The session tags current at the header.
+    const CSessionTags& Tags() const { return Context().Tags(); }
     // The block's copy, or empty.
     std::string_view Node() const { return m_rare.Get().node; }
     std::string& EditNode() { return m_rare.Edit().node; }
@@ -112,7 +126,7 @@ private:
 
     char m_sqlId[kInlineSqlId] = {};
     std::uint8_t m_nSqlIdLength = 0; // above kInlineSqlId: the id is in m_rare
-    std::shared_ptr<const std::string> m_pid;
+    std::shared_ptr<const CRecordContext> m_context;
     CSharedText m_sql;
     CSparse<CRare> m_rare;
 };

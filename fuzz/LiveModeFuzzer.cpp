@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,7 +84,8 @@ CStatementRecord Copied(const CTraceAnalyzer& analyzer, const CStatementRecord& 
     FUZZ_CHECK(analyzer.Texts().Block(record, copy.EditNode(), error));
     std::vector<std::string> operations;
     FUZZ_CHECK(analyzer.Texts().PlanOperations(record, operations, error));
-    copy.m_file = nullptr;
+    copy.SetContext(
+        std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.m_nSerial = 0;

@@ -28,7 +28,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     ASSERT_EQ(records.size(), 1u);
     const CStatementRecord& r = records[0];
     EXPECT_EQ(r.UserId(), 55);
-    EXPECT_EQ(r.m_strOctName, "SELECT");
+    EXPECT_EQ(r.OctName(), "SELECT");
     EXPECT_EQ(r.Pid(), "1234");
     EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
     EXPECT_TRUE(r.Node().starts_with("PARSING IN CURSOR #7 len="));
@@ -71,7 +71,7 @@ TEST(CursorBlock, CallLineRules) {
     EXPECT_EQ(r.Fetch().count, 1) << "a line for #12 is not one for #1";
     EXPECT_EQ(r.Fetch().misses, 0) << "fetch has no misses";
     EXPECT_EQ(r.Total().rows, 33);
-    EXPECT_EQ(r.m_strOctName, "INSERT");
+    EXPECT_EQ(r.OctName(), "INSERT");
 }
 
 TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {

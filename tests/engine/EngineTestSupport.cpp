@@ -236,7 +236,8 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
     EXPECT_TRUE(analyzer.Texts().Block(record, copy.EditNode(), error)) << error;
     std::vector<std::string> operations;
     EXPECT_TRUE(analyzer.Texts().PlanOperations(record, operations, error)) << error;
-    copy.m_file = nullptr;
+    copy.SetContext(
+        std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.CopyPlanTexts(operations);
@@ -262,7 +263,7 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.UserId(), e.userId);
         ASSERT_EQ(a.Pid(), e.pid);
         ASSERT_EQ(a.GetSql(), e.sql);
-        ASSERT_EQ(a.m_strOctName, e.octName);
+        ASSERT_EQ(a.OctName(), e.octName);
         ASSERT_EQ(a.Error(), e.error);
         ASSERT_EQ(a.Parse(), e.parse);
         ASSERT_EQ(a.Exec(), e.exec);

@@ -156,10 +156,10 @@ void ExpectGroupsAndTree(const CTimeViews& views) {
     EXPECT_EQ(views.tree[1].figures, (CCallTreeFigures{3, 87, 87, 70}));
     EXPECT_TRUE(views.tree[1].children.empty());
     for (const CStatementRecord& record : views.records) {
-        EXPECT_EQ(record.m_tags.Get().Value(ESessionTag::Session), "11.22");
+        EXPECT_EQ(record.Tags().Value(ESessionTag::Session), "11.22");
     }
-    EXPECT_EQ(views.records.at(1).m_tags.Get().Value(ESessionTag::Action), "load");
-    EXPECT_EQ(views.records.at(2).m_tags.Get().Value(ESessionTag::Action), "report");
+    EXPECT_EQ(views.records.at(1).Tags().Value(ESessionTag::Action), "load");
+    EXPECT_EQ(views.records.at(2).Tags().Value(ESessionTag::Action), "report");
 }
 
 // The hand-written trace read whole, in pieces of every size down to one block, and followed

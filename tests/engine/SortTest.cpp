@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <random>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -13,6 +15,11 @@ const char* const kKeys[] = {"octName",      "user_id",     "pid",           "sq
                              "error_result", "total_cnt",   "total_cpu",     "total_elap",
                              "total_disk",   "total_query", "total_current", "total_rows",
                              "parse_miss",   "exec_miss",   "no_such_key"};
+
+// The context of a record of a file with this pid, read under no session tags.
+std::shared_ptr<const CRecordContext> PidOnly(std::string pid) {
+    return std::make_shared<const CRecordContext>(std::move(pid), nullptr, CSessionTags());
+}
 
 // +1 when `current` belongs before `previous`: for direction +1 the smaller number or the
 // byte-wise greater text, for -1 the other way round; 0 for an unknown key.
@@ -89,8 +96,8 @@ CReadBatch RandomRecords(std::size_t count, std::mt19937& random) {
         record.m_nSerial = i + 1;
         record.SetSql(CSharedText(std::string(1, static_cast<char>('a' + small(random))) +
                                   (small(random) ? "\xe9" : "z") + "\r\n"));
-        record.m_strOctName = small(random) ? "SELECT" : "INSERT";
-        record.SetPid(std::make_shared<const std::string>(std::to_string(small(random) * 500)));
+        record.SetOctName(small(random) ? "SELECT" : "INSERT");
+        record.SetContext(PidOnly(std::to_string(small(random) * 500)));
         record.SetError(small(random) ? "" : "ORA-00942");
         record.SetUserId(small(random));
         record.AddCall(ECallKind::Fetch,
@@ -183,9 +190,9 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
 TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     CStatementRecord record;
     record.SetSql(CSharedText("select 1\r\n"));
-    record.m_strOctName = "SELECT";
+    record.SetOctName("SELECT");
     record.SetUserId(101);
-    record.SetPid(std::make_shared<const std::string>("4242"));
+    record.SetContext(PidOnly("4242"));
     record.SetError("ORA-00942");
     record.AddCall(ECallKind::Exec, {102, 103, 104, 105, 106, 107, 110, 108});
     record.AddCall(ECallKind::Parse, {.misses = 109});
@@ -220,7 +227,7 @@ TEST(Sort, DirectionsOfTextAndNumberKeys) {
     CReadBatch batch;
     for (const auto& [pid, cpu] : {std::pair{"999", 5}, std::pair{"1000", 1}, std::pair{"2", 9}}) {
         CStatementRecord record;
-        record.SetPid(std::make_shared<const std::string>(pid));
+        record.SetContext(PidOnly(pid));
         record.AddCall(ECallKind::Exec, {.cpu = cpu});
         batch.appended.Add(CStatementRecord(record));
     }

@@ -107,18 +107,40 @@ TEST(StatementRecord, HeaderNumbersOfEverySizeReadBack) {
     }
 }
 
-// Records of one file share its process id; records compare by its value.
-TEST(StatementRecord, SharedPidComparesByValue) {
-    CStatementRecord a;
-    CStatementRecord b;
-    b.SetPid(std::make_shared<const std::string>());
-    EXPECT_TRUE(a == b) << "no pid reads as an empty one";
-    a.SetPid(std::make_shared<const std::string>("4242"));
-    b.SetPid(std::make_shared<const std::string>("4242"));
-    EXPECT_TRUE(a == b) << "the same pid of two files";
-    b.SetPid(std::make_shared<const std::string>("4243"));
-    EXPECT_FALSE(a == b);
+// The pid, file and tags of a record are shared with other records and compare by what they
+// say: the pid by its text, the file as it was read, a tag no line set as an empty one.
+TEST(StatementRecord, SharedContextComparesByValue) {
+    const auto make = [](const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
+                         const CSessionTags& tags) {
+        CStatementRecord record;
+        record.SetContext(std::make_shared<const CRecordContext>(pid, std::move(file), tags));
+        return record;
+    };
+    const auto snapshot = [](std::int64_t size) {
+        return std::make_shared<const CTraceFileSnapshot>(
+            CTraceFileSnapshot{"/t/db_ora_4242.trc", CFileStatus{{1, 2, 3}, 4, size}});
+    };
+    CSessionTags emptyModule;
+    emptyModule.Set(ESessionTag::Module, "");
+    CSessionTags module = emptyModule;
+    module.Set(ESessionTag::Module, "billing");
+
+    const CStatementRecord none;
+    EXPECT_TRUE(none == make("", nullptr, emptyModule)) << "no context reads as an empty one";
+    EXPECT_EQ(none.File(), nullptr);
+    const CStatementRecord a = make("4242", snapshot(10), module);
+    EXPECT_TRUE(a == make("4242", snapshot(10), module)) << "another copy of the same snapshot";
+    EXPECT_FALSE(a == make("4243", snapshot(10), module));
+    EXPECT_FALSE(a == make("4242", snapshot(11), module)) << "the file changed in between";
+    EXPECT_FALSE(a == make("4242", nullptr, module)) << "a copied block against one in a file";
+    EXPECT_FALSE(a == make("4242", snapshot(10), emptyModule));
     EXPECT_EQ(a.Pid(), "4242");
+    ASSERT_NE(a.File(), nullptr);
+    EXPECT_EQ(a.File()->status.size, 10);
+    EXPECT_EQ(a.Tags().Value(ESessionTag::Module), "billing");
+
+    const CStatementRecord copy = a;
+    EXPECT_EQ(&copy.Context(), &a.Context()) << "copies share one context";
 }
 
 // Records that ran the same SQL share one copy of it; a copy never changes under a record

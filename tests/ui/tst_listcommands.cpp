@@ -156,7 +156,7 @@ void TstListCommands::sortsLikeTheEngineByEveryColumnAndDirection() {
                      qPrintable(QStringLiteral("column %1 order %2").arg(column).arg(order)));
             const int last = view->Model().rowCount() - 1;
             QCOMPARE(view->Model().index(last, 0).data().toString(),
-                     QString::fromStdString(std::string(direct.GetRecord(last).m_strOctName)));
+                     QString::fromStdString(std::string(direct.GetRecord(last).OctName())));
         }
     }
     // The first click on "count" shows the smallest counts first.

@@ -1,0 +1,33 @@
+#include "CRecordContext.h"
+
+#include <utility>
+
+CRecordContext::CRecordContext(std::string pid, std::shared_ptr<const CTraceFileSnapshot> file,
+                               CSessionTags tags)
+    : m_strPid(std::move(pid)), m_file(std::move(file)), m_tags(std::move(tags)) {}
+
+std::shared_ptr<const CRecordContext> CRecordContext::WithTags(CSessionTags tags) const {
+    return std::make_shared<const CRecordContext>(m_strPid, m_file, std::move(tags));
+}
+
+const CRecordContext& CRecordContext::None() {
+    static const CRecordContext s_none({}, nullptr, {});
+    return s_none;
+}
+
+bool CRecordContext::operator==(const CRecordContext& other) const {
+    if (m_strPid != other.m_strPid) {
+        return false;
+    }
+    if (m_file != other.m_file &&
+        (m_file == nullptr || other.m_file == nullptr || *m_file != *other.m_file)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kSessionTagCount; ++i) {
+        const auto tag = static_cast<ESessionTag>(i);
+        if (m_tags.Value(tag) != other.m_tags.Value(tag)) {
+            return false;
+        }
+    }
+    return true;
+}
