@@ -30,10 +30,10 @@
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 // Copied plan texts and errors, which few statements of a plain file have, are kept apart so
-// that a statement without them pays one pointer for them; so is the call tree, packed once it is
-// resolved (CCallTree). Call figures, plan
-// rows and waits are kept packed (CPackedCalls, CPackedPlanRow, CPackedWait); those of the rare
-// statement that do not fit are kept in full apart too.
+// that a statement without them pays one pointer for them; so is the call tree, packed once it
+// is resolved (CCallTree). Call figures, plan rows and waits are kept packed (CPackedCalls,
+// CPackedPlanRow, CPackedWait); those of the rare statement that do not fit are kept in full
+// apart too.
 class CCursorFigures {
 public:
     CRecursiveCalls m_recursive;
