@@ -188,10 +188,9 @@ const CCallTree::CWord* CCallTree::Packed() const {
 
 void CCallTree::Set(std::vector<CCallTreeNode> nodes, bool packed) {
     std::uintptr_t form = 0;
-    if (nodes.empty()) {
-    } else if (packed) {
+    if (!nodes.empty() && packed) {
         form = reinterpret_cast<std::uintptr_t>(Pack(nodes)) | 1;
-    } else {
+    } else if (!nodes.empty()) {
         form = reinterpret_cast<std::uintptr_t>(new std::vector<CCallTreeNode>(std::move(nodes)));
     }
     Clear();
