@@ -87,13 +87,13 @@ void CBindingResolver::ResolveCallTrees(CCursorTracker& piece, std::uint64_t bas
         return depth < m_carry.size() ? m_carry[depth] : CSelfFigures{};
     };
     for (CStatementRecord& record : piece.Records()) {
-        if (!record.CallTree().empty()) {
-            resolution.Apply(record.EditCallTree(), nullptr);
+        if (!record.CallTree().IsEmpty()) {
+            record.EditCallTree().Resolve(resolution);
         }
     }
     for (auto& [cursor, figures] : piece.Leading()) {
-        if (!figures.CallTree().empty()) {
-            resolution.Apply(figures.EditCallTree(), nullptr);
+        if (!figures.CallTree().IsEmpty()) {
+            figures.EditCallTree().Resolve(resolution);
         }
     }
     std::vector<std::vector<CCallTreeNode>>& pending = piece.PendingTree();

@@ -23,7 +23,7 @@ std::vector<CCallTreeRow> RowsOf(const std::vector<CCallTreeNode>& nodes) {
 } // namespace
 
 bool CCallTreeView::IsTopLevel(const CStatementRecord& record) {
-    return record.Depth() == 0 || !record.CallTree().empty();
+    return record.Depth() == 0 || !record.CallTree().IsEmpty();
 }
 
 CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {
@@ -31,5 +31,5 @@ CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {
     const CCallFigures total = record.Total();
     return {{CStatementRef::EKind::Serial, record.m_nSerial},
             {total.count, total.elapsed, self.elapsed, self.cpu},
-            RowsOf(record.CallTree())};
+            RowsOf(record.CallTree().Nodes())};
 }

@@ -133,8 +133,8 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
     if (!later.Errors().empty()) {
         CErrorCount::Add(m_rare.Edit().errors, later.Errors());
     }
-    if (!later.CallTree().empty()) {
-        CCallTreeNode::Add(EditCallTree(), std::vector<CCallTreeNode>(later.CallTree()));
+    if (!later.CallTree().IsEmpty()) {
+        m_callTree.Add(later.CallTree().Nodes());
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CCallFigures.h"
-#include "CCallTreeNode.h"
+#include "CCallTree.h"
 #include "CErrorCount.h"
 #include "CExecutionTimes.h"
 #include "CPackedCalls.h"
@@ -30,17 +30,18 @@
 // these, to be absorbed by the statement later. The plan rows' texts stay in the trace file,
 // unless its bytes cannot be read again (a live or compressed trace): then they are copied.
 // Copied plan texts and errors, which few statements of a plain file have, are kept apart so
-// that a statement without them pays one pointer for them; so is the call tree. Call figures, plan
-// rows and waits are kept packed (CPackedCalls, CPackedPlanRow, CPackedWait); those of the rare
-// statement that do not fit are kept in full apart too.
+// that a statement without them pays one pointer for them; so is the call tree, packed once it
+// is resolved (CCallTree). Call figures, plan rows and waits are kept packed (CPackedCalls,
+// CPackedPlanRow, CPackedWait); those of the rare statement that do not fit are kept in full
+// apart too.
 class CCursorFigures {
 public:
     CRecursiveCalls m_recursive;
     CExecutionTimes m_executions;
 
     // The statements its calls called; few statements have any.
-    const std::vector<CCallTreeNode>& CallTree() const { return m_callTree.Get(); }
-    std::vector<CCallTreeNode>& EditCallTree() { return m_callTree.Edit(); }
+    const CCallTree& CallTree() const { return m_callTree; }
+    CCallTree& EditCallTree() { return m_callTree; }
 
     // A call's figures as written, and what of them its recursive calls took.
     void AddCall(ECallKind kind, const CCallFigures& call);
@@ -111,7 +112,7 @@ private:
     CPackedVector<CPackedPlanRow> m_plan;
     CPackedVector<CPackedWait> m_waits;
     CSparse<CRare> m_rare;
-    CSparse<std::vector<CCallTreeNode>> m_callTree;
+    CCallTree m_callTree;
     // The flags last, so that a statement record's flags can follow them in the same word.
     // Whether the plan rows are numbered 1, 2, 3, ... in their order, as servers write them: then
     // the row of an id is found without a search.

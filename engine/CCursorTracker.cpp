@@ -351,7 +351,7 @@ void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigures& se
     }
     if (depth == 0) {
         if (sink != nullptr && !children.empty()) {
-            CCallTreeNode::Add(sink->EditCallTree(), std::move(children));
+            sink->EditCallTree().Add(std::move(children));
         }
         return;
     }
@@ -507,13 +507,13 @@ void CCursorTracker::ResolveHandedOver(const std::vector<std::uint64_t>& serials
     resolution.carried = [](std::size_t) { return &s_nothing; };
     resolution.carriedSelf = [](std::size_t) { return CSelfFigures{}; };
     for (CStatementRecord& record : m_records) {
-        if (!record.CallTree().empty()) {
-            resolution.Apply(record.EditCallTree(), nullptr);
+        if (!record.CallTree().IsEmpty()) {
+            record.EditCallTree().Resolve(resolution);
         }
     }
     for (CRecordDelta& delta : m_deltas) {
-        if (!delta.figures.CallTree().empty()) {
-            resolution.Apply(delta.figures.EditCallTree(), nullptr);
+        if (!delta.figures.CallTree().IsEmpty()) {
+            delta.figures.EditCallTree().Resolve(resolution);
         }
     }
     for (std::vector<CCallTreeNode>& pending : m_pendingTree) {

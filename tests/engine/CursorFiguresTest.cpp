@@ -179,6 +179,38 @@ std::int64_t Elapsed(std::mt19937_64& random) {
     return random() % 4 == 0 ? Figure(random) : 1000 + static_cast<std::int64_t>(random() % 40);
 }
 
+// A statement as call trees name it: any kind a packed tree may hold, with values mostly
+// small, some at and beyond the 32-bit edge and some the largest 64-bit numbers.
+CStatementRef Statement(std::mt19937_64& random) {
+    constexpr std::uint64_t kWordMax = std::numeric_limits<std::uint32_t>::max();
+    const auto kind = static_cast<CStatementRef::EKind>(random() % 5);
+    switch (random() % 6) {
+    case 0:
+        return {kind, kWordMax - 1 + random() % 3};
+    case 1:
+        return {kind, std::numeric_limits<std::uint64_t>::max() - random() % 2};
+    case 2:
+        return {kind, random()};
+    default:
+        return {kind, random() % 20};
+    }
+}
+
+// Up to `count` nodes, each with its subtree, joined as a reader joins them.
+std::vector<CCallTreeNode> Nodes(std::mt19937_64& random, std::size_t count, int depth) {
+    std::vector<CCallTreeNode> nodes;
+    for (std::size_t i = 0; i < count; ++i) {
+        CCallTreeNode node{Statement(random),
+                           {Figure(random), Figure(random), Figure(random), Figure(random)},
+                           {}};
+        if (depth > 0) {
+            node.children = Nodes(random, random() % 4, depth - 1);
+        }
+        CCallTreeNode::Add(nodes, std::move(node));
+    }
+    return nodes;
+}
+
 void AddTimesLine(std::mt19937_64& random, CExecutionTimes& times, CReferenceTimes& reference) {
     const std::uint64_t line = random() % 8;
     const std::int64_t elapsed = Elapsed(random);
@@ -262,6 +294,37 @@ TEST(CursorFigures, PackedFiguresSumExactlyAsFullOnes) {
             offset += operations[i].size();
         }
         ExpectHolds(copy, whole);
+    }
+}
+
+// A resolved call tree is packed and every node must come back exactly, whatever its values
+// and however many children it has; adding to a packed tree must give what adding to the
+// full nodes gives, saturated sums included.
+TEST(CursorFigures, PackedCallTreesKeepEveryNodeExactly) {
+    CCallTreeResolution keep;
+    keep.statement = [](const CStatementRef& ref) { return ref; };
+    keep.carried = [](std::size_t) { return nullptr; };
+    keep.carriedSelf = [](std::size_t) { return CSelfFigures{}; };
+    std::mt19937_64 random(7);
+    for (int round = 0; round < 1000; ++round) {
+        std::vector<CCallTreeNode> full = Nodes(random, random() % 6, 3);
+        if (round % 50 == 0) {
+            full = Nodes(random, 300, 0); // many nodes at one level
+        }
+        CCallTree tree;
+        tree.Add(std::vector<CCallTreeNode>(full));
+        const CCallTree unresolved = tree;
+        tree.Resolve(keep);
+        ASSERT_EQ(tree.Nodes(), full);
+        EXPECT_EQ(tree.IsEmpty(), full.empty());
+        EXPECT_TRUE(tree == unresolved);
+
+        std::vector<CCallTreeNode> more = Nodes(random, random() % 4, 2);
+        CCallTreeNode::Add(full, std::vector<CCallTreeNode>(more));
+        tree.Add(std::move(more));
+        ASSERT_EQ(tree.Nodes(), full);
+        const CCallTree copy = tree;
+        EXPECT_EQ(copy.Nodes(), full);
     }
 }
 

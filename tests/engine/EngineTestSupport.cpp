@@ -191,8 +191,11 @@ void Renumber(std::vector<CCallTreeRow>& rows, const CSerialPositions& positions
 void Renumber(std::vector<CStatementRecord>& records, const CSerialPositions& positions) {
     for (CStatementRecord& record : records) {
         record.m_nSerial = positions(record.m_nSerial);
-        if (!record.CallTree().empty()) {
-            Renumber(record.EditCallTree(), positions);
+        if (!record.CallTree().IsEmpty()) {
+            std::vector<CCallTreeNode> nodes = record.CallTree().Nodes();
+            Renumber(nodes, positions);
+            record.EditCallTree() = {};
+            record.EditCallTree().Add(std::move(nodes));
         }
     }
 }
