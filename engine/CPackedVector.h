@@ -38,11 +38,17 @@ public:
     }
 
     std::size_t Size() const { return m_block ? m_block->size : 0; }
-    // Gives back the room beyond the values that growing by doubling leaves.
+    // Gives back the room beyond the values that growing by doubling leaves: the block
+    // shrinks where it stands (should the allocator refuse, it keeps its room unused).
     void Trim() {
-        if (m_block != nullptr && m_block->size < m_block->capacity) {
-            Reserve(m_block->size);
+        if (m_block == nullptr || m_block->size == m_block->capacity) {
+            return;
         }
+        CHeader* const block = m_block.release();
+        auto* const trimmed = static_cast<CHeader*>(
+            std::realloc(block, sizeof(CHeader) + block->size * sizeof(TPacked)));
+        m_block.reset(trimmed != nullptr ? trimmed : block);
+        m_block->capacity = m_block->size;
     }
     bool IsEmpty() const { return Size() == 0; }
 
@@ -107,21 +113,19 @@ private:
         }
     }
 
-    // Sets the room to `capacity` values, at least Size(); the values stay where they are
-    // when the block can grow or shrink in place.
     void Reserve(std::size_t capacity) {
-        CHeader* const old = m_block.release();
-        auto* const block =
-            static_cast<CHeader*>(std::realloc(old, sizeof(CHeader) + capacity * sizeof(TPacked)));
+        const std::size_t size = Size();
+        std::unique_ptr<CHeader, CFree> block(
+            static_cast<CHeader*>(std::malloc(sizeof(CHeader) + capacity * sizeof(TPacked))));
         if (block == nullptr) {
-            m_block.reset(old);
             throw std::bad_alloc();
         }
-        if (old == nullptr) {
-            block->size = 0;
-        }
+        block->size = static_cast<std::uint32_t>(size);
         block->capacity = static_cast<std::uint32_t>(capacity);
-        m_block.reset(block);
+        if (size != 0) {
+            std::memcpy(block.get() + 1, Items(), size * sizeof(TPacked));
+        }
+        m_block = std::move(block);
     }
 
     std::unique_ptr<CHeader, CFree> m_block;

@@ -93,6 +93,6 @@ private:
     std::uint64_t m_nNextSerial = 1;
     // Small enough that the pieces in flight hold little, big enough that joining them costs
     // nothing measurable.
-    std::int64_t m_nPieceBytes = 2 << 20;
+    std::int64_t m_nPieceBytes = 4 << 20;
     std::size_t m_nBatchRecords = 20000;
 };
