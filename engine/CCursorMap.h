@@ -5,10 +5,10 @@
 #include <vector>
 
 // A map from cursor numbers to numbers, for the lookups a trace reader makes on almost every
-// line: open addressing with linear probing in one array of 16-byte slots, so a lookup
-// touches one or two cache lines and an insertion allocates only when the table doubles. A
-// free slot holds the largest number as its key; that number, which a hostile file may
-// write, is kept beside the table.
+// line: open addressing with linear probing in one array of 16-byte slots, at most three
+// quarters full, so a lookup touches one or two cache lines and an insertion allocates only
+// when the table doubles. A free slot holds the largest number as its key; that number, which
+// a hostile file may write, is kept beside the table.
 class CCursorMap {
 public:
     // The value of a number, or nullptr when the map has none.
