@@ -87,14 +87,10 @@ void CBindingResolver::ResolveCallTrees(CCursorTracker& piece, std::uint64_t bas
         return depth < m_carry.size() ? m_carry[depth] : CSelfFigures{};
     };
     for (CStatementRecord& record : piece.Records()) {
-        if (!record.CallTree().IsEmpty()) {
-            record.EditCallTree().Resolve(resolution);
-        }
+        record.EditCallTree().Resolve(resolution);
     }
     for (auto& [cursor, figures] : piece.Leading()) {
-        if (!figures.CallTree().IsEmpty()) {
-            figures.EditCallTree().Resolve(resolution);
-        }
+        figures.EditCallTree().Resolve(resolution);
     }
     std::vector<std::vector<CCallTreeNode>>& pending = piece.PendingTree();
     for (std::vector<CCallTreeNode>& nodes : pending) {

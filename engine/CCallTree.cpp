@@ -167,6 +167,9 @@ void CCallTree::Add(std::vector<CCallTreeNode>&& nodes) {
 }
 
 void CCallTree::Resolve(const CCallTreeResolution& resolution) {
+    if (IsEmpty()) {
+        return;
+    }
     std::vector<CCallTreeNode> nodes;
     if (std::vector<CCallTreeNode>* full = Full()) {
         nodes = std::move(*full);

@@ -23,7 +23,8 @@ public:
     std::vector<CCallTreeNode> Nodes() const;
     // Adds `nodes`, joining each with the node of the same statement.
     void Add(std::vector<CCallTreeNode>&& nodes);
-    // Resolves the references of the tree (CCallTreeResolution::Apply) and packs it.
+    // Resolves the references of the tree (CCallTreeResolution::Apply) and packs it; an empty
+    // tree stays as it is.
     void Resolve(const CCallTreeResolution& resolution);
 
     // Equal when the nodes are, however they are kept.

@@ -507,14 +507,10 @@ void CCursorTracker::ResolveHandedOver(const std::vector<std::uint64_t>& serials
     resolution.carried = [](std::size_t) { return &s_nothing; };
     resolution.carriedSelf = [](std::size_t) { return CSelfFigures{}; };
     for (CStatementRecord& record : m_records) {
-        if (!record.CallTree().IsEmpty()) {
-            record.EditCallTree().Resolve(resolution);
-        }
+        record.EditCallTree().Resolve(resolution);
     }
     for (CRecordDelta& delta : m_deltas) {
-        if (!delta.figures.CallTree().IsEmpty()) {
-            delta.figures.EditCallTree().Resolve(resolution);
-        }
+        delta.figures.EditCallTree().Resolve(resolution);
     }
     for (std::vector<CCallTreeNode>& pending : m_pendingTree) {
         resolution.Apply(pending, nullptr);
