@@ -117,7 +117,7 @@ private:
         bool operator==(const CRare&) const = default;
     };
 
-    static constexpr std::size_t kInlineSqlId = 15;
+    static constexpr std::size_t kInlineSqlId = 14;
 
     // Keeps `narrowed` in `narrow` when the value `fits` (and is not kWide), else kWide there
     // and the value in the rare part's `full`.
@@ -126,6 +126,8 @@ private:
 
     char m_sqlId[kInlineSqlId] = {};
     std::uint8_t m_nSqlIdLength = 0; // above kInlineSqlId: the id is in m_rare
+    // Whether the SQL text is left in File(), read back from the block's lines (CSqlReader).
+    bool m_bSqlInFile = false;
     std::shared_ptr<const CRecordContext> m_context;
     CSharedText m_sql;
     CSparse<CRare> m_rare;
