@@ -37,7 +37,7 @@ void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
         if (listRow < 0) {
             out += "null";
         } else {
-            AppendJsonString(out, analyzer.GetRecord(listRow).GetSql());
+            AppendJsonString(out, analyzer.Texts().Sql(analyzer.GetRecord(listRow)));
         }
         out += ",\"calls\":" + std::to_string(row.figures.calls);
         out += ",\"elapsed\":" + std::to_string(row.figures.elapsed);

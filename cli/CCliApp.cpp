@@ -99,13 +99,15 @@ std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents,
                                           const CRecordTexts& texts) {
     switch (format) {
     case COutputFormat::Tsv:
-        return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Tsv, withEvents);
+        return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Tsv, withEvents,
+                                                  texts);
     case COutputFormat::Csv:
-        return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Csv, withEvents);
+        return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Csv, withEvents,
+                                                  texts);
     case COutputFormat::Json:
         return std::make_unique<CJsonWriter>(stdout, withEvents, texts);
     default:
-        return std::make_unique<CTableWriter>(stdout, withEvents);
+        return std::make_unique<CTableWriter>(stdout, withEvents, texts);
     }
 }
 
@@ -115,8 +117,9 @@ void PrintRecordTexts(const CStatementRecord& record, const CRecordTexts& texts)
     const std::string callStats = CStatementTexts::CallStats(record);
     const std::string rowSource = texts.RowSource(record);
     const std::string waits = CStatementTexts::Waits(record);
+    const std::string sql = texts.Sql(record);
     const std::string_view sections[][2] = {
-        {"SQL", record.GetSql()}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
+        {"SQL", sql}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
     for (const auto& section : sections) {
         std::string text = "=== " + std::string(section[0]) + " ===\r\n";
         text += section[1];

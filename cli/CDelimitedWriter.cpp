@@ -3,8 +3,9 @@
 #include "CStatementColumns.h"
 #include "CStatementRecord.h"
 
-CDelimitedWriter::CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents)
-    : m_out(out), m_kind(kind), m_bWithEvents(withEvents) {}
+CDelimitedWriter::CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents,
+                                   const CRecordTexts& texts)
+    : m_out(out), m_kind(kind), m_bWithEvents(withEvents), m_sqls(texts) {}
 
 void CDelimitedWriter::Begin() {
     std::string line;
@@ -27,7 +28,8 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
         AppendCell(line, std::to_string(row), false);
     }
     for (int column = 0; column < CStatementColumns::kCount; ++column) {
-        AppendCell(line, CStatementColumns::Cell(record, column), !m_bWithEvents && column == 0);
+        AppendCell(line, CStatementColumns::Cell(record, column, m_sqls),
+                   !m_bWithEvents && column == 0);
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), m_out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSqlReader.h"
 #include "IRecordWriter.h"
 
 #include <cstdio>
@@ -14,7 +15,8 @@ class CDelimitedWriter final : public IRecordWriter {
 public:
     enum class Kind { Tsv, Csv };
 
-    CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents);
+    // SQL texts that stay in their trace file are read through `texts`.
+    CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents, const CRecordTexts& texts);
 
     void Begin() override;
     void Write(std::int64_t row, const CStatementRecord& record, std::string_view event) override;
@@ -29,4 +31,5 @@ private:
     std::FILE* m_out;
     Kind m_kind;
     bool m_bWithEvents;
+    CSqlReader m_sqls;
 };

@@ -1,6 +1,7 @@
 #include "CJsonWriter.h"
 
 #include "CRecordTexts.h"
+#include "CSqlReader.h"
 #include "CStatementRecord.h"
 #include "CStatementTexts.h"
 #include "JsonText.h"
@@ -114,14 +115,16 @@ void CJsonWriter::End() {
 std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRecordTexts& texts) {
     std::string node;
     std::string error;
-    if (!texts.Block(record, node, error)) {
+    std::string_view sql;
+    CSqlReader sqls(texts);
+    if (!texts.Block(record, node, error) || !sqls.Read(record, sql, error)) {
         throw std::runtime_error(error);
     }
     std::string out = "{";
     AppendMember(out, "node", node);
     AppendNumber(out, "user_id", record.UserId(), false);
     AppendMember(out, "pid", record.Pid());
-    AppendMember(out, "sql", record.GetSql());
+    AppendMember(out, "sql", sql);
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
     AppendMember(out, "row_source", texts.RowSource(record));
     AppendMember(out, "oct_name", record.OctName());

@@ -2,6 +2,7 @@
 
 #include "CDelimitedWriter.h"
 #include "CSqlGroupColumns.h"
+#include "CSqlReader.h"
 #include "CTableWriter.h"
 #include "CTextTable.h"
 #include "CTraceAnalyzer.h"
@@ -10,12 +11,14 @@
 
 namespace {
 
-std::string_view SqlOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer) {
-    return analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial)).GetSql();
+std::string_view SqlOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer,
+                       CSqlReader& sqls) {
+    return sqls.Sql(analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial)));
 }
 
-std::vector<std::string> Cells(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer) {
-    const std::string_view sql = SqlOf(group, analyzer);
+std::vector<std::string> Cells(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer,
+                               CSqlReader& sqls) {
+    const std::string_view sql = SqlOf(group, analyzer, sqls);
     std::vector<std::string> cells;
     for (int c = 0; c < CSqlGroupColumns::kCount; ++c) {
         cells.push_back(CSqlGroupColumns::Cell(group, c, sql));
@@ -33,7 +36,8 @@ std::vector<CTextTable::CColumn> Columns() {
     return columns;
 }
 
-std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer, bool tsv) {
+std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
+                      CSqlReader& sqls, bool tsv) {
     const auto line = [tsv](const std::vector<std::string>& cells) {
         std::string text;
         for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -49,7 +53,7 @@ std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyz
     }
     std::string text = line(titles);
     for (std::size_t i = 0; i < groups.Size(); ++i) {
-        text += line(Cells(groups.Row(i), analyzer));
+        text += line(Cells(groups.Row(i), analyzer, sqls));
     }
     return text;
 }
@@ -86,14 +90,14 @@ void AppendCalls(std::string& out, std::string_view name, const CCallFigures& ca
     out += "}}";
 }
 
-std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
+std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer, CSqlReader& sqls) {
     const CSqlGroupDetail& d = *g.detail;
     std::string out = "{\"sql_id\":";
     AppendJsonString(out, g.sqlId);
     out += ',';
     AppendJsonNumber(out, "hash_value", g.hashValue);
     out += ",\"sql\":";
-    AppendJsonString(out, SqlOf(g, analyzer));
+    AppendJsonString(out, SqlOf(g, analyzer, sqls));
     out += ',';
     AppendJsonNumber(out, "statements", g.statements);
     out += ',';
@@ -131,22 +135,23 @@ std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer) {
 
 std::string CSqlGroupWriter::Write(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
                                    COutputFormat format) {
+    CSqlReader sqls(analyzer.Texts());
     switch (format) {
     case COutputFormat::Tsv:
-        return Delimited(groups, analyzer, true);
+        return Delimited(groups, analyzer, sqls, true);
     case COutputFormat::Csv:
-        return Delimited(groups, analyzer, false);
+        return Delimited(groups, analyzer, sqls, false);
     case COutputFormat::Json: {
         std::string out = "[";
         for (std::size_t i = 0; i < groups.Size(); ++i) {
-            out += (i > 0 ? ",\n" : "\n") + GroupObject(groups.Row(i), analyzer);
+            out += (i > 0 ? ",\n" : "\n") + GroupObject(groups.Row(i), analyzer, sqls);
         }
         return out + "\n]\n";
     }
     default: {
         CTextTable table(Columns());
         for (std::size_t i = 0; i < groups.Size(); ++i) {
-            table.AddRow(Cells(groups.Row(i), analyzer));
+            table.AddRow(Cells(groups.Row(i), analyzer, sqls));
         }
         return table.Text();
     }

@@ -16,8 +16,8 @@ constexpr std::size_t kMinNumberWidth = 6;
 
 } // namespace
 
-CTableWriter::CTableWriter(std::FILE* out, bool withEvents)
-    : m_out(out), m_bWithEvents(withEvents) {
+CTableWriter::CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts)
+    : m_out(out), m_bWithEvents(withEvents), m_sqls(texts) {
     if (m_bWithEvents) {
         m_columns.push_back({"event", 8, false});
     }
@@ -63,7 +63,7 @@ std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementR
     }
     cells.push_back(std::to_string(row));
     for (int column : kTableOrder) {
-        cells.push_back(CStatementColumns::Cell(record, column));
+        cells.push_back(CStatementColumns::Cell(record, column, m_sqls));
     }
     return cells;
 }

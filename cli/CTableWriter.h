@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSqlReader.h"
 #include "IRecordWriter.h"
 
 #include <array>
@@ -14,7 +15,8 @@ class CTraceAnalyzer;
 // first.
 class CTableWriter final : public IRecordWriter {
 public:
-    CTableWriter(std::FILE* out, bool withEvents);
+    // SQL texts that stay in their trace file are read through `texts`.
+    CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts);
 
     // Widens the columns to the widest cell of every record, before Begin.
     void FitColumns(const CTraceAnalyzer& analyzer);
@@ -37,4 +39,5 @@ private:
     std::FILE* m_out;
     bool m_bWithEvents;
     std::vector<Column> m_columns;
+    mutable CSqlReader m_sqls;
 };

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::string_view kEndOfStatement = "END OF STMT";
-
 bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
@@ -123,6 +121,8 @@ void CCursorTracker::StartBlock(std::string_view line) {
         m_records.push_back(std::move(record));
         if (m_context->File() == nullptr) {
             m_blockLines.push_back(line);
+        } else {
+            m_block.sqlInFile = m_block.cursorBlock;
         }
     }
     if (header.hasCursor) {
@@ -176,7 +176,12 @@ void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) 
             DeltaOf(m_block.target.serial).hasRest = true;
         }
     }
-    if (endOfSql != std::string_view::npos) {
+    if (m_block.sqlInFile) {
+        // A piece of a plain file holds whole blocks, so the text lies in the file as it was read.
+        if (endOfSql != std::string_view::npos) {
+            m_records[m_block.target.record].LeaveSqlInFile();
+        }
+    } else if (endOfSql != std::string_view::npos) {
         m_strPendingSql.append(line.substr(0, endOfSql));
         AppendToSql(m_strPendingSql);
         m_strPendingSql.clear();
@@ -189,7 +194,7 @@ void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) 
 void CCursorTracker::AppendToSql(std::string_view text) {
     if (m_block.target.kind == CBinding::EKind::Record) {
         CStatementRecord& record = m_records[m_block.target.record];
-        if (record.GetSql().empty()) {
+        if (record.SqlCopy().empty()) {
             record.SetSql(m_sqlTexts.Share(text, record.HashValue()));
         } else {
             record.AppendSql(text);

@@ -107,7 +107,8 @@ private:
         bool open = false;
         bool statement = false; // it began with a statement header, shown or hidden
         bool cursorBlock = false;
-        bool inSql = false; // a cursor block before its "END OF STMT"
+        bool inSql = false;     // a cursor block before its "END OF STMT"
+        bool sqlInFile = false; // its record's SQL text is left in the file, not copied
         bool shown = false;
         bool hasRest = false;
         CBinding target;    // shown: the record the block's lines go to

@@ -1,5 +1,6 @@
 #include "CRecordTexts.h"
 
+#include "CSqlReader.h"
 #include "CStatementRecord.h"
 #include "CStatementTexts.h"
 #include "TraceText.h"
@@ -39,7 +40,7 @@ bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
         return true;
     }
     std::string raw;
-    if (!ReadRange(record, record.m_nBlockOffset, record.m_nBlockBytes, raw, error)) {
+    if (!ReadRange(*record.File(), record.m_nBlockOffset, record.m_nBlockBytes, raw, error)) {
         return false;
     }
     text = Lines(raw);
@@ -64,14 +65,14 @@ bool CRecordTexts::PlanOperations(const CStatementRecord& record,
     }
     std::string span;
     const bool together = !plan.empty() && last - first <= kPlanSpanBytes;
-    if (together && !ReadRange(record, first, last - first, span, error)) {
+    if (together && !ReadRange(*record.File(), first, last - first, span, error)) {
         return false;
     }
     for (const CPlanRow& row : plan) {
         std::string text;
         if (together) {
             text = span.substr(row.textOffset - first, row.textLength);
-        } else if (!ReadRange(record, row.textOffset, row.textLength, text, error)) {
+        } else if (!ReadRange(*record.File(), row.textOffset, row.textLength, text, error)) {
             return false;
         }
         operations.push_back(std::move(text));
@@ -88,28 +89,35 @@ std::string CRecordTexts::RowSource(const CStatementRecord& record) const {
     return CStatementTexts::RowSource(record, operations);
 }
 
-bool CRecordTexts::IsUnchanged(const CStatementRecord& record, std::string& error) const {
+std::string CRecordTexts::Sql(const CStatementRecord& record) const {
+    return std::string(CSqlReader(*this).Sql(record));
+}
+
+std::string CRecordTexts::ChangedMessage(const CTraceFileSnapshot& file) {
+    return file.path + ": the file changed after it was read; open it again to see this text";
+}
+
+bool CRecordTexts::IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const {
     CFileStatus now;
-    const CFileStatus& then = record.File()->status;
-    if (!m_fileSystem.GetStatus(record.File()->path, now, error)) {
+    const CFileStatus& then = file.status;
+    if (!m_fileSystem.GetStatus(file.path, now, error)) {
         return false;
     }
     if (now.identity != then.identity || now.size != then.size ||
         now.modifiedNs != then.modifiedNs) {
-        error = record.File()->path +
-                ": the file changed after it was read; open it again to see this text";
+        error = ChangedMessage(file);
         return false;
     }
     return true;
 }
 
-bool CRecordTexts::ReadRange(const CStatementRecord& record, std::uint64_t offset,
+bool CRecordTexts::ReadRange(const CTraceFileSnapshot& file, std::uint64_t offset,
                              std::uint64_t bytes, std::string& text, std::string& error) const {
-    if (!IsUnchanged(record, error)) {
+    if (!IsUnchanged(file, error)) {
         return false;
     }
     text.resize(bytes);
-    return m_fileSystem.ReadAt(record.File()->path, static_cast<std::int64_t>(offset),
+    return m_fileSystem.ReadAt(file.path, static_cast<std::int64_t>(offset),
                                static_cast<std::int64_t>(bytes), text.data(),
                                error) == ITraceFileSystem::ReadResult::Done;
 }

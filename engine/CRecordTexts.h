@@ -1,13 +1,16 @@
 #pragma once
 
+#include "CTraceFileSnapshot.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class CStatementRecord;
-class ITraceFileSystem;
 
 // The texts a record keeps in its trace file rather than in memory, read back when they are
-// shown or saved: the block's lines and the plan rows' operations. A record whose texts were
+// shown or saved: the block's lines, the plan rows' operations and (through CSqlReader) the
+// SQL text. A record whose texts were
 // copied answers from the copies. A file that is no longer the one that was read (another
 // identity, size or modification time) gives a message, never another file's bytes.
 class CRecordTexts {
@@ -21,11 +24,17 @@ public:
                         std::string& error) const;
     // The row source operations text, or the reason it cannot be shown.
     std::string RowSource(const CStatementRecord& record) const;
+    // The SQL text, or the reason it cannot be shown.
+    std::string Sql(const CStatementRecord& record) const;
+
+    // `bytes` bytes at `offset` of `file`, while it is still the file that was read.
+    bool ReadRange(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes,
+                   std::string& text, std::string& error) const;
+    // Why a text of `file` is not shown: the file is no longer the one that was read.
+    static std::string ChangedMessage(const CTraceFileSnapshot& file);
 
 private:
-    bool IsUnchanged(const CStatementRecord& record, std::string& error) const;
-    bool ReadRange(const CStatementRecord& record, std::uint64_t offset, std::uint64_t bytes,
-                   std::string& text, std::string& error) const;
+    bool IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const;
 
     ITraceFileSystem& m_fileSystem;
 };

@@ -1,12 +1,15 @@
 #include "CSqlGroupBuilder.h"
 
 #include "CEventNames.h"
+#include "CSqlReader.h"
 #include "CStatementRecord.h"
 #include "IdleEvents.h"
 
 #include <algorithm>
 #include <bit>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -27,14 +30,20 @@ struct CGroupKey {
     }
 };
 
-CGroupKey KeyOf(const CStatementRecord& record) {
-    if (!record.SqlId().empty()) {
+int KindOf(const CStatementRecord& record) {
+    return !record.SqlId().empty() ? 0 : record.HashValue() != 0 ? 1 : 2;
+}
+
+// The SQL text of a key of kind 2 is read with `sqls`, valid until its next read.
+CGroupKey KeyOf(const CStatementRecord& record, CSqlReader& sqls) {
+    switch (KindOf(record)) {
+    case 0:
         return {0, record.SqlId(), 0};
-    }
-    if (record.HashValue() != 0) {
+    case 1:
         return {1, {}, record.HashValue()};
+    default:
+        return {2, sqls.Sql(record), 0};
     }
-    return {2, record.GetSql(), 0};
 }
 
 void AddWait(std::vector<CWaitFigures>& sums, const CWaitFigures& wait) {
@@ -106,24 +115,29 @@ void JoinDetail(CSqlGroupDetail& detail, const CSqlGroupDetail& later) {
 // touches one slot, and the key is compared only when the hashes agree.
 class CSqlGroupBuilder::CGroupIndex {
 public:
-    explicit CGroupIndex(std::size_t records)
-        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))) {}
+    CGroupIndex(std::size_t records, const CRecordTexts& texts)
+        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))), m_sqls(texts) {}
 
-    // The key of a statement is read again only when another group's hash is the same.
+    // The key of a group's first statement is compared only when its hash is the same; a
+    // group keyed by SQL text keeps a copy of the text, which is not read again.
     std::size_t GroupOf(const CStatementRecord& record) {
-        const std::uint64_t hash = KeyOf(record).Hash();
+        const CGroupKey key = KeyOf(record, m_sqls);
+        const std::uint64_t hash = key.Hash();
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             CSlot& slot = m_slots[i];
             if (slot.group == 0) {
                 slot = {hash, m_firsts.size() + 1};
+                if (key.kind == 2) {
+                    m_sqlOfGroup.emplace(m_firsts.size(), key.text);
+                }
                 m_firsts.push_back(&record);
                 if (2 * m_firsts.size() > m_slots.size()) {
                     Grow();
                 }
                 return m_firsts.size() - 1;
             }
-            if (slot.hash == hash && KeyOf(*m_firsts[slot.group - 1]) == KeyOf(record)) {
+            if (slot.hash == hash && IsKeyOf(slot.group - 1, key)) {
                 return slot.group - 1;
             }
         }
@@ -137,6 +151,14 @@ private:
         std::uint64_t hash = 0;
         std::size_t group = 0; // 1 + the group's position; 0 for a free slot
     };
+
+    bool IsKeyOf(std::size_t group, const CGroupKey& key) {
+        const CStatementRecord& first = *m_firsts[group];
+        if (KindOf(first) != key.kind) {
+            return false;
+        }
+        return key.kind == 2 ? m_sqlOfGroup.at(group) == key.text : KeyOf(first, m_sqls) == key;
+    }
 
     // Keeps at least half the slots free, so that a search ends soon.
     void Grow() {
@@ -157,10 +179,13 @@ private:
 
     std::vector<CSlot> m_slots;
     std::vector<const CStatementRecord*> m_firsts; // each group's first record
+    std::unordered_map<std::size_t, std::string> m_sqlOfGroup;
+    CSqlReader m_sqls;
 };
 
-CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed)
-    : m_index(std::make_unique<CGroupIndex>(records)), m_bExcludeIdle(excludeIdle),
+CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed,
+                                   const CRecordTexts& texts)
+    : m_index(std::make_unique<CGroupIndex>(records, texts)), m_bExcludeIdle(excludeIdle),
       m_bDetailed(detailed) {
     m_rows.reserve(records);
     m_times.reserve(records);

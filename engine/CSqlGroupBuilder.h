@@ -7,6 +7,7 @@
 #include <vector>
 
 class CCursorFigures;
+class CRecordTexts;
 class CStatementRecord;
 
 // Groups statements by SQL as they are given, one at a time: each statement's figures go to
@@ -14,8 +15,10 @@ class CStatementRecord;
 class CSqlGroupBuilder {
 public:
     // `records`: about how many statements will come. Idle waits are left out of the wait
-    // time when asked; each group gets its detail when `detailed`.
-    CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed);
+    // time when asked; each group gets its detail when `detailed`. SQL texts that stay in
+    // their trace file are read through `texts`.
+    CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed,
+                     const CRecordTexts& texts);
     ~CSqlGroupBuilder();
     CSqlGroupBuilder(const CSqlGroupBuilder&) = delete;
     CSqlGroupBuilder& operator=(const CSqlGroupBuilder&) = delete;

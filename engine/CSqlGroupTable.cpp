@@ -23,8 +23,8 @@ CSqlGroupTable::CSqlGroupTable(std::vector<CSqlGroupRow> rows) : m_rows(std::mov
 }
 
 CSqlGroupTable CSqlGroupTable::Make(const std::vector<const CStatementRecord*>& records,
-                                    bool excludeIdle, bool detailed) {
-    CSqlGroupBuilder builder(records.size(), excludeIdle, detailed);
+                                    bool excludeIdle, bool detailed, const CRecordTexts& texts) {
+    CSqlGroupBuilder builder(records.size(), excludeIdle, detailed, texts);
     for (const CStatementRecord* record : records) {
         builder.Add(*record);
     }

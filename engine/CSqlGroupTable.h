@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class CRecordTexts;
 class CStatementRecord;
 
 // What only some readers of a group want: its call table by kind, its waits by event (by
@@ -55,9 +56,10 @@ public:
     CSqlGroupTable() = default;
     // The groups in the order they first came, to be shown by self elapsed time.
     explicit CSqlGroupTable(std::vector<CSqlGroupRow> rows);
-    // Groups `records`, taken in order (see CSqlGroupBuilder).
+    // Groups `records`, taken in order (see CSqlGroupBuilder); SQL texts that stay in their
+    // trace file are read through `texts`.
     static CSqlGroupTable Make(const std::vector<const CStatementRecord*>& records,
-                               bool excludeIdle, bool detailed);
+                               bool excludeIdle, bool detailed, const CRecordTexts& texts);
 
     std::size_t Size() const { return m_rows.size(); }
     // The row at a position of the current order.

@@ -1,5 +1,6 @@
 #include "CStatementColumns.h"
 
+#include "CSqlReader.h"
 #include "CStatementRecord.h"
 #include "Utf8Text.h"
 
@@ -10,18 +11,21 @@
 namespace {
 
 using R = CStatementRecord;
+using S = CSqlReader;
 using A = CStatementColumns::Align;
 
 // The sums of the count to rows columns are the record's totals: parse, execute and fetch
 // added up, rows from execute and fetch only. Only the first column is left-aligned.
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
     {"Command Type", 90, A::Left, "octName",
-     [](const R& r) -> std::string_view { return r.OctName(); }, nullptr},
+     [](const R& r, S&) -> std::string_view { return r.OctName(); }, nullptr},
     {"uid", 80, A::Centre, "user_id", nullptr, [](const R& r) { return r.UserId(); }},
-    {"pid", 80, A::Centre, "pid", [](const R& r) -> std::string_view { return r.Pid(); }, nullptr},
-    {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r) { return r.GetSql(); }, nullptr},
+    {"pid", 80, A::Centre, "pid", [](const R& r, S&) -> std::string_view { return r.Pid(); },
+     nullptr},
+    {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r, S& sqls) { return sqls.Sql(r); },
+     nullptr},
     {"Error No", 80, A::Centre, "error_result",
-     [](const R& r) -> std::string_view { return r.Error(); }, nullptr},
+     [](const R& r, S&) -> std::string_view { return r.Error(); }, nullptr},
     {"count", 80, A::Centre, "total_cnt", nullptr, [](const R& r) { return r.Total().count; }},
     {"cpu", 80, A::Centre, "total_cpu", nullptr, [](const R& r) { return r.Total().cpu; }},
     {"elapsed", 90, A::Centre, "total_elap", nullptr, [](const R& r) { return r.Total().elapsed; }},
@@ -64,12 +68,12 @@ CStatementColumns::FittingWidths(const std::array<int, kCount>& needed) {
     return widths;
 }
 
-std::string CStatementColumns::Cell(const CStatementRecord& record, int column) {
+std::string CStatementColumns::Cell(const CStatementRecord& record, int column, CSqlReader& sqls) {
     const CColumn& c = At(column);
     if (c.IsNumber()) {
         return std::to_string(c.numberOf(record));
     }
-    const std::string_view text = c.textOf(record);
+    const std::string_view text = c.textOf(record, sqls);
     return column == kSqlColumn ? SqlCell(text) : std::string(text);
 }
 

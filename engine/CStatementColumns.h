@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+class CSqlReader;
 class CStatementRecord;
 
 // The fourteen columns of the statement list, in one table that the window's list, the
@@ -19,7 +20,8 @@ public:
     static constexpr std::size_t kSqlCellLength = 128;
 
     enum class Align { Left, Centre };
-    using TextField = std::string_view (*)(const CStatementRecord&);
+    // A text field's SQL text is read with the reader, valid until its next read.
+    using TextField = std::string_view (*)(const CStatementRecord&, CSqlReader&);
     using NumberField = std::int64_t (*)(const CStatementRecord&);
 
     // A column shows either a text field or a number field; the other is null.
@@ -45,7 +47,7 @@ public:
 
     // A cell's text as bytes: numbers in decimal, texts as the record holds them, the SQL
     // text as SqlCell gives it.
-    static std::string Cell(const CStatementRecord& record, int column);
+    static std::string Cell(const CStatementRecord& record, int column, CSqlReader& sqls);
     // The SQL cell, the same in the window and on the command line: the SQL text on one
     // line, each run of control characters (line breaks, tabs) between two pieces of text
     // shown as one blank, cut after its first 128 characters; such a blank never starts or

@@ -1,6 +1,7 @@
 #include "CStatementFileWriter.h"
 
 #include "CFileReplacer.h"
+#include "CSqlReader.h"
 #include "CTraceAnalyzer.h"
 
 #include <algorithm>
@@ -13,12 +14,18 @@ constexpr std::string_view kSeparator = "=====================\r\n";
 // false with `textError` set when a block could not be read back from its trace file.
 bool WriteRecords(CFileReplacer& file, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
                   CStatementFileWriter::Content content, std::string& textError) {
+    CSqlReader sqls(analyzer.Texts());
+    std::string block;
     for (std::int64_t row = std::max<std::int64_t>(afterRow + 1, 0); row < analyzer.GetCount();
          ++row) {
         const CStatementRecord& record = analyzer.GetRecord(row);
-        std::string text(record.GetSql());
-        if (content == CStatementFileWriter::Content::Node &&
-            !analyzer.Texts().Block(record, text, textError)) {
+        std::string_view text;
+        if (content == CStatementFileWriter::Content::Node) {
+            if (!analyzer.Texts().Block(record, block, textError)) {
+                return false;
+            }
+            text = block;
+        } else if (!sqls.Read(record, text, textError)) {
             return false;
         }
         if (!file.Write(kSeparator) || !file.Write(text)) {

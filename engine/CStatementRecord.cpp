@@ -48,8 +48,9 @@ void CStatementRecord::SetSqlId(std::string_view sqlId) {
 bool CStatementRecord::operator==(const CStatementRecord& other) const {
     return static_cast<const CCursorFigures&>(*this) == other && UserId() == other.UserId() &&
            Depth() == other.Depth() && OctName() == other.OctName() && m_rare == other.m_rare &&
-           m_sql == other.m_sql && SqlId() == other.SqlId() && HashValue() == other.HashValue() &&
-           Context() == other.Context() && m_nBlockOffset == other.m_nBlockOffset &&
-           m_nBlockBytes == other.m_nBlockBytes && m_nSerial == other.m_nSerial &&
-           m_bCursorBlock == other.m_bCursorBlock && m_bHasRest == other.m_bHasRest;
+           m_sql == other.m_sql && m_bSqlInFile == other.m_bSqlInFile && SqlId() == other.SqlId() &&
+           HashValue() == other.HashValue() && Context() == other.Context() &&
+           m_nBlockOffset == other.m_nBlockOffset && m_nBlockBytes == other.m_nBlockBytes &&
+           m_nSerial == other.m_nSerial && m_bCursorBlock == other.m_bCursorBlock &&
+           m_bHasRest == other.m_bHasRest;
 }

@@ -16,8 +16,8 @@
 // its cursor wrote while the cursor number was bound to it, wherever the line stands in the
 // file. Texts are bytes; every line of a text ends with CR LF. The block holds only the lines
 // between the statement's header and the next separator. A record read in file mode from a
-// plain file keeps where its block lies in the file instead of a copy of it; the SQL text is
-// always a copy. The block's copy and the error, which few records of a plain file have, are
+// plain file keeps where its block lies in the file instead of a copy of it, and so of its SQL
+// text. The block's copy and the error, which few records of a plain file have, are
 // kept apart so that a record without them pays one pointer for them.
 class CStatementRecord : public CCursorFigures {
 public:
@@ -49,11 +49,17 @@ public:
     // trace name the record they add to by it.
     std::uint64_t m_nSerial = 0;
 
-    // The SQL text, each line with its CR LF; records of a file that ran the same text may
-    // share one copy.
-    std::string_view GetSql() const { return m_sql.View(); }
+    // The SQL text, each line with its CR LF, unless it is left in the file (SqlInFile): then
+    // CSqlReader reads it back. Records of a file that ran the same text may share one copy.
+    std::string_view SqlCopy() const { return m_sql.View(); }
+    bool SqlInFile() const { return m_bSqlInFile; }
+    // The SQL text is the lines of the block in File() between its header and "END OF STMT".
+    void LeaveSqlInFile() { m_bSqlInFile = true; }
     const CSharedText& SqlText() const { return m_sql; }
-    void SetSql(CSharedText sql) { m_sql = std::move(sql); }
+    void SetSql(CSharedText sql) {
+        m_sql = std::move(sql);
+        m_bSqlInFile = false;
+    }
     void AppendSql(std::string_view text) { m_sql = m_sql.Plus(text); }
     bool HasRest() const { return m_bHasRest; }
     // The command-type name, or empty.
@@ -126,7 +132,6 @@ private:
 
     char m_sqlId[kInlineSqlId] = {};
     std::uint8_t m_nSqlIdLength = 0; // above kInlineSqlId: the id is in m_rare
-    // Whether the SQL text is left in File(), read back from the block's lines (CSqlReader).
     bool m_bSqlInFile = false;
     std::shared_ptr<const CRecordContext> m_context;
     CSharedText m_sql;

@@ -11,7 +11,7 @@ constexpr std::size_t kHeadBytes = 16;
 
 // The head holds the first bytes in big-endian order, padded with zero bytes, so comparing
 // heads as numbers compares those bytes as memcmp does.
-void CTextSortKeys::Add(std::string_view text) {
+void CTextSortKeys::Set(std::size_t index, std::string_view text) {
     CEntry entry{{0, 0}, m_strRests.size(), text.size()};
     const std::size_t headLength = std::min(text.size(), kHeadBytes);
     for (std::size_t i = 0; i < headLength; ++i) {
@@ -19,7 +19,7 @@ void CTextSortKeys::Add(std::string_view text) {
                              << (56 - 8 * (i % 8));
     }
     m_strRests.append(text.substr(headLength));
-    m_entries.push_back(entry);
+    m_entries.at(index) = entry;
 }
 
 // Equal heads mean equal first bytes, a shorter text being padded with zeros; the rests and

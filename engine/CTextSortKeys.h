@@ -11,8 +11,9 @@
 // memory far away: sorting a million records by their SQL text stays well under a second.
 class CTextSortKeys {
 public:
-    void Reserve(std::size_t count) { m_entries.reserve(count); }
-    void Add(std::string_view text);
+    // Keys for `count` texts, given in any order.
+    explicit CTextSortKeys(std::size_t count) : m_entries(count) {}
+    void Set(std::size_t index, std::string_view text);
     // The byte-wise order of text a against text b: below, at or above 0.
     int Compare(std::size_t a, std::size_t b) const;
 

@@ -2,6 +2,7 @@
 
 #include "CLocalNetworkShares.h"
 #include "CSqlGroupBuilder.h"
+#include "CSqlReader.h"
 #include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 
@@ -131,7 +132,8 @@ View CTraceAnalyzer::InTwoHalves(Make&& make, Join&& join) const {
 
 CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
     const auto make = [&](std::size_t first, std::size_t last) {
-        auto groups = std::make_unique<CSqlGroupBuilder>(m_records.size(), excludeIdle, detailed);
+        auto groups =
+            std::make_unique<CSqlGroupBuilder>(m_records.size(), excludeIdle, detailed, m_texts);
         ForEachInReadOrder(first, last,
                            [&](const CStatementRecord& record) { groups->Add(record); });
         return groups;
@@ -193,13 +195,30 @@ template <typename Item, typename Less> void StableSort(std::vector<Item>& items
     std::inplace_merge(items.begin(), middle, items.end(), less);
 }
 
+// The positions of the records in the order they were read, which is their files' order: SQL
+// texts left in a file are read window by window then, whatever order the list is in.
+std::vector<std::size_t> ReadOrder(const CRecords& records) {
+    std::vector<std::pair<std::uint64_t, std::size_t>> serials;
+    serials.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        serials.emplace_back(records[i]->m_nSerial, i);
+    }
+    std::sort(serials.begin(), serials.end());
+    std::vector<std::size_t> order;
+    order.reserve(records.size());
+    for (const auto& entry : serials) {
+        order.push_back(entry.second);
+    }
+    return order;
+}
+
 // For +1 the greater text comes first, for -1 the smaller.
 std::vector<std::size_t> TextOrder(const CRecords& records, CStatementColumns::TextField field,
-                                   int direction) {
-    CTextSortKeys keys;
-    keys.Reserve(records.size());
-    for (const auto& record : records) {
-        keys.Add(field(*record));
+                                   int direction, const CRecordTexts& texts) {
+    CTextSortKeys keys(records.size());
+    CSqlReader sqls(texts);
+    for (const std::size_t position : ReadOrder(records)) {
+        keys.Set(position, field(*records[position], sqls));
     }
     std::vector<std::size_t> positions(records.size());
     std::iota(positions.begin(), positions.end(), std::size_t{0});
@@ -238,9 +257,9 @@ std::vector<std::size_t> CTraceAnalyzer::Sort(std::string_view key, int directio
     if (m_records.size() < 2 || column == nullptr || (direction != 1 && direction != -1)) {
         return {};
     }
-    std::vector<std::size_t> positions = column->IsNumber()
-                                             ? NumberOrder(m_records, column->numberOf, direction)
-                                             : TextOrder(m_records, column->textOf, direction);
+    std::vector<std::size_t> positions =
+        column->IsNumber() ? NumberOrder(m_records, column->numberOf, direction)
+                           : TextOrder(m_records, column->textOf, direction, m_texts);
     Permute(positions);
     return positions;
 }

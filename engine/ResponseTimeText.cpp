@@ -57,6 +57,7 @@ std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyze
         break;
     }
     const std::int64_t listRow = CallTreeListRow(row, analyzer);
-    return listRow < 0 ? std::string("(statement no longer listed)")
-                       : CStatementColumns::SqlCell(analyzer.GetRecord(listRow).GetSql());
+    return listRow < 0
+               ? std::string("(statement no longer listed)")
+               : CStatementColumns::SqlCell(analyzer.Texts().Sql(analyzer.GetRecord(listRow)));
 }

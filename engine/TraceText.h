@@ -84,6 +84,9 @@ template <typename Visit> void WalkLines(std::string_view text, Visit&& visit) {
     }
 }
 
+// What ends the SQL text of a cursor block: the text before it on its line is the text's last.
+inline constexpr std::string_view kEndOfStatement = "END OF STMT";
+
 // Whether a line (without its line break) ends the block before it.
 bool IsSeparatorLine(std::string_view line);
 

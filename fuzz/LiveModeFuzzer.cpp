@@ -1,6 +1,7 @@
 #include "CCommandTypeCatalog.h"
 #include "CFuzzFolder.h"
 #include "CPosixFileSystem.h"
+#include "CSqlReader.h"
 #include "CTraceAnalyzer.h"
 #include "FuzzCheck.h"
 #include "ITraceNotifier.h"
@@ -84,6 +85,10 @@ CStatementRecord Copied(const CTraceAnalyzer& analyzer, const CStatementRecord& 
     FUZZ_CHECK(analyzer.Texts().Block(record, copy.EditNode(), error));
     std::vector<std::string> operations;
     FUZZ_CHECK(analyzer.Texts().PlanOperations(record, operations, error));
+    std::string_view sql;
+    CSqlReader sqls(analyzer.Texts());
+    FUZZ_CHECK(sqls.Read(record, sql, error));
+    copy.SetSql(CSharedText(sql));
     copy.SetContext(
         std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;

@@ -1,5 +1,6 @@
 #include "CStatementFinder.h"
 
+#include "CSqlReader.h"
 #include "CTraceAnalyzer.h"
 
 #include <algorithm>
@@ -11,9 +12,10 @@ int CStatementFinder::Find(const std::string& text, int direction, int selectedR
     const bool down = direction == kDirectionDown;
     m_nFindPos = selectedRow == -1 && !down ? count : selectedRow;
     const int step = down ? 1 : -1;
+    CSqlReader sqls(m_analyzer.Texts());
     for (int row = down ? selectedRow + 1 : std::min(m_nFindPos, count) - 1;
          row >= 0 && row < count; row += step) {
-        if (Matches(row, text)) {
+        if (Matches(row, text, sqls)) {
             m_nFindPos = row;
             return row;
         }
@@ -21,6 +23,10 @@ int CStatementFinder::Find(const std::string& text, int direction, int selectedR
     return -1;
 }
 
-bool CStatementFinder::Matches(int row, const std::string& text) const {
-    return m_analyzer.GetRecord(row).GetSql().find(text) != std::string_view::npos;
+// A text that cannot be read back (its file changed) matches nothing; its cell says why.
+bool CStatementFinder::Matches(int row, const std::string& text, CSqlReader& sqls) const {
+    std::string_view sql;
+    std::string error;
+    return sqls.Read(m_analyzer.GetRecord(row), sql, error) &&
+           sql.find(text) != std::string_view::npos;
 }

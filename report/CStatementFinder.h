@@ -2,6 +2,7 @@
 
 #include <string>
 
+class CSqlReader;
 class CTraceAnalyzer;
 
 // Find and Find Next over one window's records: searches the whole SQL texts, byte-wise and
@@ -26,7 +27,7 @@ public:
     int GetFindPos() const { return m_nFindPos; }
 
 private:
-    bool Matches(int row, const std::string& text) const;
+    bool Matches(int row, const std::string& text, CSqlReader& sqls) const;
 
     const CTraceAnalyzer& m_analyzer;
     std::string m_strFindText;

@@ -14,7 +14,7 @@ QVariant Alignment(int column) {
 } // namespace
 
 CStatementListModel::CStatementListModel(CTraceAnalyzer& analyzer, QObject* parent)
-    : QAbstractTableModel(parent), m_analyzer(analyzer),
+    : QAbstractTableModel(parent), m_analyzer(analyzer), m_sqls(analyzer.Texts()),
       m_nRows(static_cast<int>(analyzer.GetCount())) {}
 
 int CStatementListModel::rowCount(const QModelIndex& parent) const {
@@ -31,7 +31,7 @@ QVariant CStatementListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DisplayRole) {
         const CStatementRecord& record = m_analyzer.GetRecord(index.row());
-        return DecodeForDisplay(CStatementColumns::Cell(record, index.column()));
+        return DecodeForDisplay(CStatementColumns::Cell(record, index.column(), m_sqls));
     }
     if (role == Qt::TextAlignmentRole) {
         return Alignment(index.column());

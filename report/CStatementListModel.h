@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CSqlReader.h"
+
 #include <QAbstractTableModel>
 
 class CTraceAnalyzer;
@@ -32,5 +34,6 @@ public:
 
 private:
     CTraceAnalyzer& m_analyzer;
+    mutable CSqlReader m_sqls; // reads the SQL texts that stay in their trace file
     int m_nRows = 0;
 };

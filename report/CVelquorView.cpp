@@ -83,7 +83,7 @@ void CVelquorView::ShowRecordInPane(int row) {
     }
     const CStatementRecord& record = analyzer.GetRecord(row);
     m_host.DetailDlg().SetStatementTexts(
-        std::string(record.GetSql()), CStatementTexts::CallStats(record),
+        analyzer.Texts().Sql(record), CStatementTexts::CallStats(record),
         analyzer.Texts().RowSource(record), CStatementTexts::Waits(record));
 }
 

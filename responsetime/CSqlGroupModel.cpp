@@ -28,6 +28,7 @@ void CSqlGroupModel::SetGroups(CSqlGroupTable groups, const CTraceAnalyzer* anal
     beginResetModel();
     m_groups = std::move(groups);
     m_analyzer = analyzer;
+    m_sqls = analyzer != nullptr ? std::make_unique<CSqlReader>(analyzer->Texts()) : nullptr;
     ApplyOrder();
     endResetModel();
 }
@@ -142,5 +143,5 @@ void CSqlGroupModel::ApplyOrder() {
 std::string_view CSqlGroupModel::SqlOf(const CSqlGroupRow& group) const {
     const std::int64_t row =
         m_analyzer != nullptr ? m_analyzer->RowOfSerial(group.firstSerial) : -1;
-    return row < 0 ? std::string_view() : m_analyzer->GetRecord(row).GetSql();
+    return row < 0 ? std::string_view() : m_sqls->Sql(m_analyzer->GetRecord(row));
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "CSqlGroupTable.h"
+#include "CSqlReader.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <memory>
 
 class CTraceAnalyzer;
 
@@ -41,6 +43,7 @@ private:
 
     CSqlGroupTable m_groups;
     const CTraceAnalyzer* m_analyzer = nullptr;
+    mutable std::unique_ptr<CSqlReader> m_sqls; // of the analyser's texts
     int m_nSortColumn;
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 };

@@ -4,6 +4,7 @@
 #include "CJsonWriter.h"
 #include "CPosixFileSystem.h"
 #include "CRecordTexts.h"
+#include "CSqlReader.h"
 #include "CStatementColumns.h"
 #include "JsonText.h"
 
@@ -94,16 +95,17 @@ protected:
     CCommandTypeCatalog m_catalog;
     CPosixFileSystem m_fileSystem;
     CRecordTexts m_texts{m_fileSystem};
+    CSqlReader m_sqls{m_texts};
 };
 
 TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128CharactersOnOneLine) {
     const std::string sql = std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n";
     const CStatementRecord record =
         Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\n" + sql + "END OF STMT\r\n");
-    EXPECT_EQ(CStatementColumns::Cell(record, CStatementColumns::kSqlColumn),
+    EXPECT_EQ(CStatementColumns::Cell(record, CStatementColumns::kSqlColumn, m_sqls),
               std::string(100, 'a') + " " + std::string(27, 'b'));
-    EXPECT_EQ(CStatementColumns::Cell(record, 0), "SELECT");
-    EXPECT_EQ(CStatementColumns::Cell(record, 2), "77");
+    EXPECT_EQ(CStatementColumns::Cell(record, 0, m_sqls), "SELECT");
+    EXPECT_EQ(CStatementColumns::Cell(record, 2, m_sqls), "77");
 }
 
 TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
@@ -135,7 +137,7 @@ TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
     const std::string json = CJsonWriter::RecordObject(record, m_texts);
     EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
               std::string::npos);
-    EXPECT_EQ(CStatementColumns::Cell(record, 6), "3000000000");
+    EXPECT_EQ(CStatementColumns::Cell(record, 6, m_sqls), "3000000000");
 }
 
 // Sums that leave the 64-bit range stop at its end, in the record and in json alike, as a

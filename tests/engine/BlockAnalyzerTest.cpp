@@ -30,7 +30,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.UserId(), 55);
     EXPECT_EQ(r.OctName(), "SELECT");
     EXPECT_EQ(r.Pid(), "1234");
-    EXPECT_EQ(r.GetSql(), "select 1\r\nfrom dual\r\n");
+    EXPECT_EQ(r.SqlCopy(), "select 1\r\nfrom dual\r\n");
     EXPECT_TRUE(r.Node().starts_with("PARSING IN CURSOR #7 len="));
     EXPECT_EQ(r.Node().find('\n', 0), r.Node().find("\r\n") + 1);
     EXPECT_EQ(r.Parse(), (CCallFigures{1, 10, 12, 0, 1, 0, 1, 0}));
@@ -98,12 +98,12 @@ TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
 TEST(CursorBlock, HeaderOnlyBlockHasNoStatisticsAndNoEndHasNoSql) {
     auto records = Analyze("=====================\nPARSING IN CURSOR #3 len=5 uid=9 oct=3\n");
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetSql(), "");
+    EXPECT_EQ(records[0].SqlCopy(), "");
     EXPECT_EQ(CStatementTexts::CallStats(records[0]), "");
 
     records = Analyze("PARSING IN CURSOR #3 len=5 uid=9 oct=3\nselect\nEXEC #3:c=5,e=6,p=0\n");
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetSql(), "");
+    EXPECT_EQ(records[0].SqlCopy(), "");
     EXPECT_EQ(records[0].Exec().cpu, 5);
     EXPECT_NE(CStatementTexts::CallStats(records[0]), "");
 
@@ -123,7 +123,7 @@ TEST(CursorBlock, SysAndCommandTypeFilters) {
     flags[73] = '0';
     const auto records = Analyze(text, false, flags);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetSql(), "insert\r\n");
+    EXPECT_EQ(records[0].SqlCopy(), "insert\r\n");
     EXPECT_EQ(Analyze("PARSING IN CURSOR #1 len=1 oct=3\nx\nEND OF STMT\n", false).size(), 0u)
         << "no uid= reads as SYS";
 }
@@ -135,7 +135,7 @@ TEST(Splitting, SeparatorsBlankLinesAndLineBreakKinds) {
                              "*** 2024 stamp\nEXEC #1:c=1\n";
     const auto records = Analyze(text);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetSql(), "select\r\nfrom t\r\n");
+    EXPECT_EQ(records[0].SqlCopy(), "select\r\nfrom t\r\n");
     EXPECT_EQ(records[0].Node(), "PARSING IN CURSOR #1 len=1 uid=5 oct=3\r\nselect\r\nfrom "
                                  "t\r\nEND OF STMT\r\n======================\r\nDump file\r\n");
     EXPECT_EQ(records[0].Exec().count, 1) << "calls after a separator count for their cursor";
@@ -161,7 +161,7 @@ TEST(ParseError, ErrorTextByDigitCount) {
     EXPECT_EQ(error("123456"), "");
     const auto records = Analyze("PARSE ERROR #5:len=10 dep=0 uid=7 oct=3 err=942\nselect *\n");
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetSql(), "select *\r\n");
+    EXPECT_EQ(records[0].SqlCopy(), "select *\r\n");
     EXPECT_EQ(CStatementTexts::CallStats(records[0]), "");
     EXPECT_EQ(records[0].Total(), CCallFigures{});
 }

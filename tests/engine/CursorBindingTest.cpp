@@ -75,7 +75,7 @@ void ExpectFigures(std::vector<CStatementRecord> records, bool showSys) {
                           [](const CStatementRecord& record) { return record.Pid() == "1"; });
     ASSERT_EQ(records.size(), showSys ? 5u : 4u);
     const CStatementRecord& select = records[0];
-    EXPECT_EQ(select.GetSql(), "select a from t1\r\n");
+    EXPECT_EQ(select.SqlCopy(), "select a from t1\r\n");
     EXPECT_EQ(select.Parse(), (CCallFigures{1, 10, 10, 0, 0, 0, 1, 0}));
     EXPECT_EQ(select.Exec(), (CCallFigures{1, 40, 50, 2, 10, 1, 0, 0}));
     EXPECT_EQ(select.Fetch(), (CCallFigures{1, 20, 25, 0, 4, 0, 0, 7}));

@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 
 #include "CFakeFileSystem.h"
+#include "CSqlReader.h"
 #include "CStatementTexts.h"
 #include "CTempFolder.h"
 
@@ -239,12 +240,30 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
     EXPECT_TRUE(analyzer.Texts().Block(record, copy.EditNode(), error)) << error;
     std::vector<std::string> operations;
     EXPECT_TRUE(analyzer.Texts().PlanOperations(record, operations, error)) << error;
+    std::string_view sql;
+    CSqlReader sqls(analyzer.Texts());
+    EXPECT_TRUE(sqls.Read(record, sql, error)) << error;
+    copy.SetSql(CSharedText(sql));
     copy.SetContext(
         std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.CopyPlanTexts(operations);
     return copy;
+}
+
+const CRecordTexts& PosixTexts() {
+    static CPosixFileSystem s_fileSystem;
+    static const CRecordTexts s_texts(s_fileSystem);
+    return s_texts;
+}
+
+std::string SqlOf(const CStatementRecord& record) {
+    std::string_view sql;
+    std::string error;
+    CSqlReader sqls(PosixTexts());
+    EXPECT_TRUE(sqls.Read(record, sql, error)) << error;
+    return std::string(sql);
 }
 
 std::string RowSourceOf(const CStatementRecord& copied) {
@@ -265,7 +284,7 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.Node(), e.node);
         ASSERT_EQ(a.UserId(), e.userId);
         ASSERT_EQ(a.Pid(), e.pid);
-        ASSERT_EQ(a.GetSql(), e.sql);
+        ASSERT_EQ(SqlOf(a), e.sql);
         ASSERT_EQ(a.OctName(), e.octName);
         ASSERT_EQ(a.Error(), e.error);
         ASSERT_EQ(a.Parse(), e.parse);

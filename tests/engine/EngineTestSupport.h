@@ -33,6 +33,10 @@ void ExpectSameRecords(std::vector<CStatementRecord> actual,
 // The analyser's records, each with its texts copied (WithTextsCopied).
 std::vector<CStatementRecord> RecordsOf(const CTraceAnalyzer& analyzer);
 CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatementRecord& record);
+// Texts read back from files through the real file system.
+const CRecordTexts& PosixTexts();
+// The SQL text of a record, read back from its file when it stays there.
+std::string SqlOf(const CStatementRecord& record);
 // The plan text of a record whose texts are copied.
 std::string RowSourceOf(const CStatementRecord& copied);
 

@@ -119,7 +119,7 @@ TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
     analyzer.ReadFileList();
     EXPECT_EQ(fileSystem.reads, (std::vector<std::string>{"/t/a_ora_1.trc", "/t/b_ora_2.trc"}));
     ASSERT_EQ(analyzer.GetCount(), 2);
-    EXPECT_EQ(analyzer.GetRecord(0).GetSql(), "from a\r\n");
+    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "from a\r\n");
     EXPECT_EQ(analyzer.GetRecord(0).Pid(), "1");
     EXPECT_EQ(analyzer.GetRecord(1).Pid(), "2");
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"wrong at get filestatus"}));
@@ -135,7 +135,7 @@ TEST(FileMode, AFileNamedSeveralWaysIsReadOnce) {
                          folder.File("link_ora_5.trc")},
                         true);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].GetSql(), "once\r\n");
+    EXPECT_EQ(SqlOf(records[0]), "once\r\n");
 }
 
 TEST(FileMode, AFileWhoseSizeReadsZeroIsReadToItsEnd) {
@@ -166,7 +166,7 @@ TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"/t/a_ora_1.trc: Input/output error",
                                                            "wrong at reading trace file"}));
     ASSERT_EQ(analyzer.GetCount(), 1);
-    EXPECT_EQ(analyzer.GetRecord(0).GetSql(), "from b\r\n");
+    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "from b\r\n");
 }
 
 TEST(FileMode, EmptyAndStatementFreeTracesGiveNoRecords) {

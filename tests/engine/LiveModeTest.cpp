@@ -78,7 +78,7 @@ TEST(LiveMode, AHugeSparseFileIsReadUpToItsZerosAndOnceTheyAreOverwritten) {
     file.close();
     EXPECT_EQ(live.ReadFolder().appendedCount, 1);
     ASSERT_EQ(live.GetCount(), 2);
-    EXPECT_EQ(live.GetRecord(1).GetSql(), "over the zeros\r\n");
+    EXPECT_EQ(live.GetRecord(1).SqlCopy(), "over the zeros\r\n");
     EXPECT_TRUE(notifier.messages.empty());
 }
 

@@ -223,14 +223,14 @@ TEST_F(LiveSoak, FollowedFilesEndWithTheRecordsOfFileModeWhateverWasDoneToThem) 
     const std::vector<CStatementRecord> records = RecordsOf(m_live);
     std::set<std::string> tags;
     for (const CStatementRecord& record : records) {
-        const std::string tag = FirstLine(record.GetSql());
+        const std::string tag = FirstLine(record.SqlCopy());
         EXPECT_TRUE(tag.empty() || tags.insert(tag).second) << "read twice: " << tag;
     }
     for (const CTraceFile& file : m_files) {
         SCOPED_TRACE(file.path + ", generation " + std::to_string(file.generation));
         std::vector<CStatementRecord> followed;
         for (const CStatementRecord& record : records) {
-            if (record.GetSql().starts_with(file.Tag())) {
+            if (record.SqlCopy().starts_with(file.Tag())) {
                 followed.push_back(record);
             }
         }

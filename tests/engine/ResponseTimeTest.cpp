@@ -188,7 +188,7 @@ TEST(ResponseTime, GroupsSortByAnyNumber) {
     for (const CStatementRecord& record : records) {
         pointers.push_back(&record);
     }
-    CSqlGroupTable table = CSqlGroupTable::Make(pointers, false, false);
+    CSqlGroupTable table = CSqlGroupTable::Make(pointers, false, false, PosixTexts());
     const auto ids = [&] {
         std::string text;
         for (std::size_t i = 0; i < table.Size(); ++i) {
@@ -305,7 +305,7 @@ TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
     }
     for (const bool detailed : {false, true}) {
         EXPECT_TRUE(analyzer.SqlGroups(false, detailed) ==
-                    CSqlGroupTable::Make(records, false, detailed));
+                    CSqlGroupTable::Make(records, false, detailed, analyzer.Texts()));
     }
     EXPECT_EQ(analyzer.CallTree(), tree);
 }

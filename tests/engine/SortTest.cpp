@@ -1,3 +1,4 @@
+#include "CSqlReader.h"
 #include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 #include "EngineTestSupport.h"
@@ -34,7 +35,9 @@ int Compare(const CStatementRecord& current, const CStatementRecord& previous,
         const std::int64_t b = column->numberOf(previous);
         return (a < b ? 1 : (a > b ? -1 : 0)) * direction;
     }
-    const int order = column->textOf(current).compare(column->textOf(previous));
+    CSqlReader sqls(PosixTexts());
+    const std::string text(column->textOf(current, sqls));
+    const int order = text.compare(column->textOf(previous, sqls));
     return (order > 0 ? 1 : (order < 0 ? -1 : 0)) * direction;
 }
 
@@ -66,12 +69,13 @@ std::vector<std::uint64_t> StableOrder(const CRecordChunks& chunks, const std::s
     const CStatementColumns::CColumn& column = *CStatementColumns::FindBySortKey(key);
     std::vector<std::pair<std::string, std::uint64_t>> texts;
     std::vector<std::pair<std::int64_t, std::uint64_t>> numbers;
+    CSqlReader sqls(PosixTexts());
     for (std::size_t i = 0; i < chunks.Size(); ++i) {
         const CStatementRecord& record = chunks.At(i);
         if (column.IsNumber()) {
             numbers.emplace_back(column.numberOf(record), record.m_nSerial);
         } else {
-            texts.emplace_back(column.textOf(record), record.m_nSerial);
+            texts.emplace_back(column.textOf(record, sqls), record.m_nSerial);
         }
     }
     // +1 puts smaller numbers and greater texts first.
@@ -172,9 +176,9 @@ TEST(Sort, TextKeysOrderAsBytesAcrossTheirHeadAndRest) {
                                             "\xe9t\xe9",
                                             std::string(40, 'z'),
                                             std::string(39, 'z') + "\xfe"};
-    CTextSortKeys keys;
-    for (const std::string& text : texts) {
-        keys.Add(text);
+    CTextSortKeys keys(texts.size());
+    for (std::size_t i = texts.size(); i-- > 0;) {
+        keys.Set(i, texts[i]);
     }
     for (std::size_t a = 0; a < texts.size(); ++a) {
         for (std::size_t b = 0; b < texts.size(); ++b) {
@@ -215,9 +219,11 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
         const auto [key, cell] = expected[column];
         EXPECT_EQ(c.sortKey, key) << c.title;
         EXPECT_EQ(CStatementColumns::FindBySortKey(key), &c) << c.title;
-        EXPECT_EQ(CStatementColumns::Cell(record, column), cell) << c.title;
-        const std::string sortedOn = c.IsNumber() ? std::to_string(c.numberOf(record))
-                                                  : CStatementColumns::SqlCell(c.textOf(record));
+        CSqlReader sqls(PosixTexts());
+        EXPECT_EQ(CStatementColumns::Cell(record, column, sqls), cell) << c.title;
+        const std::string sortedOn = c.IsNumber()
+                                         ? std::to_string(c.numberOf(record))
+                                         : CStatementColumns::SqlCell(c.textOf(record, sqls));
         EXPECT_EQ(sortedOn, cell) << c.title;
     }
     EXPECT_EQ(CStatementColumns::FindBySortKey("Pid"), nullptr);

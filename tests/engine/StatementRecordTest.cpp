@@ -163,8 +163,8 @@ TEST(StatementRecord, SqlTextsAreSharedOnlyWhenTheSame) {
     b.SetSql(again);
     EXPECT_TRUE(a == b);
     b.AppendSql("from dual\r\n");
-    EXPECT_EQ(a.GetSql(), "select 1\r\n") << "appending copies a shared text";
-    EXPECT_EQ(b.GetSql(), "select 1\r\nfrom dual\r\n");
+    EXPECT_EQ(a.SqlCopy(), "select 1\r\n") << "appending copies a shared text";
+    EXPECT_EQ(b.SqlCopy(), "select 1\r\nfrom dual\r\n");
     EXPECT_EQ(first.View(), "select 1\r\n");
     CStatementRecord c;
     c.SetSql(CSharedText("select 1\r\nfrom dual\r\n"));

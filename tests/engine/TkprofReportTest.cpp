@@ -241,7 +241,7 @@ TEST(TkprofReport, EveryStatementOfTheReportHasTkprofsFigures) {
         const std::vector<CStatementRecord> records = FileModeRecords({path}, true);
         std::map<std::string, std::vector<const CStatementRecord*>> groups;
         for (const CStatementRecord& record : records) {
-            groups[WithoutBlanks(record.GetSql())].push_back(&record);
+            groups[WithoutBlanks(SqlOf(record))].push_back(&record);
         }
         const std::vector<CReportStatement> statements = ReadReport(path + ".tkprof.txt");
         ASSERT_GE(statements.size(), 2u);

@@ -129,7 +129,7 @@ TEST(CompressedTrace, DamageIsReportedAndEarlierRecordsKept) {
         ASSERT_LT(outcome.records.size(), plain.size());
         // The last statement read may lack lines the damage took.
         for (std::size_t i = 0; i + 1 < outcome.records.size(); ++i) {
-            EXPECT_EQ(outcome.records[i].GetSql(), plain[i].GetSql());
+            EXPECT_EQ(SqlOf(outcome.records[i]), SqlOf(plain[i]));
         }
     }
 }
@@ -177,6 +177,8 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     std::string error;
     ASSERT_TRUE(analyzer.Texts().Block(record, text, error));
     EXPECT_TRUE(text.starts_with("PARSING IN CURSOR"));
+    ASSERT_TRUE(record.SqlInFile());
+    EXPECT_TRUE(text.substr(text.find("\r\n") + 2).starts_with(analyzer.Texts().Sql(record)));
 
     CTempFolder::Append(path, "WAIT #1: nam='later' ela= 1\n");
     const std::string expected =
@@ -184,13 +186,16 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     EXPECT_FALSE(analyzer.Texts().Block(record, text, error));
     EXPECT_EQ(error, expected);
     EXPECT_EQ(analyzer.Texts().RowSource(record), expected + "\r\n");
-    EXPECT_NE(record.GetSql(), "") << "the SQL text is a copy of its own";
+    EXPECT_EQ(analyzer.Texts().Sql(record), expected);
     const std::string saved = folder.File("saved.trc");
     CTempFolder::Write(saved, "before");
-    EXPECT_FALSE(CStatementFileWriter::Write(saved, analyzer, -1,
-                                             CStatementFileWriter::Content::Node, error));
-    EXPECT_EQ(error, expected);
-    EXPECT_EQ(CTempFolder::Read(saved), "before");
+    for (const auto content :
+         {CStatementFileWriter::Content::Node, CStatementFileWriter::Content::Sql}) {
+        error.clear();
+        EXPECT_FALSE(CStatementFileWriter::Write(saved, analyzer, -1, content, error));
+        EXPECT_EQ(error, expected);
+        EXPECT_EQ(CTempFolder::Read(saved), "before");
+    }
 }
 
 } // namespace

@@ -346,8 +346,8 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     QVERIFY(again != nullptr);
     QCOMPARE(again->Model().rowCount(), 3);
     for (int row = 0; row < 3; ++row) {
-        QCOMPARE(std::string(again->Analyzer().GetRecord(row).GetSql()),
-                 std::string(view->Analyzer().GetRecord(row + 6).GetSql()));
+        QCOMPARE(std::string(again->Analyzer().Texts().Sql(again->Analyzer().GetRecord(row))),
+                 std::string(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(row + 6))));
         for (int c = 0; c < CStatementColumns::kCount; ++c) {
             if (c != 2) { // the pid comes from the file name
                 QCOMPARE(again->Model().index(row, c).data(),
@@ -384,7 +384,7 @@ void TstListCommands::saveChoosesTheFormatFromTheNameOrTheFilter() {
     });
     m_frame->Commands().m_actSaveStatements->trigger();
     const std::string bytes = ReadBytes(m_dir->filePath(written));
-    const std::string first(view->Analyzer().GetRecord(0).GetSql());
+    const std::string first(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(0)));
     const std::string expected =
         sql ? std::string(CStatementSaver::kSeparator) + "select 1\r\n" +
                   CStatementSaver::kSeparator + "select 2\r\n"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CTraceFileSnapshot.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CRecordTexts;
+class CStatementRecord;
+
+// Reads the SQL texts of records, one after the other: a record of a plain file leaves its
+// text in the file, where it is the lines of its block between the header and "END OF STMT".
+// The bytes read are kept as a window, so records read in the file's order cost one read per
+// window and records read in any order one small read each. A text answered stays valid until
+// the next call. One reader serves one thread.
+class CSqlReader {
+public:
+    explicit CSqlReader(const CRecordTexts& texts) : m_texts(texts) {}
+
+    // The record's SQL text, or false with the reason in `error` (the file changed or cannot
+    // be read).
+    bool Read(const CStatementRecord& record, std::string_view& sql, std::string& error);
+    // The record's SQL text, or the reason it cannot be read, for a cell or a pane to show.
+    std::string_view Sql(const CStatementRecord& record);
+
+    // The SQL text of a cursor block that begins at the start of `block`, each line followed
+    // by CR LF, the part before "END OF STMT" on its line without; false when `block` ends
+    // before "END OF STMT".
+    static bool SqlOfBlock(std::string_view block, std::string& sql);
+
+private:
+    // The block's bytes from its start that the window holds, loading at least `bytes` of them.
+    bool Load(const CStatementRecord& record, std::uint64_t bytes, std::string_view& block,
+              std::string& error);
+    bool Holds(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes) const;
+
+    const CRecordTexts& m_texts;
+    CTraceFileSnapshot m_file; // the file the window is of
+    std::uint64_t m_nWindowOffset = 0;
+    std::string m_window;
+    std::string m_strText;
+    std::string m_strError;
+};
