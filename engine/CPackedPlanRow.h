@@ -5,48 +5,59 @@
 #include <cstdint>
 #include <optional>
 
-// A plan row in 16 bytes instead of 40: ids within 16 bits, rows within 32 bits, and the text
-// within the first TiB of its file and shorter than 16 MiB, as the rows of real plans are. A
-// row beyond that does not fit, and is kept in full apart (CPackedVector).
+// A plan row in 12 bytes instead of 40: an id below 16383 with its parent at most 255 ids
+// before it, rows below 2^24, and the text within the first 256 GiB of its file and shorter
+// than 4096 bytes, as the rows of real plans are. A row beyond that does not fit, and is kept
+// in full apart (CPackedVector).
 class CPackedPlanRow {
 public:
     using CValue = CPlanRow;
 
     static std::optional<CPackedPlanRow> Of(const CPlanRow& row) {
-        if (!Fits<std::int16_t>(row.id) || row.id == kSpilled ||
-            !Fits<std::int16_t>(row.parentId) || !Fits<std::int32_t>(row.rows) ||
-            row.textOffset >= kOffsetLimit || row.textLength >= kLengthLimit) {
+        const std::int64_t parentGap = row.id - row.parentId;
+        if (row.id < 0 || row.id >= kSpilled || parentGap < 0 || parentGap > kGapMask ||
+            row.rows < 0 || row.rows > kRowsMask || row.textOffset > kOffsetMask ||
+            row.textLength > kLengthMask) {
             return std::nullopt;
         }
         CPackedPlanRow packed;
-        packed.m_nText = row.textOffset | std::uint64_t{row.textLength} << kOffsetBits;
-        packed.m_nRows = static_cast<std::int32_t>(row.rows);
-        packed.m_nId = static_cast<std::int16_t>(row.id);
-        packed.m_nParentId = static_cast<std::int16_t>(row.parentId);
+        packed.m_nOffset = static_cast<std::uint32_t>(row.textOffset);
+        packed.m_nTextAndId = static_cast<std::uint32_t>(row.textOffset >> 32) |
+                              row.textLength << kLengthShift |
+                              static_cast<std::uint32_t>(row.id) << kIdShift;
+        packed.m_nRowsAndGap = static_cast<std::uint32_t>(row.rows) |
+                               static_cast<std::uint32_t>(parentGap) << kGapShift;
         return packed;
     }
     // Stands for the row kept apart at `index`.
     static CPackedPlanRow Spilled(std::uint64_t index);
-    bool IsSpilled() const { return m_nId == kSpilled; }
-    std::uint64_t SpillIndex() const { return m_nText; }
+    bool IsSpilled() const { return Id() == kSpilled; }
+    std::uint64_t SpillIndex() const { return m_nOffset; }
+
     CPlanRow Unpack() const {
-        return CPlanRow{m_nId, m_nParentId, m_nRows, m_nText & (kOffsetLimit - 1),
-                        static_cast<std::uint32_t>(m_nText >> kOffsetBits)};
+        const std::int64_t id = Id();
+        return CPlanRow{id, id - (m_nRowsAndGap >> kGapShift), m_nRowsAndGap & kRowsMask,
+                        (std::uint64_t{m_nTextAndId} & kOffsetHighMask) << 32 | m_nOffset,
+                        (m_nTextAndId >> kLengthShift) & kLengthMask};
     }
 
 private:
+    // The high bits of the offset, the length and the id share a word; the rows and how many
+    // ids the parent stands before the row share another.
+    static constexpr std::uint32_t kOffsetHighMask = (1u << 6) - 1;
+    static constexpr std::uint64_t kOffsetMask = (std::uint64_t{1} << 38) - 1;
+    static constexpr int kLengthShift = 6;
+    static constexpr std::uint32_t kLengthMask = (1u << 12) - 1;
+    static constexpr int kIdShift = 18;
     // An id no packed row has: a row with it does not fit.
-    static constexpr std::int16_t kSpilled = INT16_MIN;
-    static constexpr int kOffsetBits = 40;
-    static constexpr std::uint64_t kOffsetLimit = std::uint64_t{1} << kOffsetBits;
-    static constexpr std::uint32_t kLengthLimit = std::uint32_t{1} << (64 - kOffsetBits);
+    static constexpr std::int64_t kSpilled = (1 << 14) - 1;
+    static constexpr std::int64_t kRowsMask = (1 << 24) - 1;
+    static constexpr int kGapShift = 24;
+    static constexpr std::int64_t kGapMask = (1 << 8) - 1;
 
-    template <class T> static bool Fits(std::int64_t value) {
-        return value == static_cast<T>(value);
-    }
+    std::int64_t Id() const { return m_nTextAndId >> kIdShift; }
 
-    std::uint64_t m_nText = 0; // the offset in the low 40 bits, the length above; or the index
-    std::int32_t m_nRows = 0;
-    std::int16_t m_nId = 0;
-    std::int16_t m_nParentId = 0;
+    std::uint32_t m_nOffset = 0; // the text's offset's low 32 bits; or the index of a spilled row
+    std::uint32_t m_nTextAndId = 0;
+    std::uint32_t m_nRowsAndGap = 0;
 };

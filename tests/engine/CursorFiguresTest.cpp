@@ -53,18 +53,33 @@ CCallFigures Call(std::mt19937_64& random, ECallKind kind) {
     return call;
 }
 
+// `limit` or a value within 2 of it.
+std::int64_t Near(std::mt19937_64& random, std::int64_t limit) {
+    return limit - 2 + static_cast<std::int64_t>(random() % 5);
+}
+
 // Ids mostly numbered from 1 as servers write them, some of any 64-bit value; texts mostly
-// short and within the first GiB.
+// short and within the first GiB. Every field comes now and then at the edge of what a
+// packed row holds.
 CPlanRow PlanRow(std::mt19937_64& random) {
     const bool hostile = random() % 8 == 0;
     CPlanRow row;
-    const std::int64_t hostileId =
-        random() % 2 ? Figure(random) : std::numeric_limits<std::int16_t>::min();
+    const std::int64_t hostileId = random() % 3 == 0   ? Figure(random)
+                                   : random() % 2 == 0 ? Near(random, 1 << 14)
+                                                       : std::numeric_limits<std::int16_t>::min();
     row.id = hostile ? hostileId : static_cast<std::int64_t>(random() % 6 + 1);
-    row.parentId = random() % 8 == 0 ? Figure(random) : SaturatingSubtract(row.id, 1);
-    row.rows = random() % 8 == 0 ? Figure(random) : static_cast<std::int64_t>(random() % 1000);
-    row.textOffset = random() % 8 == 0 ? random() : random() % (std::uint64_t{1} << 30);
-    row.textLength = static_cast<std::uint32_t>(random() % 8 == 0 ? random() : random() % 200);
+    row.parentId = random() % 8 == 0   ? Figure(random)
+                   : random() % 8 == 0 ? SaturatingSubtract(row.id, Near(random, 255))
+                                       : SaturatingSubtract(row.id, 1);
+    row.rows = random() % 8 == 0   ? Figure(random)
+               : random() % 8 == 0 ? Near(random, 1 << 24)
+                                   : static_cast<std::int64_t>(random() % 1000);
+    row.textOffset = random() % 8 == 0   ? random()
+                     : random() % 8 == 0 ? static_cast<std::uint64_t>(Near(random, 1LL << 38))
+                                         : random() % (std::uint64_t{1} << 30);
+    row.textLength = static_cast<std::uint32_t>(random() % 8 == 0   ? random()
+                                                : random() % 8 == 0 ? Near(random, 4096)
+                                                                    : random() % 200);
     return row;
 }
 
