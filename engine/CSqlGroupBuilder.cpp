@@ -13,14 +13,16 @@ namespace {
 
 // What groups a statement: its SQL id, else its hash value, else its SQL text.
 struct CGroupKey {
-    int kind = 0; // 0 SQL id, 1 hash value, 2 SQL text
+    int kind = 0;      // 0 SQL id, 1 hash value, 2 SQL text
+    std::string sqlId; // the record's, which it makes on request
     std::string_view text;
     std::int64_t number = 0;
 
     bool operator==(const CGroupKey&) const = default;
 
     std::uint64_t Hash() const {
-        const std::uint64_t h = kind == 1
+        const std::uint64_t h = kind == 0 ? std::hash<std::string_view>()(sqlId)
+                                : kind == 1
                                     ? static_cast<std::uint64_t>(number) * 0x9E3779B97F4A7C15ULL
                                     : std::hash<std::string_view>()(text);
         return h ^ (static_cast<std::uint64_t>(kind) << 61);
@@ -28,13 +30,14 @@ struct CGroupKey {
 };
 
 CGroupKey KeyOf(const CStatementRecord& record) {
-    if (!record.SqlId().empty()) {
-        return {0, record.SqlId(), 0};
+    std::string sqlId = record.SqlId();
+    if (!sqlId.empty()) {
+        return {0, std::move(sqlId), {}, 0};
     }
     if (record.HashValue() != 0) {
-        return {1, {}, record.HashValue()};
+        return {1, {}, {}, record.HashValue()};
     }
-    return {2, record.GetSql(), 0};
+    return {2, {}, record.GetSql(), 0};
 }
 
 void AddWait(std::vector<CWaitFigures>& sums, const CWaitFigures& wait) {

@@ -84,8 +84,7 @@ CStatementRecord Copied(const CTraceAnalyzer& analyzer, const CStatementRecord& 
     FUZZ_CHECK(analyzer.Texts().Block(record, copy.EditNode(), error));
     std::vector<std::string> operations;
     FUZZ_CHECK(analyzer.Texts().PlanOperations(record, operations, error));
-    copy.SetContext(
-        std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
+    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.m_nSerial = 0;

@@ -239,8 +239,7 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
     EXPECT_TRUE(analyzer.Texts().Block(record, copy.EditNode(), error)) << error;
     std::vector<std::string> operations;
     EXPECT_TRUE(analyzer.Texts().PlanOperations(record, operations, error)) << error;
-    copy.SetContext(
-        std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
+    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.CopyPlanTexts(operations);
