@@ -10,7 +10,8 @@ static_assert(sizeof(CStatementRecord) <= 240);
 namespace {
 
 // Servers write a SQL id as a 64-bit number in base 32, most significant digit first, in 13
-// digits of this alphabet; the first takes the 4 bits left and is at most 'f'.
+// digits of this alphabet (so the first is at most 'g'). Any first digit is held, as other
+// writers' ids may have them.
 constexpr std::string_view kSqlIdDigits = "0123456789abcdfghjkmnpqrstuvwxyz";
 constexpr std::size_t kSqlIdLength = 13;
 
@@ -25,28 +26,33 @@ constexpr std::array<std::int8_t, 256> SqlIdDigitValues() {
 
 constexpr std::array<std::int8_t, 256> kSqlIdDigitValues = SqlIdDigitValues();
 
-// The number `sqlId` writes, or false for an id written otherwise.
-bool PackSqlId(std::string_view sqlId, std::uint64_t& packed) {
+// The digits of `sqlId`: the first in `lead`, the others in `rest`; false for an id written
+// otherwise.
+bool PackSqlId(std::string_view sqlId, std::uint8_t& lead, std::uint64_t& rest) {
     if (sqlId.size() != kSqlIdLength) {
         return false;
     }
     std::uint64_t value = 0;
-    for (std::size_t i = 0; i < sqlId.size(); ++i) {
-        const std::int8_t digit = kSqlIdDigitValues[static_cast<unsigned char>(sqlId[i])];
-        if (digit < 0 || (i == 0 && digit >= 16)) {
+    for (const char c : sqlId.substr(1)) {
+        const std::int8_t digit = kSqlIdDigitValues[static_cast<unsigned char>(c)];
+        if (digit < 0) {
             return false;
         }
         value = (value << 5) | static_cast<std::uint64_t>(digit);
     }
-    packed = value;
+    const std::int8_t first = kSqlIdDigitValues[static_cast<unsigned char>(sqlId[0])];
+    if (first < 0) {
+        return false;
+    }
+    lead = static_cast<std::uint8_t>(first);
+    rest = value;
     return true;
 }
 
-std::string UnpackSqlId(std::uint64_t packed) {
-    std::string sqlId(kSqlIdLength, '0');
-    for (std::size_t i = kSqlIdLength; i-- > 0;) {
-        sqlId[i] = kSqlIdDigits[packed & 31];
-        packed >>= 5;
+std::string UnpackSqlId(std::uint8_t lead, std::uint64_t rest) {
+    std::string sqlId(kSqlIdLength, kSqlIdDigits[lead]);
+    for (std::size_t i = kSqlIdLength; i-- > 1; rest >>= 5) {
+        sqlId[i] = kSqlIdDigits[rest & 31];
     }
     return sqlId;
 }
@@ -59,7 +65,7 @@ void CStatementRecord::SetUserId(std::int64_t userId) {
 }
 
 void CStatementRecord::SetDepth(std::int64_t depth) {
-    StoreNarrow(depth, static_cast<std::int16_t>(depth), depth >= INT16_MIN && depth <= INT16_MAX,
+    StoreNarrow(depth, static_cast<std::int8_t>(depth), depth >= INT8_MIN && depth <= INT8_MAX,
                 m_nDepth, &CRare::depth);
 }
 
@@ -85,21 +91,25 @@ void CStatementRecord::StoreNarrow(std::int64_t value, TNarrow narrowed, bool fi
 }
 
 std::string CStatementRecord::SqlId() const {
-    return m_nSqlId != kNoPackedSqlId ? UnpackSqlId(m_nSqlId) : m_rare.Get().sqlId;
+    return m_nSqlIdLead != 0
+               ? UnpackSqlId(static_cast<std::uint8_t>(m_nSqlIdLead - 1), m_nSqlIdRest)
+               : m_rare.Get().sqlId;
 }
 
-// An id is held in one way only, so that records compare by their members: the id whose
-// number is kNoPackedSqlId is kept apart like one not written as a number.
+// An id is held in one way only, so that records compare by their members.
 void CStatementRecord::SetSqlId(std::string_view sqlId) {
-    std::uint64_t packed = kNoPackedSqlId;
-    if (PackSqlId(sqlId, packed) && packed != kNoPackedSqlId) {
-        m_nSqlId = packed;
+    std::uint8_t lead = 0;
+    std::uint64_t rest = 0;
+    if (PackSqlId(sqlId, lead, rest)) {
+        m_nSqlIdLead = static_cast<std::uint8_t>(lead + 1);
+        m_nSqlIdRest = rest;
         if (!m_rare.Get().sqlId.empty()) {
             m_rare.Edit().sqlId.clear();
         }
         return;
     }
-    m_nSqlId = kNoPackedSqlId;
+    m_nSqlIdLead = 0;
+    m_nSqlIdRest = 0;
     if (!sqlId.empty() || !m_rare.Get().sqlId.empty()) {
         m_rare.Edit().sqlId = sqlId;
     }
@@ -108,7 +118,8 @@ void CStatementRecord::SetSqlId(std::string_view sqlId) {
 bool CStatementRecord::operator==(const CStatementRecord& other) const {
     return static_cast<const CCursorFigures&>(*this) == other && UserId() == other.UserId() &&
            Depth() == other.Depth() && OctName() == other.OctName() && m_rare == other.m_rare &&
-           m_sql == other.m_sql && m_nSqlId == other.m_nSqlId && HashValue() == other.HashValue() &&
+           m_sql == other.m_sql && m_nSqlIdLead == other.m_nSqlIdLead &&
+           m_nSqlIdRest == other.m_nSqlIdRest && HashValue() == other.HashValue() &&
            Context() == other.Context() && m_nBlockOffset == other.m_nBlockOffset &&
            m_nBlockBytes == other.m_nBlockBytes && m_nSerial == other.m_nSerial &&
            m_bCursorBlock == other.m_bCursorBlock && m_bHasRest == other.m_bHasRest;

@@ -31,12 +31,13 @@ public:
 private:
     // Whether the SQL text is left in File(), read back from the block's lines (CSqlReader).
     bool m_bSqlInFile = false;
-    // One byte is free here, before the depth.
+    // 1 + the SQL id's first digit, or 0 when the id is not held as a number (m_nSqlIdRest).
+    std::uint8_t m_nSqlIdLead = 0;
 
-    // The header's numbers in 16 or 32 bits, where servers' values fit; kWide of the type
-    // stands for one kept in full apart. The depth fills the flags' word.
+    // The header's numbers in 8 or 32 bits, where servers' values fit; kWide of the type
+    // stands for one kept in full apart. The depth fills the flags' word, with one byte free.
     template <class TNarrow> static constexpr TNarrow kWide = std::numeric_limits<TNarrow>::min();
-    std::int16_t m_nDepth = 0;
+    std::int8_t m_nDepth = 0;
     std::int32_t m_nUserId = 0;
     std::int32_t m_nHashValue = 0; // as an unsigned value's bits
     // The command-type name of the "oct=" code, held by the catalogue, which outlives every
@@ -72,7 +73,7 @@ public:
     void SetUserId(std::int64_t userId);
     // The header's "dep=": 0 for a statement the client sent.
     std::int64_t Depth() const {
-        return m_nDepth != kWide<std::int16_t> ? m_nDepth : m_rare.Get().depth;
+        return m_nDepth != kWide<std::int8_t> ? m_nDepth : m_rare.Get().depth;
     }
     void SetDepth(std::int64_t depth);
     // The header's "hv=", 0 without.
@@ -81,8 +82,8 @@ public:
                                                    : m_rare.Get().hashValue;
     }
     void SetHashValue(std::int64_t hashValue);
-    // The header's "sqlid=", or empty. Servers write 13 characters of a base-32 number that
-    // the record holds in 64 bits; any other id is kept apart.
+    // The header's "sqlid=", or empty. Servers write 13 digits of a base-32 number, which the
+    // record holds as a number; any other id is kept apart.
     std::string SqlId() const;
     void SetSqlId(std::string_view sqlId);
     // The process id, the file and the session tags, shared by the records of a file read
@@ -126,9 +127,8 @@ private:
     void StoreNarrow(std::int64_t value, TNarrow narrowed, bool fits, TNarrow& narrow,
                      std::int64_t CRare::*full);
 
-    // The SQL id as a number, or kNoPackedSqlId for none held so: no id, or one in m_rare.
-    static constexpr std::uint64_t kNoPackedSqlId = 0;
-    std::uint64_t m_nSqlId = kNoPackedSqlId;
+    // The SQL id's digits after its first, 5 bits each, when m_nSqlIdLead holds the first.
+    std::uint64_t m_nSqlIdRest = 0;
     CRecordContextRef m_context;
     CSharedText m_sql;
     CSparse<CRare> m_rare;

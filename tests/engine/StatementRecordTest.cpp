@@ -75,18 +75,19 @@ TEST(StatementRecord, SqlIdsOfEveryLengthReadBack) {
     }
 }
 
-// Ids written as servers write them are held as numbers and the others apart; every id reads
-// back as set, and a record ends the same whatever ids it held before, so records compare by
-// the id alone. Among the numbers, 0 and the largest, and ids one character away from them.
+// Ids of 13 base-32 digits are held as numbers and the others apart; every id reads back as
+// set, and a record ends the same whatever ids it held before, so records compare by the id
+// alone. Among the numbers, the least and the largest, and ids one character away from them.
 TEST(StatementRecord, SqlIdsHeldAsNumbersOrApartReadBackAndCompare) {
     const std::string digits = "0123456789abcdfghjkmnpqrstuvwxyz";
     std::vector<std::string> ids = {"0000000000000",
-                                    "fzzzzzzzzzzzz",
+                                    "zzzzzzzzzzzzz",
                                     "g000000000000",
                                     "0000000000001",
                                     "00000000000e1",
                                     "0ilo000000000",
                                     "0A00000000000",
+                                    "zzzzzzzzzzzz{",
                                     "000000000000",
                                     "00000000000000",
                                     "8ab7c5d2e1f0g",
@@ -97,14 +98,15 @@ TEST(StatementRecord, SqlIdsHeldAsNumbersOrApartReadBackAndCompare) {
     for (int i = 0; i < 200; ++i) {
         std::uint64_t value = random();
         std::string id(13, '0');
-        for (std::size_t at = 13; at-- > 0; value >>= 5) {
+        for (std::size_t at = 13; at-- > 1; value >>= 5) {
             id[at] = digits[value & 31];
         }
+        id[0] = digits[random() % 32];
         ids.push_back(id);
     }
     for (const std::string& before : ids) {
         for (const std::string& id :
-             {ids[0], ids[1], ids[2], ids[9], ids[11], ids[ids.size() - 1]}) {
+             {ids[0], ids[1], ids[7], ids[10], ids[12], ids[ids.size() - 1]}) {
             CStatementRecord fresh;
             fresh.SetSqlId(id);
             EXPECT_EQ(fresh.SqlId(), id);
@@ -121,16 +123,16 @@ TEST(StatementRecord, SqlIdsHeldAsNumbersOrApartReadBackAndCompare) {
     }
 }
 
-// The header's numbers read back as set whatever their size, those held in 16 or 32 bits and
+// The header's numbers read back as set whatever their size, those held in 8 or 32 bits and
 // those kept apart alike, and a record set to a big value and back equals one never set to it.
 TEST(StatementRecord, HeaderNumbersOfEverySizeReadBack) {
     const std::int64_t values[] = {0,
                                    1,
                                    -1,
-                                   INT16_MAX,
-                                   INT16_MIN,
-                                   INT16_MIN + 1LL,
-                                   INT16_MAX + 1LL,
+                                   INT8_MAX,
+                                   INT8_MIN,
+                                   INT8_MIN + 1LL,
+                                   INT8_MAX + 1LL,
                                    INT32_MAX,
                                    INT32_MIN,
                                    INT32_MIN + 1LL,
