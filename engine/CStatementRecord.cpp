@@ -96,7 +96,8 @@ std::string CStatementRecord::SqlId() const {
                : m_rare.Get().sqlId;
 }
 
-// An id is held in one way only, so that records compare by their members.
+// An id is held in one way only, so that the rare parts of records with the same id compare
+// equal.
 void CStatementRecord::SetSqlId(std::string_view sqlId) {
     std::uint8_t lead = 0;
     std::uint64_t rest = 0;
@@ -118,8 +119,7 @@ void CStatementRecord::SetSqlId(std::string_view sqlId) {
 bool CStatementRecord::operator==(const CStatementRecord& other) const {
     return static_cast<const CCursorFigures&>(*this) == other && UserId() == other.UserId() &&
            Depth() == other.Depth() && OctName() == other.OctName() && m_rare == other.m_rare &&
-           m_sql == other.m_sql && m_nSqlIdLead == other.m_nSqlIdLead &&
-           m_nSqlIdRest == other.m_nSqlIdRest && HashValue() == other.HashValue() &&
+           m_sql == other.m_sql && SqlId() == other.SqlId() && HashValue() == other.HashValue() &&
            Context() == other.Context() && m_nBlockOffset == other.m_nBlockOffset &&
            m_nBlockBytes == other.m_nBlockBytes && m_nSerial == other.m_nSerial &&
            m_bCursorBlock == other.m_bCursorBlock && m_bHasRest == other.m_bHasRest;
