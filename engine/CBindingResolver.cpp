@@ -49,7 +49,7 @@ std::vector<CRecordDelta> CBindingResolver::TakeDeltas() {
 void CBindingResolver::ResolveTags(std::vector<CStatementRecord>& records) const {
     const CSessionTags& before = m_profile.EndTags();
     const CRecordContext* source = nullptr; // records made under the same tags share them
-    std::shared_ptr<const CRecordContext> resolved;
+    CRecordContextRef resolved;
     for (CStatementRecord& record : records) {
         const CRecordContext& context = record.Context();
         if (context.Tags().AllKnown()) {

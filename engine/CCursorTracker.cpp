@@ -46,8 +46,8 @@ CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
 
 CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid,
                                std::shared_ptr<const CTraceFileSnapshot> file)
-    : m_headers(std::move(headers)), m_context(std::make_shared<const CRecordContext>(
-                                         std::move(pid), std::move(file), CSessionTags())) {}
+    : m_headers(std::move(headers)),
+      m_context(CRecordContext::Make(std::move(pid), std::move(file), CSessionTags())) {}
 
 // Lines are cut at every run of CR and LF characters, so empty lines vanish.
 void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {

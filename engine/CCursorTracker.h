@@ -141,7 +141,7 @@ private:
 
     CHeaderReader m_headers;
     // The pid, file and tags current now, shared by the records made under them.
-    std::shared_ptr<const CRecordContext> m_context;
+    CRecordContextRef m_context;
     const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file
     COpenBlock m_block;

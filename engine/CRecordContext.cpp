@@ -6,8 +6,14 @@ CRecordContext::CRecordContext(std::string pid, std::shared_ptr<const CTraceFile
                                CSessionTags tags)
     : m_strPid(std::move(pid)), m_file(std::move(file)), m_tags(std::move(tags)) {}
 
-std::shared_ptr<const CRecordContext> CRecordContext::WithTags(CSessionTags tags) const {
-    return std::make_shared<const CRecordContext>(m_strPid, m_file, std::move(tags));
+CRecordContextRef CRecordContext::Make(std::string pid,
+                                       std::shared_ptr<const CTraceFileSnapshot> file,
+                                       CSessionTags tags) {
+    return CRecordContextRef(new CRecordContext(std::move(pid), std::move(file), std::move(tags)));
+}
+
+CRecordContextRef CRecordContext::WithTags(CSessionTags tags) const {
+    return Make(m_strPid, m_file, std::move(tags));
 }
 
 const CRecordContext& CRecordContext::None() {

@@ -16,14 +16,16 @@ namespace {
 
 // What groups a statement: its SQL id, else its hash value, else its SQL text.
 struct CGroupKey {
-    int kind = 0; // 0 SQL id, 1 hash value, 2 SQL text
+    int kind = 0;      // 0 SQL id, 1 hash value, 2 SQL text
+    std::string sqlId; // the record's, which it makes on request
     std::string_view text;
     std::int64_t number = 0;
 
     bool operator==(const CGroupKey&) const = default;
 
     std::uint64_t Hash() const {
-        const std::uint64_t h = kind == 1
+        const std::uint64_t h = kind == 0 ? std::hash<std::string_view>()(sqlId)
+                                : kind == 1
                                     ? static_cast<std::uint64_t>(number) * 0x9E3779B97F4A7C15ULL
                                     : std::hash<std::string_view>()(text);
         return h ^ (static_cast<std::uint64_t>(kind) << 61);
@@ -36,14 +38,14 @@ int KindOf(const CStatementRecord& record) {
 
 // The SQL text of a key of kind 2 is read with `sqls`, valid until its next read.
 CGroupKey KeyOf(const CStatementRecord& record, CSqlReader& sqls) {
-    switch (KindOf(record)) {
-    case 0:
-        return {0, record.SqlId(), 0};
-    case 1:
-        return {1, {}, record.HashValue()};
-    default:
-        return {2, sqls.Sql(record), 0};
+    std::string sqlId = record.SqlId();
+    if (!sqlId.empty()) {
+        return {0, std::move(sqlId), {}, 0};
     }
+    if (record.HashValue() != 0) {
+        return {1, {}, {}, record.HashValue()};
+    }
+    return {2, {}, sqls.Sql(record), 0};
 }
 
 void AddWait(std::vector<CWaitFigures>& sums, const CWaitFigures& wait) {

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -29,10 +29,15 @@ public:
     bool m_bHasRest = false;
 
 private:
-    // The header's numbers in 32 bits, where servers' values fit; kWide stands for one kept
-    // in full apart. The depth fills the flags' word.
-    static constexpr std::int32_t kWide = INT32_MIN;
-    std::int32_t m_nDepth = 0;
+    // Whether the SQL text is left in File(), read back from the block's lines (CSqlReader).
+    bool m_bSqlInFile = false;
+    // 1 + the SQL id's first digit, or 0 when the id is not held as a number (m_nSqlIdRest).
+    std::uint8_t m_nSqlIdLead = 0;
+
+    // The header's numbers in 8 or 32 bits, where servers' values fit; kWide of the type
+    // stands for one kept in full apart. The depth fills the flags' word, with one byte free.
+    template <class TNarrow> static constexpr TNarrow kWide = std::numeric_limits<TNarrow>::min();
+    std::int8_t m_nDepth = 0;
     std::int32_t m_nUserId = 0;
     std::int32_t m_nHashValue = 0; // as an unsigned value's bits
     // The command-type name of the "oct=" code, held by the catalogue, which outlives every
@@ -68,32 +73,31 @@ public:
     }
     // `name` must outlive the record: a name of the catalogue or a literal.
     void SetOctName(const char* name) { m_strOctName = name; }
-    std::int64_t UserId() const { return m_nUserId != kWide ? m_nUserId : m_rare.Get().userId; }
+    std::int64_t UserId() const {
+        return m_nUserId != kWide<std::int32_t> ? m_nUserId : m_rare.Get().userId;
+    }
     void SetUserId(std::int64_t userId);
     // The header's "dep=": 0 for a statement the client sent.
-    std::int64_t Depth() const { return m_nDepth != kWide ? m_nDepth : m_rare.Get().depth; }
+    std::int64_t Depth() const {
+        return m_nDepth != kWide<std::int8_t> ? m_nDepth : m_rare.Get().depth;
+    }
     void SetDepth(std::int64_t depth);
     // The header's "hv=", 0 without.
     std::int64_t HashValue() const {
-        return m_nHashValue != kWide ? static_cast<std::uint32_t>(m_nHashValue)
-                                     : m_rare.Get().hashValue;
+        return m_nHashValue != kWide<std::int32_t> ? static_cast<std::uint32_t>(m_nHashValue)
+                                                   : m_rare.Get().hashValue;
     }
     void SetHashValue(std::int64_t hashValue);
-    // The header's "sqlid=", or empty. Servers write 13 characters, which the record holds
-    // itself; a longer one is kept apart.
-    std::string_view SqlId() const {
-        return m_nSqlIdLength <= kInlineSqlId ? std::string_view(m_sqlId, m_nSqlIdLength)
-                                              : std::string_view(m_rare.Get().sqlId);
-    }
+    // The header's "sqlid=", or empty. Servers write 13 digits of a base-32 number, which the
+    // record holds as a number; any other id is kept apart.
+    std::string SqlId() const;
     void SetSqlId(std::string_view sqlId);
     // The process id, the file and the session tags, shared by the records of a file read
     // under the same tags.
     const CRecordContext& Context() const {
-        return m_context ? *m_context : CRecordContext::None();
+        return m_context.Get() != nullptr ? *m_context : CRecordContext::None();
     }
-    void SetContext(std::shared_ptr<const CRecordContext> context) {
-        m_context = std::move(context);
-    }
+    void SetContext(CRecordContextRef context) { m_context = std::move(context); }
     // The process id taken from the trace file's name.
     std::string_view Pid() const { return Context().Pid(); }
     // The plain file the block lies in, or nullptr when the record holds a copy of it.
@@ -115,7 +119,7 @@ private:
     struct CRare {
         std::string node;
         std::string error;
-        std::string sqlId; // one too long to be held in the record
+        std::string sqlId; // one the record cannot hold as a number
         std::int64_t userId = 0;
         std::int64_t depth = 0;
         std::int64_t hashValue = 0;
@@ -123,17 +127,15 @@ private:
         bool operator==(const CRare&) const = default;
     };
 
-    static constexpr std::size_t kInlineSqlId = 14;
-
     // Keeps `narrowed` in `narrow` when the value `fits` (and is not kWide), else kWide there
     // and the value in the rare part's `full`.
-    void StoreNarrow(std::int64_t value, std::int32_t narrowed, bool fits, std::int32_t& narrow,
+    template <class TNarrow>
+    void StoreNarrow(std::int64_t value, TNarrow narrowed, bool fits, TNarrow& narrow,
                      std::int64_t CRare::*full);
 
-    char m_sqlId[kInlineSqlId] = {};
-    std::uint8_t m_nSqlIdLength = 0; // above kInlineSqlId: the id is in m_rare
-    bool m_bSqlInFile = false;
-    std::shared_ptr<const CRecordContext> m_context;
+    // The SQL id's digits after its first, 5 bits each, when m_nSqlIdLead holds the first.
+    std::uint64_t m_nSqlIdRest = 0;
+    CRecordContextRef m_context;
     CSharedText m_sql;
     CSparse<CRare> m_rare;
 };

@@ -89,8 +89,7 @@ CStatementRecord Copied(const CTraceAnalyzer& analyzer, const CStatementRecord& 
     CSqlReader sqls(analyzer.Texts());
     FUZZ_CHECK(sqls.Read(record, sql, error));
     copy.SetSql(CSharedText(sql));
-    copy.SetContext(
-        std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
+    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.m_nSerial = 0;

@@ -1,4 +1,6 @@
+#include "CRecordContext.h"
 #include "CSharedText.h"
+#include "CStatementRecord.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
@@ -149,6 +151,42 @@ TEST(ConcurrentRead, SharedTextOwnersOnManyThreads) {
         });
     }
     texts.clear(); // dropped while the threads copy and drop the same texts
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+// Records that share contexts are copied, given other contexts and dropped by several threads
+// while the owner lets go of its own: a context must stay whole while any record holds it and
+// be deleted once (the sanitizers of the test builds see a race, a use after free or a leak).
+TEST(ConcurrentRead, RecordContextOwnersOnManyThreads) {
+    std::vector<CStatementRecord> records(64);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        CSessionTags tags;
+        tags.Set(ESessionTag::Module, "m" + std::to_string(i));
+        records[i].SetContext(CRecordContext::Make(std::to_string(i), nullptr, std::move(tags)));
+    }
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([mine = records, &wrong, t] {
+            std::vector<CStatementRecord> held(mine.size());
+            for (int round = 0; round < 2000; ++round) {
+                const std::size_t i = static_cast<std::size_t>(round * 7 + t) % mine.size();
+                held[i] = (round % 3 == 0) ? CStatementRecord() : mine[i];
+                CStatementRecord moved = std::move(held[(i + 1) % held.size()]);
+                held[(i + 1) % held.size()].SetContext(
+                    moved.Context().WithTags(moved.Context().Tags()));
+                if (!held[i].Pid().empty() &&
+                    (held[i].Pid() != std::to_string(i) ||
+                     held[i].Tags().Value(ESessionTag::Module) != "m" + std::to_string(i))) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    records.clear(); // dropped while the threads copy and drop the same contexts
     for (std::thread& thread : threads) {
         thread.join();
     }

@@ -244,8 +244,7 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
     CSqlReader sqls(analyzer.Texts());
     EXPECT_TRUE(sqls.Read(record, sql, error)) << error;
     copy.SetSql(CSharedText(sql));
-    copy.SetContext(
-        std::make_shared<const CRecordContext>(std::string(record.Pid()), nullptr, record.Tags()));
+    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags()));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.CopyPlanTexts(operations);

@@ -18,8 +18,8 @@ const char* const kKeys[] = {"octName",      "user_id",     "pid",           "sq
                              "parse_miss",   "exec_miss",   "no_such_key"};
 
 // The context of a record of a file with this pid, read under no session tags.
-std::shared_ptr<const CRecordContext> PidOnly(std::string pid) {
-    return std::make_shared<const CRecordContext>(std::move(pid), nullptr, CSessionTags());
+CRecordContextRef PidOnly(std::string pid) {
+    return CRecordContext::Make(std::move(pid), nullptr, CSessionTags());
 }
 
 // +1 when `current` belongs before `previous`: for direction +1 the smaller number or the

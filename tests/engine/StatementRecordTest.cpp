@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 // The block's copy, the error, copied plan texts and error counts are kept apart from the
 // record only when set; a record must still compare, copy and move as plain values.
@@ -73,12 +75,64 @@ TEST(StatementRecord, SqlIdsOfEveryLengthReadBack) {
     }
 }
 
-// The header's numbers read back as set whatever their size, those held in 32 bits and those
-// kept apart alike, and a record set to a big value and back equals one never set to it.
+// Ids of 13 base-32 digits are held as numbers and the others apart; every id reads back as
+// set, and a record ends the same whatever ids it held before, so records compare by the id
+// alone. Among the numbers, the least and the largest, and ids one character away from them.
+TEST(StatementRecord, SqlIdsHeldAsNumbersOrApartReadBackAndCompare) {
+    const std::string digits = "0123456789abcdfghjkmnpqrstuvwxyz";
+    std::vector<std::string> ids = {"0000000000000",
+                                    "zzzzzzzzzzzzz",
+                                    "g000000000000",
+                                    "0000000000001",
+                                    "00000000000e1",
+                                    "0ilo000000000",
+                                    "0A00000000000",
+                                    "zzzzzzzzzzzz{",
+                                    "000000000000",
+                                    "00000000000000",
+                                    "8ab7c5d2e1f0g",
+                                    "8ab7c5d2d1f0g",
+                                    "",
+                                    std::string(6, '0') + '\0' + std::string(6, '0')};
+    std::mt19937_64 random(42);
+    for (int i = 0; i < 200; ++i) {
+        std::uint64_t value = random();
+        std::string id(13, '0');
+        for (std::size_t at = 13; at-- > 1; value >>= 5) {
+            id[at] = digits[value & 31];
+        }
+        id[0] = digits[random() % 32];
+        ids.push_back(id);
+    }
+    for (const std::string& before : ids) {
+        for (const std::string& id :
+             {ids[0], ids[1], ids[7], ids[10], ids[12], ids[ids.size() - 1]}) {
+            CStatementRecord fresh;
+            fresh.SetSqlId(id);
+            EXPECT_EQ(fresh.SqlId(), id);
+            CStatementRecord record;
+            record.SetSqlId(before);
+            EXPECT_EQ(record.SqlId(), before);
+            record.SetSqlId(id);
+            EXPECT_EQ(record.SqlId(), id) << before;
+            EXPECT_TRUE(record == fresh) << before << " then " << id;
+            CStatementRecord other;
+            other.SetSqlId(before);
+            EXPECT_EQ(other == fresh, before == id) << before << " against " << id;
+        }
+    }
+}
+
+// The header's numbers read back as set whatever their size, those held in 8 or 32 bits and
+// those kept apart alike, and a record set to a big value and back equals one never set to it.
 TEST(StatementRecord, HeaderNumbersOfEverySizeReadBack) {
     const std::int64_t values[] = {0,
                                    1,
                                    -1,
+                                   INT8_MAX,
+                                   INT8_MIN,
+                                   INT8_MIN + 1LL,
+                                   INT8_MAX + 1LL,
                                    INT32_MAX,
                                    INT32_MIN,
                                    INT32_MIN + 1LL,
@@ -113,7 +167,7 @@ TEST(StatementRecord, SharedContextComparesByValue) {
     const auto make = [](const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
                          const CSessionTags& tags) {
         CStatementRecord record;
-        record.SetContext(std::make_shared<const CRecordContext>(pid, std::move(file), tags));
+        record.SetContext(CRecordContext::Make(pid, std::move(file), tags));
         return record;
     };
     const auto snapshot = [](std::int64_t size) {

@@ -148,8 +148,8 @@ TEST(RecordTexts, KeptInTheFileEqualCopied) {
         const std::vector<CStatementRecord> kept = FileModeRecords({path}, true);
         ASSERT_EQ(copied.size(), kept.size());
         for (std::size_t i = 0; i < copied.size(); ++i) {
-            copied[i].SetContext(std::make_shared<const CRecordContext>(
-                std::string(kept[i].Pid()), nullptr, copied[i].Tags())); // another file name
+            copied[i].SetContext(CRecordContext::Make(std::string(kept[i].Pid()), nullptr,
+                                                      copied[i].Tags())); // another file name
         }
         ExpectSameRecords(copied, kept);
     }
