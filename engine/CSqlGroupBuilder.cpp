@@ -33,19 +33,19 @@ struct CGroupKey {
 };
 
 int KindOf(const CStatementRecord& record) {
-    return !record.SqlId().empty() ? 0 : record.HashValue() != 0 ? 1 : 2;
+    return record.HasSqlId() ? 0 : record.HashValue() != 0 ? 1 : 2;
 }
 
 // The SQL text of a key of kind 2 is read with `sqls`, valid until its next read.
 CGroupKey KeyOf(const CStatementRecord& record, CSqlReader& sqls) {
-    std::string sqlId = record.SqlId();
-    if (!sqlId.empty()) {
-        return {0, std::move(sqlId), {}, 0};
-    }
-    if (record.HashValue() != 0) {
+    switch (KindOf(record)) {
+    case 0:
+        return {0, record.SqlId(), {}, 0};
+    case 1:
         return {1, {}, {}, record.HashValue()};
+    default:
+        return {2, {}, sqls.Sql(record), 0};
     }
-    return {2, {}, sqls.Sql(record), 0};
 }
 
 void AddWait(std::vector<CWaitFigures>& sums, const CWaitFigures& wait) {

@@ -91,6 +91,7 @@ public:
     // The header's "sqlid=", or empty. Servers write 13 digits of a base-32 number, which the
     // record holds as a number; any other id is kept apart.
     std::string SqlId() const;
+    bool HasSqlId() const { return m_nSqlIdLead != 0 || !m_rare.Get().sqlId.empty(); }
     void SetSqlId(std::string_view sqlId);
     // The process id, the file and the session tags, shared by the records of a file read
     // under the same tags.

@@ -143,7 +143,8 @@ void AddLine(std::mt19937_64& random, CCursorFigures& figures, CReference& refer
     }
     default: {
         const auto event = static_cast<std::uint32_t>(random() % 16 == 0 ? UINT32_MAX - random() % 2
-                                                                         : random() % 4);
+                                                      : random() % 16 == 0 ? 4093 + random() % 4
+                                                                           : random() % 4);
         const std::int64_t elapsed = random() % 4 == 0 ? Figure(random) : random() % 5000;
         figures.AddWait(event, elapsed);
         reference.AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
@@ -344,6 +345,23 @@ TEST(CursorFigures, PackedCallTreesKeepEveryNodeExactly) {
 }
 
 // Figures that left the packed range and came back compare equal to figures that never did.
+// A random cursor never waits often enough to reach the packed count's limit; this one passes
+// it, with an event at the limit of packed ids beside it.
+TEST(CursorFigures, WaitsCountedPastThePackedLimitStayExact) {
+    constexpr std::int64_t kLimit = 1 << 20;
+    CCursorFigures figures;
+    figures.AddWait(4094, -3);
+    for (std::int64_t i = 1; i <= kLimit + 1; ++i) {
+        figures.AddWait(7, i % 3);
+        if (i == kLimit - 1 || i == kLimit + 1) {
+            const std::int64_t total = i / 3 * 3 + (i % 3 == 1 ? 1 : i % 3 == 2 ? 3 : 0);
+            EXPECT_EQ(figures.Waits(),
+                      (std::vector<CWaitFigures>{{4094, 1, -3, -3}, {7, i, 2, total}}))
+                << i;
+        }
+    }
+}
+
 TEST(CursorFigures, FiguresCompareByValueHoweverStored) {
     CCursorFigures widened;
     widened.AddCall(ECallKind::Exec, {.cpu = kInt32Max});
