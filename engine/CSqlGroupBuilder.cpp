@@ -14,37 +14,43 @@
 
 namespace {
 
-// What groups a statement: its SQL id, else its hash value, else its SQL text.
+// What groups a statement: its SQL id (as the record holds it: a number, or a text kept
+// apart), else its hash value, else its SQL text. An id is held one way only, so equal ids
+// have equal keys.
 struct CGroupKey {
-    int kind = 0;      // 0 SQL id, 1 hash value, 2 SQL text
-    std::string sqlId; // the record's, which it makes on request
+    int kind = 0; // 0 SQL id as a number, 1 hash value, 2 SQL text, 3 SQL id as a text
     std::string_view text;
-    std::int64_t number = 0;
+    std::uint64_t number = 0;
+    std::uint8_t lead = 0; // of a SQL id held as a number
 
     bool operator==(const CGroupKey&) const = default;
 
     std::uint64_t Hash() const {
-        const std::uint64_t h = kind == 0 ? std::hash<std::string_view>()(sqlId)
-                                : kind == 1
-                                    ? static_cast<std::uint64_t>(number) * 0x9E3779B97F4A7C15ULL
+        const std::uint64_t h = kind == 0 || kind == 1
+                                    ? (number ^ std::uint64_t{lead} << 59) * 0x9E3779B97F4A7C15ULL
                                     : std::hash<std::string_view>()(text);
         return h ^ (static_cast<std::uint64_t>(kind) << 61);
     }
 };
 
 int KindOf(const CStatementRecord& record) {
-    return record.HasSqlId() ? 0 : record.HashValue() != 0 ? 1 : 2;
+    return record.SqlIdLead() != 0        ? 0
+           : !record.SqlIdApart().empty() ? 3
+           : record.HashValue() != 0      ? 1
+                                          : 2;
 }
 
 // The SQL text of a key of kind 2 is read with `sqls`, valid until its next read.
 CGroupKey KeyOf(const CStatementRecord& record, CSqlReader& sqls) {
     switch (KindOf(record)) {
     case 0:
-        return {0, record.SqlId(), {}, 0};
+        return {0, {}, record.SqlIdRest(), record.SqlIdLead()};
     case 1:
-        return {1, {}, {}, record.HashValue()};
+        return {1, {}, static_cast<std::uint64_t>(record.HashValue()), 0};
+    case 3:
+        return {3, record.SqlIdApart(), 0, 0};
     default:
-        return {2, {}, sqls.Sql(record), 0};
+        return {2, sqls.Sql(record), 0, 0};
     }
 }
 

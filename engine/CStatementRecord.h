@@ -91,7 +91,12 @@ public:
     // The header's "sqlid=", or empty. Servers write 13 digits of a base-32 number, which the
     // record holds as a number; any other id is kept apart.
     std::string SqlId() const;
-    bool HasSqlId() const { return m_nSqlIdLead != 0 || !m_rare.Get().sqlId.empty(); }
+    // The SQL id as the record holds it, for comparing ids without writing them out: 1 + its
+    // first digit and its other digits (SqlIdRest) when it is held as a number, else 0 and
+    // the id kept apart (empty without an id).
+    std::uint8_t SqlIdLead() const { return m_nSqlIdLead; }
+    std::uint64_t SqlIdRest() const { return m_nSqlIdRest; }
+    std::string_view SqlIdApart() const { return m_rare.Get().sqlId; }
     void SetSqlId(std::string_view sqlId);
     // The process id, the file and the session tags, shared by the records of a file read
     // under the same tags.

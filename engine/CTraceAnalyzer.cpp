@@ -195,9 +195,16 @@ template <typename Item, typename Less> void StableSort(std::vector<Item>& items
     std::inplace_merge(items.begin(), middle, items.end(), less);
 }
 
-// The positions of the records in the order they were read, which is their files' order: SQL
-// texts left in a file are read window by window then, whatever order the list is in.
+// The positions of the records in the order they were read, which is their files' order, when
+// SQL texts are left in files: they are read window by window then, whatever order the list
+// is in. Otherwise the list's order.
 std::vector<std::size_t> ReadOrder(const CRecords& records) {
+    if (std::none_of(records.begin(), records.end(),
+                     [](const CStatementRecord* record) { return record->SqlInFile(); })) {
+        std::vector<std::size_t> order(records.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        return order;
+    }
     std::vector<std::pair<std::uint64_t, std::size_t>> serials;
     serials.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
