@@ -14,12 +14,13 @@ public:
     using CValue = CPlanRow;
 
     static std::optional<CPackedPlanRow> Of(const CPlanRow& row) {
-        const std::int64_t parentGap = row.id - row.parentId;
-        if (row.id < 0 || row.id >= kSpilled || parentGap < 0 || parentGap > kGapMask ||
-            row.rows < 0 || row.rows > kRowsMask || row.textOffset > kOffsetMask ||
-            row.textLength > kLengthMask) {
+        // The id is checked first, so that the parent's gap below it cannot overflow.
+        if (row.id < 0 || row.id >= kSpilled || row.parentId > row.id ||
+            row.parentId < row.id - kGapMask || row.rows < 0 || row.rows > kRowsMask ||
+            row.textOffset > kOffsetMask || row.textLength > kLengthMask) {
             return std::nullopt;
         }
+        const std::int64_t parentGap = row.id - row.parentId;
         CPackedPlanRow packed;
         packed.m_nOffset = static_cast<std::uint32_t>(row.textOffset);
         packed.m_nTextAndId = static_cast<std::uint32_t>(row.textOffset >> 32) |
