@@ -48,7 +48,8 @@ std::string_view CSqlReader::Sql(const CStatementRecord& record) {
     return Read(record, sql, m_strError) ? sql : std::string_view(m_strError);
 }
 
-// Lines are cut at every run of CR and LF, as the reader of the trace cut them.
+// Lines are cut at every run of CR and LF, as the reader of the trace cut them. A text is only
+// answered once "END OF STMT" is found, so every line before it is whole.
 bool CSqlReader::SqlOfBlock(std::string_view block, std::string& sql) {
     sql.clear();
     const char* const end = block.data() + block.size();
@@ -66,9 +67,6 @@ bool CSqlReader::SqlOfBlock(std::string_view block, std::string& sql) {
         if (endOfSql != std::string_view::npos) {
             sql.append(line.substr(0, endOfSql));
             return true;
-        }
-        if (lineEnd == end) {
-            return false; // the line may go on past the bytes given
         }
         sql.append(line);
         sql += "\r\n";

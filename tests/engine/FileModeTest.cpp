@@ -1,11 +1,14 @@
 #include "CFakeFileSystem.h"
+#include "CSqlReader.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 #include "IReadProgress.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
 
 namespace {
 
@@ -105,6 +108,59 @@ TEST(FileMode, RecordsHandedOverWhileReadingEndAsOneBatch) {
     EXPECT_GT(batches, 100);
     EXPECT_GT(deltas, 100u);
     ExpectSameRecords(RecordsOf(analyzer), expected);
+}
+
+// SQL texts left in the file come back through one reader whatever order the records are read
+// in: in the file's order window by window, in any other order block by block, and a text
+// longer than a window whole. Lines end in LF or CR LF; a text may end before "END OF STMT" on
+// its last line.
+TEST(FileMode, SqlTextsReadBackInAnyOrderAreTheOnesWritten) {
+    CTempFolder folder;
+    const std::string path = folder.File("texts_ora_8.trc");
+    std::mt19937_64 random(8);
+    std::vector<std::string> expected;
+    std::string trace;
+    for (int i = 0; i < 400; ++i) {
+        const std::size_t lines = i % 97 == 1 ? 6000 : random() % 6;
+        std::string sql;
+        std::string written;
+        for (std::size_t k = 0; k < lines; ++k) {
+            const std::string line = "select " + std::string(random() % 80, 'a' + i % 26) +
+                                     " from t" + std::to_string(k);
+            written += line + (random() % 2 == 0 ? "\r\n" : "\n");
+            sql += line + "\r\n";
+        }
+        if (i % 5 == 0) {
+            written += "tail";
+            sql += "tail";
+        }
+        trace += "=====================\nPARSING IN CURSOR #" + std::to_string(i % 7) +
+                 " len=1 dep=0 uid=5 oct=3 lid=0 tim=1 hv=" + std::to_string(i + 1) + "\n" +
+                 written + "END OF STMT\nEXEC #" + std::to_string(i % 7) +
+                 ":c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=2\n";
+        expected.push_back(sql);
+    }
+    CTempFolder::Write(path, trace);
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+    analyzer.SetFiles({path});
+    analyzer.ReadFileList();
+    ASSERT_EQ(analyzer.GetCount(), 400);
+    std::vector<std::int64_t> order(400);
+    std::iota(order.begin(), order.end(), 0);
+    const std::vector<std::int64_t> inFileOrder = order;
+    std::vector<std::int64_t> shuffled = order;
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    for (const auto& rows :
+         {inFileOrder, std::vector<std::int64_t>(order.rbegin(), order.rend()), shuffled}) {
+        CSqlReader sqls(analyzer.Texts());
+        for (const std::int64_t row : rows) {
+            const CStatementRecord& record = analyzer.GetRecord(row);
+            ASSERT_TRUE(record.SqlInFile()) << row;
+            ASSERT_EQ(sqls.Sql(record), expected[static_cast<std::size_t>(row)]) << row;
+        }
+    }
 }
 
 TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
