@@ -25,6 +25,10 @@ bool CSqlReader::Read(const CStatementRecord& record, std::string_view& sql, std
         sql = record.SqlCopy();
         return true;
     }
+    if (const auto prefetched = m_prefetched.find(&record); prefetched != m_prefetched.end()) {
+        sql = prefetched->second;
+        return true;
+    }
     std::uint64_t bytes = std::min(record.m_nBlockBytes, kFirstBytes);
     while (true) {
         std::string_view block;
@@ -46,6 +50,21 @@ bool CSqlReader::Read(const CStatementRecord& record, std::string_view& sql, std
 std::string_view CSqlReader::Sql(const CStatementRecord& record) {
     std::string_view sql;
     return Read(record, sql, m_strError) ? sql : std::string_view(m_strError);
+}
+
+// A text that cannot be read is not kept, so Read gives its reason when it is asked for.
+void CSqlReader::Prefetch(std::vector<const CStatementRecord*> records) {
+    std::sort(records.begin(), records.end(),
+              [](const CStatementRecord* a, const CStatementRecord* b) {
+                  return a->m_nSerial < b->m_nSerial;
+              });
+    std::string_view sql;
+    std::string error;
+    for (const CStatementRecord* record : records) {
+        if (record->SqlInFile() && Read(*record, sql, error)) {
+            m_prefetched.emplace(record, sql);
+        }
+    }
 }
 
 // Lines are cut at every run of CR and LF, as the reader of the trace cut them. A text is only

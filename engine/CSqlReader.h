@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 class CRecordTexts;
 class CStatementRecord;
@@ -23,6 +25,9 @@ public:
     bool Read(const CStatementRecord& record, std::string_view& sql, std::string& error);
     // The record's SQL text, or the reason it cannot be read, for a cell or a pane to show.
     std::string_view Sql(const CStatementRecord& record);
+    // Reads the texts of `records` at once, in the order they were read from their files, and
+    // keeps them for Read: texts asked for in another order then cost no read each.
+    void Prefetch(std::vector<const CStatementRecord*> records);
 
     // The SQL text of a cursor block that begins at the start of `block`, each line followed
     // by CR LF, the part before "END OF STMT" on its line without; false when `block` ends
@@ -41,4 +46,5 @@ private:
     std::string m_window;
     std::string m_strText;
     std::string m_strError;
+    std::unordered_map<const CStatementRecord*, std::string> m_prefetched;
 };

@@ -1,5 +1,6 @@
 #include "ResponseTimeText.h"
 
+#include "CSqlReader.h"
 #include "CStatementColumns.h"
 #include "CTraceAnalyzer.h"
 #include "TimeText.h"
@@ -46,7 +47,8 @@ std::int64_t CallTreeListRow(const CCallTreeRow& row, const CTraceAnalyzer& anal
                : -1;
 }
 
-std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
+std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
+                          CSqlReader& sqls) {
     const std::string cursor = "cursor #" + std::to_string(row.statement.value);
     switch (row.statement.kind) {
     case CStatementRef::EKind::Hidden:
@@ -57,7 +59,6 @@ std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyze
         break;
     }
     const std::int64_t listRow = CallTreeListRow(row, analyzer);
-    return listRow < 0
-               ? std::string("(statement no longer listed)")
-               : CStatementColumns::SqlCell(analyzer.Texts().Sql(analyzer.GetRecord(listRow)));
+    return listRow < 0 ? std::string("(statement no longer listed)")
+                       : CStatementColumns::SqlCell(sqls.Sql(analyzer.GetRecord(listRow)));
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 struct CCallTreeRow;
+class CSqlReader;
 struct CProfileRow;
 struct CProfileTable;
 class CTraceAnalyzer;
@@ -27,4 +28,6 @@ std::int64_t CallTreeListRow(const CCallTreeRow& row, const CTraceAnalyzer& anal
 // How a call-tree node names its statement: its SQL text on one line, or why there is none
 // ("(statement hidden by the filters, cursor #7)", "(cursor #7, no statement in the
 // trace)", "(statement no longer listed)").
-std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer);
+// The SQL text is read with `sqls`.
+std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
+                          CSqlReader& sqls);

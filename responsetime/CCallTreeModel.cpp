@@ -30,6 +30,7 @@ void CCallTreeModel::SetTree(std::vector<CCallTreeRow> tree, const CTraceAnalyze
     beginResetModel();
     m_tree = std::move(tree);
     m_analyzer = analyzer;
+    m_sqls = analyzer != nullptr ? std::make_unique<CSqlReader>(analyzer->Texts()) : nullptr;
     Flatten();
     endResetModel();
 }
@@ -137,7 +138,7 @@ QString CCallTreeModel::Text(const QModelIndex& index) const {
     const CCallTreeRow& node = Node(index);
     switch (index.column()) {
     case Statement:
-        return m_analyzer != nullptr ? DecodeForDisplay(CallTreeLabel(node, *m_analyzer))
+        return m_analyzer != nullptr ? DecodeForDisplay(CallTreeLabel(node, *m_analyzer, *m_sqls))
                                      : QString();
     case Elapsed:
         return Seconds(node.figures.elapsed);

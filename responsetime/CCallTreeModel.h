@@ -1,10 +1,12 @@
 #pragma once
 
 #include "CCallTreeView.h"
+#include "CSqlReader.h"
 
 #include <QAbstractItemModel>
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -57,4 +59,5 @@ private:
     std::vector<CNode> m_nodes;
     std::unordered_map<std::uint64_t, int> m_topRowOfSerial;
     const CTraceAnalyzer* m_analyzer = nullptr;
+    mutable std::unique_ptr<CSqlReader> m_sqls; // of the analyser's texts
 };
