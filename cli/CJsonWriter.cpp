@@ -115,9 +115,8 @@ void CJsonWriter::End() {
 std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRecordTexts& texts) {
     std::string node;
     std::string error;
-    std::string_view sql;
-    CSqlReader sqls(texts);
-    if (!texts.Block(record, node, error) || !sqls.Read(record, sql, error)) {
+    std::string sql;
+    if (!texts.Block(record, node, error) || !CSqlReader::OfBlock(record, node, sql, error)) {
         throw std::runtime_error(error);
     }
     std::string out = "{";

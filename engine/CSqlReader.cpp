@@ -52,6 +52,19 @@ std::string_view CSqlReader::Sql(const CStatementRecord& record) {
     return Read(record, sql, m_strError) ? sql : std::string_view(m_strError);
 }
 
+bool CSqlReader::OfBlock(const CStatementRecord& record, std::string_view block, std::string& sql,
+                         std::string& error) {
+    if (!record.SqlInFile()) {
+        sql = record.SqlCopy();
+        return true;
+    }
+    if (!SqlOfBlock(block, sql)) {
+        error = CRecordTexts::ChangedMessage(*record.File());
+        return false;
+    }
+    return true;
+}
+
 // A text that cannot be read is not kept, so Read gives its reason when it is asked for.
 void CSqlReader::Prefetch(std::vector<const CStatementRecord*> records) {
     std::sort(records.begin(), records.end(),

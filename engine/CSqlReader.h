@@ -29,6 +29,10 @@ public:
     // keeps them for Read: texts asked for in another order then cost no read each.
     void Prefetch(std::vector<const CStatementRecord*> records);
 
+    // The record's SQL text taken from its block's lines already read (CRecordTexts::Block),
+    // or false with the reason in `error`: no second read of the file.
+    static bool OfBlock(const CStatementRecord& record, std::string_view block, std::string& sql,
+                        std::string& error);
     // The SQL text of a cursor block that begins at the start of `block`, each line followed
     // by CR LF, the part before "END OF STMT" on its line without; false when `block` ends
     // before "END OF STMT".
