@@ -74,6 +74,28 @@ TEST(CursorBlock, CallLineRules) {
     EXPECT_EQ(r.OctName(), "INSERT");
 }
 
+// The block's own call patterns count far into a long line, among ids that begin like its
+// own; a header whose id lacks the "#" is matched as written.
+TEST(CursorBlock, OwnCallPatternsCountAnywhereInALongLine) {
+    const std::string filler(300, 'x');
+    const std::string text = "PARSING IN CURSOR #12 len=1 uid=5 oct=3\nx\nEND OF STMT\n" + filler +
+                             " obj#=1 EXEC #123:c=1, PARSE #1:c=1, EXEC#12:c=1, #12: " + filler +
+                             " FETCH #12:c=1,e=2, EXEC #12:c=3,e=4,\n"
+                             "WAIT #12: nam='x' ela= 1 file#=2 " +
+                             filler +
+                             " PARSE #12:c=5,e=6,\n"
+                             "=====================\n"
+                             "PARSING IN CURSOR x7 len=1 uid=5 oct=3\ny\nEND OF STMT\n" +
+                             filler + " EXEC x7:c=1,e=1, FETCH #7:c=1,e=1,\n";
+    const auto records = Analyze(text);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].Parse().count, 1);
+    EXPECT_EQ(records[0].Exec().count, 1);
+    EXPECT_EQ(records[0].Fetch().count, 1);
+    EXPECT_EQ(records[1].Exec().count, 1);
+    EXPECT_EQ(records[1].Fetch().count, 0);
+}
+
 TEST(CursorBlock, FiguresAreSixtyFourBitAndWideCountsShiftTheRow) {
     std::string block = "PARSING IN CURSOR #1 len=1 uid=5 oct=3\nx\nEND OF STMT\n";
     for (int i = 0; i < 3; ++i) {
