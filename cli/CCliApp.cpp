@@ -132,6 +132,10 @@ void PrintRecordTexts(const CStatementRecord& record, const CRecordTexts& texts)
 
 } // namespace
 
+CCliApp::CCliApp() = default;
+
+CCliApp::~CCliApp() = default;
+
 int CCliApp::Run(const std::vector<std::string>& args) {
     try {
         return RunCommand(CCliOptions::Parse(args));
@@ -171,37 +175,37 @@ int CCliApp::RunCommand(const CCliOptions& options) {
 }
 
 int CCliApp::RunList(const CCliOptions& options) {
-    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
-    std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false, analyzer->Texts());
+    CTraceAnalyzer& analyzer = Analyze(options);
+    std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false, analyzer.Texts());
     if (auto* table = dynamic_cast<CTableWriter*>(writer.get())) {
-        table->FitColumns(*analyzer);
+        table->FitColumns(analyzer);
     }
     writer->Begin();
-    for (std::int64_t row = 0; row < analyzer->GetCount(); ++row) {
-        writer->Write(row, analyzer->GetRecord(row), "");
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        writer->Write(row, analyzer.GetRecord(row), "");
     }
     writer->End();
     return FinishOutput();
 }
 
 int CCliApp::RunShow(const CCliOptions& options) {
-    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
-    if (options.row >= analyzer->GetCount()) {
+    CTraceAnalyzer& analyzer = Analyze(options);
+    if (options.row >= analyzer.GetCount()) {
         throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
-                          std::to_string(analyzer->GetCount()) + " rows");
+                          std::to_string(analyzer.GetCount()) + " rows");
     }
-    PrintRecordTexts(analyzer->GetRecord(options.row), analyzer->Texts());
+    PrintRecordTexts(analyzer.GetRecord(options.row), analyzer.Texts());
     return FinishOutput();
 }
 
 int CCliApp::RunSave(const CCliOptions& options) {
-    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = Analyze(options);
     if (m_notifier.HasFailed()) {
         std::fprintf(stderr, "velquor-cli: nothing written to '%s'\n", options.outPath.c_str());
         return 1;
     }
     std::string error;
-    if (!CStatementFileWriter::Write(options.outPath, *analyzer, options.after,
+    if (!CStatementFileWriter::Write(options.outPath, analyzer, options.after,
                                      options.saveContent == CSaveContent::Sql
                                          ? CStatementFileWriter::Content::Sql
                                          : CStatementFileWriter::Content::Node,
@@ -214,11 +218,11 @@ int CCliApp::RunSave(const CCliOptions& options) {
 int CCliApp::RunFollow(const CCliOptions& options) {
     const std::string& folder = options.paths.front();
     CheckReadableFolder(folder);
-    const std::unique_ptr<CTraceAnalyzer> analyzer = MakeAnalyzer(options);
-    analyzer->SetPath(folder);
+    CTraceAnalyzer& analyzer = MakeAnalyzer(options);
+    analyzer.SetPath(folder);
     const std::unique_ptr<IRecordWriter> writer =
-        MakeWriter(options.format, true, analyzer->Texts());
-    CFollowCommand follow(*analyzer, *writer);
+        MakeWriter(options.format, true, analyzer.Texts());
+    CFollowCommand follow(analyzer, *writer);
     follow.Run(folder);
     m_notifier.Reset(); // problems of a live read were reported as they came
     return FinishOutput();
@@ -226,14 +230,14 @@ int CCliApp::RunFollow(const CCliOptions& options) {
 
 // One profile per file and, for several files, one for all of them.
 int CCliApp::RunProfile(const CCliOptions& options) {
-    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = Analyze(options);
     std::vector<CProfileWriter::CSection> sections;
-    const std::vector<std::string> files = analyzer->ProfiledFiles();
+    const std::vector<std::string> files = analyzer.ProfiledFiles();
     for (const std::string& file : files) {
-        sections.push_back({{file}, analyzer->Profile({file}, options.cutBy, options.excludeIdle)});
+        sections.push_back({{file}, analyzer.Profile({file}, options.cutBy, options.excludeIdle)});
     }
     if (files.size() > 1) {
-        sections.push_back({files, analyzer->Profile({}, options.cutBy, options.excludeIdle)});
+        sections.push_back({files, analyzer.Profile({}, options.cutBy, options.excludeIdle)});
     }
     const std::string text =
         options.format == COutputFormat::Json
@@ -244,45 +248,44 @@ int CCliApp::RunProfile(const CCliOptions& options) {
 }
 
 int CCliApp::RunSqls(const CCliOptions& options) {
-    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = Analyze(options);
     const std::string text = CSqlGroupWriter::Write(
-        analyzer->SqlGroups(options.excludeIdle, options.format == COutputFormat::Json), *analyzer,
+        analyzer.SqlGroups(options.excludeIdle, options.format == COutputFormat::Json), analyzer,
         options.format);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return FinishOutput();
 }
 
 int CCliApp::RunTree(const CCliOptions& options) {
-    const std::unique_ptr<CTraceAnalyzer> analyzer = Analyze(options);
-    const std::string text =
-        CCallTreeWriter::Write(analyzer->CallTree(), *analyzer, options.format);
+    CTraceAnalyzer& analyzer = Analyze(options);
+    const std::string text = CCallTreeWriter::Write(analyzer.CallTree(), analyzer, options.format);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return FinishOutput();
 }
 
-std::unique_ptr<CTraceAnalyzer> CCliApp::MakeAnalyzer(const CCliOptions& options) {
-    auto analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, m_fileSystem, m_notifier);
-    analyzer->SetShowSys(options.hideSys ? 0 : 1);
-    analyzer->SetTypeFlags(options.typeFlags);
-    return analyzer;
+CTraceAnalyzer& CCliApp::MakeAnalyzer(const CCliOptions& options) {
+    m_analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, m_fileSystem, m_notifier);
+    m_analyzer->SetShowSys(options.hideSys ? 0 : 1);
+    m_analyzer->SetTypeFlags(options.typeFlags);
+    return *m_analyzer;
 }
 
-std::unique_ptr<CTraceAnalyzer> CCliApp::Analyze(const CCliOptions& options) {
+CTraceAnalyzer& CCliApp::Analyze(const CCliOptions& options) {
     for (const std::string& file : options.paths) {
         const std::string problem = CheckReadableFile(file);
         if (!problem.empty()) {
             throw CUsageError("cannot read '" + file + "': " + problem);
         }
     }
-    std::unique_ptr<CTraceAnalyzer> analyzer = MakeAnalyzer(options);
-    analyzer->SetFiles(options.paths);
+    CTraceAnalyzer& analyzer = MakeAnalyzer(options);
+    analyzer.SetFiles(options.paths);
     CProgressBar progress(stderr);
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    CReadBatch batch = analyzer->Reader().ReadFileList(terminal ? &progress : nullptr);
+    CReadBatch batch = analyzer.Reader().ReadFileList(terminal ? &progress : nullptr);
     progress.Finish();
-    analyzer->Apply(std::move(batch));
+    analyzer.Apply(std::move(batch));
     if (!options.sortKey.empty()) {
-        analyzer->Sort(options.sortKey, options.descending ? -1 : 1);
+        analyzer.Sort(options.sortKey, options.descending ? -1 : 1);
     }
     return analyzer;
 }

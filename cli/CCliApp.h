@@ -17,6 +17,9 @@ class IRecordWriter;
 // input file or an unreadable folder.
 class CCliApp {
 public:
+    CCliApp();
+    ~CCliApp();
+
     int Run(const std::vector<std::string>& args);
 
 private:
@@ -29,12 +32,14 @@ private:
     int RunSqls(const CCliOptions& options);
     int RunTree(const CCliOptions& options);
 
-    std::unique_ptr<CTraceAnalyzer> MakeAnalyzer(const CCliOptions& options);
+    // The command's analyser, kept by the app until it is destroyed.
+    CTraceAnalyzer& MakeAnalyzer(const CCliOptions& options);
     // File mode over the options' files, sorted as asked.
-    std::unique_ptr<CTraceAnalyzer> Analyze(const CCliOptions& options);
+    CTraceAnalyzer& Analyze(const CCliOptions& options);
     int FinishOutput();
 
     CCommandTypeCatalog m_catalog;
     CPosixFileSystem m_fileSystem;
     CCliNotifier m_notifier;
+    std::unique_ptr<CTraceAnalyzer> m_analyzer;
 };
