@@ -105,6 +105,14 @@ void CTraceAnalyzer::ForEachInReadOrder(std::size_t first, std::size_t last, Vis
     }
 }
 
+std::size_t CTraceAnalyzer::RecordsIn(std::size_t first, std::size_t last) const {
+    std::size_t records = 0;
+    for (std::size_t chunk = first; chunk < last; ++chunk) {
+        records += m_chunks[chunk].size();
+    }
+    return records;
+}
+
 // The first chunk of the second half of the records.
 std::size_t CTraceAnalyzer::MiddleChunk() const {
     std::size_t records = 0;
@@ -132,8 +140,8 @@ View CTraceAnalyzer::InTwoHalves(Make&& make, Join&& join) const {
 
 CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
     const auto make = [&](std::size_t first, std::size_t last) {
-        auto groups =
-            std::make_unique<CSqlGroupBuilder>(m_records.size(), excludeIdle, detailed, m_texts);
+        auto groups = std::make_unique<CSqlGroupBuilder>(RecordsIn(first, last), excludeIdle,
+                                                         detailed, m_texts);
         ForEachInReadOrder(first, last,
                            [&](const CStatementRecord& record) { groups->Add(record); });
         return groups;

@@ -1,14 +1,17 @@
 #include "CCallTreeView.h"
 #include "CEventNames.h"
 #include "CFakeFileSystem.h"
+#include "CSqlGroupBuilder.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <random>
 #include <regex>
+#include <set>
 
 namespace {
 
@@ -308,4 +311,67 @@ TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
                     CSqlGroupTable::Make(records, false, detailed, analyzer.Texts()));
     }
     EXPECT_EQ(analyzer.CallTree(), tree);
+}
+
+// A builder told to expect no statements grows its table many times over: every statement of
+// a SQL id (as a number or kept apart), a hash value or a SQL text still finds its group, and
+// the groups equal those of a builder sized for all the statements.
+TEST(ResponseTime, GroupsFoundAfterTheTableGrew) {
+    std::string trace;
+    std::map<std::string, std::int64_t> expected; // statements per key
+    for (int i = 0; i < 6'000; ++i) {
+        const int key = i * 7 % 1'500;
+        std::string header = "=====================\nPARSING IN CURSOR #9 len=9 dep=0 uid=5 oct=3";
+        std::string name;
+        switch (key % 4) {
+        case 0: // a SQL id of 13 characters, held as a number
+            name = "packed" + std::string(7, 'a' + static_cast<char>(key % 20)) + "0000" +
+                   std::to_string(key);
+            name = name.substr(name.size() - 13);
+            header += " hv=1 sqlid='" + name + "'";
+            break;
+        case 1: // any other SQL id, held as a text
+            name = "id" + std::to_string(key);
+            header += " hv=1 sqlid='" + name + "'";
+            break;
+        case 2:
+            name = std::to_string(key);
+            header += " hv=" + name + " ad='1'";
+            break;
+        default:
+            name = "select " + std::to_string(key);
+            break;
+        }
+        ++expected[std::to_string(key % 4) + name];
+        trace += header + "\n" + (key % 4 == 3 ? name : "select 1") + "\nEND OF STMT\n";
+    }
+    CTempFolder folder;
+    const std::string path = folder.File("groups_ora_3.trc");
+    CTempFolder::Write(path, trace);
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+    analyzer.SetFiles({path});
+    analyzer.SetShowSys(1);
+    analyzer.ReadFileList();
+    ASSERT_EQ(analyzer.GetCount(), 6'000);
+
+    std::vector<const CStatementRecord*> records;
+    CSqlGroupBuilder growing(0, false, false, analyzer.Texts());
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        records.push_back(&analyzer.GetRecord(row));
+        growing.Add(*records.back());
+    }
+    const CSqlGroupTable groups = growing.Finish();
+    ASSERT_EQ(groups.Size(), expected.size());
+    std::multiset<std::int64_t> counts;
+    for (std::size_t i = 0; i < groups.Size(); ++i) {
+        counts.insert(groups.Row(i).statements);
+    }
+    std::multiset<std::int64_t> expectedCounts;
+    for (const auto& [name, count] : expected) {
+        expectedCounts.insert(count);
+    }
+    EXPECT_EQ(counts, expectedCounts);
+    EXPECT_TRUE(groups == CSqlGroupTable::Make(records, false, false, analyzer.Texts()));
 }
