@@ -122,9 +122,9 @@ void JoinDetail(CSqlGroupDetail& detail, const CSqlGroupDetail& later) {
 } // namespace
 
 // The group of each record, found in one table of hashes with open addressing: a lookup
-// touches one slot, and the key is compared only when 32 bits of the hashes agree. A slot
-// takes 8 bytes, so that the table of a million statements stays within the processor's
-// caches, where most of a lookup's time went to bringing its slot in.
+// touches one slot, and the key is compared only when 32 bits of the hashes agree. Most of a
+// lookup's time goes to bringing its slot in from memory, so a slot takes 8 bytes and the
+// table stays small enough for more of it to be in the processor's caches.
 class CSqlGroupBuilder::CGroupIndex {
 public:
     CGroupIndex(std::size_t records, const CRecordTexts& texts)

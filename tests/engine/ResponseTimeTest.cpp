@@ -2,7 +2,7 @@
 #include "CEventNames.h"
 #include "CFakeFileSystem.h"
 #include "CSqlGroupBuilder.h"
-#include "CTempFolder.h"
+#include "CWrittenTrace.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -287,15 +287,8 @@ TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
         trace += i % 5 == 0 ? "WAIT #9: nam='db file sequential read' ela= 7 tim=5\n"
                             : "ERROR #9:err=1403 tim=6\n";
     }
-    CTempFolder folder;
-    const std::string path = folder.File("many_ora_3.trc");
-    CTempFolder::Write(path, trace);
-    CPosixFileSystem fileSystem;
-    CRecordingNotifier notifier;
-    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
-    analyzer.SetFiles({path});
-    analyzer.SetShowSys(1);
-    analyzer.ReadFileList();
+    CWrittenTrace written("many_ora_3.trc", trace);
+    CTraceAnalyzer& analyzer = written.Analyzer();
     ASSERT_EQ(analyzer.GetCount(), 80'000);
 
     std::vector<const CStatementRecord*> records;
@@ -345,15 +338,8 @@ TEST(ResponseTime, GroupsFoundAfterTheTableGrew) {
         ++expected[std::to_string(key % 4) + name];
         trace += header + "\n" + (key % 4 == 3 ? name : "select 1") + "\nEND OF STMT\n";
     }
-    CTempFolder folder;
-    const std::string path = folder.File("groups_ora_3.trc");
-    CTempFolder::Write(path, trace);
-    CPosixFileSystem fileSystem;
-    CRecordingNotifier notifier;
-    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
-    analyzer.SetFiles({path});
-    analyzer.SetShowSys(1);
-    analyzer.ReadFileList();
+    CWrittenTrace written("groups_ora_3.trc", trace);
+    CTraceAnalyzer& analyzer = written.Analyzer();
     ASSERT_EQ(analyzer.GetCount(), 6'000);
 
     std::vector<const CStatementRecord*> records;

@@ -2,6 +2,7 @@
 #include "CStatementFileWriter.h"
 #include "CTempFolder.h"
 #include "CTraceGenerator.h"
+#include "CWrittenTrace.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -158,15 +159,9 @@ TEST(RecordTexts, KeptInTheFileEqualCopied) {
 // A trace that changed after it was read gives a message instead of its blocks and plans,
 // never another file's bytes, and a save of the blocks fails with it, writing nothing.
 TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
-    CTempFolder folder;
-    const std::string path = folder.File("gone_ora_3.trc");
-    CTempFolder::Write(path, GeneratedTrace().substr(0, 200000));
-    CPosixFileSystem fileSystem;
-    CRecordingNotifier notifier;
-    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
-    analyzer.SetFiles({path});
-    analyzer.SetShowSys(1);
-    analyzer.ReadFileList();
+    CWrittenTrace written("gone_ora_3.trc", GeneratedTrace().substr(0, 200000));
+    CTraceAnalyzer& analyzer = written.Analyzer();
+    const std::string& path = written.Path();
     std::int64_t planned = 0;
     while (planned < analyzer.GetCount() && analyzer.GetRecord(planned).PlanRowCount() == 0) {
         ++planned;
@@ -187,7 +182,7 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     EXPECT_EQ(error, expected);
     EXPECT_EQ(analyzer.Texts().RowSource(record), expected + "\r\n");
     EXPECT_EQ(analyzer.Texts().Sql(record), expected);
-    const std::string saved = folder.File("saved.trc");
+    const std::string saved = written.Folder().File("saved.trc");
     CTempFolder::Write(saved, "before");
     for (const auto content :
          {CStatementFileWriter::Content::Node, CStatementFileWriter::Content::Sql}) {
