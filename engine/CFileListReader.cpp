@@ -2,6 +2,7 @@
 
 #include "CBindingResolver.h"
 #include "CCursorTracker.h"
+#include "CPiecePool.h"
 #include "CReadBatch.h"
 #include "CTraceSource.h"
 #include "IReadProgress.h"
@@ -10,6 +11,7 @@
 #include "TraceText.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <future>
 #include <memory>
@@ -22,62 +24,44 @@ bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
-// One piece per thread being analysed and one read ahead: reading a piece from the page cache
-// takes a fraction of the time its analysis does, and every piece more in flight holds its
-// bytes and records in memory.
+// One piece per thread being analysed and one being read: reading a piece from the page cache
+// takes a fraction of the time its analysis does, and every buffer more holds its bytes.
 std::size_t PiecesInFlight() {
     return std::max(1u, std::thread::hardware_concurrency()) + 1;
 }
 
-// Bytes of one piece. Its memory is not cleared before a read fills it, and it is handed back
-// after the analysis, so the next piece reuses it instead of touching fresh pages.
-class CPieceBuffer {
+// Pieces analysed but not joined yet, waiting for an older piece: they hold only their
+// records, which the file's records hold anyway once they are joined.
+std::size_t PiecesWaiting() {
+    return 4 * PiecesInFlight();
+}
+
+// Gives a piece's buffer back to the pool however its analysis ends.
+class CBufferReturn {
 public:
-    char* Data() { return m_data.get(); }
-    std::size_t Size() const { return m_nSize; }
-    std::string_view Text() const { return {m_data.get(), m_nSize}; }
-    // Makes room for `extra` more bytes and answers where they go.
-    char* Grow(std::size_t extra) {
-        if (m_nSize + extra > m_nCapacity) {
-            const std::size_t capacity = std::max(m_nSize + extra, 2 * m_nCapacity);
-            auto data = std::make_unique_for_overwrite<char[]>(capacity);
-            std::copy_n(m_data.get(), m_nSize, data.get());
-            m_data = std::move(data);
-            m_nCapacity = capacity;
-        }
-        m_nSize += extra;
-        return m_data.get() + m_nSize - extra;
-    }
-    void Resize(std::size_t size) { m_nSize = std::min(size, m_nSize); }
-    void Assign(std::string_view bytes) {
-        m_nSize = 0;
-        std::copy(bytes.begin(), bytes.end(), Grow(bytes.size()));
-    }
+    CBufferReturn(CPiecePool& pool, CPieceBuffer& buffer) : m_pool(pool), m_buffer(buffer) {}
+    CBufferReturn(const CBufferReturn&) = delete;
+    CBufferReturn& operator=(const CBufferReturn&) = delete;
+    ~CBufferReturn() { m_pool.Give(std::move(m_buffer)); }
 
 private:
-    std::unique_ptr<char[]> m_data;
-    std::size_t m_nSize = 0;
-    std::size_t m_nCapacity = 0;
+    CPiecePool& m_pool;
+    CPieceBuffer& m_buffer;
 };
 
-struct CAnalyzedPiece {
-    CCursorTracker tracker;
-    CPieceBuffer buffer;
-};
-
-CAnalyzedPiece AnalyzePiece(const CHeaderReader& headers, CPieceBuffer buffer,
+CCursorTracker AnalyzePiece(const CHeaderReader& headers, CPiecePool& pool, CPieceBuffer buffer,
                             const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
                             std::int64_t offset) {
-    CAnalyzedPiece piece{CCursorTracker(headers, pid, std::move(file)), {}};
-    piece.tracker.Feed(buffer.Text(), static_cast<std::uint64_t>(offset));
-    piece.tracker.Finish();
+    const CBufferReturn giveBack(pool, buffer);
+    CCursorTracker tracker(headers, pid, std::move(file));
+    tracker.Feed(buffer.Text(), static_cast<std::uint64_t>(offset));
+    tracker.Finish();
     // Most records are complete at the end of their piece: the room kept for more of their
     // plan rows and waits goes back, while the piece's memory is still in this thread's cache.
-    for (CStatementRecord& record : piece.tracker.Records()) {
+    for (CStatementRecord& record : tracker.Records()) {
         record.Trim();
     }
-    piece.buffer = std::move(buffer);
-    return piece;
+    return tracker;
 }
 
 } // namespace
@@ -109,16 +93,23 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
         file = std::make_shared<const CTraceFileSnapshot>(CTraceFileSnapshot{
             path, CFileStatus{state.identity, state.modifiedNs, state.statusSize}});
     }
-    std::deque<std::future<CAnalyzedPiece>> pieces;
-    std::vector<CPieceBuffer> spare;
+    CPiecePool pool(PiecesInFlight());
+    std::deque<std::future<CCursorTracker>> pieces;
     CBindingResolver resolver(batch.appended);
     const auto collectFront = [&] {
-        CAnalyzedPiece piece = pieces.front().get();
+        CCursorTracker tracker = pieces.front().get();
         pieces.pop_front();
-        resolver.Add(piece.tracker, m_nextSerial);
-        spare.push_back(std::move(piece.buffer));
+        resolver.Add(tracker, m_nextSerial);
         if (onBatch && batch.appended.Size() >= m_nBatchRecords) {
             HandOver(batch, resolver, onBatch);
+        }
+    };
+    // Joins the pieces done, in file order, without waiting unless too many wait.
+    const auto collectDone = [&] {
+        while (!pieces.empty() &&
+               (pieces.size() > PiecesWaiting() ||
+                pieces.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+            collectFront();
         }
     };
     std::string carry;
@@ -127,7 +118,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     std::int64_t reported = 0; // file bytes reported as progress
     bool cancelled = false;
     bool atEnd = false;
-    CPieceBuffer buffer;
+    CPieceBuffer buffer = pool.Take();
     while (!atEnd && !cancelled) {
         const std::size_t oldSize = buffer.Size();
         const auto want = static_cast<std::size_t>(m_nPieceBytes);
@@ -170,18 +161,15 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
         // The last piece is analysed by this thread when it collects it: a small file costs
         // no thread, and a big one keeps this thread busy instead of waiting.
         pieces.push_back(std::async(atEnd ? std::launch::deferred : std::launch::async,
-                                    AnalyzePiece, std::cref(m_headers), std::move(buffer),
-                                    std::cref(pid), file, textOffset));
+                                    AnalyzePiece, std::cref(m_headers), std::ref(pool),
+                                    std::move(buffer), std::cref(pid), file, textOffset));
         textOffset += static_cast<std::int64_t>(cut);
-        if (pieces.size() >= PiecesInFlight()) {
-            collectFront();
+        collectDone();
+        if (!atEnd) {
+            buffer = pool.Take();
+            buffer.Assign(carry);
+            carry.clear();
         }
-        buffer = spare.empty() ? CPieceBuffer() : std::move(spare.back());
-        if (!spare.empty()) {
-            spare.pop_back();
-        }
-        buffer.Assign(carry);
-        carry.clear();
         cancelled = !ReportProgress(progress);
     }
     while (!pieces.empty()) {

@@ -125,6 +125,18 @@ TEST(ConcurrentRead, WorkerReadsWhileOwnerAppliesAndReads) {
     }
 }
 
+// A file read in small pieces, analysed on all threads and joined in file order as they
+// finish, out of order or not, gives the views of the file read in one piece; the pieces'
+// buffers go from thread to thread (the sanitizers of the test builds see a race).
+TEST(ConcurrentRead, PiecesJoinedAsTheyFinishGiveTheViewsOfOnePiece) {
+    CTempFolder folder;
+    const std::string path = folder.File("pieces_ora_3.trc");
+    CTempFolder::Write(path, WriterTrace(0) + WriterTrace(1) + WriterTrace(2));
+    const CTimeViews whole = FileModeViews({path}, true, std::int64_t{1} << 26);
+    ASSERT_EQ(whole.records.size(), 180u);
+    ExpectSameViews(FileModeViews({path}, true, 300), whole);
+}
+
 // Records that share one SQL text are copied, moved and dropped by the reading threads and the
 // owner at once: the text must stay whole while any of them holds it and be freed once (the
 // sanitizers of the test builds see a race, a use after free or a leak).
