@@ -17,10 +17,37 @@ unsigned Bit(ECallKind kind) {
     return 1u << static_cast<unsigned>(kind);
 }
 
+// Set beside the call kinds Dispatch answers when the line is a call line in the layout
+// servers write: its only "#" is its own cursor's, so no other call pattern stands in it.
+constexpr unsigned kPlainCallLine = 1u << 8;
+
 // Whether `prefix` ends just before position k of `text` and starts at or after `from`.
 bool PrecededBy(std::string_view text, std::size_t from, std::size_t k, std::string_view prefix) {
     return k >= from + prefix.size() &&
            std::memcmp(text.data() + k - prefix.size(), prefix.data(), prefix.size()) == 0;
+}
+
+// Calls `place` with every position of `needle` in `text` at or after `from`. The places are
+// found by the needle's last character, a cursor id's ":", which most lines hold once at most,
+// where its "#" stands in many waits ("file#=", "obj#=").
+template <typename F>
+void ForEachPlace(std::string_view text, std::size_t from, std::string_view needle, F place) {
+    if (needle.empty() || text.size() < from + needle.size()) {
+        return;
+    }
+    const std::size_t head = needle.size() - 1;
+    const char* p = text.data() + from + head;
+    const char* const end = text.data() + text.size();
+    while (const auto* last = static_cast<const char*>(
+               std::memchr(p, needle.back(), static_cast<std::size_t>(end - p)))) {
+        if (std::memcmp(last - head, needle.data(), head) == 0) {
+            place(static_cast<std::size_t>(last - head - text.data()));
+        }
+        p = last + 1;
+        if (p == end) {
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -149,7 +176,7 @@ void CCursorTracker::ContinueBlock(std::string_view line) {
         AppendToBlock(line, endOfSql);
     }
     const unsigned counted = Dispatch(line);
-    if (m_block.shown && rest) {
+    if (m_block.shown && rest && (counted & kPlainCallLine) == 0) {
         CountCallsAnywhere(line, restFrom, counted);
     }
 }
@@ -304,7 +331,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         sink->m_executions.Parse();
     }
     const bool own = m_block.shown && !owner.leading && owner.binding == m_block.target;
-    return own ? Bit(callKind) : 0;
+    return (own ? Bit(callKind) : 0) | (call.plain ? kPlainCallLine : 0);
 }
 
 // CLOSE, UNMAP and LOB calls count for the profile only, as do the ends of transactions.
@@ -386,12 +413,11 @@ CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {
 void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted) {
     const std::string_view needle = m_block.needle;
     unsigned found = 0;
-    for (std::size_t k = line.find(needle, from); k != std::string_view::npos;
-         k = line.find(needle, k + 1)) {
+    ForEachPlace(line, from, needle, [&](std::size_t k) {
         found |= PrecededBy(line, from, k, "PARSE ") ? Bit(ECallKind::Parse) : 0;
         found |= PrecededBy(line, from, k, "EXEC ") ? Bit(ECallKind::Exec) : 0;
         found |= PrecededBy(line, from, k, "FETCH ") ? Bit(ECallKind::Fetch) : 0;
-    }
+    });
     found &= ~counted;
     if (found == 0) {
         return;

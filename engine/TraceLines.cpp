@@ -329,6 +329,7 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     CCallLine call;
     call.figures.count = 1;
     if (ReadCallLayout(line, kind, call)) {
+        call.plain = true;
         return call;
     }
     call = CCallLine{};

@@ -21,11 +21,13 @@ struct CCursorLine {
 };
 
 // A call line's figures with the keys of its kind (misses for parse and execute, rows for
-// execute and fetch), its depth ("dep=") and its time stamp ("tim=").
+// execute and fetch), its depth ("dep=") and its time stamp ("tim="). `plain` when the line
+// holds nothing but its pairs in the layout servers write, so no other call stands in it.
 struct CCallLine {
     CCallFigures figures;
     std::int64_t depth = 0;
     std::int64_t time = 0;
+    bool plain = false;
 };
 
 // A plan row with its operation's text in the line.

@@ -75,23 +75,27 @@ TEST(CursorBlock, CallLineRules) {
 }
 
 // The block's own call patterns count far into a long line, among ids that begin like its
-// own; a header whose id lacks the "#" is matched as written.
+// own, and after a call line's own pairs (another cursor's call, or its own of another kind);
+// a header whose id lacks the "#" is matched as written.
 TEST(CursorBlock, OwnCallPatternsCountAnywhereInALongLine) {
     const std::string filler(300, 'x');
-    const std::string text = "PARSING IN CURSOR #12 len=1 uid=5 oct=3\nx\nEND OF STMT\n" + filler +
-                             " obj#=1 EXEC #123:c=1, PARSE #1:c=1, EXEC#12:c=1, #12: " + filler +
-                             " FETCH #12:c=1,e=2, EXEC #12:c=3,e=4,\n"
-                             "WAIT #12: nam='x' ela= 1 file#=2 " +
-                             filler +
-                             " PARSE #12:c=5,e=6,\n"
-                             "=====================\n"
-                             "PARSING IN CURSOR x7 len=1 uid=5 oct=3\ny\nEND OF STMT\n" +
-                             filler + " EXEC x7:c=1,e=1, FETCH #7:c=1,e=1,\n";
+    const std::string text =
+        "PARSING IN CURSOR #12 len=1 uid=5 oct=3\nx\nEND OF STMT\n" + filler +
+        " obj#=1 EXEC #123:c=1, PARSE #1:c=1, EXEC#12:c=1, #12: " + filler +
+        " FETCH #12:c=1,e=2, EXEC #12:c=3,e=4,\n"
+        "WAIT #12: nam='x' ela= 1 file#=2 " +
+        filler +
+        " PARSE #12:c=5,e=6,\n"
+        "FETCH #9:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=5 EXEC #12:c=2,\n"
+        "EXEC #12:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=5 FETCH #12:c=2,\n"
+        "=====================\n"
+        "PARSING IN CURSOR x7 len=1 uid=5 oct=3\ny\nEND OF STMT\n" +
+        filler + " EXEC x7:c=1,e=1, FETCH #7:c=1,e=1,\n";
     const auto records = Analyze(text);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].Parse().count, 1);
-    EXPECT_EQ(records[0].Exec().count, 1);
-    EXPECT_EQ(records[0].Fetch().count, 1);
+    EXPECT_EQ(records[0].Exec().count, 3);
+    EXPECT_EQ(records[0].Fetch().count, 2);
     EXPECT_EQ(records[1].Exec().count, 1);
     EXPECT_EQ(records[1].Fetch().count, 0);
 }
