@@ -5,6 +5,7 @@
 #include "CPiecePool.h"
 #include "CReadBatch.h"
 #include "CTraceSource.h"
+#include "CWorkerThreads.h"
 #include "IReadProgress.h"
 #include "ITraceFileSystem.h"
 #include "ITraceNotifier.h"
@@ -94,6 +95,9 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             path, CFileStatus{state.identity, state.modifiedNs, state.statusSize}});
     }
     CPiecePool pool(PiecesInFlight());
+    // Declared after the pool: its threads are joined before the pool their tasks give
+    // buffers back to goes.
+    CWorkerThreads workers(std::max(1u, std::thread::hardware_concurrency()));
     std::deque<std::future<CCursorTracker>> pieces;
     CBindingResolver resolver(batch.appended);
     const auto collectFront = [&] {
@@ -158,11 +162,18 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             scanned = 0;
         }
         buffer.Resize(cut);
-        // The last piece is analysed by this thread when it collects it: a small file costs
-        // no thread, and a big one keeps this thread busy instead of waiting.
-        pieces.push_back(std::async(atEnd ? std::launch::deferred : std::launch::async,
-                                    AnalyzePiece, std::cref(m_headers), std::ref(pool),
-                                    std::move(buffer), std::cref(pid), file, textOffset));
+        // The last piece is analysed by this thread at once: a small file costs no thread, and
+        // at the end of a big one this thread works instead of waiting.
+        auto task = std::make_shared<std::packaged_task<CCursorTracker()>>(
+            [this, &pool, &pid, file, textOffset, piece = std::move(buffer)]() mutable {
+                return AnalyzePiece(m_headers, pool, std::move(piece), pid, file, textOffset);
+            });
+        pieces.push_back(task->get_future());
+        if (atEnd) {
+            (*task)();
+        } else {
+            workers.Run([task] { (*task)(); });
+        }
         textOffset += static_cast<std::int64_t>(cut);
         collectDone();
         if (!atEnd) {
