@@ -109,7 +109,7 @@ const CWord* UnpackNodes(const CWord* at, std::size_t count, std::vector<CCallTr
     return at;
 }
 
-CWord* Pack(const std::vector<CCallTreeNode>& nodes) {
+CWord* PackWords(const std::vector<CCallTreeNode>& nodes) {
     const std::size_t words = kHeader + WordsOf(nodes);
     if (words > std::numeric_limits<CWord>::max()) {
         throw std::length_error("call tree too large to pack");
@@ -180,6 +180,12 @@ void CCallTree::Resolve(const CCallTreeResolution& resolution) {
     Set(std::move(nodes), true);
 }
 
+void CCallTree::Pack() {
+    if (std::vector<CCallTreeNode>* full = Full()) {
+        Set(std::move(*full), true);
+    }
+}
+
 std::vector<CCallTreeNode>* CCallTree::Full() const {
     return (m_form & 1) == 0 ? reinterpret_cast<std::vector<CCallTreeNode>*>(m_form) : nullptr;
 }
@@ -192,7 +198,7 @@ const CCallTree::CWord* CCallTree::Packed() const {
 void CCallTree::Set(std::vector<CCallTreeNode> nodes, bool packed) {
     std::uintptr_t form = 0;
     if (!nodes.empty() && packed) {
-        form = reinterpret_cast<std::uintptr_t>(Pack(nodes)) | 1;
+        form = reinterpret_cast<std::uintptr_t>(PackWords(nodes)) | 1;
     } else if (!nodes.empty()) {
         form = reinterpret_cast<std::uintptr_t>(new std::vector<CCallTreeNode>(std::move(nodes)));
     }

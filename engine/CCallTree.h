@@ -26,6 +26,9 @@ public:
     // Resolves the references of the tree (CCallTreeResolution::Apply) and packs it; an empty
     // tree stays as it is.
     void Resolve(const CCallTreeResolution& resolution);
+    // Packs the tree as it is, references unresolved: the thread that built it frees its
+    // nodes, so resolving it on another thread later frees one block, not every node.
+    void Pack();
 
     // Equal when the nodes are, however they are kept.
     bool operator==(const CCallTree& other) const { return Nodes() == other.Nodes(); }

@@ -110,6 +110,7 @@ void CCursorFigures::AddError(std::int64_t error) {
 void CCursorFigures::Trim() {
     m_plan.Trim();
     m_waits.Trim();
+    m_callTree.Pack();
 }
 
 void CCursorFigures::Absorb(const CCursorFigures& later) {

@@ -55,7 +55,8 @@ public:
     void CopyPlanTexts(const std::vector<std::string>& operations);
     void AddWait(std::uint32_t event, std::int64_t elapsed);
     void AddError(std::int64_t error);
-    // Gives back the room kept for more plan rows and waits; they may still be added after.
+    // Gives back the room kept for more plan rows and waits, and packs the call tree; more
+    // may still be added after.
     void Trim();
     // Adds the figures of lines that came after those already summed here.
     void Absorb(const CCursorFigures& later);
