@@ -96,29 +96,6 @@ void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool exclude
     }
 }
 
-// Adds the figures of a group's row made from later statements.
-void JoinRow(CSqlGroupRow& row, const CSqlGroupRow& later) {
-    row.statements = SaturatingAdd(row.statements, later.statements);
-    row.executions = SaturatingAdd(row.executions, later.executions);
-    row.total.Add(later.total);
-    row.self.Add(later.self);
-    row.waitTime = SaturatingAdd(row.waitTime, later.waitTime);
-    row.errorCount = SaturatingAdd(row.errorCount, later.errorCount);
-}
-
-void JoinDetail(CSqlGroupDetail& detail, const CSqlGroupDetail& later) {
-    detail.parse.Add(later.parse);
-    detail.exec.Add(later.exec);
-    detail.fetch.Add(later.fetch);
-    detail.self.parse.Add(later.self.parse);
-    detail.self.exec.Add(later.self.exec);
-    detail.self.fetch.Add(later.self.fetch);
-    for (const CWaitFigures& wait : later.waits) {
-        AddWait(detail.waits, wait);
-    }
-    CErrorCount::Add(detail.errors, later.errors);
-}
-
 } // namespace
 
 // The group of each record, found in one table of hashes with open addressing: a lookup
@@ -127,14 +104,22 @@ void JoinDetail(CSqlGroupDetail& detail, const CSqlGroupDetail& later) {
 // table stays small enough for more of it to be in the processor's caches.
 class CSqlGroupBuilder::CGroupIndex {
 public:
-    CGroupIndex(std::size_t records, const CRecordTexts& texts)
-        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))), m_sqls(texts) {}
+    // A group of a key in another builder's share.
+    static constexpr std::size_t kOtherShare = ~std::size_t{0};
+
+    CGroupIndex(std::size_t records, const CRecordTexts& texts, std::size_t part, std::size_t parts)
+        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))), m_sqls(texts),
+          m_nPart(part), m_nParts(parts) {}
 
     // The key of a group's first statement is compared only when its hash is the same; a
     // group keyed by SQL text keeps a copy of the text, which is not read again.
     std::size_t GroupOf(const CStatementRecord& record) {
         const CGroupKey key = KeyOf(record, m_sqls);
         const std::uint64_t hash = key.Hash();
+        // Bits the tag and the first slot leave alone choose the share.
+        if (m_nParts > 1 && (hash >> 32) % m_nParts != m_nPart) {
+            return kOtherShare;
+        }
         const auto tag = static_cast<std::uint32_t>(hash);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = SlotOf(hash);; i = (i + 1) & mask) {
@@ -147,9 +132,6 @@ public:
             }
         }
     }
-
-    // The statement that made a group.
-    const CStatementRecord& First(std::size_t group) const { return *m_firsts[group]; }
 
 private:
     struct CSlot {
@@ -215,12 +197,14 @@ private:
     std::vector<const CStatementRecord*> m_firsts; // each group's first record
     std::unordered_map<std::size_t, std::string> m_sqlOfGroup;
     CSqlReader m_sqls;
+    std::size_t m_nPart;
+    std::size_t m_nParts;
 };
 
 CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed,
-                                   const CRecordTexts& texts)
-    : m_index(std::make_unique<CGroupIndex>(records, texts)), m_bExcludeIdle(excludeIdle),
-      m_bDetailed(detailed) {
+                                   const CRecordTexts& texts, std::size_t part, std::size_t parts)
+    : m_index(std::make_unique<CGroupIndex>(records, texts, part, std::max<std::size_t>(1, parts))),
+      m_bExcludeIdle(excludeIdle), m_bDetailed(detailed) {
     m_rows.reserve(records);
     m_times.reserve(records);
 }
@@ -229,8 +213,13 @@ CSqlGroupBuilder::~CSqlGroupBuilder() = default;
 
 // A group's row is made when its first statement comes.
 void CSqlGroupBuilder::Add(const CStatementRecord& record) {
+    const std::size_t seen = m_nSeen++;
     const std::size_t group = m_index->GroupOf(record);
+    if (group == CGroupIndex::kOtherShare) {
+        return;
+    }
     if (group == m_rows.size()) {
+        m_firstSeen.push_back(seen);
         CSqlGroupRow& row = m_rows.emplace_back();
         row.sqlId = record.SqlId();
         row.hashValue = record.HashValue();
@@ -247,28 +236,7 @@ void CSqlGroupBuilder::Add(const CStatementRecord& record) {
     }
 }
 
-// Groups of the later statements that this builder has too take their figures; the others
-// come after this builder's groups, in the order they came.
-void CSqlGroupBuilder::Join(CSqlGroupBuilder&& later) {
-    for (std::size_t from = 0; from < later.m_rows.size(); ++from) {
-        const std::size_t group = m_index->GroupOf(later.m_index->First(from));
-        if (group == m_rows.size()) {
-            m_rows.push_back(std::move(later.m_rows[from]));
-            m_times.push_back(std::move(later.m_times[from]));
-            if (m_bDetailed) {
-                m_details.push_back(std::move(later.m_details[from]));
-            }
-            continue;
-        }
-        JoinRow(m_rows[group], later.m_rows[from]);
-        m_times[group].Merge(later.m_times[from]);
-        if (m_bDetailed) {
-            JoinDetail(m_details[group], later.m_details[from]);
-        }
-    }
-}
-
-CSqlGroupTable CSqlGroupBuilder::Finish() {
+void CSqlGroupBuilder::Complete() {
     for (std::size_t group = 0; group < m_rows.size(); ++group) {
         m_rows[group].executionTimes = m_times[group].Summary();
         if (m_bDetailed) {
@@ -279,5 +247,24 @@ CSqlGroupTable CSqlGroupBuilder::Finish() {
             m_rows[group].detail = std::make_shared<const CSqlGroupDetail>(std::move(detail));
         }
     }
+}
+
+CSqlGroupTable CSqlGroupBuilder::Finish() {
+    Complete();
     return CSqlGroupTable(std::move(m_rows));
+}
+
+// The rows of both shares, in the order their groups' first statements came.
+CSqlGroupTable CSqlGroupBuilder::Merge(CSqlGroupBuilder& first, CSqlGroupBuilder& second) {
+    std::vector<CSqlGroupRow> rows;
+    rows.reserve(first.m_rows.size() + second.m_rows.size());
+    std::size_t a = 0;
+    std::size_t b = 0;
+    while (a < first.m_rows.size() || b < second.m_rows.size()) {
+        const bool fromFirst =
+            b == second.m_rows.size() ||
+            (a < first.m_rows.size() && first.m_firstSeen[a] < second.m_firstSeen[b]);
+        rows.push_back(std::move(fromFirst ? first.m_rows[a++] : second.m_rows[b++]));
+    }
+    return CSqlGroupTable(std::move(rows));
 }

@@ -16,19 +16,23 @@ class CSqlGroupBuilder {
 public:
     // `records`: about how many statements will come. Idle waits are left out of the wait
     // time when asked; each group gets its detail when `detailed`. SQL texts that stay in
-    // their trace file are read through `texts`.
+    // their trace file are read through `texts`. A builder of share `part` of `parts` keeps
+    // only the groups whose keys fall in that share: builders of all the shares, each given
+    // every statement, make the groups on as many threads, and Merge puts them together.
     CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool detailed,
-                     const CRecordTexts& texts);
+                     const CRecordTexts& texts, std::size_t part = 0, std::size_t parts = 1);
     ~CSqlGroupBuilder();
     CSqlGroupBuilder(const CSqlGroupBuilder&) = delete;
     CSqlGroupBuilder& operator=(const CSqlGroupBuilder&) = delete;
 
     void Add(const CStatementRecord& record);
-    // Adds the groups of statements that came after those given here (a builder given the
-    // next part of the statements), as if they had been given here.
-    void Join(CSqlGroupBuilder&& later);
+    // Works out what each group's executions come to; nothing may be added after.
+    void Complete();
     // The groups of the statements given, by self elapsed time, largest first.
     CSqlGroupTable Finish();
+    // The groups of completed builders of every share, given the same statements: the table
+    // one builder given them makes.
+    static CSqlGroupTable Merge(CSqlGroupBuilder& first, CSqlGroupBuilder& second);
 
 private:
     class CGroupIndex;
@@ -39,4 +43,6 @@ private:
     std::vector<CSqlGroupRow> m_rows;
     std::vector<CExecutionHistogram> m_times; // per group: every execution of its statements
     std::vector<CSqlGroupDetail> m_details;
+    std::size_t m_nSeen = 0;              // statements given
+    std::vector<std::size_t> m_firstSeen; // per group: statements given before its first
 };

@@ -105,14 +105,6 @@ void CTraceAnalyzer::ForEachInReadOrder(std::size_t first, std::size_t last, Vis
     }
 }
 
-std::size_t CTraceAnalyzer::RecordsIn(std::size_t first, std::size_t last) const {
-    std::size_t records = 0;
-    for (std::size_t chunk = first; chunk < last; ++chunk) {
-        records += m_chunks[chunk].size();
-    }
-    return records;
-}
-
 // The first chunk of the second half of the records.
 std::size_t CTraceAnalyzer::MiddleChunk() const {
     std::size_t records = 0;
@@ -138,19 +130,29 @@ View CTraceAnalyzer::InTwoHalves(Make&& make, Join&& join) const {
     return view;
 }
 
+// For many records, each of two threads reads every record and keeps the groups of half the
+// keys: no group is looked up twice, as joining two halves of the records would.
 CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const {
-    const auto make = [&](std::size_t first, std::size_t last) {
-        auto groups = std::make_unique<CSqlGroupBuilder>(RecordsIn(first, last), excludeIdle,
-                                                         detailed, m_texts);
-        ForEachInReadOrder(first, last,
+    const std::size_t parts = m_nCount < kRecordsForTwoThreads ? 1 : 2;
+    const auto make = [&](std::size_t part) {
+        auto groups = std::make_unique<CSqlGroupBuilder>(m_records.size() / parts, excludeIdle,
+                                                         detailed, m_texts, part, parts);
+        ForEachInReadOrder(0, m_chunks.size(),
                            [&](const CStatementRecord& record) { groups->Add(record); });
         return groups;
     };
-    const auto join = [](std::unique_ptr<CSqlGroupBuilder>& groups,
-                         std::unique_ptr<CSqlGroupBuilder>&& later) {
-        groups->Join(std::move(*later));
+    if (parts == 1) {
+        return make(0)->Finish();
+    }
+    const auto complete = [&](std::size_t part) {
+        std::unique_ptr<CSqlGroupBuilder> groups = make(part);
+        groups->Complete();
+        return groups;
     };
-    return InTwoHalves<std::unique_ptr<CSqlGroupBuilder>>(make, join)->Finish();
+    std::future<std::unique_ptr<CSqlGroupBuilder>> second =
+        std::async(std::launch::async, complete, std::size_t{1});
+    const std::unique_ptr<CSqlGroupBuilder> first = complete(0);
+    return CSqlGroupBuilder::Merge(*first, *second.get());
 }
 
 std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {

@@ -91,8 +91,6 @@ private:
     // Visits the records of some chunks in the order they were read.
     template <typename Visit>
     void ForEachInReadOrder(std::size_t first, std::size_t last, Visit&& visit) const;
-    // How many records the chunks [first, last) hold.
-    std::size_t RecordsIn(std::size_t first, std::size_t last) const;
     std::size_t MiddleChunk() const;
     template <typename View, typename Make, typename Join>
     View InTwoHalves(Make&& make, Join&& join) const;
