@@ -121,6 +121,59 @@ CWord* PackWords(const std::vector<CCallTreeNode>& nodes) {
     return packed;
 }
 
+// Resolves the references of `count` packed nodes from `at` on, with their subtrees, writing
+// them when `write`. false when the words cannot hold the resolved tree: a Carry node, a value
+// that no longer fits its node, or siblings out of order once resolved.
+bool ResolveNodes(CWord*& at, std::size_t count, const CCallTreeResolution& resolution,
+                  bool write) {
+    CStatementRef previous;
+    for (std::size_t i = 0; i < count; ++i) {
+        CWord* const node = at;
+        const bool full = (node[0] & kFull) != 0;
+        CStatementRef ref{static_cast<CStatementRef::EKind>(node[0] & kKindBits), node[1]};
+        const CWord* value = node + 2;
+        if (full) {
+            ref.value = Get64(value);
+        }
+        if (ref.kind == CStatementRef::EKind::Carry) {
+            return false;
+        }
+        if (ref.kind == CStatementRef::EKind::Local || ref.kind == CStatementRef::EKind::Leading) {
+            ref = resolution.statement(ref);
+        }
+        if ((!full && ref.value > std::numeric_limits<CWord>::max()) ||
+            (i > 0 && !(previous < ref))) {
+            return false;
+        }
+        if (write) {
+            node[0] = (node[0] & ~kKindBits) | static_cast<CWord>(ref.kind);
+            if (full) {
+                CWord* valueAt = node + 2;
+                Put64(valueAt, ref.value);
+            } else {
+                node[1] = static_cast<CWord>(ref.value);
+            }
+        }
+        previous = ref;
+        const std::size_t children = full ? node[1] : node[0] >> kChildShift;
+        at += full ? kFullWords : kPackedWords;
+        if (!ResolveNodes(at, children, resolution, write)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Resolves a packed tree where its words stand when they can hold it.
+bool ResolveInPlace(CWord* packed, const CCallTreeResolution& resolution) {
+    CWord* at = packed + kHeader;
+    if (!ResolveNodes(at, packed[1], resolution, false)) {
+        return false;
+    }
+    at = packed + kHeader;
+    return ResolveNodes(at, packed[1], resolution, true);
+}
+
 } // namespace
 
 CCallTree::CCallTree(const CCallTree& other) {
@@ -168,6 +221,10 @@ void CCallTree::Add(std::vector<CCallTreeNode>&& nodes) {
 
 void CCallTree::Resolve(const CCallTreeResolution& resolution) {
     if (IsEmpty()) {
+        return;
+    }
+    if (Packed() != nullptr &&
+        ResolveInPlace(reinterpret_cast<CWord*>(m_form & ~std::uintptr_t{1}), resolution)) {
         return;
     }
     std::vector<CCallTreeNode> nodes;

@@ -344,6 +344,31 @@ TEST(CursorFigures, PackedCallTreesKeepEveryNodeExactly) {
     }
 }
 
+// A reader packs its call trees as it made them and resolves them later, in their words where
+// they can hold the result: the trees must equal those resolved in full, when references land
+// out of order, on the same statement (whose nodes join) or beyond 32 bits.
+TEST(CursorFigures, CallTreesResolvedPackedEqualThoseResolvedInFull) {
+    CCallTreeResolution map;
+    map.statement = [](const CStatementRef& ref) {
+        const std::uint64_t h =
+            (ref.value + static_cast<std::uint64_t>(ref.kind)) * 0x9E3779B97F4A7C15ULL;
+        return CStatementRef{static_cast<CStatementRef::EKind>((h >> 40) % 3),
+                             (h >> 20) % 8 == 0 ? h : (h >> 8) % 40};
+    };
+    map.carried = [](std::size_t) { return nullptr; };
+    map.carriedSelf = [](std::size_t) { return CSelfFigures{}; };
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        CCallTree inFull;
+        inFull.Add(Nodes(random, random() % 6, 3));
+        CCallTree packed = inFull;
+        packed.Pack();
+        inFull.Resolve(map);
+        packed.Resolve(map);
+        ASSERT_EQ(packed.Nodes(), inFull.Nodes());
+    }
+}
+
 // Figures that left the packed range and came back compare equal to figures that never did.
 // A random cursor never waits often enough to reach the packed count's limit; this one passes
 // it, with an event at the limit of packed ids beside it.
