@@ -16,7 +16,12 @@ public:
     // Makes room for `extra` more bytes and answers where they go.
     char* Grow(std::size_t extra) {
         if (m_nSize + extra > m_nCapacity) {
-            const std::size_t capacity = std::max(m_nSize + extra, 2 * m_nCapacity);
+            // A quarter more than asked: the start of a line carried over from the last piece
+            // then fits beside the next piece's bytes, and no buffer is replaced while a file
+            // is read. Freeing a block this big mid-read makes the allocator serve later big
+            // blocks from its heaps, which kept up to 7 MiB more at the peak in some runs.
+            const std::size_t capacity =
+                std::max(m_nSize + extra + (m_nSize + extra) / 4, 2 * m_nCapacity);
             auto data = std::make_unique_for_overwrite<char[]>(capacity);
             std::copy_n(m_data.get(), m_nSize, data.get());
             m_data = std::move(data);
