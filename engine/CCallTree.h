@@ -23,11 +23,12 @@ public:
     std::vector<CCallTreeNode> Nodes() const;
     // Adds `nodes`, joining each with the node of the same statement.
     void Add(std::vector<CCallTreeNode>&& nodes);
-    // Resolves the references of the tree (CCallTreeResolution::Apply) and packs it; an empty
-    // tree stays as it is.
+    // Resolves the references of the tree (CCallTreeResolution::Apply) and packs it; a packed
+    // tree is resolved in its own words when they can hold the result. An empty tree stays as
+    // it is.
     void Resolve(const CCallTreeResolution& resolution);
     // Packs the tree as it is, references unresolved: the thread that built it frees its
-    // nodes, so resolving it on another thread later frees one block, not every node.
+    // nodes, and resolving it on another thread later mostly frees nothing.
     void Pack();
 
     // Equal when the nodes are, however they are kept.

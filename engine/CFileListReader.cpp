@@ -25,10 +25,15 @@ bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+// The threads that analyse pieces: one per core.
+std::size_t AnalysingThreads() {
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // One piece per thread being analysed and one being read: reading a piece from the page cache
 // takes a fraction of the time its analysis does, and every buffer more holds its bytes.
 std::size_t PiecesInFlight() {
-    return std::max(1u, std::thread::hardware_concurrency()) + 1;
+    return AnalysingThreads() + 1;
 }
 
 // Pieces analysed but not joined yet, waiting for an older piece: they hold only their
@@ -97,7 +102,7 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     CPiecePool pool(PiecesInFlight());
     // Declared after the pool: its threads are joined before the pool their tasks give
     // buffers back to goes.
-    CWorkerThreads workers(std::max(1u, std::thread::hardware_concurrency()));
+    CWorkerThreads workers(AnalysingThreads());
     std::deque<std::future<CCursorTracker>> pieces;
     CBindingResolver resolver(batch.appended);
     const auto collectFront = [&] {

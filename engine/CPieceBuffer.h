@@ -10,7 +10,6 @@
 // touching fresh pages.
 class CPieceBuffer {
 public:
-    char* Data() { return m_data.get(); }
     std::size_t Size() const { return m_nSize; }
     std::string_view Text() const { return {m_data.get(), m_nSize}; }
     // Makes room for `extra` more bytes and answers where they go.
