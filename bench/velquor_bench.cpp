@@ -1,7 +1,8 @@
 // Benchmarks of the engine and the command-line tool on generated traces: file-mode analysis
 // of 1 GiB against `wc -l` on the same file, the response-time profile, SQL groups and call
-// tree of that analysis against the analysis itself, sorting 1,000,000 records, a live read
-// of 1 MiB appended to a small and to a 1 GiB trace, and the peak memory of a file-mode run.
+// tree of that analysis against the analysis itself, both against `wc -l` run beside them,
+// sorting 1,000,000 records, a live read of 1 MiB appended to a small and to a 1 GiB trace,
+// and the peak memory of a file-mode run.
 
 #include "CBenchFiles.h"
 #include "CCommandTypeCatalog.h"
@@ -14,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -24,6 +26,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -171,6 +174,47 @@ void BM_TimeViews(benchmark::State& state) {
     state.counters["record_bytes"] = static_cast<double>(sizeof(CStatementRecord));
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The speed goal in two figures: a file-mode analysis of 1 GiB, alone and with its profile,
+// SQL groups and call tree, against `wc -l` on the same file run just before it. Each is the
+// median of the iterations' ratios: a machine that slows down or speeds up for a while moves
+// both sides of a ratio, where it would move one of two figures taken apart.
+void BM_GoalVsWcLines(benchmark::State& state) {
+    const std::string trace = Files().Trace(kGiB, kSeed);
+    Engine engine;
+    WcSeconds(trace); // brings the file into the page cache
+    std::vector<double> wcTimes;
+    std::vector<double> readRatios;
+    std::vector<double> wholeRatios;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const double wcSeconds = WcSeconds(trace);
+        std::unique_ptr<CTraceAnalyzer> analyzer = engine.MakeAnalyzer();
+        analyzer->SetPath(trace + "|");
+        state.ResumeTiming();
+        const double readSeconds = SecondsOf([&] { analyzer->ReadFileList(); });
+        const double viewSeconds = SecondsOf([&] {
+            benchmark::DoNotOptimize(analyzer->Profile({}, std::nullopt, false));
+            benchmark::DoNotOptimize(analyzer->SqlGroups(false).Size());
+            benchmark::DoNotOptimize(analyzer->CallTree().size());
+        });
+        state.PauseTiming();
+        analyzer.reset();
+        state.ResumeTiming();
+        wcTimes.push_back(wcSeconds);
+        readRatios.push_back(readSeconds / wcSeconds);
+        wholeRatios.push_back((readSeconds + viewSeconds) / wcSeconds);
+    }
+    state.counters["wc_l_ms"] = Median(wcTimes) * 1000.0;
+    state.counters["read_vs_wc_l"] = Median(readRatios);
+    state.counters["with_views_vs_wc_l"] = Median(wholeRatios);
+}
+
 // One million small cursor blocks with varied figures and SQL texts that share prefixes.
 std::vector<CStatementRecord> SortRecords(const CCommandTypeCatalog& catalog) {
     static constexpr const char* kTables[] = {"ORDERS", "ORDER_LINES", "CUSTOMERS", "STOCK"};
@@ -268,6 +312,7 @@ BENCHMARK(BM_FileModePeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->
 BENCHMARK(BM_WcLines)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_FileModeAnalysis)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_TimeViews)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_GoalVsWcLines)->Unit(benchmark::kMillisecond)->Iterations(7)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Sort, number_total_cpu, "total_cpu")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
