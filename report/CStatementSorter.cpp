@@ -13,6 +13,6 @@ bool CStatementSorter::OnColumnClick(int column) {
         m_nSortOrder = 1;
         m_nSortColumn = column;
     }
-    m_doc.Model().Sort(m_nSortColumn, m_nSortOrder);
+    m_doc.Sort(m_nSortColumn, m_nSortOrder);
     return true;
 }

@@ -22,6 +22,9 @@ CVelquorDoc::CVelquorDoc(const COpenRequest& request, const CCommandTypeCatalog&
 }
 
 CVelquorDoc::~CVelquorDoc() {
+    if (m_work.valid()) {
+        m_work.wait();
+    }
     // A worker waiting for a message box is released first.
     m_notifier.Release();
     m_readWorker.reset();
@@ -50,6 +53,7 @@ void CVelquorDoc::StartFileRead() {
         [this](std::int64_t done, std::int64_t total) { emit ReadProgress(done, total); },
         [this](CReadBatch&& batch) {
             if (!m_bDiscardRead) {
+                WaitForWork();
                 m_model.Apply(std::move(batch));
                 emit AnalysisChanged();
             }
@@ -69,6 +73,7 @@ void CVelquorDoc::OnFileReadDone(CReadBatch&& batch) {
     m_readWorker.reset(); // the thread has finished: this call was its last act
     const bool partial = batch.cancelled && !m_bDiscardRead;
     if (!m_bDiscardRead) {
+        WaitForWork();
         m_model.Apply(std::move(batch));
     }
     emit CommandStateChanged();
@@ -83,6 +88,7 @@ void CVelquorDoc::OnLiveBatch(CReadBatch&& batch) {
             batch.folderChange == CReadBatch::FolderChange::Missing ? message : QString();
         emit FolderStateChanged(message);
     }
+    WaitForWork();
     m_model.Apply(std::move(batch));
     emit AnalysisChanged();
 }
@@ -103,6 +109,23 @@ void CVelquorDoc::Clear() {
         m_bDiscardRead = true; // the list stays empty for good
         m_readWorker->Cancel();
     }
+    WaitForWork();
     m_model.Clear();
     emit AnalysisChanged();
+}
+
+void CVelquorDoc::Sort(int column, int order) {
+    WaitForWork();
+    m_model.Sort(column, order);
+}
+
+void CVelquorDoc::WorkOnRecords(std::function<void()> work) {
+    WaitForWork();
+    m_work = std::async(std::launch::async, std::move(work));
+}
+
+void CVelquorDoc::WaitForWork() {
+    if (m_work.valid()) {
+        m_work.get();
+    }
 }

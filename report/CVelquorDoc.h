@@ -11,6 +11,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -23,8 +25,10 @@ class QWidget;
 // worker that reads, the file system it reads through and the message boxes of its
 // problems. Set up from the open request; Start reads the trace files once on a worker
 // thread (file mode) or starts the worker that reads the trace folder every period while
-// running (live mode). Either way the records are only used on the user interface thread:
-// the workers hand finished batches over. Needs no widget: views show it.
+// running (live mode). Either way the records are only changed on the user interface thread:
+// the workers hand finished batches over. Work that only reads them may run on a worker
+// thread meanwhile (WorkOnRecords), and every change waits for it. Needs no widget: views
+// show it.
 class CVelquorDoc : public QObject {
     Q_OBJECT
 
@@ -58,6 +62,15 @@ public:
 
     const CTraceAnalyzer& Analyzer() const { return m_analyzer; }
     CStatementListModel& Model() { return m_model; }
+    // Sorts the list by a column in a direction (+1 or -1), once no work reads the records.
+    void Sort(int column, int order);
+
+    // Runs `work`, which only reads the analyser, on a worker thread, so that working out
+    // figures over a big trace leaves the window free. A read's batches, Clear, sorting and
+    // the document's end wait for it; so does the next work.
+    void WorkOnRecords(std::function<void()> work);
+    // Waits for the work on the records to end, and passes on what it threw.
+    void WaitForWork();
 
 signals:
     // Running or reading changed, so the commands that depend on them change too.
@@ -88,4 +101,5 @@ private:
     bool m_bDiscardRead = false; // Clear during a file read: its result is not listed
     std::unique_ptr<CFileReadWorker> m_readWorker;
     std::unique_ptr<CRefreshWorker> m_refreshWorker;
+    std::future<void> m_work; // reads the records while it runs
 };

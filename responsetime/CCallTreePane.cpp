@@ -48,13 +48,12 @@ void CCallTreePane::SetAnalyzer(const CTraceAnalyzer* analyzer) {
 
 // The nodes opened before are opened again where the new tree still has them; those it has
 // not are forgotten.
-void CCallTreePane::Refresh() {
+void CCallTreePane::Show(std::vector<CCallTreeRow> tree) {
     const bool selected = selectionModel()->hasSelection();
     const CCallTreeModel::CPath current =
         selected ? m_model.PathOf(currentIndex()) : CCallTreeModel::CPath();
     const CScrollPosition scroll(*this);
-    m_model.SetTree(m_analyzer != nullptr ? m_analyzer->CallTree() : std::vector<CCallTreeRow>(),
-                    m_analyzer);
+    m_model.SetTree(std::move(tree), m_analyzer);
     const std::set<CCallTreeModel::CPath> expanded = std::move(m_expanded);
     m_expanded.clear();
     for (const CCallTreeModel::CPath& path : expanded) {

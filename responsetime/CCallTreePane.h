@@ -18,11 +18,11 @@ class CCallTreePane : public QTreeView {
 public:
     explicit CCallTreePane(QWidget* parent = nullptr);
 
-    // Empties the tab for another analyser (none: stays empty), whose tree the next Refresh
+    // Empties the tab for another analyser (none: stays empty), whose tree the next Show
     // shows; the nodes opened before are forgotten.
     void SetAnalyzer(const CTraceAnalyzer* analyzer);
-    // Shows the call tree of what the analyser holds now.
-    void Refresh();
+    // Shows a call tree of the analyser's statements.
+    void Show(std::vector<CCallTreeRow> tree);
     CCallTreeModel& Model() { return m_model; }
 
 signals:

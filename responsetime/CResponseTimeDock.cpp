@@ -6,8 +6,14 @@
 #include "CVelquorDoc.h"
 
 #include <QElapsedTimer>
+#include <QMetaObject>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -39,11 +45,19 @@ CResponseTimeDock::CResponseTimeDock(QWidget* parent)
             &CResponseTimeDock::StatementActivated);
 }
 
+CResponseTimeDock::~CResponseTimeDock() {
+    if (m_doc != nullptr) {
+        m_doc->WaitForWork();
+    }
+}
+
 void CResponseTimeDock::SetDocument(CVelquorDoc* doc) {
     if (doc == m_doc) {
         return;
     }
     if (m_doc != nullptr) {
+        m_doc->WaitForWork(); // its figures would come too late to be shown
+
         disconnect(m_doc, nullptr, this, nullptr);
         disconnect(&m_doc->Model(), nullptr, this, nullptr);
     }
@@ -52,6 +66,8 @@ void CResponseTimeDock::SetDocument(CVelquorDoc* doc) {
 
 void CResponseTimeDock::Follow(CVelquorDoc* doc) {
     m_doc = doc;
+    ++m_nFollowed;
+    m_bMaking = false;
     m_refreshTimer.stop();
     const CTraceAnalyzer* analyzer = doc != nullptr ? &doc->Analyzer() : nullptr;
     m_profile->SetAnalyzer(analyzer);
@@ -93,25 +109,81 @@ void CResponseTimeDock::OnAnalysisChanged() {
 
 void CResponseTimeDock::RefreshCurrentTab() {
     const int tab = m_tabs->currentIndex();
-    if (!isVisible() || tab < 0 || !m_stale[static_cast<std::size_t>(tab)]) {
+    if (!isVisible() || tab < 0 || !m_stale[static_cast<std::size_t>(tab)] || m_bMaking) {
         return;
     }
     m_stale[static_cast<std::size_t>(tab)] = false;
-    QElapsedTimer clock;
-    clock.start();
+    m_making.start();
     switch (tab) {
     case ProfileTab:
         m_profile->Refresh();
+        Refreshed();
         break;
-    case GroupsTab:
-        m_groups->Refresh(m_profile->ExcludeIdle());
-        break;
-    default:
-        m_tree->Refresh();
+    case GroupsTab: {
+        const bool excludeIdle = m_profile->ExcludeIdle();
+        MakeInBackground<CSqlGroupTable>(
+            [excludeIdle](const CTraceAnalyzer& analyzer) {
+                return analyzer.SqlGroups(excludeIdle);
+            },
+            [this](CSqlGroupTable&& groups) { m_groups->Show(std::move(groups)); });
         break;
     }
-    m_nLastCostMs = clock.elapsed();
+    default:
+        MakeInBackground<std::vector<CCallTreeRow>>(
+            [](const CTraceAnalyzer& analyzer) { return analyzer.CallTree(); },
+            [this](std::vector<CCallTreeRow>&& tree) { m_tree->Show(std::move(tree)); });
+        break;
+    }
+}
+
+template <class TFigures>
+void CResponseTimeDock::MakeInBackground(std::function<TFigures(const CTraceAnalyzer&)> make,
+                                         std::function<void(TFigures&&)> show) {
+    m_bMaking = true;
+    const CTraceAnalyzer& analyzer = m_doc->Analyzer();
+    const std::uint64_t followed = m_nFollowed;
+    m_doc->WorkOnRecords(
+        [this, &analyzer, followed, make = std::move(make), show = std::move(show)] {
+            auto figures = std::make_shared<std::optional<TFigures>>();
+            // Told even when making them throws: the document's wait passes the exception on.
+            const auto tell = [&] {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, followed, figures, show] {
+                        if (followed != m_nFollowed) {
+                            return; // made for a document the dock no longer follows
+                        }
+                        m_doc->WaitForWork();
+                        show(std::move(**figures));
+                        Refreshed();
+                    },
+                    Qt::QueuedConnection);
+            };
+            try {
+                figures->emplace(make(analyzer));
+            } catch (...) {
+                tell();
+                throw;
+            }
+            tell();
+        });
+}
+
+// The figures of the tab asked for are shown. The tab in view may have gone out of date
+// meanwhile, or be another: its figures are made next, as the spacing allows.
+void CResponseTimeDock::Refreshed() {
+    m_bMaking = false;
+    m_nLastCostMs = m_making.elapsed();
     m_sinceRefresh.start();
+    if (m_doc == nullptr || m_refreshTimer.isActive()) {
+        return;
+    }
+    const qint64 spacing = kCostFactor * m_nLastCostMs;
+    if (m_doc->IsReading()) {
+        m_refreshTimer.start(std::max<qint64>(kReadingPeriodMs, spacing));
+    } else {
+        m_refreshTimer.start(m_doc->IsLiveMode() ? spacing : 0);
+    }
 }
 
 void CResponseTimeDock::showEvent(QShowEvent* event) {

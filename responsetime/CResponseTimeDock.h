@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class CCallTreePane;
 class CProfilePane;
 class CSqlGroupPane;
+class CTraceAnalyzer;
 class CVelquorDoc;
 class QTabWidget;
 
@@ -18,8 +20,9 @@ class QTabWidget;
 // read it makes the figures of the tab in view again (the others when they come into view),
 // only while the dock is shown. While a file is still being read it does so at most once a
 // period; then and between live reads no sooner than ten times what the last one cost, so
-// that a big trace is not read more slowly and the window stays responsive; the end of a
-// file read is shown at once.
+// that a big trace is not read more slowly; the end of a file read is shown at once. The SQL
+// groups and the call tree are made on a worker thread, one tab at a time, so the window
+// stays responsive however big the trace; the tab shows them when they are done.
 class CResponseTimeDock : public QWidget {
     Q_OBJECT
 
@@ -28,6 +31,8 @@ public:
     static constexpr int kReadingPeriodMs = 1000;
 
     explicit CResponseTimeDock(QWidget* parent = nullptr);
+    // Waits for the figures being made, which are handed to it.
+    ~CResponseTimeDock() override;
 
     // Shows the figures of a window's document from now on; nullptr empties the dock. A
     // document that goes empties it too.
@@ -50,6 +55,12 @@ private:
     void Follow(CVelquorDoc* doc);
     void OnAnalysisChanged();
     void RefreshCurrentTab();
+    // Makes figures with `make` on a worker thread, and shows them with `show` on this one
+    // when they are done, unless the dock follows another document by then.
+    template <class TFigures>
+    void MakeInBackground(std::function<TFigures(const CTraceAnalyzer&)> make,
+                          std::function<void(TFigures&&)> show);
+    void Refreshed();
 
     CVelquorDoc* m_doc = nullptr;
     QTabWidget* m_tabs;
@@ -59,5 +70,8 @@ private:
     QTimer m_refreshTimer;
     std::array<bool, TabCount> m_stale{}; // figures older than the document's records
     qint64 m_nLastCostMs = 0;
-    QElapsedTimer m_sinceRefresh; // since the figures were last made
+    QElapsedTimer m_sinceRefresh;  // since the figures were last made
+    QElapsedTimer m_making;        // since the figures being made were asked for
+    bool m_bMaking = false;        // figures are being made on a worker thread
+    std::uint64_t m_nFollowed = 0; // counts the documents followed, to know a late result
 };

@@ -47,15 +47,14 @@ void CSqlGroupPane::SetAnalyzer(const CTraceAnalyzer* analyzer) {
     m_model.SetGroups({}, analyzer);
 }
 
-void CSqlGroupPane::Refresh(bool excludeIdle) {
+void CSqlGroupPane::Show(CSqlGroupTable groups) {
     const CSqlGroupRow* current = m_model.Group(currentIndex().row());
     const std::optional<std::uint64_t> selected =
         current != nullptr && selectionModel()->hasSelection() ? std::optional(current->firstSerial)
                                                                : std::nullopt;
     const int column = currentIndex().column();
     const CScrollPosition scroll(*this);
-    m_model.SetGroups(m_analyzer != nullptr ? m_analyzer->SqlGroups(excludeIdle) : CSqlGroupTable(),
-                      m_analyzer);
+    m_model.SetGroups(std::move(groups), m_analyzer);
     const int row = selected ? m_model.RowOfGroup(*selected) : -1;
     if (row >= 0) {
         selectionModel()->setCurrentIndex(m_model.index(row, std::max(0, column)),

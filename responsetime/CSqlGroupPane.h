@@ -18,11 +18,11 @@ class CSqlGroupPane : public QTableView {
 public:
     explicit CSqlGroupPane(QWidget* parent = nullptr);
 
-    // Empties the tab for another analyser (none: stays empty), whose groups the next Refresh
+    // Empties the tab for another analyser (none: stays empty), whose groups the next Show
     // shows.
     void SetAnalyzer(const CTraceAnalyzer* analyzer);
-    // Groups what the analyser holds now; idle waits left out of the wait time when asked.
-    void Refresh(bool excludeIdle);
+    // Shows groups of the analyser's statements.
+    void Show(CSqlGroupTable groups);
     CSqlGroupModel& Model() { return m_model; }
 
 signals:

@@ -20,7 +20,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
 #include <random>
+#include <stdexcept>
+#include <thread>
 
 // A window's document with its sort, find and save, driven without any widget.
 class TstDocument : public QObject {
@@ -31,6 +34,7 @@ private slots:
     void cleanup();
     void sortMovesEveryPersistentIndexWithItsRecord();
     void sortIsRefusedWhileRunningOrReading();
+    void changesWaitForTheWorkOnTheRecords();
     void findThenSaveWritesTheRowsAfterTheFoundOne();
 
 private:
@@ -150,6 +154,38 @@ void TstDocument::sortIsRefusedWhileRunningOrReading() {
     QVERIFY(finished.wait(60000));
     QCOMPARE(finished.constFirst().constFirst().toBool(), false); // read whole
     QVERIFY(early.OnColumnClick(0));
+}
+
+// Work that reads the records on a worker thread sees them as they were when it started:
+// sorting and clearing wait for it to end, and what it throws comes out of the wait.
+void TstDocument::changesWaitForTheWorkOnTheRecords() {
+    std::unique_ptr<CVelquorDoc> doc = OpenDocument(GeneratedTrace());
+    QVERIFY(doc != nullptr);
+    const CTraceAnalyzer& analyzer = doc->Analyzer();
+    const std::string first = BlockOf(analyzer, 0);
+    const std::int64_t count = analyzer.GetCount();
+    std::string seenFirst;
+    std::int64_t seenCount = -1;
+    const auto late = [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+
+    doc->WorkOnRecords([&] {
+        late();
+        seenFirst = BlockOf(analyzer, 0);
+    });
+    doc->Sort(3, 1);
+    QCOMPARE(seenFirst, first);
+    QVERIFY(BlockOf(analyzer, 0) != first);
+
+    doc->WorkOnRecords([&] {
+        late();
+        seenCount = analyzer.GetCount();
+    });
+    doc->Clear();
+    QCOMPARE(seenCount, count);
+    QCOMPARE(analyzer.GetCount(), 0);
+
+    doc->WorkOnRecords([] { throw std::runtime_error("no memory left"); });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, doc->WaitForWork());
 }
 
 void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {

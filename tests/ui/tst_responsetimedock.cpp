@@ -41,6 +41,7 @@ private slots:
 
     void dockShowsTheWindowInFrontAndFindsItsStatements();
     void liveReadsKeepTheChosenGroupAndOrder();
+    void groupsOfAWindowLeftWhileTheyAreMadeAreNotShown();
     void shownDockIsShownAgainAtTheNextStart();
 
 private:
@@ -182,6 +183,30 @@ void TstResponseTimeDock::dockShowsTheWindowInFrontAndFindsItsStatements() {
     QTRY_COMPARE(tree.model()->rowCount(), 0);
     QCOMPARE(groups.model()->rowCount(), 0);
     QCOMPARE(profile.Model().rowCount(), 0);
+}
+
+// The SQL groups are made on a worker thread; when the user brings another window to the front
+// meanwhile, the groups of the window left are not shown for it, even for a moment.
+void TstResponseTimeDock::groupsOfAWindowLeftWhileTheyAreMadeAreNotShown() {
+    const QString timed = m_dir->filePath(QStringLiteral("timed_ora_1.trc"));
+    const QString untimed = m_dir->filePath(QStringLiteral("untimed_ora_2.trc"));
+    WriteBytes(timed, kTimedTrace);
+    WriteBytes(untimed, kUntimedTrace);
+    CVelquorView* view = OpenAndWait(*m_frame, {timed});
+    QVERIFY(view != nullptr && OpenAndWait(*m_frame, {untimed}) != nullptr);
+    ShowDock();
+    CSqlGroupPane& groups = Dock().Groups();
+    QList<int> shown;
+    const QObject listening; // ends the connection with the test
+    connect(groups.model(), &QAbstractItemModel::modelReset, &listening,
+            [&] { shown.append(groups.model()->rowCount()); });
+
+    Dock().Tabs().setCurrentIndex(CResponseTimeDock::GroupsTab); // the untimed trace's group
+    m_frame->MdiArea().setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+    QTRY_COMPARE(groups.model()->rowCount(), 2);
+    QTest::qWait(100);
+    QCOMPARE(groups.model()->rowCount(), 2);
+    QVERIFY(!shown.contains(1));
 }
 
 void TstResponseTimeDock::liveReadsKeepTheChosenGroupAndOrder() {
