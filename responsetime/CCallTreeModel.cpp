@@ -26,40 +26,23 @@ QString Seconds(std::int64_t microseconds) {
 
 CCallTreeModel::CCallTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-void CCallTreeModel::SetTree(std::vector<CCallTreeRow> tree, const CTraceAnalyzer* analyzer) {
+void CCallTreeModel::SetTree(CCallTreeLayout tree, const CTraceAnalyzer* analyzer) {
     beginResetModel();
     m_tree = std::move(tree);
     m_analyzer = analyzer;
     m_sqls = analyzer != nullptr ? std::make_unique<CSqlReader>(analyzer->Texts()) : nullptr;
-    Flatten();
     endResetModel();
 }
 
-// Level by level: the top-level nodes first, then, node after node, each one's children.
-void CCallTreeModel::Flatten() {
-    m_nodes.clear();
-    m_topRowOfSerial.clear();
-    for (const CCallTreeRow& row : m_tree) {
-        m_topRowOfSerial.emplace(row.statement.value, static_cast<int>(m_nodes.size()));
-        m_nodes.push_back({&row, -1, 0});
-    }
-    for (std::size_t node = 0; node < m_nodes.size(); ++node) {
-        m_nodes[node].firstChild = static_cast<int>(m_nodes.size());
-        for (const CCallTreeRow& child : m_nodes[node].row->children) {
-            m_nodes.push_back({&child, static_cast<int>(node), 0});
-        }
-    }
-}
-
 const CCallTreeRow& CCallTreeModel::Node(const QModelIndex& index) const {
-    return *m_nodes[index.internalId()].row;
+    return *m_tree.Node(index.internalId()).row;
 }
 
 CCallTreeModel::CPath CCallTreeModel::PathOf(const QModelIndex& index) const {
     CPath path;
     for (int node = index.isValid() ? static_cast<int>(index.internalId()) : -1; node >= 0;
-         node = m_nodes[static_cast<std::size_t>(node)].parent) {
-        path.push_back(m_nodes[static_cast<std::size_t>(node)].row->statement);
+         node = m_tree.Node(static_cast<std::size_t>(node)).parent) {
+        path.push_back(m_tree.Node(static_cast<std::size_t>(node)).row->statement);
     }
     std::reverse(path.begin(), path.end());
     return path;
@@ -71,11 +54,11 @@ QModelIndex CCallTreeModel::IndexOf(const CPath& path) const {
     if (path.empty()) {
         return {};
     }
-    const auto top = m_topRowOfSerial.find(path.front().value);
-    if (path.front().kind != CStatementRef::EKind::Serial || top == m_topRowOfSerial.end()) {
+    const int top = m_tree.TopOfSerial(path.front().value);
+    if (path.front().kind != CStatementRef::EKind::Serial || top < 0) {
         return {};
     }
-    QModelIndex found = index(top->second, 0);
+    QModelIndex found = index(top, 0);
     for (std::size_t depth = 1; depth < path.size() && found.isValid(); ++depth) {
         const std::vector<CCallTreeRow>& children = Node(found).children;
         const auto child =
@@ -92,7 +75,7 @@ QModelIndex CCallTreeModel::index(int row, int column, const QModelIndex& parent
     if (!hasIndex(row, column, parent)) {
         return {};
     }
-    const int first = parent.isValid() ? m_nodes[parent.internalId()].firstChild : 0;
+    const int first = parent.isValid() ? m_tree.Node(parent.internalId()).firstChild : 0;
     return createIndex(row, column, static_cast<quintptr>(first + row));
 }
 
@@ -100,19 +83,19 @@ QModelIndex CCallTreeModel::parent(const QModelIndex& child) const {
     if (!child.isValid()) {
         return {};
     }
-    const int parent = m_nodes[child.internalId()].parent;
+    const int parent = m_tree.Node(child.internalId()).parent;
     return parent < 0 ? QModelIndex()
                       : createIndex(RowInParent(parent), 0, static_cast<quintptr>(parent));
 }
 
 int CCallTreeModel::RowInParent(int node) const {
-    const int parent = m_nodes[static_cast<std::size_t>(node)].parent;
-    return parent < 0 ? node : node - m_nodes[static_cast<std::size_t>(parent)].firstChild;
+    const int parent = m_tree.Node(static_cast<std::size_t>(node)).parent;
+    return parent < 0 ? node : node - m_tree.Node(static_cast<std::size_t>(parent)).firstChild;
 }
 
 int CCallTreeModel::rowCount(const QModelIndex& parent) const {
     if (!parent.isValid()) {
-        return static_cast<int>(m_tree.size());
+        return static_cast<int>(m_tree.Tops().size());
     }
     return parent.column() == 0 ? static_cast<int>(Node(parent).children.size()) : 0;
 }

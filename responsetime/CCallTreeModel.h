@@ -1,13 +1,11 @@
 #pragma once
 
-#include "CCallTreeView.h"
+#include "CCallTreeLayout.h"
 #include "CSqlReader.h"
 
 #include <QAbstractItemModel>
 
-#include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 class CTraceAnalyzer;
@@ -27,7 +25,7 @@ public:
     explicit CCallTreeModel(QObject* parent = nullptr);
 
     // Shows a new tree of `analyzer`'s records (none: empty); a model reset.
-    void SetTree(std::vector<CCallTreeRow> tree, const CTraceAnalyzer* analyzer);
+    void SetTree(CCallTreeLayout tree, const CTraceAnalyzer* analyzer);
     // The node an index stands for.
     const CCallTreeRow& Node(const QModelIndex& index) const;
     CPath PathOf(const QModelIndex& index) const;
@@ -43,21 +41,10 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    // Every node once, the children of a node next to each other, so that a node's number
-    // is its index's internal id and its children are found from their first one.
-    struct CNode {
-        const CCallTreeRow* row;
-        int parent;     // -1 at the top
-        int firstChild; // the number of the first child
-    };
-
-    void Flatten();
     int RowInParent(int node) const;
     QString Text(const QModelIndex& index) const;
 
-    std::vector<CCallTreeRow> m_tree;
-    std::vector<CNode> m_nodes;
-    std::unordered_map<std::uint64_t, int> m_topRowOfSerial;
+    CCallTreeLayout m_tree; // a node's number is its index's internal id
     const CTraceAnalyzer* m_analyzer = nullptr;
     mutable std::unique_ptr<CSqlReader> m_sqls; // of the analyser's texts
 };

@@ -48,7 +48,7 @@ void CCallTreePane::SetAnalyzer(const CTraceAnalyzer* analyzer) {
 
 // The nodes opened before are opened again where the new tree still has them; those it has
 // not are forgotten.
-void CCallTreePane::Show(std::vector<CCallTreeRow> tree) {
+void CCallTreePane::Show(CCallTreeLayout tree) {
     const bool selected = selectionModel()->hasSelection();
     const CCallTreeModel::CPath current =
         selected ? m_model.PathOf(currentIndex()) : CCallTreeModel::CPath();

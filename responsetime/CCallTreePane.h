@@ -22,7 +22,7 @@ public:
     // shows; the nodes opened before are forgotten.
     void SetAnalyzer(const CTraceAnalyzer* analyzer);
     // Shows a call tree of the analyser's statements.
-    void Show(std::vector<CCallTreeRow> tree);
+    void Show(CCallTreeLayout tree);
     CCallTreeModel& Model() { return m_model; }
 
 signals:

@@ -129,9 +129,9 @@ void CResponseTimeDock::RefreshCurrentTab() {
         break;
     }
     default:
-        MakeInBackground<std::vector<CCallTreeRow>>(
-            [](const CTraceAnalyzer& analyzer) { return analyzer.CallTree(); },
-            [this](std::vector<CCallTreeRow>&& tree) { m_tree->Show(std::move(tree)); });
+        MakeInBackground<CCallTreeLayout>(
+            [](const CTraceAnalyzer& analyzer) { return CCallTreeLayout(analyzer.CallTree()); },
+            [this](CCallTreeLayout&& tree) { m_tree->Show(std::move(tree)); });
         break;
     }
 }
