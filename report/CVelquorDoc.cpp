@@ -4,7 +4,11 @@
 #include "CRefreshWorker.h"
 #include "DisplayText.h"
 
+#include <QMetaObject>
+
+#include <chrono>
 #include <malloc.h>
+#include <utility>
 
 CVelquorDoc::CVelquorDoc(const COpenRequest& request, const CCommandTypeCatalog& catalog,
                          QWidget* messageParent)
@@ -53,9 +57,7 @@ void CVelquorDoc::StartFileRead() {
         [this](std::int64_t done, std::int64_t total) { emit ReadProgress(done, total); },
         [this](CReadBatch&& batch) {
             if (!m_bDiscardRead) {
-                WaitForWork();
-                m_model.Apply(std::move(batch));
-                emit AnalysisChanged();
+                Apply(std::move(batch));
             }
         },
         [this](CReadBatch&& batch) { OnFileReadDone(std::move(batch)); });
@@ -73,7 +75,7 @@ void CVelquorDoc::OnFileReadDone(CReadBatch&& batch) {
     m_readWorker.reset(); // the thread has finished: this call was its last act
     const bool partial = batch.cancelled && !m_bDiscardRead;
     if (!m_bDiscardRead) {
-        WaitForWork();
+        ApplyHeldBatches();
         m_model.Apply(std::move(batch));
     }
     emit CommandStateChanged();
@@ -88,8 +90,31 @@ void CVelquorDoc::OnLiveBatch(CReadBatch&& batch) {
             batch.folderChange == CReadBatch::FolderChange::Missing ? message : QString();
         emit FolderStateChanged(message);
     }
-    WaitForWork();
+    Apply(std::move(batch));
+}
+
+// A batch that comes while work reads the records is held until the work ends, so the window
+// never waits for it.
+void CVelquorDoc::Apply(CReadBatch&& batch) {
+    if (m_work.valid() && m_work.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        m_heldBatches.push_back(std::move(batch));
+        return;
+    }
+    ApplyHeldBatches();
     m_model.Apply(std::move(batch));
+    emit AnalysisChanged();
+}
+
+// Applies the batches held while work read the records, in the order they came, once the
+// work has ended.
+void CVelquorDoc::ApplyHeldBatches() {
+    WaitForWork();
+    if (m_heldBatches.empty()) {
+        return;
+    }
+    for (CReadBatch& held : std::exchange(m_heldBatches, {})) {
+        m_model.Apply(std::move(held));
+    }
     emit AnalysisChanged();
 }
 
@@ -110,18 +135,34 @@ void CVelquorDoc::Clear() {
         m_readWorker->Cancel();
     }
     WaitForWork();
+    m_heldBatches.clear();
     m_model.Clear();
     emit AnalysisChanged();
 }
 
 void CVelquorDoc::Sort(int column, int order) {
-    WaitForWork();
+    ApplyHeldBatches();
     m_model.Sort(column, order);
 }
 
 void CVelquorDoc::WorkOnRecords(std::function<void()> work) {
-    WaitForWork();
-    m_work = std::async(std::launch::async, std::move(work));
+    ApplyHeldBatches();
+    m_work = std::async(std::launch::async, [this, work = std::move(work)] {
+        try {
+            work();
+        } catch (...) {
+            TellWorkEnded();
+            throw;
+        }
+        TellWorkEnded();
+    });
+}
+
+// From the worker thread: however the work ended, the user interface thread applies the
+// batches held meanwhile.
+void CVelquorDoc::TellWorkEnded() {
+    QMetaObject::invokeMethod(
+        this, [this] { ApplyHeldBatches(); }, Qt::QueuedConnection);
 }
 
 void CVelquorDoc::WaitForWork() {

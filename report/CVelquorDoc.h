@@ -15,6 +15,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CCommandTypeCatalog;
 class CFileReadWorker;
@@ -66,8 +67,9 @@ public:
     void Sort(int column, int order);
 
     // Runs `work`, which only reads the analyser, on a worker thread, so that working out
-    // figures over a big trace leaves the window free. A read's batches, Clear, sorting and
-    // the document's end wait for it; so does the next work.
+    // figures over a big trace leaves the window free. A read's batches that come meanwhile
+    // are held and applied when it ends; Clear, sorting, the end of a file read, the next
+    // work and the document's end wait for it.
     void WorkOnRecords(std::function<void()> work);
     // Waits for the work on the records to end, and passes on what it threw.
     void WaitForWork();
@@ -89,6 +91,9 @@ private:
     void StartRefreshThread();
     void OnFileReadDone(CReadBatch&& batch);
     void OnLiveBatch(CReadBatch&& batch);
+    void Apply(CReadBatch&& batch);
+    void ApplyHeldBatches();
+    void TellWorkEnded();
 
     std::string m_strTitle;
     QString m_strFolderProblem;
@@ -101,5 +106,6 @@ private:
     bool m_bDiscardRead = false; // Clear during a file read: its result is not listed
     std::unique_ptr<CFileReadWorker> m_readWorker;
     std::unique_ptr<CRefreshWorker> m_refreshWorker;
-    std::future<void> m_work; // reads the records while it runs
+    std::future<void> m_work;              // reads the records while it runs
+    std::vector<CReadBatch> m_heldBatches; // came while the work ran
 };

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
 #include <random>
 #include <stdexcept>
@@ -35,6 +36,7 @@ private slots:
     void sortMovesEveryPersistentIndexWithItsRecord();
     void sortIsRefusedWhileRunningOrReading();
     void changesWaitForTheWorkOnTheRecords();
+    void batchesThatComeDuringWorkAreAppliedAfterIt();
     void findThenSaveWritesTheRowsAfterTheFoundOne();
 
 private:
@@ -186,6 +188,42 @@ void TstDocument::changesWaitForTheWorkOnTheRecords() {
 
     doc->WorkOnRecords([] { throw std::runtime_error("no memory left"); });
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, doc->WaitForWork());
+}
+
+// The batches of a read that come while work reads the records are held, and applied after
+// it in the order they came: the records end as a read without work makes them.
+void TstDocument::batchesThatComeDuringWorkAreAppliedAfterIt() {
+    std::string trace;
+    for (int i = 1; i <= 50000; ++i) { // several batches
+        trace += CursorBlock(i % 97 + 1, i % 5, 3, "select " + std::to_string(i), i % 50);
+    }
+    const QString path = m_dir->filePath(QStringLiteral("batches_ora_6.trc"));
+    WriteBytes(path, trace);
+    std::unique_ptr<CVelquorDoc> plain = OpenDocument({path});
+    QVERIFY(plain != nullptr);
+
+    CVelquorDoc doc(COpenRequest::TraceFiles(EncodedPaths({path}), true), m_catalog);
+    QSignalSpy finished(&doc, &CVelquorDoc::ReadFinished);
+    std::atomic<bool> released = false;
+    doc.Start();
+    // Every batch reaches this thread after the work has started.
+    doc.WorkOnRecords([&] {
+        while (!released) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        released = true;
+    });
+    const bool read = finished.wait(60000);
+    release.join();
+    QVERIFY(read);
+    QCOMPARE(doc.Analyzer().GetCount(), plain->Analyzer().GetCount());
+    for (std::int64_t row = 0; row < plain->Analyzer().GetCount(); row += 997) {
+        QCOMPARE(BlockOf(doc.Analyzer(), row), BlockOf(plain->Analyzer(), row));
+        QVERIFY(doc.Analyzer().GetRecord(row) == plain->Analyzer().GetRecord(row));
+    }
 }
 
 void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {
