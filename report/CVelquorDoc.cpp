@@ -158,11 +158,17 @@ void CVelquorDoc::WorkOnRecords(std::function<void()> work) {
     });
 }
 
-// From the worker thread: however the work ended, the user interface thread applies the
-// batches held meanwhile.
+// From the worker thread: however the work ended, the user interface thread says so and
+// applies the batches held meanwhile.
 void CVelquorDoc::TellWorkEnded() {
     QMetaObject::invokeMethod(
-        this, [this] { ApplyHeldBatches(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            WaitForWork();
+            emit WorkEnded();
+            ApplyHeldBatches();
+        },
+        Qt::QueuedConnection);
 }
 
 void CVelquorDoc::WaitForWork() {

@@ -67,9 +67,9 @@ public:
     void Sort(int column, int order);
 
     // Runs `work`, which only reads the analyser, on a worker thread, so that working out
-    // figures over a big trace leaves the window free. A read's batches that come meanwhile
-    // are held and applied when it ends; Clear, sorting, the end of a file read, the next
-    // work and the document's end wait for it.
+    // figures over a big trace leaves the window free; WorkEnded tells when it has ended. A
+    // read's batches that come meanwhile are held and applied after; Clear, sorting, the end
+    // of a file read, the next work and the document's end wait for it.
     void WorkOnRecords(std::function<void()> work);
     // Waits for the work on the records to end, and passes on what it threw.
     void WaitForWork();
@@ -85,6 +85,8 @@ signals:
     // A read was applied or the records were cleared: what was worked out from the records
     // and the files' profiles is out of date.
     void AnalysisChanged();
+    // The work given to WorkOnRecords has ended; the batches held meanwhile come after.
+    void WorkEnded();
 
 private:
     void StartFileRead();

@@ -6,7 +6,6 @@
 #include "CVelquorDoc.h"
 
 #include <QElapsedTimer>
-#include <QMetaObject>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -66,7 +65,7 @@ void CResponseTimeDock::SetDocument(CVelquorDoc* doc) {
 
 void CResponseTimeDock::Follow(CVelquorDoc* doc) {
     m_doc = doc;
-    ++m_nFollowed;
+    m_showMade = {};
     m_bMaking = false;
     m_refreshTimer.stop();
     const CTraceAnalyzer* analyzer = doc != nullptr ? &doc->Analyzer() : nullptr;
@@ -78,6 +77,7 @@ void CResponseTimeDock::Follow(CVelquorDoc* doc) {
         return;
     }
     connect(doc, &CVelquorDoc::AnalysisChanged, this, &CResponseTimeDock::OnAnalysisChanged);
+    connect(doc, &CVelquorDoc::WorkEnded, this, &CResponseTimeDock::OnWorkEnded);
     // Its connections go with it.
     connect(doc, &QObject::destroyed, this, [this] { Follow(nullptr); });
     // Sorting the list moves the statements' rows the tree shows.
@@ -141,32 +141,23 @@ void CResponseTimeDock::MakeInBackground(std::function<TFigures(const CTraceAnal
                                          std::function<void(TFigures&&)> show) {
     m_bMaking = true;
     const CTraceAnalyzer& analyzer = m_doc->Analyzer();
-    const std::uint64_t followed = m_nFollowed;
+    auto figures = std::make_shared<std::optional<TFigures>>();
+    m_showMade = [figures, show = std::move(show)] {
+        if (figures->has_value()) {
+            show(std::move(**figures));
+        }
+    };
     m_doc->WorkOnRecords(
-        [this, &analyzer, followed, make = std::move(make), show = std::move(show)] {
-            auto figures = std::make_shared<std::optional<TFigures>>();
-            // Told even when making them throws: the document's wait passes the exception on.
-            const auto tell = [&] {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, followed, figures, show] {
-                        if (followed != m_nFollowed) {
-                            return; // made for a document the dock no longer follows
-                        }
-                        m_doc->WaitForWork();
-                        show(std::move(**figures));
-                        Refreshed();
-                    },
-                    Qt::QueuedConnection);
-            };
-            try {
-                figures->emplace(make(analyzer));
-            } catch (...) {
-                tell();
-                throw;
-            }
-            tell();
-        });
+        [&analyzer, figures, make = std::move(make)] { figures->emplace(make(analyzer)); });
+}
+
+// The document's work has ended: the figures made are shown. A document the dock no longer
+// follows is no longer connected, so its figures never show.
+void CResponseTimeDock::OnWorkEnded() {
+    if (m_showMade) {
+        std::exchange(m_showMade, {})();
+        Refreshed();
+    }
 }
 
 // The figures of the tab asked for are shown. The tab in view may have gone out of date

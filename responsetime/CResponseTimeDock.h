@@ -55,11 +55,12 @@ private:
     void Follow(CVelquorDoc* doc);
     void OnAnalysisChanged();
     void RefreshCurrentTab();
-    // Makes figures with `make` on a worker thread, and shows them with `show` on this one
-    // when they are done, unless the dock follows another document by then.
+    // Makes figures with `make` on the document's worker thread, and shows them with `show`
+    // on this one when its work has ended, unless the dock follows another document by then.
     template <class TFigures>
     void MakeInBackground(std::function<TFigures(const CTraceAnalyzer&)> make,
                           std::function<void(TFigures&&)> show);
+    void OnWorkEnded();
     void Refreshed();
 
     CVelquorDoc* m_doc = nullptr;
@@ -70,8 +71,8 @@ private:
     QTimer m_refreshTimer;
     std::array<bool, TabCount> m_stale{}; // figures older than the document's records
     qint64 m_nLastCostMs = 0;
-    QElapsedTimer m_sinceRefresh;  // since the figures were last made
-    QElapsedTimer m_making;        // since the figures being made were asked for
-    bool m_bMaking = false;        // figures are being made on a worker thread
-    std::uint64_t m_nFollowed = 0; // counts the documents followed, to know a late result
+    QElapsedTimer m_sinceRefresh;     // since the figures were last made
+    QElapsedTimer m_making;           // since the figures being made were asked for
+    bool m_bMaking = false;           // figures are being made on a worker thread
+    std::function<void()> m_showMade; // shows them once made
 };

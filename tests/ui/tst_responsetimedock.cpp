@@ -46,6 +46,9 @@ private slots:
 
 private:
     CResponseTimeDock& Dock() { return m_frame->ResponseTimeDock(); }
+    // Opens a window of a timed trace, then one of an untimed trace in front of it; the
+    // timed trace's view, or nullptr when a window did not open.
+    CVelquorView* OpenTimedThenUntimed();
     void ShowDock();
     static void DoubleClick(QAbstractItemView& view, const QModelIndex& index);
     static QString GroupSql(int row, CSqlGroupPane& groups);
@@ -99,6 +102,15 @@ void TstResponseTimeDock::cleanup() {
     m_dir.reset();
 }
 
+CVelquorView* TstResponseTimeDock::OpenTimedThenUntimed() {
+    const QString timed = m_dir->filePath(QStringLiteral("timed_ora_1.trc"));
+    const QString untimed = m_dir->filePath(QStringLiteral("untimed_ora_2.trc"));
+    WriteBytes(timed, kTimedTrace);
+    WriteBytes(untimed, kUntimedTrace);
+    CVelquorView* view = OpenAndWait(*m_frame, {timed});
+    return view != nullptr && OpenAndWait(*m_frame, {untimed}) != nullptr ? view : nullptr;
+}
+
 void TstResponseTimeDock::ShowDock() {
     QAction* toggle = m_frame->Commands().m_actViewResponseTime;
     QVERIFY(!toggle->isChecked());
@@ -121,12 +133,8 @@ QString TstResponseTimeDock::GroupSql(int row, CSqlGroupPane& groups) {
 }
 
 void TstResponseTimeDock::dockShowsTheWindowInFrontAndFindsItsStatements() {
-    const QString timed = m_dir->filePath(QStringLiteral("timed_ora_1.trc"));
-    const QString untimed = m_dir->filePath(QStringLiteral("untimed_ora_2.trc"));
-    WriteBytes(timed, kTimedTrace);
-    WriteBytes(untimed, kUntimedTrace);
-    CVelquorView* view = OpenAndWait(*m_frame, {timed});
-    QVERIFY(view != nullptr && OpenAndWait(*m_frame, {untimed}) != nullptr);
+    CVelquorView* view = OpenTimedThenUntimed();
+    QVERIFY(view != nullptr);
     ShowDock();
     CProfilePane& profile = Dock().Profile();
     QAbstractItemModelTester profileTester(&profile.Model(),
@@ -188,12 +196,8 @@ void TstResponseTimeDock::dockShowsTheWindowInFrontAndFindsItsStatements() {
 // The SQL groups are made on a worker thread; when the user brings another window to the front
 // meanwhile, the groups of the window left are not shown for it, even for a moment.
 void TstResponseTimeDock::groupsOfAWindowLeftWhileTheyAreMadeAreNotShown() {
-    const QString timed = m_dir->filePath(QStringLiteral("timed_ora_1.trc"));
-    const QString untimed = m_dir->filePath(QStringLiteral("untimed_ora_2.trc"));
-    WriteBytes(timed, kTimedTrace);
-    WriteBytes(untimed, kUntimedTrace);
-    CVelquorView* view = OpenAndWait(*m_frame, {timed});
-    QVERIFY(view != nullptr && OpenAndWait(*m_frame, {untimed}) != nullptr);
+    CVelquorView* view = OpenTimedThenUntimed();
+    QVERIFY(view != nullptr);
     ShowDock();
     CSqlGroupPane& groups = Dock().Groups();
     QList<int> shown;
