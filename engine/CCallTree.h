@@ -31,6 +31,11 @@ public:
     // nodes, and resolving it on another thread later mostly frees nothing.
     void Pack();
 
+    // Asks the processor for the tree's memory ahead of a read of it.
+    void Prefetch() const {
+        __builtin_prefetch(reinterpret_cast<const void*>(m_form & ~std::uintptr_t{1}));
+    }
+
     // Equal when the nodes are, however they are kept.
     bool operator==(const CCallTree& other) const { return Nodes() == other.Nodes(); }
 

@@ -26,6 +26,11 @@ bool CCallTreeView::IsTopLevel(const CStatementRecord& record) {
     return record.Depth() == 0 || !record.CallTree().IsEmpty();
 }
 
+void CCallTreeView::Prefetch(const CStatementRecord& record) {
+    record.m_recursive.Prefetch();
+    record.CallTree().Prefetch();
+}
+
 CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {
     const CSelfFigures self = record.Self().Total();
     const CCallFigures total = record.Total();

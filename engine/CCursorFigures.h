@@ -87,6 +87,13 @@ public:
     bool PlanTextsCopied() const { return m_rare.Get().planTextsCopied; }
     const std::vector<CErrorCount>& Errors() const { return m_rare.Get().errors; }
 
+    // Asks the processor for the waits and the recursive figures, kept apart, ahead of a
+    // read of them: a walk over many statements then waits on memory for several at once.
+    void PrefetchParts() const {
+        m_waits.Prefetch();
+        m_recursive.Prefetch();
+    }
+
     // Equal when the figures are, however they are stored.
     bool operator==(const CCursorFigures& other) const;
 

@@ -6,6 +6,7 @@
 #include "IdleEvents.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <limits>
 #include <stdexcept>
@@ -98,36 +99,61 @@ void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool exclude
 
 } // namespace
 
-// The group of each record, found in one table of hashes with open addressing: a lookup
-// touches one slot, and the key is compared only when 32 bits of the hashes agree. Most of a
-// lookup's time goes to bringing its slot in from memory, so a slot takes 8 bytes and the
-// table stays small enough for more of it to be in the processor's caches.
+// The group of each record, found in one table of hashes with open addressing. A slot holds
+// its group's key, or for a key of text the text's hash, so a lookup touches one slot and no
+// record: most of a lookup's time goes to bringing its slot in from memory. A text is compared
+// only when its hash is the same.
 class CSqlGroupBuilder::CGroupIndex {
 public:
     // A group of a key in another builder's share.
     static constexpr std::size_t kOtherShare = ~std::size_t{0};
 
     CGroupIndex(std::size_t records, const CRecordTexts& texts, std::size_t part, std::size_t parts)
-        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * records + 2))), m_sqls(texts),
-          m_nPart(part), m_nParts(parts) {}
+        : m_slots(std::bit_ceil(std::max<std::size_t>(16, records))), m_sqls(texts), m_nPart(part),
+          m_nParts(parts) {}
 
-    // The key of a group's first statement is compared only when its hash is the same; a
-    // group keyed by SQL text keeps a copy of the text, which is not read again.
-    std::size_t GroupOf(const CStatementRecord& record) {
-        const CGroupKey key = KeyOf(record, m_sqls);
-        const std::uint64_t hash = key.Hash();
-        // Bits the tag and the first slot leave alone choose the share.
-        if (m_nParts > 1 && (hash >> 32) % m_nParts != m_nPart) {
+    // A record's key and hash, looked up later by GroupOf. Its first slot is brought toward
+    // the processor's cache meanwhile, so that several lookups wait on memory at once. A key of
+    // SQL text is read only when it is looked up, as the text read is valid until the next.
+    struct CLookup {
+        CGroupKey key;
+        std::uint64_t hash = 0;
+        bool later = false;
+    };
+
+    CLookup Prepare(const CStatementRecord& record) const {
+        if (KindOf(record) == 2) {
+            return {{}, 0, true};
+        }
+        CLookup lookup{KeyOf(record, m_sqls), 0, false};
+        lookup.hash = lookup.key.Hash();
+        if (IsOurs(lookup.hash)) {
+            __builtin_prefetch(&m_slots[SlotOf(lookup.hash)]);
+            record.PrefetchParts();
+        }
+        return lookup;
+    }
+
+    std::size_t GroupOf(const CStatementRecord& record, CLookup lookup) {
+        if (lookup.later) {
+            lookup.key = KeyOf(record, m_sqls);
+            lookup.hash = lookup.key.Hash();
+        }
+        const CGroupKey& key = lookup.key;
+        const std::uint64_t hash = lookup.hash;
+        if (!IsOurs(hash)) {
             return kOtherShare;
         }
-        const auto tag = static_cast<std::uint32_t>(hash);
+        const CSlot wanted = SlotFor(key, hash);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = SlotOf(hash);; i = (i + 1) & mask) {
             CSlot& slot = m_slots[i];
             if (slot.group == 0) {
-                return AddGroup(slot, tag, key, record);
+                return AddGroup(slot, wanted, key);
             }
-            if (slot.tag == tag && IsKeyOf(slot.group - 1, key)) {
+            if (slot.number == wanted.number && slot.kind == wanted.kind &&
+                slot.lead == wanted.lead &&
+                (!IsText(key.kind) || m_texts.at(slot.group - 1) == key.text)) {
                 return slot.group - 1;
             }
         }
@@ -135,46 +161,48 @@ public:
 
 private:
     struct CSlot {
-        std::uint32_t tag = 0;   // the low half of the key's hash
-        std::uint32_t group = 0; // 1 + the group's position; 0 for a free slot
+        std::uint64_t number = 0; // the key's number, or its text's hash
+        std::uint32_t group = 0;  // 1 + the group's position; 0 for a free slot
+        std::uint8_t kind = 0;
+        std::uint8_t lead = 0;
     };
+
+    // A bit the first slot leaves alone chooses the share.
+    bool IsOurs(std::uint64_t hash) const {
+        return m_nParts == 1 || (hash >> 32) % m_nParts == m_nPart;
+    }
+
+    static bool IsText(int kind) { return kind == 2 || kind == 3; }
+
+    static CSlot SlotFor(const CGroupKey& key, std::uint64_t hash) {
+        return {IsText(key.kind) ? hash : key.number, 0, static_cast<std::uint8_t>(key.kind),
+                key.lead};
+    }
+
+    // The hash of a slot's key, made again from the slot.
+    static std::uint64_t HashOf(const CSlot& slot) {
+        return IsText(slot.kind) ? slot.number
+                                 : CGroupKey{slot.kind, {}, slot.number, slot.lead}.Hash();
+    }
 
     // The high bits of a hash, which every bit of the key moves, choose its first slot.
     std::size_t SlotOf(std::uint64_t hash) const {
         return static_cast<std::size_t>(hash >> (64 - std::bit_width(m_slots.size() - 1)));
     }
 
-    std::size_t AddGroup(CSlot& slot, std::uint32_t tag, const CGroupKey& key,
-                         const CStatementRecord& record) {
-        if (m_firsts.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
+    std::size_t AddGroup(CSlot& slot, CSlot wanted, const CGroupKey& key) {
+        if (m_nGroups >= std::numeric_limits<std::uint32_t>::max() - 1) {
             throw std::length_error("too many SQL groups");
         }
-        slot = {tag, static_cast<std::uint32_t>(m_firsts.size() + 1)};
-        if (key.kind == 2) {
-            m_sqlOfGroup.emplace(m_firsts.size(), key.text);
+        wanted.group = static_cast<std::uint32_t>(++m_nGroups);
+        slot = wanted;
+        if (IsText(key.kind)) {
+            m_texts.emplace(m_nGroups - 1, key.text);
         }
-        m_firsts.push_back(&record);
-        if (2 * m_firsts.size() > m_slots.size()) {
+        if (2 * m_nGroups > m_slots.size()) {
             Grow();
         }
-        return m_firsts.size() - 1;
-    }
-
-    bool IsKeyOf(std::size_t group, const CGroupKey& key) {
-        const CStatementRecord& first = *m_firsts[group];
-        if (KindOf(first) != key.kind) {
-            return false;
-        }
-        return key.kind == 2 ? m_sqlOfGroup.at(group) == key.text : KeyOf(first, m_sqls) == key;
-    }
-
-    // The hash of a group's key, made again from its first statement.
-    std::uint64_t HashOf(std::size_t group) {
-        const CStatementRecord& first = *m_firsts[group];
-        if (KindOf(first) == 2) {
-            return CGroupKey{2, m_sqlOfGroup.at(group), 0, 0}.Hash();
-        }
-        return KeyOf(first, m_sqls).Hash();
+        return m_nGroups - 1;
     }
 
     // Keeps at least half the slots free, so that a search ends soon.
@@ -185,7 +213,7 @@ private:
             if (slot.group == 0) {
                 continue;
             }
-            std::size_t i = SlotOf(HashOf(slot.group - 1));
+            std::size_t i = SlotOf(HashOf(slot));
             while (m_slots[i].group != 0) {
                 i = (i + 1) & mask;
             }
@@ -194,9 +222,10 @@ private:
     }
 
     std::vector<CSlot> m_slots;
-    std::vector<const CStatementRecord*> m_firsts; // each group's first record
-    std::unordered_map<std::size_t, std::string> m_sqlOfGroup;
-    CSqlReader m_sqls;
+    std::size_t m_nGroups = 0;
+    // The key of each group keyed by a text: a copy, as the text read is not kept.
+    std::unordered_map<std::size_t, std::string> m_texts;
+    mutable CSqlReader m_sqls;
     std::size_t m_nPart;
     std::size_t m_nParts;
 };
@@ -213,8 +242,26 @@ CSqlGroupBuilder::~CSqlGroupBuilder() = default;
 
 // A group's row is made when its first statement comes.
 void CSqlGroupBuilder::Add(const CStatementRecord& record) {
+    AddToGroup(record, m_index->GroupOf(record, m_index->Prepare(record)));
+}
+
+// Each record's lookup is prepared a few records before it is made.
+void CSqlGroupBuilder::Add(const std::vector<CStatementRecord>& records) {
+    constexpr std::size_t kAhead = 8;
+    std::array<CGroupIndex::CLookup, kAhead> ahead;
+    for (std::size_t i = 0; i < records.size() + kAhead; ++i) {
+        if (i >= kAhead) {
+            const CStatementRecord& record = records[i - kAhead];
+            AddToGroup(record, m_index->GroupOf(record, ahead[i % kAhead]));
+        }
+        if (i < records.size()) {
+            ahead[i % kAhead] = m_index->Prepare(records[i]);
+        }
+    }
+}
+
+void CSqlGroupBuilder::AddToGroup(const CStatementRecord& record, std::size_t group) {
     const std::size_t seen = m_nSeen++;
-    const std::size_t group = m_index->GroupOf(record);
     if (group == CGroupIndex::kOtherShare) {
         return;
     }

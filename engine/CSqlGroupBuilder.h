@@ -26,6 +26,8 @@ public:
     CSqlGroupBuilder& operator=(const CSqlGroupBuilder&) = delete;
 
     void Add(const CStatementRecord& record);
+    // The records of a chunk, in their order: the same as adding each.
+    void Add(const std::vector<CStatementRecord>& records);
     // Works out what each group's executions come to; nothing may be added after.
     void Complete();
     // The groups of the statements given, by self elapsed time, largest first.
@@ -36,6 +38,8 @@ public:
 
 private:
     class CGroupIndex;
+
+    void AddToGroup(const CStatementRecord& record, std::size_t group);
 
     std::unique_ptr<CGroupIndex> m_index;
     bool m_bExcludeIdle;

@@ -94,17 +94,6 @@ CProfileReport CTraceAnalyzer::Profile(const std::vector<std::string>& files,
     return CProfileReport::Make(profiles, cut, excludeIdle);
 }
 
-// The chunks from `first` up to `last` hold their records in the order they were read, next
-// to each other.
-template <typename Visit>
-void CTraceAnalyzer::ForEachInReadOrder(std::size_t first, std::size_t last, Visit&& visit) const {
-    for (std::size_t chunk = first; chunk < last; ++chunk) {
-        for (const CStatementRecord& record : m_chunks[chunk]) {
-            visit(record);
-        }
-    }
-}
-
 // The first chunk of the second half of the records.
 std::size_t CTraceAnalyzer::MiddleChunk() const {
     std::size_t records = 0;
@@ -137,8 +126,9 @@ CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const 
     const auto make = [&](std::size_t part) {
         auto groups = std::make_unique<CSqlGroupBuilder>(m_records.size() / parts, excludeIdle,
                                                          detailed, m_texts, part, parts);
-        ForEachInReadOrder(0, m_chunks.size(),
-                           [&](const CStatementRecord& record) { groups->Add(record); });
+        for (const std::vector<CStatementRecord>& chunk : m_chunks) {
+            groups->Add(chunk);
+        }
         return groups;
     };
     if (parts == 1) {
@@ -157,12 +147,19 @@ CSqlGroupTable CTraceAnalyzer::SqlGroups(bool excludeIdle, bool detailed) const 
 
 std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
     const auto make = [&](std::size_t first, std::size_t last) {
+        constexpr std::size_t kAhead = 8;
         std::vector<CCallTreeRow> tree;
-        ForEachInReadOrder(first, last, [&](const CStatementRecord& record) {
-            if (CCallTreeView::IsTopLevel(record)) {
-                tree.push_back(CCallTreeView::RowOf(record));
+        for (std::size_t chunk = first; chunk < last; ++chunk) {
+            const std::vector<CStatementRecord>& records = m_chunks[chunk];
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                if (i + kAhead < records.size()) {
+                    CCallTreeView::Prefetch(records[i + kAhead]);
+                }
+                if (CCallTreeView::IsTopLevel(records[i])) {
+                    tree.push_back(CCallTreeView::RowOf(records[i]));
+                }
             }
-        });
+        }
         return tree;
     };
     const auto join = [](std::vector<CCallTreeRow>& tree, std::vector<CCallTreeRow>&& later) {

@@ -88,9 +88,6 @@ private:
     std::int64_t RowOf(std::uint64_t serial) const;
     void IndexRows(std::size_t from);
     void Permute(const std::vector<std::size_t>& positions);
-    // Visits the records of some chunks in the order they were read.
-    template <typename Visit>
-    void ForEachInReadOrder(std::size_t first, std::size_t last, Visit&& visit) const;
     std::size_t MiddleChunk() const;
     template <typename View, typename Make, typename Join>
     View InTwoHalves(Make&& make, Join&& join) const;

@@ -267,7 +267,9 @@ TEST(ResponseTime, ExecutionPercentilesAreCloseAndJoinExactly) {
 // Many statements: groups are made on two threads, each keeping half of the keys, and the
 // tree on two threads, each over half the records; they equal what one pass over all the
 // records makes. Groups recur all along, every third statement calls a recursive one and
-// errors and waits come and go.
+// errors and waits come and go. Every fifth statement has neither SQL id nor hash value:
+// its group is its SQL text, read back from the file while the keys of the statements
+// around it are looked up.
 TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
     std::string trace;
     for (int i = 0; i < 60'000; ++i) {
@@ -283,9 +285,11 @@ TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
                      "EXEC #7:c=1,e=" +
                      n + ",p=0,cr=0,cu=0,mis=0,r=0,dep=1,og=1,plh=0,tim=2\n";
         }
+        const bool byText = i % 5 == 2;
         trace += "=====================\nPARSING IN CURSOR #9 len=10 dep=0 uid=5 oct=3 lid=5 "
-                 "tim=3 hv=1 ad='1' sqlid='" +
-                 sqlId + "'\nselect " + n +
+                 "tim=3 " +
+                 (byText ? "hv=0 ad='1'\nselect t" + std::to_string(i % 11)
+                         : "hv=1 ad='1' sqlid='" + sqlId + "'\nselect " + n) +
                  "\nEND OF STMT\n"
                  "EXEC #9:c=" +
                  std::string(idle ? "0,e=0" : "2,e=" + std::to_string(i % 50 + 3)) +
