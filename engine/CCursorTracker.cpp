@@ -104,6 +104,7 @@ void CCursorTracker::Finish() {
 void CCursorTracker::CloseBlock() {
     FlushBlockLines();
     m_strPendingSql.clear();
+    m_strNeedle.clear();
     m_block = {};
 }
 
@@ -141,7 +142,8 @@ void CCursorTracker::StartBlock(std::string_view line) {
         m_block.shown = true;
         m_block.target = binding;
         if (m_block.cursorBlock) {
-            m_block.needle = std::string(CHeaderReader::CursorIdOf(line)) + ':';
+            m_strNeedle.assign(CHeaderReader::CursorIdOf(line));
+            m_strNeedle += ':';
         }
         record.m_nBlockOffset = OffsetOf(line);
         record.m_nBlockBytes = line.size();
@@ -411,7 +413,7 @@ CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {
 // "FETCH <id>:" count wherever they stand in a line of the rest, each kind once a line and
 // never twice for a line that already counted as that call of the record.
 void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted) {
-    const std::string_view needle = m_block.needle;
+    const std::string_view needle = m_strNeedle;
     unsigned found = 0;
     ForEachPlace(line, from, needle, [&](std::size_t k) {
         found |= PrecededBy(line, from, k, "PARSE ") ? Bit(ECallKind::Parse) : 0;

@@ -111,8 +111,7 @@ private:
         bool sqlInFile = false; // its record's SQL text is left in the file, not copied
         bool shown = false;
         bool hasRest = false;
-        CBinding target;    // shown: the record the block's lines go to
-        std::string needle; // "<cursor id>:", for call patterns anywhere in the rest
+        CBinding target; // shown: the record the block's lines go to
     };
 
     void ReadLine(std::string_view line);
@@ -145,6 +144,9 @@ private:
     const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file
     COpenBlock m_block;
+    // "<cursor id>:" of the open block when it is a shown cursor block, for its call patterns
+    // anywhere in its rest; kept apart from the block so that its room serves every block.
+    std::string m_strNeedle;
     // Lines of the open block in the text being read, not yet copied into its record.
     std::vector<std::string_view> m_blockLines;
     // SQL lines of the open cursor block before its "END OF STMT", or of the open parse

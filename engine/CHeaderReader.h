@@ -35,7 +35,7 @@ public:
     static std::string_view CursorIdOf(std::string_view header);
 
 private:
-    bool Passes(std::string_view header, CStatementRecord& record) const;
+    bool Passes(std::int64_t uid, std::int64_t oct, CStatementRecord& record) const;
     static void ReadParseError(std::string_view header, CStatementRecord& record);
 
     const CCommandTypeCatalog& m_catalog;

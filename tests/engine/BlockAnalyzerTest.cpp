@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 std::vector<CStatementRecord> Analyze(const std::string& text, bool showSys = true,
@@ -152,6 +154,68 @@ TEST(CursorBlock, SysAndCommandTypeFilters) {
     EXPECT_EQ(records[0].SqlCopy(), "insert\r\n");
     EXPECT_EQ(Analyze("PARSING IN CURSOR #1 len=1 oct=3\nx\nEND OF STMT\n", false).size(), 0u)
         << "no uid= reads as SYS";
+}
+
+// Headers in the layout servers write are read by a fast path; with a blank the layout does
+// not have they are read by the general rules. Both readings must agree for every value the fields
+// take (and the fast path refuse what it cannot read as they do): wide and zero numbers, SYS and
+// hidden command types, addresses and ids of every length, no id, and ids the layout refuses.
+TEST(CursorBlock, HeadersInTheServersLayoutReadAsByTheGeneralRules) {
+    std::mt19937_64 random(17);
+    const auto digits = [&](std::size_t most) {
+        std::string text = std::to_string(random() % 10);
+        const std::size_t more = random() % most;
+        for (std::size_t i = 0; i < more; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        return text;
+    };
+    const auto word = [&](std::string_view letters, std::size_t most) {
+        std::string text;
+        const std::size_t length = random() % (most + 1);
+        for (std::size_t i = 0; i < length; ++i) {
+            text += letters[random() % letters.size()];
+        }
+        return text;
+    };
+    std::string flags(144, '1');
+    flags[73] = '0';
+    for (const bool showSys : {true, false}) {
+        const CHeaderReader reader(TestCatalog(), showSys, flags);
+        for (int i = 0; i < 20'000; ++i) {
+            const std::string uid = random() % 4 == 0 ? "0" : digits(12);
+            const std::string oct = random() % 3 == 0 ? "3" : digits(12);
+            // Now and then an address or id holds text the general rules search for.
+            const auto odd = [&](std::string text) {
+                return random() % 8 == 0 ? text + " hv=" + digits(3) : text;
+            };
+            const std::string sqlId = odd(word(
+                random() % 9 == 0 ? "0123456789abcdefXYZ" : "0123456789abcdefghjkmnpqrstuvwxyz",
+                14));
+            const std::string head = "PARSING IN CURSOR #" + digits(21) + " len=" + digits(6) +
+                                     " dep=" + digits(3) + " uid=" + uid + " oct=" + oct;
+            const std::string tail = digits(6) + " tim=" + digits(17) + " hv=" + digits(20) +
+                                     " ad='" + odd(word("0123456789abcdefABCDEF", 16)) + "'" +
+                                     (random() % 5 == 0 ? "" : " sqlid='" + sqlId + "'");
+            // A blank after "lid=", which the general rules do not read, makes the fast path
+            // refuse the header.
+            const std::string layout = head + " lid=" + tail;
+            SCOPED_TRACE(layout);
+            CStatementRecord fast;
+            CStatementRecord general;
+            const CHeaderReader::CHeader a = reader.Read(layout, fast);
+            const CHeaderReader::CHeader b = reader.Read(head + " lid= " + tail, general);
+            ASSERT_EQ(a.kind, b.kind);
+            ASSERT_EQ(a.hasCursor, b.hasCursor);
+            ASSERT_EQ(a.cursor, b.cursor);
+            ASSERT_EQ(a.depth, b.depth);
+            ASSERT_TRUE(fast == general);
+            ASSERT_EQ(fast.SqlId(), general.SqlId());
+            ASSERT_EQ(fast.HashValue(), general.HashValue());
+            ASSERT_EQ(fast.UserId(), general.UserId());
+            ASSERT_EQ(fast.OctName(), general.OctName());
+        }
+    }
 }
 
 TEST(Splitting, SeparatorsBlankLinesAndLineBreakKinds) {
