@@ -301,17 +301,17 @@ CSqlGroupTable CSqlGroupBuilder::Finish() {
     return CSqlGroupTable(std::move(m_rows));
 }
 
-// The rows of both shares, in the order their groups' first statements came.
+// The rows of both shares, in the order their groups' first statements came. They are put
+// together in the first share's rows, the latest first, so that no memory is taken for all
+// of them again: most of the room is the first share's already.
 CSqlGroupTable CSqlGroupBuilder::Merge(CSqlGroupBuilder& first, CSqlGroupBuilder& second) {
-    std::vector<CSqlGroupRow> rows;
-    rows.reserve(first.m_rows.size() + second.m_rows.size());
-    std::size_t a = 0;
-    std::size_t b = 0;
-    while (a < first.m_rows.size() || b < second.m_rows.size()) {
-        const bool fromFirst =
-            b == second.m_rows.size() ||
-            (a < first.m_rows.size() && first.m_firstSeen[a] < second.m_firstSeen[b]);
-        rows.push_back(std::move(fromFirst ? first.m_rows[a++] : second.m_rows[b++]));
+    std::vector<CSqlGroupRow>& rows = first.m_rows;
+    std::size_t a = rows.size();
+    std::size_t b = second.m_rows.size();
+    rows.resize(a + b);
+    for (std::size_t to = a + b; b > 0; --to) {
+        const bool fromFirst = a > 0 && first.m_firstSeen[a - 1] > second.m_firstSeen[b - 1];
+        rows[to - 1] = std::move(fromFirst ? rows[--a] : second.m_rows[--b]);
     }
     return CSqlGroupTable(std::move(rows));
 }

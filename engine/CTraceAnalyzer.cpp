@@ -149,6 +149,11 @@ std::vector<CCallTreeRow> CTraceAnalyzer::CallTree() const {
     const auto make = [&](std::size_t first, std::size_t last) {
         constexpr std::size_t kAhead = 8;
         std::vector<CCallTreeRow> tree;
+        // Room for every record's row, taken from the system only as rows fill it, so that the
+        // later half's rows join the first's where they stand.
+        if (first == 0) {
+            tree.reserve(m_records.size());
+        }
         for (std::size_t chunk = first; chunk < last; ++chunk) {
             const std::vector<CStatementRecord>& records = m_chunks[chunk];
             for (std::size_t i = 0; i < records.size(); ++i) {
