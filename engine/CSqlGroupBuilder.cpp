@@ -119,6 +119,7 @@ public:
         CGroupKey key;
         std::uint64_t hash = 0;
         bool later = false;
+        bool ours = false;
     };
 
     CLookup Prepare(const CStatementRecord& record) const {
@@ -127,7 +128,8 @@ public:
         }
         CLookup lookup{KeyOf(record, m_sqls), 0, false};
         lookup.hash = lookup.key.Hash();
-        if (IsOurs(lookup.hash)) {
+        lookup.ours = IsOurs(lookup.hash);
+        if (lookup.ours) {
             __builtin_prefetch(&m_slots[SlotOf(lookup.hash)]);
             record.PrefetchParts();
         }
@@ -138,12 +140,13 @@ public:
         if (lookup.later) {
             lookup.key = KeyOf(record, m_sqls);
             lookup.hash = lookup.key.Hash();
+            lookup.ours = IsOurs(lookup.hash);
+        }
+        if (!lookup.ours) {
+            return kOtherShare;
         }
         const CGroupKey& key = lookup.key;
         const std::uint64_t hash = lookup.hash;
-        if (!IsOurs(hash)) {
-            return kOtherShare;
-        }
         const CSlot wanted = SlotFor(key, hash);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = SlotOf(hash);; i = (i + 1) & mask) {
@@ -167,9 +170,11 @@ private:
         std::uint8_t lead = 0;
     };
 
-    // A bit the first slot leaves alone chooses the share.
+    // The low half of the hash, which the first slot leaves alone, chooses the share: scaled
+    // to the number of shares by a multiplication, as a division would take longer than the
+    // rest of a lookup.
     bool IsOurs(std::uint64_t hash) const {
-        return m_nParts == 1 || (hash >> 32) % m_nParts == m_nPart;
+        return m_nParts == 1 || ((hash & 0xFFFFFFFFULL) * m_nParts) >> 32 == m_nPart;
     }
 
     static bool IsText(int kind) { return kind == 2 || kind == 3; }
