@@ -25,9 +25,11 @@ bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
-// The threads that analyse pieces: one per core.
+// The threads that analyse pieces: one per core. Asked once, as the answer is read from the
+// system each time, and the reader asks for every piece.
 std::size_t AnalysingThreads() {
-    return std::max(1u, std::thread::hardware_concurrency());
+    static const std::size_t s_threads = std::max(1u, std::thread::hardware_concurrency());
+    return s_threads;
 }
 
 // One piece per thread being analysed and one being read: reading a piece from the page cache
