@@ -56,7 +56,6 @@ void CResponseTimeDock::SetDocument(CVelquorDoc* doc) {
     }
     if (m_doc != nullptr) {
         m_doc->WaitForWork(); // its figures would come too late to be shown
-
         disconnect(m_doc, nullptr, this, nullptr);
         disconnect(&m_doc->Model(), nullptr, this, nullptr);
     }
