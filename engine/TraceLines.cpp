@@ -195,7 +195,8 @@ bool ReadStatLayout(std::string_view line, CStatLine& stat) {
     return scan.Ok();
 }
 
-// ": nam='NAME' ela= N" after the cursor number, the name holding no "tim=".
+// ": nam='NAME' ela= N" after the cursor number, the name holding no "=": the general rules
+// would read an "ela=" or a "tim=" in the name.
 bool ReadWaitLayout(std::string_view line, CWaitLine& wait) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
@@ -207,7 +208,7 @@ bool ReadWaitLayout(std::string_view line, CWaitLine& wait) {
     scan.Expect(" ela=");
     scan.Skip(' ');
     wait.elapsed = scan.Digits();
-    if (!scan.Ok() || wait.event.find("tim=") != std::string_view::npos) {
+    if (!scan.Ok() || wait.event.find('=') != std::string_view::npos) {
         return false;
     }
     wait.time =

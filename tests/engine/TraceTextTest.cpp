@@ -124,6 +124,43 @@ TEST(LineBreaks, FindsCrOrLfAtAnyOffset) {
     EXPECT_EQ(FindLineBreak(none.data(), none.data() + none.size()), none.data() + none.size());
 }
 
+// Wait lines of random events, parameters and time stamps, some with "tim=" in the event or
+// a parameter's name, or none at all: the fast path must read what the general rules read.
+TEST(WaitLine, ReadsAsTheGeneralRulesRead) {
+    std::mt19937 random(11);
+    const std::vector<std::string> events = {"db file sequential read",
+                                             "SQL*Net message from client",
+                                             "latch: tim=x",
+                                             "enq: TX",
+                                             "",
+                                             "tim=",
+                                             "a ela= 9"};
+    const std::vector<std::string> tails = {" driver id=1 #bytes=1 p3=0 obj#=-1 tim=",
+                                            " tim=",
+                                            " xtim=5 tim=",
+                                            " p1=2",
+                                            " obj#=7 tim= ",
+                                            " timer=1 tim=-"};
+    std::uniform_int_distribution<std::int64_t> number(0, 99999999999);
+    for (int round = 0; round < 5000; ++round) {
+        const std::string line = "WAIT #" + std::to_string(number(random)) + ": nam='" +
+                                 events[random() % events.size()] +
+                                 "' ela= " + std::to_string(number(random)) +
+                                 tails[random() % tails.size()] + std::to_string(number(random));
+        const std::size_t name = line.find("nam='") + 5;
+        const std::size_t ela = line.find("ela=");
+        const std::size_t tim = line.find("tim=");
+        const CWaitLine wait = ReadWaitLine(line);
+        ASSERT_EQ(wait.event, std::string_view(line).substr(name, line.find('\'', name) - name))
+            << line;
+        ASSERT_EQ(wait.elapsed, ParseInteger(std::string_view(line).substr(ela + 4))) << line;
+        ASSERT_EQ(wait.time, tim == std::string::npos
+                                 ? 0
+                                 : ParseInteger(std::string_view(line).substr(tim + 4)))
+            << line;
+    }
+}
+
 TEST(PieceCut, CutsBeforeTheLastCompleteSeparatorLine) {
     const std::string text = "a\n=====================\nb\n*** x\nc\n=====";
     EXPECT_EQ(CFileListReader::FindCut(text, 0), text.find("*** x"));
