@@ -293,10 +293,14 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         return 0;
     case ETraceLine::Wait: {
         const CWaitLine wait = ReadWaitLine(line);
+        const CEvent& event = EventOf(wait.event);
         if (sink != nullptr) {
-            sink->AddWait(EventOf(wait.event), wait.elapsed);
+            sink->AddWait(event.id, wait.elapsed);
         }
-        m_profile.AddWait(Slice(), wait, owner.leading ? -1 : owner.binding.recursive ? 1 : 0);
+        m_profile.AddWait(Slice(), event.profileEvent, wait,
+                          owner.leading             ? -1
+                          : owner.binding.recursive ? 1
+                                                    : 0);
         return 0;
     }
     case ETraceLine::Error: {
@@ -491,15 +495,16 @@ std::uint64_t CCursorTracker::OffsetOf(std::string_view text) const {
     return m_nTextOffset + static_cast<std::uint64_t>(text.data() - m_pText);
 }
 
-std::uint32_t CCursorTracker::EventOf(std::string_view name) {
-    for (const auto& [known, id] : m_events) {
-        if (known == name) {
-            return id;
-        }
+const CCursorTracker::CEvent& CCursorTracker::EventOf(std::string_view name) {
+    auto known = std::find_if(m_events.begin(), m_events.end(),
+                              [&](const CEvent& event) { return event.name == name; });
+    if (known == m_events.end()) {
+        known = m_events.insert(known, CEvent{std::string(name), CEventNames::Id(name)});
     }
-    const std::uint32_t id = CEventNames::Id(name);
-    m_events.emplace_back(name, id);
-    return id;
+    if (known->profileEvent == CEvent::kNotInProfile) {
+        known->profileEvent = m_profile.EventOf(name);
+    }
+    return *known;
 }
 
 std::vector<CStatementRecord>
@@ -562,5 +567,8 @@ CTraceProfile CCursorTracker::TakeProfile() {
     m_leading.clear();
     m_leadingIndex.Clear();
     m_nSlice = kNoSlice;
+    for (CEvent& event : m_events) {
+        event.profileEvent = CEvent::kNotInProfile;
+    }
     return std::exchange(m_profile, CTraceProfile(m_context->Tags()));
 }

@@ -129,7 +129,16 @@ private:
     CCursorFigures* SinkOf(const CBinding& binding);
     CRecordDelta& DeltaOf(std::uint64_t serial);
     std::uint64_t OffsetOf(std::string_view line) const;
-    std::uint32_t EventOf(std::string_view name);
+    // A wait event met here: its number in CEventNames and in the profile being made, which
+    // numbers its events anew after each TakeProfile.
+    struct CEvent {
+        static constexpr std::size_t kNotInProfile = ~std::size_t{0};
+
+        std::string name;
+        std::uint32_t id = 0;
+        std::size_t profileEvent = kNotInProfile;
+    };
+    const CEvent& EventOf(std::string_view name);
     void ReadTagLine(std::string_view line);
     std::size_t Slice();
     void AddToProfile(std::string_view line, ETraceLine kind);
@@ -154,8 +163,8 @@ private:
     std::string m_strPendingSql;
     // The SQL texts of the records made here, one copy of each, until the text ends.
     CSharedTexts m_sqlTexts;
-    // Wait events met here with their numbers, so most lines need no lookup in CEventNames.
-    std::vector<std::pair<std::string, std::uint32_t>> m_events;
+    // Wait events met here with their numbers, so most lines need one search of a few names.
+    std::vector<CEvent> m_events;
     std::vector<CStatementRecord> m_records;
     CCursorMap m_bindings;
     std::vector<std::pair<std::uint64_t, CCursorFigures>> m_leading;

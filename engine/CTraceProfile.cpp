@@ -69,9 +69,9 @@ std::size_t CTraceProfile::EventOf(std::string_view name) {
     return m_events.size() - 1;
 }
 
-void CTraceProfile::AddWait(std::size_t slice, const CWaitLine& wait, int depth) {
+void CTraceProfile::AddWait(std::size_t slice, std::size_t event, const CWaitLine& wait,
+                            int depth) {
     Mark(slice, SaturatingSubtract(wait.time, wait.elapsed), wait.time);
-    const std::size_t event = EventOf(wait.event);
     m_slices[slice].AddWait(event, wait.elapsed);
     if (depth >= 0) {
         AddDepthWait(depth > 0, event, 1, wait.elapsed, wait.elapsed);

@@ -33,9 +33,11 @@ public:
     void AddCall(std::size_t slice, EProfileCall kind, const CCallLine& call);
     void AddCallTotals(bool recursive, ECallKind kind, const CCallFigures& call,
                        const CSelfFigures& self);
-    // A wait of a cursor bound to a statement at `depth`, or -1 when the cursor's statement
-    // is not known yet.
-    void AddWait(std::size_t slice, const CWaitLine& wait, int depth);
+    // The number of an event, given when it first comes.
+    std::size_t EventOf(std::string_view name);
+    // A wait for `event` (its number from EventOf) of a cursor bound to a statement at
+    // `depth`, or -1 when the cursor's statement is not known yet.
+    void AddWait(std::size_t slice, std::size_t event, const CWaitLine& wait, int depth);
     void AddDepthWaits(bool recursive, const std::vector<CWaitFigures>& waits);
     void AddTransaction(std::size_t slice, const CXctendLine& line);
     void AddError(std::size_t slice, const CErrorLine& line);
@@ -61,8 +63,6 @@ public:
 
 private:
     void Mark(std::size_t slice, std::int64_t start, std::int64_t time);
-    // The number of an event, given when it first comes.
-    std::size_t EventOf(std::string_view name);
     void AddDepthWait(bool recursive, std::size_t event, std::int64_t count, std::int64_t max,
                       std::int64_t total);
 
