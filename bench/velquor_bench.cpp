@@ -1,9 +1,8 @@
 // Benchmarks of the engine and the command-line tool on generated traces: file-mode analysis
 // of 1 GiB against `wc -l` on the same file, the response-time profile, SQL groups and call
 // tree of that analysis against the analysis itself, both against `wc -l` and a plain pass
-// run beside them,
-// sorting 1,000,000 records, a live read of 1 MiB appended to a small and to a 1 GiB trace,
-// and the peak memory of a file-mode run.
+// over the file run beside them, sorting 1,000,000 records, a live read of 1 MiB appended to
+// a small and to a 1 GiB trace, and the peak memory of a file-mode run.
 
 #include "CBenchFiles.h"
 #include "CCommandTypeCatalog.h"

@@ -297,10 +297,8 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         if (sink != nullptr) {
             sink->AddWait(event.id, wait.elapsed);
         }
-        m_profile.AddWait(Slice(), event.profileEvent, wait,
-                          owner.leading             ? -1
-                          : owner.binding.recursive ? 1
-                                                    : 0);
+        const int depth = owner.leading ? -1 : owner.binding.recursive ? 1 : 0;
+        m_profile.AddWait(Slice(), event.profileEvent, wait, depth);
         return 0;
     }
     case ETraceLine::Error: {
