@@ -127,7 +127,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
     CStatementRecord record;
     const CHeaderReader::CHeader header = m_headers.Read(line, record);
     if (header.kind == CHeaderReader::EHeader::None) {
-        Dispatch(line);
+        Dispatch(line, ClassifyLine(line));
         return;
     }
     m_block.statement = true;
@@ -177,9 +177,12 @@ void CCursorTracker::ContinueBlock(std::string_view line) {
     if (m_block.shown) {
         AppendToBlock(line, endOfSql);
     }
-    const unsigned counted = Dispatch(line);
+    const CCursorLine kind = ClassifyLine(line);
+    const unsigned counted = Dispatch(line, kind);
     if (m_block.shown && rest && (counted & kPlainCallLine) == 0) {
-        CountCallsAnywhere(line, restFrom, counted);
+        // A cursor line's own "NAME #N" holds no call pattern of the block but its own call,
+        // which Dispatch has counted: the search starts after it.
+        CountCallsAnywhere(line, std::max(restFrom, kind.end), counted);
     }
 }
 
@@ -261,9 +264,8 @@ void CCursorTracker::FlushBlockLines() {
 
 // Gives a cursor's line to the statement its number is bound to, and every line of a kind
 // the profile counts to the profile. Answers the call kinds the line gave the open block's
-// own record.
-unsigned CCursorTracker::Dispatch(std::string_view line) {
-    const CCursorLine kind = ClassifyLine(line);
+// own record. `kind` is the line as ClassifyLine reads it.
+unsigned CCursorTracker::Dispatch(std::string_view line, const CCursorLine& kind) {
     switch (kind.kind) {
     case ETraceLine::Other:
         return 0;
@@ -292,7 +294,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         }
         return 0;
     case ETraceLine::Wait: {
-        const CWaitLine wait = ReadWaitLine(line);
+        const CWaitLine wait = ReadWaitLine(line, kind.end);
         const CEvent& event = EventOf(wait.event);
         if (sink != nullptr) {
             sink->AddWait(event.id, wait.elapsed);
@@ -313,7 +315,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line) {
         break;
     }
     const ECallKind callKind = CallKindOf(kind.kind);
-    const CCallLine call = ReadCallLine(line, callKind);
+    const CCallLine call = ReadCallLine(line, callKind, kind.end);
     const auto depth = static_cast<std::size_t>(std::clamp<std::int64_t>(call.depth, 0, kMaxDepth));
     const bool first = depth >= m_firstCalls.size() || !m_firstCalls[depth].seen;
     const CSelfFigures recursive = TakeRecursive(call.figures, call.depth, callKind, owner);

@@ -8,6 +8,7 @@
 #include "CSharedTexts.h"
 #include "CStatementRecord.h"
 #include "CTraceProfile.h"
+#include "TraceLines.h"
 
 #include <cstdint>
 #include <functional>
@@ -121,7 +122,7 @@ private:
     void AppendToSql(std::string_view text);
     void FlushBlockLines();
     void CloseBlock();
-    unsigned Dispatch(std::string_view line);
+    unsigned Dispatch(std::string_view line, const CCursorLine& kind);
     void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted);
     CSelfFigures TakeRecursive(const CCallFigures& call, std::int64_t depth, ECallKind kind,
                                const COwner& owner);

@@ -77,6 +77,7 @@ template <const CLinePrefix& prefix> CCursorLine Match(std::string_view line) {
     if (end > kSize && end < line.size() && line[end] == prefix.after) {
         result.kind = prefix.kind;
         result.cursor = cursor;
+        result.end = end;
     }
     return result;
 }
@@ -131,11 +132,7 @@ std::int64_t* Slot(std::string_view name, ECallKind kind, CCallLine& call, unsig
 }
 
 // "c=N,e=N,p=N,cr=N,cu=N,mis=N,r=N,dep=N,og=N,[plh=N,]tim=N" after the cursor's ":".
-bool ReadCallLayout(std::string_view line, ECallKind kind, CCallLine& call) {
-    const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos) {
-        return false;
-    }
+bool ReadCallLayout(std::string_view line, std::size_t colon, ECallKind kind, CCallLine& call) {
     CLineScanner scan(line, colon + 1);
     CCallFigures& f = call.figures;
     scan.Expect("c=");
@@ -173,6 +170,22 @@ bool ReadCallLayout(std::string_view line, ECallKind kind, CCallLine& call) {
     return true;
 }
 
+// "c=N,e=N,dep=N,type=N,tim=N" after the cursor's ":", as servers write a CLOSE line.
+bool ReadCloseLayout(std::string_view line, std::size_t colon, CCallLine& call) {
+    CLineScanner scan(line, colon + 1);
+    scan.Expect("c=");
+    call.figures.cpu = scan.Digits();
+    scan.Expect(",e=");
+    call.figures.elapsed = scan.Digits();
+    scan.Expect(",dep=");
+    call.depth = scan.Digits();
+    scan.Expect(",type=");
+    scan.Digits();
+    scan.Expect(",tim=");
+    call.time = scan.Digits();
+    return scan.Ok() && scan.AtEnd();
+}
+
 // " id=N cnt=N pid=N pos=N obj=N op='TEXT'" after the cursor number.
 bool ReadStatLayout(std::string_view line, CStatLine& stat) {
     const std::size_t blank = line.find(' ', 6);
@@ -197,11 +210,7 @@ bool ReadStatLayout(std::string_view line, CStatLine& stat) {
 
 // ": nam='NAME' ela= N" after the cursor number, the name holding no "=": the general rules
 // would read an "ela=" or a "tim=" in the name.
-bool ReadWaitLayout(std::string_view line, CWaitLine& wait) {
-    const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos) {
-        return false;
-    }
+bool ReadWaitLayout(std::string_view line, std::size_t colon, CWaitLine& wait) {
     CLineScanner scan(line, colon);
     scan.Expect(": nam='");
     wait.event = scan.Until('\'');
@@ -270,19 +279,23 @@ ECallKind CallKindOf(ETraceLine kind) {
 // One pass over the comma-separated pairs that follow the first ":". A pair's value counts
 // only when a "," ends it, so the last pair of the line ("tim=" on real lines) never does.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
+    return ReadCallLine(line, kind, line.find(':'));
+}
+
+CCallLine ReadCallLine(std::string_view line, ECallKind kind, std::size_t colon) {
     CCallLine call;
     call.figures.count = 1;
-    if (ReadCallLayout(line, kind, call)) {
+    if (colon == std::string_view::npos) {
+        call.time = NumberAfter(line, "tim=");
+        return call;
+    }
+    if (ReadCallLayout(line, colon, kind, call)) {
         call.plain = true;
         return call;
     }
     call = CCallLine{};
     call.figures.count = 1;
     call.time = NumberAfter(line, "tim=");
-    const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos) {
-        return call;
-    }
     unsigned seen = 0;
     bool first = true;
     for (std::size_t start = colon + 1; start < line.size();) {
@@ -311,11 +324,17 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     return call;
 }
 
-// The pairs after the ":", each "name=value" up to a ",": c, e, dep and tim are kept.
+// The pairs after the ":", each "name=value" up to a ",": c, e, dep and tim are kept. A CLOSE
+// line in the layout servers write is read straight through, which gives the same figures.
 CCallLine ReadCloseLine(std::string_view line) {
     CCallLine call;
     call.figures.count = 1;
     const std::size_t colon = line.find(':');
+    if (colon != std::string_view::npos && ReadCloseLayout(line, colon, call)) {
+        return call;
+    }
+    call = CCallLine{};
+    call.figures.count = 1;
     std::size_t start = colon == std::string_view::npos ? line.size() : colon + 1;
     while (start < line.size()) {
         std::size_t end = start;
@@ -355,8 +374,12 @@ CStatLine ReadStatLine(std::string_view line) {
 }
 
 CWaitLine ReadWaitLine(std::string_view line) {
+    return ReadWaitLine(line, line.find(':'));
+}
+
+CWaitLine ReadWaitLine(std::string_view line, std::size_t colon) {
     CWaitLine wait;
-    if (ReadWaitLayout(line, wait)) {
+    if (colon != std::string_view::npos && ReadWaitLayout(line, colon, wait)) {
         return wait;
     }
     return CWaitLine{GetText(line, "nam='", "'"), NumberAfter(line, "ela="),

@@ -4,6 +4,7 @@
 #include "CCursorFigures.h"
 #include "CPlanRow.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,6 +19,9 @@ enum class ETraceLine { Other, Parse, Exec, Fetch, Stat, Wait, Close, Unmap, Lob
 struct CCursorLine {
     ETraceLine kind = ETraceLine::Other;
     std::uint64_t cursor = 0;
+    // Where the cursor number ends: at the ":" (the line's first) or the blank after it; 0 on
+    // the lines of no cursor number.
+    std::size_t end = 0;
 };
 
 // A call line's figures with the keys of its kind (misses for parse and execute, rows for
@@ -64,6 +68,8 @@ ECallKind CallKindOf(ETraceLine kind);
 // ",mis=", ",r=" and ",dep=" count only when a "," follows their value, as the list's
 // figures have always been read; "tim=" is read wherever it stands.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind);
+// The same, `colon` being the position of the line's first ":" (npos without one).
+CCallLine ReadCallLine(std::string_view line, ECallKind kind, std::size_t colon);
 // A CLOSE, UNMAP or LOB line's cpu ("c="), elapsed ("e="), depth ("dep=", 0 on a LOB line, which
 // has none) and time stamp ("tim="),
 // read in one short pass over its pairs: the profile needs nothing else of these lines.
@@ -72,6 +78,8 @@ CCallLine ReadCloseLine(std::string_view line);
 CStatLine ReadStatLine(std::string_view line);
 // The event between "nam='" and the next "'", the number after "ela=" and after "tim=".
 CWaitLine ReadWaitLine(std::string_view line);
+// The same, `colon` being the position of the line's first ":" (npos without one).
+CWaitLine ReadWaitLine(std::string_view line, std::size_t colon);
 // The numbers after "rlbk=", "rd_only=" and "tim=".
 CXctendLine ReadXctendLine(std::string_view line);
 // The numbers after "err=" and "tim=".

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -158,6 +159,43 @@ TEST(WaitLine, ReadsAsTheGeneralRulesRead) {
                                  ? 0
                                  : ParseInteger(std::string_view(line).substr(tim + 4)))
             << line;
+    }
+}
+
+// CLOSE lines in the servers' layout and off it (pairs missing, repeated, moved or added,
+// numbers too long for the fast path): each of c, e, dep and tim takes its last value.
+TEST(CloseLine, ReadsEveryPairsLastValue) {
+    std::mt19937 random(13);
+    const std::vector<std::string> keys = {"c", "e", "dep", "type", "tim", "x"};
+    const auto number = [&] {
+        const std::string digits =
+            std::to_string(random() % 1000000000) + std::to_string(random() % 1000000000) + "1234";
+        return digits.substr(0, 1 + random() % 20);
+    };
+    for (int round = 0; round < 5000; ++round) {
+        std::vector<std::string> pairs = {"c", "e", "dep", "type", "tim"};
+        if (random() % 2 == 0) {
+            pairs.push_back(keys[random() % keys.size()]);
+            std::swap(pairs[random() % pairs.size()], pairs[random() % pairs.size()]);
+        }
+        std::string line = "CLOSE #" + number() + ":";
+        std::int64_t expected[4] = {};
+        for (const std::string& key : pairs) {
+            const std::string value = number();
+            line += key + "=" + value + ",";
+            const std::int64_t read = ParseInteger(value);
+            const auto at = std::find(keys.begin(), keys.end(), key) - keys.begin();
+            const int slot[] = {0, 1, 2, -1, 3, -1};
+            if (slot[at] >= 0) {
+                expected[slot[at]] = read;
+            }
+        }
+        line.pop_back();
+        const CCallLine close = ReadCloseLine(line);
+        ASSERT_EQ(close.figures.cpu, expected[0]) << line;
+        ASSERT_EQ(close.figures.elapsed, expected[1]) << line;
+        ASSERT_EQ(close.depth, expected[2]) << line;
+        ASSERT_EQ(close.time, expected[3]) << line;
     }
 }
 
