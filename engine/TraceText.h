@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // Reading rules shared by every line analysis of the engine. All searches are byte-wise
 // and case-sensitive.
 
@@ -25,11 +29,47 @@ struct CDigitRun {
     std::uint64_t value = 0;
 };
 
-// The decimal digits at the start of [first, last), read eight bytes at a time: figures,
-// time stamps and cursor numbers are most of a trace's bytes after the line breaks.
+// The value of the first `count` (1 to 8) of eight digits, a digit's value in each byte and
+// the first digit in the lowest byte: they are moved to the top so that the bytes shifted in
+// are leading zeros, then combined in pairs, fours and eights.
+inline std::uint64_t ValueOfDigits(std::uint64_t digits, unsigned count) {
+    std::uint64_t values = digits << (8 * (8 - count));
+    values = (values * 10) + (values >> 8);
+    return (((values & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+            (((values >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
+// The decimal digits at the start of [first, last): figures, time stamps and cursor numbers
+// are most of a trace's bytes after the line breaks. Where sixteen bytes are left, one vector
+// comparison finds the digits among them (time stamps and cursor numbers have fifteen or
+// sixteen); otherwise, and for longer runs, they are read eight bytes at a time.
 inline CDigitRun ReadDigitRun(const char* first, const char* last) {
     static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
                                                 100000, 1000000, 10000000, 100000000};
+#if defined(__SSE2__)
+    if (last - first >= 16) {
+        const __m128i values = _mm_sub_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(first)), _mm_set1_epi8('0'));
+        // A byte less '0' is a digit's value when it is at most 9, read without sign.
+        const __m128i digits = _mm_cmpeq_epi8(_mm_min_epu8(values, _mm_set1_epi8(9)), values);
+        const auto count =
+            static_cast<unsigned>(__builtin_ctz(~static_cast<unsigned>(_mm_movemask_epi8(digits))));
+        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(values));
+        if (count == 0) {
+            return {};
+        }
+        if (count <= 8) {
+            return {count, ValueOfDigits(low, count)};
+        }
+        if (count < 16) {
+            const auto high =
+                static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(values, values)));
+            return {count,
+                    ValueOfDigits(low, 8) * kPowers[count - 8] + ValueOfDigits(high, count - 8)};
+        }
+    }
+#endif
     CDigitRun run;
     const char* p = first;
     while (last - p >= 8) {
@@ -46,14 +86,8 @@ inline CDigitRun ReadDigitRun(const char* first, const char* last) {
         if (digits == 0) {
             break;
         }
-        // The digits' values, the first in the lowest byte, moved to the top so that the
-        // bytes shifted in are leading zeros, then combined in pairs, fours and eights.
-        std::uint64_t values = (bytes - 0x3030303030303030ULL) << (8 * (8 - digits));
-        values = (values * 10) + (values >> 8);
-        values = (((values & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-                  (((values >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-                 32;
-        run.value = run.value * kPowers[digits] + values;
+        run.value =
+            run.value * kPowers[digits] + ValueOfDigits(bytes - 0x3030303030303030ULL, digits);
         run.count += digits;
         p += digits;
         if (digits < 8) {

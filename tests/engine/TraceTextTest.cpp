@@ -84,6 +84,33 @@ TEST(NumberRule, FastPathsAgreeWithTheLibraryOnRandomNumbers) {
     }
 }
 
+// Digit runs of every length up to 24, ended by any byte or by the end of the text, with up
+// to 24 bytes after them: the run's length, and its value where it fits.
+TEST(NumberRule, DigitRunsOfEveryLengthAndEnding) {
+    std::mt19937 random(17);
+    for (int round = 0; round < 50000; ++round) {
+        std::string text;
+        const auto length = random() % 25;
+        for (std::size_t i = 0; i < length; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        const auto tail = random() % 25;
+        for (std::size_t i = 0; i < tail; ++i) {
+            text += static_cast<char>(random() % 4 == 0 ? '0' + random() % 10 : random() % 256);
+        }
+        std::size_t count = 0;
+        std::uint64_t value = 0;
+        for (; count < text.size() && text[count] >= '0' && text[count] <= '9'; ++count) {
+            value = value * 10 + static_cast<std::uint64_t>(text[count] - '0');
+        }
+        const CDigitRun run = ReadDigitRun(text.data(), text.data() + text.size());
+        ASSERT_EQ(run.count, count) << text;
+        if (count <= 19) {
+            ASSERT_EQ(run.value, value) << text;
+        }
+    }
+}
+
 TEST(TextRule, RunsToTerminatorOrLineEnd) {
     EXPECT_EQ(GetText("PARSE ERROR #1:len=3 dep=0 uid=5 oct=3 lid=5 tim=1 err=942", "err=", " "),
               "942");
