@@ -29,6 +29,10 @@ struct CDigitRun {
     std::uint64_t value = 0;
 };
 
+// 10 to the power of 0 to 8.
+inline constexpr std::uint64_t kDecimalPowers[] = {1,      10,      100,      1000,     10000,
+                                                   100000, 1000000, 10000000, 100000000};
+
 // The value of the first `count` (1 to 8) of eight digits, a digit's value in each byte and
 // the first digit in the lowest byte: they are moved to the top so that the bytes shifted in
 // are leading zeros, then combined in pairs, fours and eights.
@@ -40,13 +44,42 @@ inline std::uint64_t ValueOfDigits(std::uint64_t digits, unsigned count) {
            32;
 }
 
+// Adds the decimal digits at the start of [p, last) to `run`, eight bytes at a time.
+inline CDigitRun ReadMoreDigits(CDigitRun run, const char* p, const char* last) {
+    while (last - p >= 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, p, 8);
+        // A byte is a digit when its high half is 3 and adding 6 keeps it so; the first
+        // byte that is not ends the run (later bytes may be garbled by a carry; they are
+        // not looked at).
+        const std::uint64_t other =
+            ((bytes & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
+            (((bytes + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
+        const unsigned digits =
+            other == 0 ? 8u : static_cast<unsigned>(__builtin_ctzll(other)) / 8u;
+        if (digits == 0) {
+            break;
+        }
+        run.value = run.value * kDecimalPowers[digits] +
+                    ValueOfDigits(bytes - 0x3030303030303030ULL, digits);
+        run.count += digits;
+        p += digits;
+        if (digits < 8) {
+            return run;
+        }
+    }
+    for (; p != last && *p >= '0' && *p <= '9'; ++p) {
+        run.value = run.value * 10 + static_cast<std::uint64_t>(*p - '0');
+        ++run.count;
+    }
+    return run;
+}
+
 // The decimal digits at the start of [first, last): figures, time stamps and cursor numbers
 // are most of a trace's bytes after the line breaks. Where sixteen bytes are left, one vector
 // comparison finds the digits among them (time stamps and cursor numbers have fifteen or
-// sixteen); otherwise, and for longer runs, they are read eight bytes at a time.
+// sixteen); otherwise, and beyond sixteen digits, they are read eight bytes at a time.
 inline CDigitRun ReadDigitRun(const char* first, const char* last) {
-    static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
-                                                100000, 1000000, 10000000, 100000000};
 #if defined(__SSE2__)
     if (last - first >= 16) {
         const __m128i values = _mm_sub_epi8(
@@ -62,43 +95,15 @@ inline CDigitRun ReadDigitRun(const char* first, const char* last) {
         if (count <= 8) {
             return {count, ValueOfDigits(low, count)};
         }
-        if (count < 16) {
-            const auto high =
-                static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(values, values)));
-            return {count,
-                    ValueOfDigits(low, 8) * kPowers[count - 8] + ValueOfDigits(high, count - 8)};
-        }
+        const auto high =
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(values, values)));
+        const unsigned later = count - 8;
+        const CDigitRun run{count, ValueOfDigits(low, 8) * kDecimalPowers[later] +
+                                       ValueOfDigits(high, later)};
+        return count < 16 ? run : ReadMoreDigits(run, first + 16, last);
     }
 #endif
-    CDigitRun run;
-    const char* p = first;
-    while (last - p >= 8) {
-        std::uint64_t bytes = 0;
-        std::memcpy(&bytes, p, 8);
-        // A byte is a digit when its high half is 3 and adding 6 keeps it so; the first
-        // byte that is not ends the run (later bytes may be garbled by a carry; they are
-        // not looked at).
-        const std::uint64_t other =
-            ((bytes & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
-            (((bytes + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
-        const unsigned digits =
-            other == 0 ? 8u : static_cast<unsigned>(__builtin_ctzll(other)) / 8u;
-        if (digits == 0) {
-            break;
-        }
-        run.value =
-            run.value * kPowers[digits] + ValueOfDigits(bytes - 0x3030303030303030ULL, digits);
-        run.count += digits;
-        p += digits;
-        if (digits < 8) {
-            return run;
-        }
-    }
-    for (; p != last && *p >= '0' && *p <= '9'; ++p) {
-        run.value = run.value * 10 + static_cast<std::uint64_t>(*p - '0');
-        ++run.count;
-    }
-    return run;
+    return ReadMoreDigits(CDigitRun{}, first, last);
 }
 
 // The text after the first `key` in `line` up to the next `terminator` (or the end of the
