@@ -156,6 +156,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
     }
     if (header.hasCursor) {
         m_bindings.Set(header.cursor, binding.Encode());
+        m_lastBound = {};
     }
 }
 
@@ -456,8 +457,12 @@ CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_
 }
 
 CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
-    if (const std::uint64_t* bound = m_bindings.Find(cursor)) {
-        owner.binding = CBinding::Decode(*bound);
+    if (!m_lastBound.known || cursor != m_lastBound.cursor) {
+        const std::uint64_t* bound = m_bindings.Find(cursor);
+        m_lastBound = {bound != nullptr, cursor, bound != nullptr ? *bound : 0};
+    }
+    if (m_lastBound.known) {
+        owner.binding = CBinding::Decode(m_lastBound.binding);
         return SinkOf(owner.binding);
     }
     owner.leading = true;
@@ -520,6 +525,7 @@ CCursorTracker::TakeRecords(const std::function<std::uint64_t()>& nextSerial) {
             binding = {CBinding::EKind::Emitted, 0, serials[binding.record], binding.recursive};
         }
     };
+    m_lastBound = {};
     m_bindings.ForEach([&](std::uint64_t, std::uint64_t& value) {
         CBinding binding = CBinding::Decode(value);
         emit(binding);

@@ -168,6 +168,14 @@ private:
     std::vector<CEvent> m_events;
     std::vector<CStatementRecord> m_records;
     CCursorMap m_bindings;
+    // The bound number looked up last with its encoded binding, as most lines follow one of
+    // the same cursor; forgotten whenever a binding changes.
+    struct CLastBound {
+        bool known = false;
+        std::uint64_t cursor = 0;
+        std::uint64_t binding = 0;
+    };
+    CLastBound m_lastBound;
     std::vector<std::pair<std::uint64_t, CCursorFigures>> m_leading;
     CCursorMap m_leadingIndex;
     std::vector<CSelfFigures> m_pending;
