@@ -82,6 +82,7 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
     m_nTextOffset = offset;
     const char* const end = text.data() + text.size();
     const char* p = text.data();
+    const FLineBreakFinder findLineBreak = LineBreakFinder();
     while (true) {
         while (p != end && IsBreak(*p)) {
             ++p;
@@ -90,7 +91,7 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
             FlushBlockLines();
             return;
         }
-        const char* lineEnd = FindLineBreak(p, end);
+        const char* lineEnd = findLineBreak(p, end);
         ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
         p = lineEnd;
     }

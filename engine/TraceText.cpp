@@ -127,12 +127,16 @@ __attribute__((target("avx2"))) const char* FindLineBreakAvx2(const char* first,
 
 } // namespace
 
-const char* FindLineBreak(const char* first, const char* last) {
+FLineBreakFinder LineBreakFinder() {
 #if defined(__x86_64__)
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-    if (hasAvx2) {
-        return FindLineBreakAvx2(first, last);
-    }
+    static const FLineBreakFinder s_finder =
+        __builtin_cpu_supports("avx2") ? FindLineBreakAvx2 : FindLineBreakPortable;
+    return s_finder;
+#else
+    return FindLineBreakPortable;
 #endif
-    return FindLineBreakPortable(first, last);
+}
+
+const char* FindLineBreak(const char* first, const char* last) {
+    return LineBreakFinder()(first, last);
 }

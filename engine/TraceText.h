@@ -131,3 +131,6 @@ bool IsSeparatorLine(std::string_view line);
 
 // The first CR or LF in [first, last), or last.
 const char* FindLineBreak(const char* first, const char* last);
+// The search FindLineBreak makes on this processor, for loops that make it for every line.
+using FLineBreakFinder = const char* (*)(const char* first, const char* last);
+FLineBreakFinder LineBreakFinder();
