@@ -72,19 +72,6 @@ std::string_view GetText(std::string_view line, std::string_view key, std::strin
     return q == std::string_view::npos ? line.substr(start) : line.substr(start, q - start);
 }
 
-bool IsSeparatorLine(std::string_view line) {
-    switch (line.empty() ? '\0' : line.front()) {
-    case '=':
-        return line == "=====================";
-    case '*':
-        return line.starts_with("*** ");
-    case 'D':
-        return line.starts_with("Dump file ");
-    default:
-        return false;
-    }
-}
-
 namespace {
 
 const char* FindLineBreakPortable(const char* first, const char* last) {

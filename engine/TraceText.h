@@ -126,8 +126,20 @@ template <typename Visit> void WalkLines(std::string_view text, Visit&& visit) {
 // What ends the SQL text of a cursor block: the text before it on its line is the text's last.
 inline constexpr std::string_view kEndOfStatement = "END OF STMT";
 
-// Whether a line (without its line break) ends the block before it.
-bool IsSeparatorLine(std::string_view line);
+// Whether a line (without its line break) ends the block before it. Inline, as every line of
+// a trace is asked.
+inline bool IsSeparatorLine(std::string_view line) {
+    switch (line.empty() ? '\0' : line.front()) {
+    case '=':
+        return line == "=====================";
+    case '*':
+        return line.starts_with("*** ");
+    case 'D':
+        return line.starts_with("Dump file ");
+    default:
+        return false;
+    }
+}
 
 // The first CR or LF in [first, last), or last.
 const char* FindLineBreak(const char* first, const char* last);
