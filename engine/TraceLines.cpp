@@ -5,6 +5,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // How a cursor line begins: its name with the blank and the "#", and what follows the number.
@@ -100,6 +104,38 @@ std::int64_t Value(std::string_view text) {
 std::int64_t NumberAfter(std::string_view line, std::string_view key) {
     const std::size_t p = line.find(key);
     return p == std::string_view::npos ? 0 : ParseInteger(line.substr(p + key.size()));
+}
+
+// The position of the first "tim=" in `text`, or npos. Where the text has room, sixteen places
+// are tried at once: a wait line's parameters hold several "t" before it ("#bytes", "timeout").
+std::size_t FindTimeKey(std::string_view text) {
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    const auto is = [&text](std::size_t k, char c) {
+        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + k)),
+                              _mm_set1_epi8(c));
+    };
+    for (; text.size() - at >= 16 + 3; at += 16) {
+        const __m128i found = _mm_and_si128(_mm_and_si128(is(at, 't'), is(at + 1, 'i')),
+                                            _mm_and_si128(is(at + 2, 'm'), is(at + 3, '=')));
+        if (const int mask = _mm_movemask_epi8(found); mask != 0) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
+    }
+#endif
+    return text.find("tim=", at);
+}
+
+// The number after the first "tim=" in `text`, as NumberAfter reads it.
+std::int64_t TimeAfter(std::string_view text) {
+    const std::size_t key = FindTimeKey(text);
+    if (key == std::string_view::npos) {
+        return 0;
+    }
+    const char* const value = text.data() + key + 4;
+    const CDigitRun run = ReadDigitRun(value, text.data() + text.size());
+    return run.count > 0 && run.count <= 18 ? static_cast<std::int64_t>(run.value)
+                                            : ParseInteger(text.substr(key + 4));
 }
 
 // Where a call line's key goes; the first value of a key counts.
@@ -220,8 +256,7 @@ bool ReadWaitLayout(std::string_view line, std::size_t colon, CWaitLine& wait) {
     if (!scan.Ok() || wait.event.find('=') != std::string_view::npos) {
         return false;
     }
-    wait.time =
-        NumberAfter(line.substr(static_cast<std::size_t>(scan.Position() - line.data())), "tim=");
+    wait.time = TimeAfter(line.substr(static_cast<std::size_t>(scan.Position() - line.data())));
     return true;
 }
 
