@@ -153,7 +153,8 @@ TEST(LineBreaks, FindsCrOrLfAtAnyOffset) {
 }
 
 // Wait lines of random events, parameters and time stamps, some with "tim=" in the event or
-// a parameter's name, or none at all: the fast path must read what the general rules read.
+// a parameter's name, or none at all, and "tim=" at every distance from the ela: the fast path
+// must read what the general rules read.
 TEST(WaitLine, ReadsAsTheGeneralRulesRead) {
     std::mt19937 random(11);
     const std::vector<std::string> events = {"db file sequential read",
@@ -171,9 +172,13 @@ TEST(WaitLine, ReadsAsTheGeneralRulesRead) {
                                             " timer=1 tim=-"};
     std::uniform_int_distribution<std::int64_t> number(0, 99999999999);
     for (int round = 0; round < 5000; ++round) {
+        std::string padding(random() % 48, ' ');
+        for (char& c : padding) {
+            c = " tim=x"[random() % 6];
+        }
         const std::string line = "WAIT #" + std::to_string(number(random)) + ": nam='" +
                                  events[random() % events.size()] +
-                                 "' ela= " + std::to_string(number(random)) +
+                                 "' ela= " + std::to_string(number(random)) + padding +
                                  tails[random() % tails.size()] + std::to_string(number(random));
         const std::size_t name = line.find("nam='") + 5;
         const std::size_t ela = line.find("ela=");
