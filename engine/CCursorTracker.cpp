@@ -190,7 +190,7 @@ void CCursorTracker::ContinueBlock(std::string_view line) {
 
 // The SQL text of a cursor block is what stands between its header and "END OF STMT" (none
 // without it); a parse error's is every line after its header.
-void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) {
+inline void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) {
     if (m_context->File() == nullptr) {
         m_blockLines.push_back(line);
     } else {
@@ -368,7 +368,7 @@ void CCursorTracker::ReadTagLine(std::string_view line) {
     m_nSlice = kNoSlice;
 }
 
-std::size_t CCursorTracker::Slice() {
+inline std::size_t CCursorTracker::Slice() {
     if (m_nSlice == kNoSlice) {
         m_nSlice = m_profile.SliceOf(m_context->Tags());
     }
@@ -379,9 +379,9 @@ std::size_t CCursorTracker::Slice() {
 // children; the first call at a depth of this text also gets those written before the text
 // (a Carry node, resolved when the text before is known). At depth 0 the children go to the
 // statement's tree; deeper, the call waits with its children for its parent call.
-void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigures& self,
-                                   std::size_t depth, bool first, CStatementRef statement,
-                                   CCursorFigures* sink) {
+inline void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigures& self,
+                                          std::size_t depth, bool first, CStatementRef statement,
+                                          CCursorFigures* sink) {
     if (m_pendingTree.size() <= depth) {
         m_pendingTree.resize(depth + 1);
     }
@@ -418,7 +418,8 @@ CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {
 // The rule the list has always had for its own block: "PARSE <id>:", "EXEC <id>:" and
 // "FETCH <id>:" count wherever they stand in a line of the rest, each kind once a line and
 // never twice for a line that already counted as that call of the record.
-void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted) {
+inline void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from,
+                                               unsigned counted) {
     const std::string_view needle = m_strNeedle;
     unsigned found = 0;
     ForEachPlace(line, from, needle, [&](std::size_t k) {
@@ -440,8 +441,8 @@ void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from,
 
 // A call's own work is the call at depth d less the calls at depth d + 1 written since the
 // previous call at depth d, whoever made them: answers those recursive calls' figures.
-CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_t depth,
-                                           ECallKind kind, const COwner& owner) {
+inline CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_t depth,
+                                                  ECallKind kind, const COwner& owner) {
     const auto d = static_cast<std::size_t>(std::clamp<std::int64_t>(depth, 0, kMaxDepth));
     if (m_pending.size() <= d) {
         m_pending.resize(d + 1);
@@ -457,7 +458,7 @@ CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_
     return recursive;
 }
 
-CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
+inline CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
     if (!m_lastBound.known || cursor != m_lastBound.cursor) {
         const std::uint64_t* bound = m_bindings.Find(cursor);
         m_lastBound = {bound != nullptr, cursor, bound != nullptr ? *bound : 0};
@@ -501,7 +502,7 @@ std::uint64_t CCursorTracker::OffsetOf(std::string_view text) const {
     return m_nTextOffset + static_cast<std::uint64_t>(text.data() - m_pText);
 }
 
-const CCursorTracker::CEvent& CCursorTracker::EventOf(std::string_view name) {
+inline const CCursorTracker::CEvent& CCursorTracker::EventOf(std::string_view name) {
     auto known = std::find_if(m_events.begin(), m_events.end(),
                               [&](const CEvent& event) { return event.name == name; });
     if (known == m_events.end()) {

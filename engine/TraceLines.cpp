@@ -47,7 +47,7 @@ bool IsDigit(char c) {
 // Reads the decimal digits from `end` on into `value`, leaving `end` after them; false when
 // their value does not fit 64 bits. Up to 19 digits always fit; only longer runs, which no
 // server writes, are read again digit by digit with the overflow checked.
-bool ReadDecimal(std::string_view text, std::size_t& end, std::uint64_t& value) {
+inline bool ReadDecimal(std::string_view text, std::size_t& end, std::uint64_t& value) {
     const CDigitRun run = ReadDigitRun(text.data() + end, text.data() + text.size());
     if (run.count <= 19) {
         end += run.count;
@@ -168,7 +168,8 @@ std::int64_t* Slot(std::string_view name, ECallKind kind, CCallLine& call, unsig
 }
 
 // "c=N,e=N,p=N,cr=N,cu=N,mis=N,r=N,dep=N,og=N,[plh=N,]tim=N" after the cursor's ":".
-bool ReadCallLayout(std::string_view line, std::size_t colon, ECallKind kind, CCallLine& call) {
+inline bool ReadCallLayout(std::string_view line, std::size_t colon, ECallKind kind,
+                           CCallLine& call) {
     CLineScanner scan(line, colon + 1);
     CCallFigures& f = call.figures;
     scan.Expect("c=");
@@ -223,7 +224,7 @@ bool ReadCloseLayout(std::string_view line, std::size_t colon, CCallLine& call) 
 }
 
 // " id=N cnt=N pid=N pos=N obj=N op='TEXT'" after the cursor number.
-bool ReadStatLayout(std::string_view line, CStatLine& stat) {
+inline bool ReadStatLayout(std::string_view line, CStatLine& stat) {
     const std::size_t blank = line.find(' ', 6);
     if (blank == std::string_view::npos) {
         return false;
@@ -246,7 +247,7 @@ bool ReadStatLayout(std::string_view line, CStatLine& stat) {
 
 // ": nam='NAME' ela= N" after the cursor number, the name holding no "=": the general rules
 // would read an "ela=" or a "tim=" in the name.
-bool ReadWaitLayout(std::string_view line, std::size_t colon, CWaitLine& wait) {
+inline bool ReadWaitLayout(std::string_view line, std::size_t colon, CWaitLine& wait) {
     CLineScanner scan(line, colon);
     scan.Expect(": nam='");
     wait.event = scan.Until('\'');
