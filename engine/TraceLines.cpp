@@ -312,12 +312,12 @@ ECallKind CallKindOf(ETraceLine kind) {
     }
 }
 
-// One pass over the comma-separated pairs that follow the first ":". A pair's value counts
-// only when a "," ends it, so the last pair of the line ("tim=" on real lines) never does.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
     return ReadCallLine(line, kind, line.find(':'));
 }
 
+// One pass over the comma-separated pairs that follow the first ":". A pair's value counts
+// only when a "," ends it, so the last pair of the line ("tim=" on real lines) never does.
 CCallLine ReadCallLine(std::string_view line, ECallKind kind, std::size_t colon) {
     CCallLine call;
     call.figures.count = 1;
