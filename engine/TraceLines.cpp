@@ -129,13 +129,7 @@ std::size_t FindTimeKey(std::string_view text) {
 // The number after the first "tim=" in `text`, as NumberAfter reads it.
 std::int64_t TimeAfter(std::string_view text) {
     const std::size_t key = FindTimeKey(text);
-    if (key == std::string_view::npos) {
-        return 0;
-    }
-    const char* const value = text.data() + key + 4;
-    const CDigitRun run = ReadDigitRun(value, text.data() + text.size());
-    return run.count > 0 && run.count <= 18 ? static_cast<std::int64_t>(run.value)
-                                            : ParseInteger(text.substr(key + 4));
+    return key == std::string_view::npos ? 0 : ParseInteger(text.substr(key + 4));
 }
 
 // Where a call line's key goes; the first value of a key counts.
@@ -321,17 +315,16 @@ CCallLine ReadCallLine(std::string_view line, ECallKind kind) {
 CCallLine ReadCallLine(std::string_view line, ECallKind kind, std::size_t colon) {
     CCallLine call;
     call.figures.count = 1;
-    if (colon == std::string_view::npos) {
-        call.time = NumberAfter(line, "tim=");
-        return call;
-    }
-    if (ReadCallLayout(line, colon, kind, call)) {
+    if (colon != std::string_view::npos && ReadCallLayout(line, colon, kind, call)) {
         call.plain = true;
         return call;
     }
     call = CCallLine{};
     call.figures.count = 1;
     call.time = NumberAfter(line, "tim=");
+    if (colon == std::string_view::npos) {
+        return call;
+    }
     unsigned seen = 0;
     bool first = true;
     for (std::size_t start = colon + 1; start < line.size();) {
