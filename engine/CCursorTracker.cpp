@@ -76,23 +76,32 @@ CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid,
     : m_headers(std::move(headers)),
       m_context(CRecordContext::Make(std::move(pid), std::move(file), CSessionTags())) {}
 
-// Lines are cut at every run of CR and LF characters, so empty lines vanish.
+// Lines are cut at every run of CR and LF characters, so empty lines vanish. The search for
+// a line's end also stops at a zero byte, so the text's bytes are looked at once.
 void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
+    if (m_zeroAt.has_value()) {
+        return;
+    }
     m_pText = text.data();
     m_nTextOffset = offset;
     const char* const end = text.data() + text.size();
     const char* p = text.data();
-    const FLineBreakFinder findLineBreak = LineBreakFinder();
+    const FLineBreakFinder findLineEnd = LineEndFinder();
     while (true) {
         while (p != end && IsBreak(*p)) {
             ++p;
         }
-        if (p == end) {
+        const char* lineEnd = p == end ? end : findLineEnd(p, end);
+        if (lineEnd != p) {
+            ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        }
+        if (lineEnd == end || *lineEnd == '\0') {
+            if (lineEnd != end) {
+                m_zeroAt = OffsetOf(std::string_view(lineEnd, 0));
+            }
             FlushBlockLines();
             return;
         }
-        const char* lineEnd = findLineBreak(p, end);
-        ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
         p = lineEnd;
     }
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -72,8 +73,11 @@ public:
                    std::shared_ptr<const CTraceFileSnapshot> file = nullptr);
 
     // Reads `text`, which ends at a line break unless nothing of this file follows it and
-    // starts at byte `offset` of the file.
+    // starts at byte `offset` of the file. The file's text ends at its first zero byte: the
+    // lines before it are read, and nothing after it.
     void Feed(std::string_view text, std::uint64_t offset = 0);
+    // Where the zero byte that ended the text stands in the file, if one did.
+    std::optional<std::uint64_t> ZeroAt() const { return m_zeroAt; }
     // Ends the text: the open block is closed, and texts made later share none with those
     // made before.
     void Finish();
@@ -153,6 +157,7 @@ private:
     CRecordContextRef m_context;
     const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file
+    std::optional<std::uint64_t> m_zeroAt;
     COpenBlock m_block;
     // "<cursor id>:" of the open block when it is a shown cursor block, for its call patterns
     // anywhere in its rest; kept apart from the block so that its room serves every block.

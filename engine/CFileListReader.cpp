@@ -16,6 +16,7 @@
 #include <deque>
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -107,10 +108,19 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     CWorkerThreads workers(AnalysingThreads());
     std::deque<std::future<CCursorTracker>> pieces;
     CBindingResolver resolver(batch.appended);
+    bool zeroFound = false; // a zero byte ended the text: later pieces are dropped
     const auto collectFront = [&] {
         CCursorTracker tracker = pieces.front().get();
         pieces.pop_front();
+        if (zeroFound) {
+            return;
+        }
         resolver.Add(tracker, m_nextSerial);
+        if (const std::optional<std::uint64_t> zero = tracker.ZeroAt()) {
+            zeroFound = true;
+            ReportFailure(path + ": a zero byte at offset " + std::to_string(*zero) +
+                          " ends its text; the rest of the file is not read");
+        }
         if (onBatch && batch.appended.Size() >= m_nBatchRecords) {
             HandOver(batch, resolver, onBatch);
         }
@@ -124,13 +134,14 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
         }
     };
     std::string carry;
-    std::size_t scanned = 0; // bytes at the start of the piece already searched for a cut
+    std::size_t scanned = 0;  // bytes at the start of the piece already searched for a cut
+    std::size_t unzeroed = 0; // bytes at the start of the piece known to hold no zero byte
     std::int64_t textOffset = source->IsPlain() ? state.readPosition : 0; // the piece's start
     std::int64_t reported = 0; // file bytes reported as progress
     bool cancelled = false;
     bool atEnd = false;
     CPieceBuffer buffer = pool.Take();
-    while (!atEnd && !cancelled) {
+    while (!atEnd && !cancelled && !zeroFound) {
         const std::size_t oldSize = buffer.Size();
         const auto want = static_cast<std::size_t>(m_nPieceBytes);
         char* const at = buffer.Grow(want);
@@ -147,26 +158,29 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
         if (!read) {
             ReportFailure(error);
         }
-        const std::size_t zero = buffer.Text().find('\0', oldSize);
-        if (zero != std::string_view::npos) {
-            ReportFailure(path + ": a zero byte at offset " +
-                          std::to_string(textOffset + static_cast<std::int64_t>(zero)) +
-                          " ends its text; the rest of the file is not read");
-        }
-        atEnd = !read || ended || zero != std::string_view::npos;
-        buffer.Resize(zero);
+        atEnd = !read || ended;
         const std::int64_t progress = source->FileBytesRead() - reported;
         reported += progress;
         std::size_t cut = buffer.Size();
         if (!atEnd) {
             cut = FindCut(buffer.Text(), scanned);
+            // The analysis of a piece finds the zero byte that ends the text. A piece without
+            // a cut grows, so it is searched for one here: zeros hold no separator, and a run
+            // of them would make it grow without end.
             if (cut == std::string_view::npos) {
+                const std::size_t zero = buffer.Text().find('\0', unzeroed);
+                atEnd = zero != std::string_view::npos;
+                cut = atEnd ? zero + 1 : cut;
+            }
+            if (!atEnd && cut == std::string_view::npos) {
                 scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
+                unzeroed = buffer.Size();
                 cancelled = !ReportProgress(progress);
                 continue;
             }
             carry.assign(buffer.Text().substr(cut));
             scanned = 0;
+            unzeroed = 0;
         }
         buffer.Resize(cut);
         // The last piece is analysed by this thread at once: a small file costs no thread, and

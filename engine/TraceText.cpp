@@ -74,21 +74,30 @@ std::string_view GetText(std::string_view line, std::string_view key, std::strin
 
 namespace {
 
-const char* FindLineBreakPortable(const char* first, const char* last) {
+// With kZero, a zero byte ends the search as a line break does.
+template <bool kZero> bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || (kZero && c == '\0');
+}
+
+template <bool kZero> const char* FindLineBreakPortable(const char* first, const char* last) {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
     while (last - first >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf));
+        if constexpr (kZero) {
+            ends = _mm_or_si128(ends, _mm_cmpeq_epi8(bytes, zero));
+        }
+        const int mask = _mm_movemask_epi8(ends);
         if (mask != 0) {
             return first + __builtin_ctz(static_cast<unsigned>(mask));
         }
         first += 16;
     }
 #endif
-    while (first != last && *first != '\r' && *first != '\n') {
+    while (first != last && !IsLineEnd<kZero>(*first)) {
         ++first;
     }
     return first;
@@ -96,32 +105,45 @@ const char* FindLineBreakPortable(const char* first, const char* last) {
 
 #if defined(__x86_64__)
 // The same search 32 bytes at a time, on processors that have AVX2.
+template <bool kZero>
 __attribute__((target("avx2"))) const char* FindLineBreakAvx2(const char* first, const char* last) {
     const __m256i cr = _mm256_set1_epi8('\r');
     const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i zero = _mm256_setzero_si256();
     while (last - first >= 32) {
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first));
-        const int mask = _mm256_movemask_epi8(
-            _mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf)));
+        __m256i ends = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf));
+        if constexpr (kZero) {
+            ends = _mm256_or_si256(ends, _mm256_cmpeq_epi8(bytes, zero));
+        }
+        const int mask = _mm256_movemask_epi8(ends);
         if (mask != 0) {
             return first + __builtin_ctz(static_cast<unsigned>(mask));
         }
         first += 32;
     }
-    return FindLineBreakPortable(first, last);
+    return FindLineBreakPortable<kZero>(first, last);
 }
 #endif
+
+template <bool kZero> FLineBreakFinder FinderOf() {
+#if defined(__x86_64__)
+    static const FLineBreakFinder s_finder =
+        __builtin_cpu_supports("avx2") ? FindLineBreakAvx2<kZero> : FindLineBreakPortable<kZero>;
+    return s_finder;
+#else
+    return FindLineBreakPortable<kZero>;
+#endif
+}
 
 } // namespace
 
 FLineBreakFinder LineBreakFinder() {
-#if defined(__x86_64__)
-    static const FLineBreakFinder s_finder =
-        __builtin_cpu_supports("avx2") ? FindLineBreakAvx2 : FindLineBreakPortable;
-    return s_finder;
-#else
-    return FindLineBreakPortable;
-#endif
+    return FinderOf<false>();
+}
+
+FLineBreakFinder LineEndFinder() {
+    return FinderOf<true>();
 }
 
 const char* FindLineBreak(const char* first, const char* last) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <numeric>
+#include <random>
 
 namespace {
 
@@ -223,6 +224,61 @@ TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {
                                                            "wrong at reading trace file"}));
     ASSERT_EQ(analyzer.GetCount(), 1);
     EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "from b\r\n");
+}
+
+// The analysis of each piece finds the zero byte that ends a file's text, wherever the pieces
+// fall: the records are those of the text before it, later pieces add nothing, and the zero's
+// offset is reported. A long run of zeros, which holds no separator, is not read to its end.
+TEST(FileMode, AZeroByteEndsTheTextInWhicheverPieceItFalls) {
+    std::mt19937 random(13);
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        text += CursorBlock(1 + i % 7, 5, 3, "select " + std::to_string(i) + " from dual") +
+                "WAIT #" + std::to_string(1 + i % 5) +
+                ": nam='db file sequential read' ela= " + std::to_string(i) +
+                " file#=1 block=2 blocks=1 obj#=3 tim=" + std::to_string(i) + "\n";
+    }
+    std::int64_t bytesRead = 0;
+    const auto read = [&bytesRead](const std::string& bytes, std::int64_t pieceBytes,
+                                   std::vector<std::string>& messages) {
+        CFakeFileSystem fileSystem;
+        CFakeShares shares;
+        CRecordingNotifier notifier;
+        fileSystem.Put("/t/z_ora_1.trc", bytes);
+        CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+        analyzer.SetPath("/t/z_ora_1.trc|");
+        analyzer.SetShowSys(1);
+        analyzer.Reader().SetPieceBytes(pieceBytes);
+        analyzer.ReadFileList();
+        bytesRead = fileSystem.bytesRead;
+        messages = notifier.messages;
+        return RecordsOf(analyzer);
+    };
+    for (int round = 0; round < 40; ++round) {
+        const std::size_t zero =
+            std::uniform_int_distribution<std::size_t>(0, text.size() - 1)(random);
+        const std::int64_t pieceBytes =
+            std::uniform_int_distribution<std::int64_t>(100, 6000)(random);
+        std::string bytes = text;
+        if (round % 4 == 0) {
+            bytes.replace(zero, std::string::npos, 1 << 20, '\0');
+        } else {
+            bytes[zero] = '\0';
+        }
+        SCOPED_TRACE("zero at " + std::to_string(zero) + ", pieces of " +
+                     std::to_string(pieceBytes));
+        std::vector<std::string> messages;
+        const auto expected = read(text.substr(0, zero), 1 << 20, messages);
+        ASSERT_TRUE(messages.empty());
+        ExpectSameRecords(read(bytes, pieceBytes, messages), expected);
+        EXPECT_EQ(messages, (std::vector<std::string>{
+                                "/t/z_ora_1.trc: a zero byte at offset " + std::to_string(zero) +
+                                    " ends its text; the rest of the file is not read",
+                                "wrong at reading trace file"}));
+        if (round % 4 == 0) {
+            EXPECT_LE(bytesRead, static_cast<std::int64_t>(zero) + 2 * pieceBytes + (64 << 10));
+        }
+    }
 }
 
 TEST(FileMode, EmptyAndStatementFreeTracesGiveNoRecords) {
