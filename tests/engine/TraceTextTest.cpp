@@ -139,17 +139,29 @@ TEST(Separators, OnlyTheThreeKindsCount) {
     EXPECT_FALSE(IsSeparatorLine(""));
 }
 
-TEST(LineBreaks, FindsCrOrLfAtAnyOffset) {
-    for (std::size_t at = 0; at < 40; ++at) {
-        for (char brk : {'\r', '\n'}) {
-            std::string text(40, 'x');
-            text[at] = brk;
-            EXPECT_EQ(FindLineBreak(text.data(), text.data() + text.size()) - text.data(),
-                      static_cast<std::ptrdiff_t>(at));
+// Texts of random bytes of every value, the line ends rare among them, searched from every
+// start: each search finds what a byte-by-byte search finds.
+TEST(LineBreaks, FindTheFirstLineEndAmongBytesOfEveryValue) {
+    std::mt19937 random(5);
+    const auto reference = [](const char* first, const char* last, bool zero) {
+        while (first != last && *first != '\r' && *first != '\n' && (!zero || *first != '\0')) {
+            ++first;
+        }
+        return first;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 100, ' ');
+        for (char& c : text) {
+            const auto byte = static_cast<char>(random() % 256);
+            const bool ends = byte == '\r' || byte == '\n' || byte == '\0';
+            c = ends && random() % 4 != 0 ? 'x' : byte;
+        }
+        const char* const end = text.data() + text.size();
+        for (const char* first = text.data(); first <= end; ++first) {
+            ASSERT_EQ(FindLineBreak(first, end), reference(first, end, false)) << round;
+            ASSERT_EQ(LineEndFinder()(first, end), reference(first, end, true)) << round;
         }
     }
-    const std::string none(33, 'y');
-    EXPECT_EQ(FindLineBreak(none.data(), none.data() + none.size()), none.data() + none.size());
 }
 
 // Wait lines of random events, parameters and time stamps, some with "tim=" in the event or
