@@ -103,16 +103,14 @@ private:
     TPacked* Items() { return reinterpret_cast<TPacked*>(m_block.get() + 1); }
     const TPacked* Items() const { return reinterpret_cast<const TPacked*>(m_block.get() + 1); }
 
-    // Makes room for one more value, doubling the room when it is full. The first block holds
-    // a few values, as most vectors get several and Trim gives back what stays unused.
+    // Makes room for one more value, doubling the room when it is full.
     void Grow() {
-        constexpr std::size_t kFirstCapacity = 4;
         const std::size_t size = Size();
         if (m_block == nullptr || size == m_block->capacity) {
             if (size == std::numeric_limits<std::uint32_t>::max()) {
                 throw std::length_error("too many packed values");
             }
-            Reserve(std::min<std::size_t>(std::max(2 * size, kFirstCapacity),
+            Reserve(std::min<std::size_t>(std::max<std::size_t>(2 * size, 1),
                                           std::numeric_limits<std::uint32_t>::max()));
         }
     }
