@@ -99,8 +99,13 @@ void CCursorFigures::CopyPlanTexts(const std::vector<std::string>& operations) {
     }
 }
 
+// Most waits add to their event's packed sums in place.
 void CCursorFigures::AddWait(std::uint32_t event, std::int64_t elapsed) {
-    AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
+    CPackedWait* const packed =
+        m_waits.FindPacked([event](const CPackedWait& waits) { return waits.IsOf(event); });
+    if (packed == nullptr || !packed->AddOne(elapsed)) {
+        AddWaits(CWaitFigures{event, 1, elapsed, elapsed});
+    }
 }
 
 void CCursorFigures::AddError(std::int64_t error) {

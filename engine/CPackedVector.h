@@ -69,6 +69,17 @@ public:
         return values;
     }
 
+    // The first packed value `match` accepts, to change in place; null when there is none.
+    // Spilled values are not looked at.
+    template <class FMatch> TPacked* FindPacked(FMatch match) {
+        for (std::size_t i = 0; i < Size(); ++i) {
+            if (match(Items()[i])) {
+                return &Items()[i];
+            }
+        }
+        return nullptr;
+    }
+
     // Puts `value` at `index`, or after the others when `index` is Size(). A value spilled
     // once stays spilled. `spilled()` gives the spilled values.
     template <class FSpilled> void Put(std::size_t index, const CValue& value, FSpilled spilled) {

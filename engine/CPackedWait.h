@@ -3,6 +3,7 @@
 #include "CWaitFigures.h"
 #include "PackedSum.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -32,6 +33,20 @@ public:
     std::uint64_t SpillIndex() const;
     CWaitFigures Unpack() const {
         return CWaitFigures{Event(), m_nEventAndCount >> kCountShift, m_nMax, m_nTotal};
+    }
+    // Whether these are packed waits of `event`.
+    bool IsOf(std::uint32_t event) const { return event < kSpilled && Event() == event; }
+    // Adds one wait in place; false, changing nothing, when the sums would not fit.
+    bool AddOne(std::int64_t elapsed) {
+        std::int32_t total = 0;
+        if (m_nEventAndCount >> kCountShift >= kCountMask ||
+            !AddIn32Bits(m_nTotal, elapsed, total)) {
+            return false;
+        }
+        m_nEventAndCount += 1u << kCountShift;
+        m_nMax = std::max(m_nMax, static_cast<std::int32_t>(elapsed));
+        m_nTotal = total;
+        return true;
     }
 
 private:
