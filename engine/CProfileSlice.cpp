@@ -1,12 +1,5 @@
 #include "CProfileSlice.h"
 
-void CProfileSlice::AddWait(std::size_t event, std::int64_t elapsed) {
-    if (waits.size() <= event) {
-        waits.resize(event + 1);
-    }
-    waits[event].Add(elapsed);
-}
-
 void CProfileSlice::Merge(const CProfileSlice& later, const std::vector<std::size_t>& events) {
     for (std::size_t i = 0; i < kProfileCallCount; ++i) {
         cpu[i].Merge(later.cpu[i]);

@@ -25,7 +25,13 @@ struct CProfileSlice {
     std::int64_t readOnlyCommits = 0;
     std::vector<CErrorCount> errors;
 
-    void AddWait(std::size_t event, std::int64_t elapsed);
+    // Inline, as every wait line comes here.
+    void AddWait(std::size_t event, std::int64_t elapsed) {
+        if (waits.size() <= event) {
+            waits.resize(event + 1);
+        }
+        waits[event].Add(elapsed);
+    }
     // Adds the figures of `later`, which came after those summed here; `events` turns the
     // numbers of its events into those of this slice's.
     void Merge(const CProfileSlice& later, const std::vector<std::size_t>& events);
