@@ -91,7 +91,7 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
         while (p != end && IsBreak(*p)) {
             ++p;
         }
-        const char* lineEnd = p == end ? end : findLineEnd(p, end);
+        const char* lineEnd = findLineEnd(p, end);
         if (lineEnd != p) {
             ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
         }

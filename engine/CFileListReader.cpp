@@ -169,14 +169,14 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             // of them would make it grow without end.
             if (cut == std::string_view::npos) {
                 const std::size_t zero = buffer.Text().find('\0', unzeroed);
-                atEnd = zero != std::string_view::npos;
-                cut = atEnd ? zero + 1 : cut;
-            }
-            if (!atEnd && cut == std::string_view::npos) {
-                scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
-                unzeroed = buffer.Size();
-                cancelled = !ReportProgress(progress);
-                continue;
+                if (zero == std::string_view::npos) {
+                    scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
+                    unzeroed = buffer.Size();
+                    cancelled = !ReportProgress(progress);
+                    continue;
+                }
+                atEnd = true;
+                cut = zero + 1;
             }
             carry.assign(buffer.Text().substr(cut));
             scanned = 0;

@@ -139,14 +139,10 @@ template <bool kZero> FLineBreakFinder FinderOf() {
 
 } // namespace
 
-FLineBreakFinder LineBreakFinder() {
-    return FinderOf<false>();
-}
-
 FLineBreakFinder LineEndFinder() {
     return FinderOf<true>();
 }
 
 const char* FindLineBreak(const char* first, const char* last) {
-    return LineBreakFinder()(first, last);
+    return FinderOf<false>()(first, last);
 }

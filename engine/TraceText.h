@@ -143,9 +143,8 @@ inline bool IsSeparatorLine(std::string_view line) {
 
 // The first CR or LF in [first, last), or last.
 const char* FindLineBreak(const char* first, const char* last);
-// The search FindLineBreak makes on this processor, for loops that make it for every line.
-using FLineBreakFinder = const char* (*)(const char* first, const char* last);
-FLineBreakFinder LineBreakFinder();
 // The search for the end of a line in a text that ends at its first zero byte: the first CR,
-// LF or zero byte in [first, last), or last.
+// LF or zero byte in [first, last), or last. Chosen once for this processor, for loops that
+// search every line.
+using FLineBreakFinder = const char* (*)(const char* first, const char* last);
 FLineBreakFinder LineEndFinder();
