@@ -306,17 +306,16 @@ CSqlGroupTable CSqlGroupBuilder::Finish() {
     return CSqlGroupTable(std::move(m_rows));
 }
 
-// The rows of both shares, in the order their groups' first statements came. They are put
-// together in the first share's rows, the latest first, so that no memory is taken for all
-// of them again: most of the room is the first share's already.
+// The rows of both shares, listed in the order their groups' first statements came. The rows
+// stay where each share made them.
 CSqlGroupTable CSqlGroupBuilder::Merge(CSqlGroupBuilder& first, CSqlGroupBuilder& second) {
-    std::vector<CSqlGroupRow>& rows = first.m_rows;
-    std::size_t a = rows.size();
-    std::size_t b = second.m_rows.size();
-    rows.resize(a + b);
-    for (std::size_t to = a + b; b > 0; --to) {
-        const bool fromFirst = a > 0 && first.m_firstSeen[a - 1] > second.m_firstSeen[b - 1];
-        rows[to - 1] = std::move(fromFirst ? rows[--a] : second.m_rows[--b]);
+    const std::size_t a = first.m_rows.size();
+    const std::size_t b = second.m_rows.size();
+    std::vector<std::size_t> cameFirst;
+    cameFirst.reserve(a + b);
+    for (std::size_t i = 0, j = 0; i < a || j < b;) {
+        const bool fromFirst = j == b || (i < a && first.m_firstSeen[i] < second.m_firstSeen[j]);
+        cameFirst.push_back(fromFirst ? i++ : a + j++);
     }
-    return CSqlGroupTable(std::move(rows));
+    return CSqlGroupTable(std::move(first.m_rows), std::move(second.m_rows), std::move(cameFirst));
 }

@@ -22,6 +22,12 @@ CSqlGroupTable::CSqlGroupTable(std::vector<CSqlGroupRow> rows) : m_rows(std::mov
     SortBy([](const CSqlGroupRow& row) { return row.self.elapsed; }, true);
 }
 
+CSqlGroupTable::CSqlGroupTable(std::vector<CSqlGroupRow> rows, std::vector<CSqlGroupRow> more,
+                               std::vector<std::size_t> cameFirst)
+    : m_rows(std::move(rows)), m_more(std::move(more)), m_order(std::move(cameFirst)) {
+    SortBy([](const CSqlGroupRow& row) { return row.self.elapsed; }, true);
+}
+
 CSqlGroupTable CSqlGroupTable::Make(const std::vector<const CStatementRecord*>& records,
                                     bool excludeIdle, bool detailed, const CRecordTexts& texts) {
     CSqlGroupBuilder builder(records.size(), excludeIdle, detailed, texts);
@@ -36,7 +42,7 @@ void CSqlGroupTable::SortBy(const std::function<std::int64_t(const CSqlGroupRow&
     std::vector<std::pair<std::int64_t, std::size_t>> keyed;
     keyed.reserve(m_order.size());
     for (std::size_t position = 0; position < m_order.size(); ++position) {
-        const std::int64_t value = key(m_rows[m_order[position]]);
+        const std::int64_t value = key(At(m_order[position]));
         keyed.emplace_back(descending ? ~value : value, position);
     }
     std::sort(keyed.begin(), keyed.end());

@@ -56,20 +56,32 @@ public:
     CSqlGroupTable() = default;
     // The groups in the order they first came, to be shown by self elapsed time.
     explicit CSqlGroupTable(std::vector<CSqlGroupRow> rows);
+    // The groups of two sets of rows, to be shown by self elapsed time. `cameFirst` lists them
+    // in the order the groups first came: a row of `rows` by its position, a row of `more` by
+    // rows.size() and its position.
+    CSqlGroupTable(std::vector<CSqlGroupRow> rows, std::vector<CSqlGroupRow> more,
+                   std::vector<std::size_t> cameFirst);
     // Groups `records`, taken in order (see CSqlGroupBuilder); SQL texts that stay in their
     // trace file are read through `texts`.
     static CSqlGroupTable Make(const std::vector<const CStatementRecord*>& records,
                                bool excludeIdle, bool detailed, const CRecordTexts& texts);
 
-    std::size_t Size() const { return m_rows.size(); }
+    std::size_t Size() const { return m_order.size(); }
     // The row at a position of the current order.
-    const CSqlGroupRow& Row(std::size_t position) const { return m_rows[m_order[position]]; }
+    const CSqlGroupRow& Row(std::size_t position) const { return At(m_order[position]); }
     // Orders the rows by a number taken from each, stably (a tie keeps the order before).
     void SortBy(const std::function<std::int64_t(const CSqlGroupRow&)>& key, bool descending);
 
     bool operator==(const CSqlGroupTable& other) const;
 
 private:
-    std::vector<CSqlGroupRow> m_rows; // in the order the groups first came
-    std::vector<std::size_t> m_order;
+    const CSqlGroupRow& At(std::size_t index) const {
+        return index < m_rows.size() ? m_rows[index] : m_more[index - m_rows.size()];
+    }
+
+    // The rows as they were made, apart: joining them would copy every row of one set to
+    // memory taken for the purpose.
+    std::vector<CSqlGroupRow> m_rows;
+    std::vector<CSqlGroupRow> m_more;
+    std::vector<std::size_t> m_order; // indexes of At
 };
