@@ -5,6 +5,7 @@
 #include "CTextTable.h"
 #include "CTraceAnalyzer.h"
 #include "JsonText.h"
+#include "OutputText.h"
 #include "ResponseTimeText.h"
 #include "TimeText.h"
 
@@ -12,77 +13,106 @@ namespace {
 
 constexpr const char* kKinds[] = {"statement", "hidden", "unbound"};
 
-// The statements the tree lists, whose texts it writes.
-void AddListed(const std::vector<CCallTreeRow>& rows, const CTraceAnalyzer& analyzer,
-               std::vector<const CStatementRecord*>& listed) {
+// Calls `visit` with every row of the tree and its depth, a row before the rows below it.
+template <class Visit>
+void Walk(const std::vector<CCallTreeRow>& rows, std::size_t depth, const Visit& visit) {
     for (const CCallTreeRow& row : rows) {
-        const std::int64_t listRow = CallTreeListRow(row, analyzer);
-        if (listRow >= 0) {
-            listed.push_back(&analyzer.GetRecord(listRow));
-        }
-        AddListed(row.children, analyzer, listed);
+        visit(row, depth);
+        Walk(row.children, depth + 1, visit);
     }
 }
 
-void AddRows(CTextTable& table, const std::vector<CCallTreeRow>& rows,
-             const CTraceAnalyzer& analyzer, CSqlReader& sqls, std::size_t depth) {
-    for (const CCallTreeRow& row : rows) {
-        const std::int64_t listRow = CallTreeListRow(row, analyzer);
-        table.AddRow({FormatSeconds(row.figures.elapsed), FormatSeconds(row.figures.selfElapsed),
-                      FormatSeconds(row.figures.selfCpu), std::to_string(row.figures.calls),
-                      listRow < 0 ? "" : std::to_string(listRow),
-                      std::string(2 * depth, ' ') + CallTreeLabel(row, analyzer, sqls)});
-        AddRows(table, row.children, analyzer, sqls, depth + 1);
-    }
+// A row's cells; its statement's label is given apart.
+std::vector<std::string> Cells(const CCallTreeRow& row, std::int64_t listRow,
+                               std::string statement) {
+    return {FormatSeconds(row.figures.elapsed),         FormatSeconds(row.figures.selfElapsed),
+            FormatSeconds(row.figures.selfCpu),         std::to_string(row.figures.calls),
+            listRow < 0 ? "" : std::to_string(listRow), std::move(statement)};
 }
 
-void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
-                 const CTraceAnalyzer& analyzer, CSqlReader& sqls) {
-    out += '[';
-    for (const CCallTreeRow& row : rows) {
-        const std::int64_t listRow = CallTreeListRow(row, analyzer);
-        const bool cursor = row.statement.kind != CStatementRef::EKind::Serial;
-        out += "{\"row\":" + (listRow < 0 ? std::string("null") : std::to_string(listRow));
-        out += ",\"kind\":";
-        AppendJsonString(out, kKinds[static_cast<int>(row.statement.kind)]);
-        out += ",\"cursor\":" + (cursor ? std::to_string(row.statement.value) : "null");
-        out += ",\"sql\":";
-        if (listRow < 0) {
-            out += "null";
-        } else {
-            AppendJsonString(out, sqls.Sql(analyzer.GetRecord(listRow)));
-        }
-        out += ",\"calls\":" + std::to_string(row.figures.calls);
-        out += ",\"elapsed\":" + std::to_string(row.figures.elapsed);
-        out += ",\"self_elapsed\":" + std::to_string(row.figures.selfElapsed);
-        out += ",\"self_cpu\":" + std::to_string(row.figures.selfCpu);
-        out += ",\"children\":";
-        AppendNodes(out, row.children, analyzer, sqls);
-        out += &row == &rows.back() ? "}" : "},";
-    }
-    out += ']';
-}
-
-} // namespace
-
-std::string CCallTreeWriter::Write(const std::vector<CCallTreeRow>& tree,
-                                   const CTraceAnalyzer& analyzer, COutputFormat format) {
-    // The tree lists its statements by time; their texts are read in the files' order first.
-    std::vector<const CStatementRecord*> listed;
-    AddListed(tree, analyzer, listed);
-    CSqlReader sqls(analyzer.Texts());
-    sqls.Prefetch(std::move(listed));
-    if (format == COutputFormat::Json) {
-        std::string out;
-        AppendNodes(out, tree, analyzer, sqls);
-        return out + "\n";
-    }
+// The table is written a line at a time. Its columns are fitted without the statements'
+// labels, which go last, unpadded.
+void WriteTable(std::FILE* out, const std::vector<CCallTreeRow>& tree,
+                const CTraceAnalyzer& analyzer, CSqlReader& sqls) {
     CTextTable table({{"Elapsed (s)", true},
                       {"Self (s)", true},
                       {"Self CPU (s)", true},
                       {"Calls", true},
                       {"Row", true},
                       {"Statement", false}});
-    AddRows(table, tree, analyzer, sqls, 0);
-    return table.Text();
+    Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t) {
+        table.Fit(Cells(row, CallTreeListRow(row, analyzer), ""));
+    });
+    WriteText(out, table.TitleLine());
+    Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t depth) {
+        WriteText(out, table.Line(Cells(row, CallTreeListRow(row, analyzer),
+                                        std::string(2 * depth, ' ') +
+                                            CallTreeLabel(row, analyzer, sqls))));
+    });
+}
+
+void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
+                 const CTraceAnalyzer& analyzer, CSqlReader& sqls);
+
+// A node, with the nodes below it.
+void AppendNode(std::string& out, const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
+                CSqlReader& sqls) {
+    const std::int64_t listRow = CallTreeListRow(row, analyzer);
+    const bool cursor = row.statement.kind != CStatementRef::EKind::Serial;
+    out += "{\"row\":" + (listRow < 0 ? std::string("null") : std::to_string(listRow));
+    out += ",\"kind\":";
+    AppendJsonString(out, kKinds[static_cast<int>(row.statement.kind)]);
+    out += ",\"cursor\":" + (cursor ? std::to_string(row.statement.value) : "null");
+    out += ",\"sql\":";
+    if (listRow < 0) {
+        out += "null";
+    } else {
+        AppendJsonString(out, sqls.Sql(analyzer.GetRecord(listRow)));
+    }
+    out += ",\"calls\":" + std::to_string(row.figures.calls);
+    out += ",\"elapsed\":" + std::to_string(row.figures.elapsed);
+    out += ",\"self_elapsed\":" + std::to_string(row.figures.selfElapsed);
+    out += ",\"self_cpu\":" + std::to_string(row.figures.selfCpu);
+    out += ",\"children\":";
+    AppendNodes(out, row.children, analyzer, sqls);
+    out += '}';
+}
+
+void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
+                 const CTraceAnalyzer& analyzer, CSqlReader& sqls) {
+    out += '[';
+    for (const CCallTreeRow& row : rows) {
+        AppendNode(out, row, analyzer, sqls);
+        out += &row == &rows.back() ? "" : ",";
+    }
+    out += ']';
+}
+
+} // namespace
+
+void CCallTreeWriter::Write(std::FILE* out, const std::vector<CCallTreeRow>& tree,
+                            const CTraceAnalyzer& analyzer, COutputFormat format) {
+    // The tree lists its statements by time; their texts are read in the files' order first.
+    std::vector<const CStatementRecord*> listed;
+    Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t) {
+        const std::int64_t listRow = CallTreeListRow(row, analyzer);
+        if (listRow >= 0) {
+            listed.push_back(&analyzer.GetRecord(listRow));
+        }
+    });
+    CSqlReader sqls(analyzer.Texts());
+    sqls.Prefetch(std::move(listed));
+    if (format != COutputFormat::Json) {
+        WriteTable(out, tree, analyzer, sqls);
+        return;
+    }
+    // One top-level node at a time, with the nodes below it.
+    WriteText(out, "[");
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        std::string node;
+        AppendNode(node, tree[i], analyzer, sqls);
+        node += i + 1 < tree.size() ? "," : "";
+        WriteText(out, node);
+    }
+    WriteText(out, "]\n");
 }

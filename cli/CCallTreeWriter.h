@@ -3,7 +3,7 @@
 #include "CCallTreeView.h"
 #include "CCliOptions.h"
 
-#include <string>
+#include <cstdio>
 #include <vector>
 
 class CTraceAnalyzer;
@@ -12,6 +12,6 @@ class CTraceAnalyzer;
 // depth, or JSON with the children of each node nested in it.
 class CCallTreeWriter {
 public:
-    static std::string Write(const std::vector<CCallTreeRow>& tree, const CTraceAnalyzer& analyzer,
-                             COutputFormat format);
+    static void Write(std::FILE* out, const std::vector<CCallTreeRow>& tree,
+                      const CTraceAnalyzer& analyzer, COutputFormat format);
 };

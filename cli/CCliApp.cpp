@@ -249,17 +249,15 @@ int CCliApp::RunProfile(const CCliOptions& options) {
 
 int CCliApp::RunSqls(const CCliOptions& options) {
     CTraceAnalyzer& analyzer = Analyze(options);
-    const std::string text = CSqlGroupWriter::Write(
-        analyzer.SqlGroups(options.excludeIdle, options.format == COutputFormat::Json), analyzer,
-        options.format);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    CSqlGroupWriter::Write(
+        stdout, analyzer.SqlGroups(options.excludeIdle, options.format == COutputFormat::Json),
+        analyzer, options.format);
     return FinishOutput();
 }
 
 int CCliApp::RunTree(const CCliOptions& options) {
     CTraceAnalyzer& analyzer = Analyze(options);
-    const std::string text = CCallTreeWriter::Write(analyzer.CallTree(), analyzer, options.format);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    CCallTreeWriter::Write(stdout, analyzer.CallTree(), analyzer, options.format);
     return FinishOutput();
 }
 

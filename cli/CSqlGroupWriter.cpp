@@ -7,6 +7,7 @@
 #include "CTextTable.h"
 #include "CTraceAnalyzer.h"
 #include "JsonText.h"
+#include "OutputText.h"
 #include "TimeText.h"
 
 namespace {
@@ -16,9 +17,7 @@ std::string_view SqlOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer
     return sqls.Sql(analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial)));
 }
 
-std::vector<std::string> Cells(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer,
-                               CSqlReader& sqls) {
-    const std::string_view sql = SqlOf(group, analyzer, sqls);
+std::vector<std::string> Cells(const CSqlGroupRow& group, std::string_view sql) {
     std::vector<std::string> cells;
     for (int c = 0; c < CSqlGroupColumns::kCount; ++c) {
         cells.push_back(CSqlGroupColumns::Cell(group, c, sql));
@@ -36,8 +35,8 @@ std::vector<CTextTable::CColumn> Columns() {
     return columns;
 }
 
-std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
-                      CSqlReader& sqls, bool tsv) {
+void WriteDelimited(std::FILE* out, const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
+                    CSqlReader& sqls, bool tsv) {
     const auto line = [tsv](const std::vector<std::string>& cells) {
         std::string text;
         for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -51,11 +50,24 @@ std::string Delimited(const CSqlGroupTable& groups, const CTraceAnalyzer& analyz
     for (const CTextTable::CColumn& column : Columns()) {
         titles.push_back(column.title);
     }
-    std::string text = line(titles);
+    WriteText(out, line(titles));
     for (std::size_t i = 0; i < groups.Size(); ++i) {
-        text += line(Cells(groups.Row(i), analyzer, sqls));
+        WriteText(out, line(Cells(groups.Row(i), SqlOf(groups.Row(i), analyzer, sqls))));
     }
-    return text;
+}
+
+// The table is written a line at a time. Its columns are fitted without the SQL texts, which
+// go last, unpadded.
+void WriteTable(std::FILE* out, const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
+                CSqlReader& sqls) {
+    CTextTable table(Columns());
+    for (std::size_t i = 0; i < groups.Size(); ++i) {
+        table.Fit(Cells(groups.Row(i), ""));
+    }
+    WriteText(out, table.TitleLine());
+    for (std::size_t i = 0; i < groups.Size(); ++i) {
+        WriteText(out, table.Line(Cells(groups.Row(i), SqlOf(groups.Row(i), analyzer, sqls))));
+    }
 }
 
 void AppendCalls(std::string& out, std::string_view name, const CCallFigures& calls,
@@ -133,8 +145,8 @@ std::string GroupObject(const CSqlGroupRow& g, const CTraceAnalyzer& analyzer, C
 
 } // namespace
 
-std::string CSqlGroupWriter::Write(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
-                                   COutputFormat format) {
+void CSqlGroupWriter::Write(std::FILE* out, const CSqlGroupTable& groups,
+                            const CTraceAnalyzer& analyzer, COutputFormat format) {
     // The groups come by time; their texts are read in the files' order first, each window
     // of the file once, rather than one small read of the file for each group.
     std::vector<const CStatementRecord*> firsts;
@@ -146,22 +158,20 @@ std::string CSqlGroupWriter::Write(const CSqlGroupTable& groups, const CTraceAna
     sqls.Prefetch(std::move(firsts));
     switch (format) {
     case COutputFormat::Tsv:
-        return Delimited(groups, analyzer, sqls, true);
+        WriteDelimited(out, groups, analyzer, sqls, true);
+        return;
     case COutputFormat::Csv:
-        return Delimited(groups, analyzer, sqls, false);
-    case COutputFormat::Json: {
-        std::string out = "[";
+        WriteDelimited(out, groups, analyzer, sqls, false);
+        return;
+    case COutputFormat::Json:
+        WriteText(out, "[");
         for (std::size_t i = 0; i < groups.Size(); ++i) {
-            out += (i > 0 ? ",\n" : "\n") + GroupObject(groups.Row(i), analyzer, sqls);
+            WriteText(out, (i > 0 ? ",\n" : "\n") + GroupObject(groups.Row(i), analyzer, sqls));
         }
-        return out + "\n]\n";
-    }
-    default: {
-        CTextTable table(Columns());
-        for (std::size_t i = 0; i < groups.Size(); ++i) {
-            table.AddRow(Cells(groups.Row(i), analyzer, sqls));
-        }
-        return table.Text();
-    }
+        WriteText(out, "\n]\n");
+        return;
+    default:
+        WriteTable(out, groups, analyzer, sqls);
+        return;
     }
 }

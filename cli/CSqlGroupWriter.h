@@ -3,7 +3,7 @@
 #include "CCliOptions.h"
 #include "CSqlGroupTable.h"
 
-#include <string>
+#include <cstdio>
 #include <vector>
 
 class CTraceAnalyzer;
@@ -14,6 +14,6 @@ class CSqlGroupWriter {
 public:
     // `analyzer` holds the records the groups were made of; for json every row must have its
     // detail.
-    static std::string Write(const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
-                             COutputFormat format);
+    static void Write(std::FILE* out, const CSqlGroupTable& groups, const CTraceAnalyzer& analyzer,
+                      COutputFormat format);
 };

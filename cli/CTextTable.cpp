@@ -1,44 +1,52 @@
 #include "CTextTable.h"
 
 #include <algorithm>
+#include <string_view>
 
-CTextTable::CTextTable(std::vector<CColumn> columns) : m_columns(std::move(columns)) {}
+CTextTable::CTextTable(std::vector<CColumn> columns) : m_columns(std::move(columns)) {
+    for (const CColumn& column : m_columns) {
+        m_widths.push_back(column.title.size());
+    }
+}
 
 void CTextTable::AddRow(std::vector<std::string> cells) {
     cells.resize(m_columns.size());
+    Fit(cells);
     m_rows.push_back(std::move(cells));
 }
 
 std::string CTextTable::Text() const {
-    std::vector<std::size_t> widths;
-    std::vector<std::string> titles;
-    for (const CColumn& column : m_columns) {
-        widths.push_back(column.title.size());
-        titles.push_back(column.title);
-    }
+    std::string text = TitleLine();
     for (const std::vector<std::string>& row : m_rows) {
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            widths[i] = std::max(widths[i], row[i].size());
-        }
-    }
-    std::string text;
-    AppendLine(text, titles, widths);
-    for (const std::vector<std::string>& row : m_rows) {
-        AppendLine(text, row, widths);
+        text += Line(row);
     }
     return text;
 }
 
-void CTextTable::AppendLine(std::string& text, const std::vector<std::string>& cells,
-                            const std::vector<std::size_t>& widths) const {
+void CTextTable::Fit(const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size() && i < m_widths.size(); ++i) {
+        m_widths[i] = std::max(m_widths[i], cells[i].size());
+    }
+}
+
+std::string CTextTable::TitleLine() const {
+    std::vector<std::string> titles;
+    for (const CColumn& column : m_columns) {
+        titles.push_back(column.title);
+    }
+    return Line(titles);
+}
+
+std::string CTextTable::Line(const std::vector<std::string>& cells) const {
     std::string line;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const bool last = i + 1 == cells.size();
-        const std::size_t pad = widths[i] - cells[i].size();
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        const bool last = i + 1 == m_columns.size();
+        const std::string_view cell = i < cells.size() ? std::string_view(cells[i]) : "";
+        const std::size_t pad = m_widths[i] - std::min(m_widths[i], cell.size());
         if (m_columns[i].number) {
             line.append(pad, ' ');
         }
-        line += cells[i];
+        line += cell;
         if (!m_columns[i].number && !last) {
             line.append(pad, ' ');
         }
@@ -47,6 +55,5 @@ void CTextTable::AppendLine(std::string& text, const std::vector<std::string>& c
     while (!line.empty() && line.back() == ' ') {
         line.pop_back();
     }
-    text += line;
-    text += '\n';
+    return line + '\n';
 }
