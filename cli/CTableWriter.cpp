@@ -29,9 +29,10 @@ CTableWriter::CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& 
     }
 }
 
+// The SQL cell, last, is never padded: the texts are not read for it.
 void CTableWriter::FitColumns(const CTraceAnalyzer& analyzer) {
     for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
-        const std::vector<std::string> cells = Cells(row, analyzer.GetRecord(row), "");
+        const std::vector<std::string> cells = Cells(row, analyzer.GetRecord(row), "", false);
         for (std::size_t i = 0; i < cells.size(); ++i) {
             m_columns[i].width = std::max(m_columns[i].width, cells[i].size());
         }
@@ -47,7 +48,7 @@ void CTableWriter::Begin() {
 }
 
 void CTableWriter::Write(std::int64_t row, const CStatementRecord& record, std::string_view event) {
-    WriteLine(Cells(row, record, event));
+    WriteLine(Cells(row, record, event, true));
     if (m_bWithEvents) {
         std::fflush(m_out);
     }
@@ -56,14 +57,16 @@ void CTableWriter::Write(std::int64_t row, const CStatementRecord& record, std::
 void CTableWriter::End() {}
 
 std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementRecord& record,
-                                             std::string_view event) const {
+                                             std::string_view event, bool withSql) const {
     std::vector<std::string> cells;
     if (m_bWithEvents) {
         cells.emplace_back(event);
     }
     cells.push_back(std::to_string(row));
     for (int column : kTableOrder) {
-        cells.push_back(CStatementColumns::Cell(record, column, m_sqls));
+        const bool sql = column == kTableOrder.back();
+        cells.push_back(sql && !withSql ? std::string()
+                                        : CStatementColumns::Cell(record, column, m_sqls));
     }
     return cells;
 }

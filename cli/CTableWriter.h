@@ -32,8 +32,9 @@ private:
         bool number;
     };
 
+    // The SQL cell is left empty unless `withSql`.
     std::vector<std::string> Cells(std::int64_t row, const CStatementRecord& record,
-                                   std::string_view event) const;
+                                   std::string_view event, bool withSql) const;
     void WriteLine(const std::vector<std::string>& cells);
 
     std::FILE* m_out;
