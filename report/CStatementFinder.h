@@ -27,6 +27,11 @@ public:
     int GetFindPos() const { return m_nFindPos; }
 
 private:
+    // The row from `from` on, by `step`, nearest to `from` whose SQL holds `text`; its
+    // records are read in the file's order. -1 when none does.
+    int FindInFileOrder(const std::string& text, int from, int step, CSqlReader& sqls) const;
+    // Keeps a row found as the find position; answers it.
+    int Found(int row);
     bool Matches(int row, const std::string& text, CSqlReader& sqls) const;
 
     const CTraceAnalyzer& m_analyzer;

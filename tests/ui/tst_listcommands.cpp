@@ -4,7 +4,9 @@
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "CPosixFileSystem.h"
+#include "CSqlReader.h"
 #include "CStatementColumns.h"
+#include "CStatementFinder.h"
 #include "CStatementSaver.h"
 #include "CStderrNotifier.h"
 #include "CVelquorApp.h"
@@ -26,6 +28,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 
 // Sort, Find, Find Next, Copy and Save in a file-mode window.
 class TstListCommands : public QObject {
@@ -42,6 +45,7 @@ private slots:
     void findDownAndUp();
     void findDialogRules();
     void findNext();
+    void findInASortedListTakesTheNearestRowOfTheList();
     void copyPutsThePaneSelectionOnTheClipboard();
     void saveWritesTheBytesAfterTheFoundRow();
     void saveChoosesTheFormatFromTheNameOrTheFilter_data();
@@ -289,6 +293,56 @@ void TstListCommands::findNext() {
     next->trigger();
     QTRY_COMPARE(boxes.Boxes(), QStringList{"Find: no keyword find"});
     QCOMPARE(view->GetFindPos(), 8);
+}
+
+// Find in a list sorted by a column takes the first row after (or before) the selected one, in
+// the list's order, whose SQL holds the text, as a walk along the list would: whatever the
+// order of its records in the file, which the search reads in the file's order.
+void TstListCommands::findInASortedListTakesTheNearestRowOfTheList() {
+    std::mt19937 random(11);
+    const std::vector<std::string> words = {"alpha", "beta", "gamma", "delta", "epsilon"};
+    std::string trace;
+    for (int cursor = 1; cursor <= 400; ++cursor) {
+        trace += CursorBlock(cursor, 5, 3,
+                             "select " + words[random() % words.size()] + " from t" +
+                                 std::to_string(random() % 300),
+                             static_cast<int>(random() % 100000));
+    }
+    const QString path = m_dir->filePath(QStringLiteral("find_ora_78.trc"));
+    WriteBytes(path, trace);
+    CVelquorView* view = OpenAndWait(*m_frame, {path});
+    QVERIFY(view != nullptr);
+    const CTraceAnalyzer& analyzer = view->Analyzer();
+    const int count = static_cast<int>(analyzer.GetCount());
+    const auto walk = [&](const std::string& text, bool down, int selected) {
+        CSqlReader sqls(analyzer.Texts());
+        const int step = down ? 1 : -1;
+        for (int row = down ? selected + 1 : (selected == -1 ? count : selected) - 1;
+             row >= 0 && row < count; row += step) {
+            if (sqls.Sql(analyzer.GetRecord(row)).find(text) != std::string_view::npos) {
+                return row;
+            }
+        }
+        return -1;
+    };
+    for (const int column : {3, 7}) { // by SQL text, by elapsed time
+        ClickHeader(view, column);
+        for (int i = 0; i < 300; ++i) {
+            const std::string text = i % 3 == 0   ? words[random() % words.size()]
+                                     : i % 3 == 1 ? " t" + std::to_string(random() % 300) + "\r"
+                                                  : "zeta";
+            const bool down = random() % 2 == 0;
+            const int selected = static_cast<int>(random() % (count + 1)) - 1;
+            const int expected = walk(text, down, selected);
+            CStatementFinder finder(analyzer);
+            const int direction =
+                down ? CStatementFinder::kDirectionDown : CStatementFinder::kDirectionUp;
+            QCOMPARE(finder.Find(text, direction, selected), expected);
+            QCOMPARE(finder.GetFindPos(), expected >= 0             ? expected
+                                          : selected == -1 && !down ? count
+                                                                    : selected);
+        }
+    }
 }
 
 void TstListCommands::copyPutsThePaneSelectionOnTheClipboard() {
