@@ -12,25 +12,6 @@ namespace {
 // Plan rows whose texts lie within this many bytes of each other are read at once.
 constexpr std::uint64_t kPlanSpanBytes = 1 << 20;
 
-// Lines cut at every run of CR and LF, each followed by CR LF: how a record holds text.
-std::string Lines(std::string_view raw) {
-    std::string text;
-    text.reserve(raw.size() + 2);
-    const char* p = raw.data();
-    const char* const end = raw.data() + raw.size();
-    while (p != end) {
-        if (*p == '\r' || *p == '\n') {
-            ++p;
-            continue;
-        }
-        const char* lineEnd = FindLineBreak(p, end);
-        text.append(p, lineEnd);
-        text += "\r\n";
-        p = lineEnd;
-    }
-    return text;
-}
-
 } // namespace
 
 bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
@@ -120,4 +101,22 @@ bool CRecordTexts::ReadRange(const CTraceFileSnapshot& file, std::uint64_t offse
     return m_fileSystem.ReadAt(file.path, static_cast<std::int64_t>(offset),
                                static_cast<std::int64_t>(bytes), text.data(),
                                error) == ITraceFileSystem::ReadResult::Done;
+}
+
+std::string CRecordTexts::Lines(std::string_view raw) {
+    std::string text;
+    text.reserve(raw.size() + 2);
+    const char* p = raw.data();
+    const char* const end = raw.data() + raw.size();
+    while (p != end) {
+        if (*p == '\r' || *p == '\n') {
+            ++p;
+            continue;
+        }
+        const char* lineEnd = FindLineBreak(p, end);
+        text.append(p, lineEnd);
+        text += "\r\n";
+        p = lineEnd;
+    }
+    return text;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CStatementRecord;
@@ -32,6 +33,9 @@ public:
                    std::string& text, std::string& error) const;
     // Why a text of `file` is not shown: the file is no longer the one that was read.
     static std::string ChangedMessage(const CTraceFileSnapshot& file);
+    // A block's bytes as its lines, cut at every run of CR and LF, each followed by CR LF: how
+    // a record holds text.
+    static std::string Lines(std::string_view raw);
 
 private:
     bool IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const;

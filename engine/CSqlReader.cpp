@@ -52,6 +52,19 @@ std::string_view CSqlReader::Sql(const CStatementRecord& record) {
     return Read(record, sql, m_strError) ? sql : std::string_view(m_strError);
 }
 
+bool CSqlReader::Block(const CStatementRecord& record, std::string& text, std::string& error) {
+    if (record.File() == nullptr) {
+        text = record.Node();
+        return true;
+    }
+    std::string_view block;
+    if (!Load(record, record.m_nBlockBytes, block, error)) {
+        return false;
+    }
+    text = CRecordTexts::Lines(block);
+    return true;
+}
+
 bool CSqlReader::OfBlock(const CStatementRecord& record, std::string_view block, std::string& sql,
                          std::string& error) {
     if (!record.SqlInFile()) {

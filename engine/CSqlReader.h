@@ -11,11 +11,11 @@
 class CRecordTexts;
 class CStatementRecord;
 
-// Reads the SQL texts of records, one after the other: a record of a plain file leaves its
-// text in the file, where it is the lines of its block between the header and "END OF STMT".
-// The bytes read are kept as a window, so records read in the file's order cost one read per
-// window and records read in any order one small read each. A text answered stays valid until
-// the next call. One reader serves one thread.
+// Reads the SQL texts and the blocks of records, one after the other: a record of a plain file
+// leaves its texts in the file, where its SQL text is the lines of its block between the header
+// and "END OF STMT". The bytes read are kept as a window, so records read in the file's order
+// cost one read per window and records read in any order one small read each. A text answered
+// stays valid until the next call. One reader serves one thread.
 class CSqlReader {
 public:
     explicit CSqlReader(const CRecordTexts& texts) : m_texts(texts) {}
@@ -25,6 +25,8 @@ public:
     bool Read(const CStatementRecord& record, std::string_view& sql, std::string& error);
     // The record's SQL text, or the reason it cannot be read, for a cell or a pane to show.
     std::string_view Sql(const CStatementRecord& record);
+    // The record's block as CRecordTexts::Block gives it, or false with the reason in `error`.
+    bool Block(const CStatementRecord& record, std::string& text, std::string& error);
     // Reads the texts of `records` at once, in the order they were read from their files, and
     // keeps them for Read: texts asked for in another order then cost no read each.
     void Prefetch(std::vector<const CStatementRecord*> records);

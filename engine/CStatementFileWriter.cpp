@@ -21,7 +21,7 @@ bool WriteRecords(CFileReplacer& file, const CTraceAnalyzer& analyzer, std::int6
         const CStatementRecord& record = analyzer.GetRecord(row);
         std::string_view text;
         if (content == CStatementFileWriter::Content::Node) {
-            if (!analyzer.Texts().Block(record, block, textError)) {
+            if (!sqls.Block(record, block, textError)) {
                 return false;
             }
             text = block;
