@@ -111,7 +111,7 @@ TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128CharactersOnOneLine) {
 TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
     const CStatementRecord record =
         Analyze("PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 err=942\r\ndelete x\r\n");
-    EXPECT_EQ(CJsonWriter::RecordObject(record, m_texts),
+    EXPECT_EQ(CJsonWriter::RecordObject(record, m_texts, m_sqls),
               "{\"node\":\"PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 "
               "err=942\\r\\ndelete x\\r\\n\",\"user_id\":9,\"pid\":\"77\",\"sql\":\"delete "
               "x\\r\\n\",\"call_stats\":\"\",\"row_source\":\"\",\"oct_name\":\"DELETE\","
@@ -134,7 +134,7 @@ TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
     const CStatementRecord record =
         Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\nselect 1\r\nEND OF "
                 "STMT\r\nFETCH #1:c=3000000000,e=3000000001,p=0,cr=0,cu=0,mis=0,r=1,dep=0\r\n");
-    const std::string json = CJsonWriter::RecordObject(record, m_texts);
+    const std::string json = CJsonWriter::RecordObject(record, m_texts, m_sqls);
     EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
               std::string::npos);
     EXPECT_EQ(CStatementColumns::Cell(record, 6, m_sqls), "3000000000");
@@ -164,7 +164,7 @@ TEST_F(RecordFromBlockTest, SumsBeyond64BitsSaturate) {
     EXPECT_EQ(record.Exec(), (CCallFigures{2, kMax, kMax, 0, 0, 0, 0, kMax}));
     EXPECT_EQ(record.Total(), (CCallFigures{3, kMax, kMax, 0, 0, 0, 0, kMax}));
     EXPECT_EQ(record.Self().Total().cpu, kMax);
-    const std::string json = CJsonWriter::RecordObject(record, m_texts);
+    const std::string json = CJsonWriter::RecordObject(record, m_texts, m_sqls);
     EXPECT_NE(json.find("\"total\":{\"count\":3,\"cpu\":" + max + ",\"elapsed\":" + max +
                         ",\"disk\":0,\"query\":0,\"current\":0,\"rows\":" + max + "}"),
               std::string::npos)
