@@ -12,9 +12,14 @@
 
 namespace {
 
+// The statement whose SQL text is the group's.
+const CStatementRecord& FirstOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer) {
+    return analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial));
+}
+
 std::string_view SqlOf(const CSqlGroupRow& group, const CTraceAnalyzer& analyzer,
                        CSqlReader& sqls) {
-    return sqls.Sql(analyzer.GetRecord(analyzer.RowOfSerial(group.firstSerial)));
+    return sqls.Sql(FirstOf(group, analyzer));
 }
 
 std::vector<std::string> Cells(const CSqlGroupRow& group, std::string_view sql) {
@@ -152,7 +157,7 @@ void CSqlGroupWriter::Write(std::FILE* out, const CSqlGroupTable& groups,
     std::vector<const CStatementRecord*> firsts;
     firsts.reserve(groups.Size());
     for (std::size_t i = 0; i < groups.Size(); ++i) {
-        firsts.push_back(&analyzer.GetRecord(analyzer.RowOfSerial(groups.Row(i).firstSerial)));
+        firsts.push_back(&FirstOf(groups.Row(i), analyzer));
     }
     CSqlReader sqls(analyzer.Texts());
     sqls.Prefetch(std::move(firsts));
