@@ -79,7 +79,7 @@ void AppendSelf(std::string& out, const CSelfCalls& self) {
 } // namespace
 
 CJsonWriter::CJsonWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts)
-    : m_out(out), m_bWithEvents(withEvents), m_texts(texts), m_sqls(texts) {}
+    : m_out(out), m_bWithEvents(withEvents), m_sqls(texts) {}
 
 void CJsonWriter::Begin() {
     if (!m_bWithEvents) {
@@ -93,11 +93,11 @@ void CJsonWriter::Write(std::int64_t row, const CStatementRecord& record, std::s
         text = "{\"event\":";
         AppendJsonString(text, event);
         text += ",\"row\":" + std::to_string(row) + ",\"record\":";
-        text += RecordObject(record, m_texts, m_sqls);
+        text += RecordObject(record, m_sqls);
         text += "}\n";
     } else {
         text = m_bFirst ? "" : ",\n";
-        text += RecordObject(record, m_texts, m_sqls);
+        text += RecordObject(record, m_sqls);
     }
     m_bFirst = false;
     std::fwrite(text.data(), 1, text.size(), m_out);
@@ -112,8 +112,7 @@ void CJsonWriter::End() {
     }
 }
 
-std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRecordTexts& texts,
-                                      CSqlReader& sqls) {
+std::string CJsonWriter::RecordObject(const CStatementRecord& record, CSqlReader& sqls) {
     std::string node;
     std::string error;
     std::string sql;
@@ -126,7 +125,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, const CRec
     AppendMember(out, "pid", record.Pid());
     AppendMember(out, "sql", sql);
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
-    AppendMember(out, "row_source", texts.RowSource(record));
+    AppendMember(out, "row_source", sqls.RowSource(record));
     AppendMember(out, "oct_name", record.OctName());
     AppendMember(out, "error", record.Error());
     AppendFigures(out, "parse", record.Parse(), kParse);

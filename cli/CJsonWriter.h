@@ -20,15 +20,13 @@ public:
     void Write(std::int64_t row, const CStatementRecord& record, std::string_view event) override;
     void End() override;
 
-    // The record as one JSON object; its block is read through `sqls`. Throws
+    // The record as one JSON object; its block and plan are read through `sqls`. Throws
     // std::runtime_error when a text the record keeps in its trace file cannot be read.
-    static std::string RecordObject(const CStatementRecord& record, const CRecordTexts& texts,
-                                    CSqlReader& sqls);
+    static std::string RecordObject(const CStatementRecord& record, CSqlReader& sqls);
 
 private:
     std::FILE* m_out;
     bool m_bWithEvents;
-    const CRecordTexts& m_texts;
     CSqlReader m_sqls; // records written in the file's order cost one read per window
     bool m_bFirst = true;
 };

@@ -1,5 +1,7 @@
 #include "CPosixFileSystem.h"
 
+#include "CPosixTraceFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -28,23 +30,6 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Closes a descriptor when it goes out of scope.
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int fd) : m_fd(fd) {}
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    ~CFileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 bool CPosixFileSystem::GetStatus(const std::string& path, CFileStatus& status, std::string& error) {
@@ -53,15 +38,7 @@ bool CPosixFileSystem::GetStatus(const std::string& path, CFileStatus& status, s
         error = path + ": " + std::strerror(errno);
         return false;
     }
-    status.identity.device =
-        (static_cast<std::uint64_t>(info.stx_dev_major) << 32) | info.stx_dev_minor;
-    status.identity.inode = info.stx_ino;
-    status.identity.birthTimeNs =
-        (info.stx_mask & STATX_BTIME) != 0
-            ? info.stx_btime.tv_sec * 1'000'000'000LL + info.stx_btime.tv_nsec
-            : 0;
-    status.modifiedNs = info.stx_mtime.tv_sec * 1'000'000'000LL + info.stx_mtime.tv_nsec;
-    status.size = static_cast<std::int64_t>(info.stx_size);
+    status = CPosixTraceFile::StatusOf(info);
     return true;
 }
 
@@ -122,13 +99,11 @@ int CPosixFileSystem::OpenRegularFile(const std::string& path, std::string& reas
 ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, std::int64_t offset,
                                                       std::int64_t size, char* buffer,
                                                       std::string& error) {
-    std::int64_t got = 0;
-    const ReadResult result = ReadSome(path, offset, size, buffer, got, error);
-    if (result == ReadResult::Done && got < size) {
-        error = path + ": the file ended before the expected size";
-        return ReadResult::Short;
+    CPosixTraceFile file(path);
+    if (!file.Open(error)) {
+        return ReadResult::OpenFailed;
     }
-    return result;
+    return file.ReadAt(offset, size, buffer, error);
 }
 
 ITraceFileSystem::ReadResult CPosixFileSystem::ReadSome(const std::string& path,
@@ -136,26 +111,17 @@ ITraceFileSystem::ReadResult CPosixFileSystem::ReadSome(const std::string& path,
                                                         char* buffer, std::int64_t& got,
                                                         std::string& error) {
     got = 0;
-    std::string reason;
-    const CFileDescriptor file(OpenRegularFile(path, reason));
-    if (file.Get() < 0) {
-        error = path + ": " + reason;
+    CPosixTraceFile file(path);
+    if (!file.Open(error)) {
         return ReadResult::OpenFailed;
     }
-    while (got < size) {
-        const ssize_t read = ::pread(file.Get(), buffer + got, static_cast<std::size_t>(size - got),
-                                     static_cast<off_t>(offset + got));
-        if (read < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = path + ": " + std::strerror(errno);
-            return ReadResult::Error;
-        }
-        if (read == 0) {
-            break;
-        }
-        got += read;
+    return file.ReadSome(offset, size, buffer, got, error);
+}
+
+std::unique_ptr<ITraceFile> CPosixFileSystem::Open(const std::string& path, std::string& error) {
+    auto file = std::make_unique<CPosixTraceFile>(path);
+    if (!file->Open(error)) {
+        return nullptr;
     }
-    return ReadResult::Done;
+    return file;
 }

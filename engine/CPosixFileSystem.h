@@ -15,6 +15,8 @@ public:
                       std::string& error) override;
     ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
                         char* buffer, std::int64_t& got, std::string& error) override;
+    // The file open on a descriptor kept until it is dropped.
+    std::unique_ptr<ITraceFile> Open(const std::string& path, std::string& error) override;
 
     // Opens a regular file to read and returns its descriptor; -1 with the reason otherwise.
     // The type is checked before the open, which would wait for a writer on a FIFO and may

@@ -3,6 +3,7 @@
 #include "CSqlReader.h"
 #include "CStatementRecord.h"
 #include "CStatementTexts.h"
+#include "ITraceFile.h"
 #include "TraceText.h"
 
 #include <algorithm>
@@ -30,6 +31,16 @@ bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
 
 bool CRecordTexts::PlanOperations(const CStatementRecord& record,
                                   std::vector<std::string>& operations, std::string& error) const {
+    return PlanOperations(
+        record, operations, error,
+        [&](std::uint64_t offset, std::uint64_t bytes, std::string& text, std::string& reason) {
+            return ReadRange(*record.File(), offset, bytes, text, reason);
+        });
+}
+
+bool CRecordTexts::PlanOperations(const CStatementRecord& record,
+                                  std::vector<std::string>& operations, std::string& error,
+                                  const FReadRange& read) {
     operations.clear();
     const std::vector<CPlanRow> plan = record.Plan();
     if (record.File() == nullptr || record.PlanTextsCopied()) {
@@ -46,14 +57,14 @@ bool CRecordTexts::PlanOperations(const CStatementRecord& record,
     }
     std::string span;
     const bool together = !plan.empty() && last - first <= kPlanSpanBytes;
-    if (together && !ReadRange(*record.File(), first, last - first, span, error)) {
+    if (together && !read(first, last - first, span, error)) {
         return false;
     }
     for (const CPlanRow& row : plan) {
         std::string text;
         if (together) {
             text = span.substr(row.textOffset - first, row.textLength);
-        } else if (!ReadRange(*record.File(), row.textOffset, row.textLength, text, error)) {
+        } else if (!read(row.textOffset, row.textLength, text, error)) {
             return false;
         }
         operations.push_back(std::move(text));
@@ -80,10 +91,12 @@ std::string CRecordTexts::ChangedMessage(const CTraceFileSnapshot& file) {
 
 bool CRecordTexts::IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const {
     CFileStatus now;
+    return m_fileSystem.GetStatus(file.path, now, error) && IsUnchanged(file, now, error);
+}
+
+bool CRecordTexts::IsUnchanged(const CTraceFileSnapshot& file, const CFileStatus& now,
+                               std::string& error) {
     const CFileStatus& then = file.status;
-    if (!m_fileSystem.GetStatus(file.path, now, error)) {
-        return false;
-    }
     if (now.identity != then.identity || now.size != then.size ||
         now.modifiedNs != then.modifiedNs) {
         error = ChangedMessage(file);
@@ -101,6 +114,28 @@ bool CRecordTexts::ReadRange(const CTraceFileSnapshot& file, std::uint64_t offse
     return m_fileSystem.ReadAt(file.path, static_cast<std::int64_t>(offset),
                                static_cast<std::int64_t>(bytes), text.data(),
                                error) == ITraceFileSystem::ReadResult::Done;
+}
+
+std::unique_ptr<ITraceFile> CRecordTexts::Open(const CTraceFileSnapshot& file,
+                                               std::string& error) const {
+    std::unique_ptr<ITraceFile> open = m_fileSystem.Open(file.path, error);
+    CFileStatus now;
+    if (open == nullptr || !open->GetStatus(now, error) || !IsUnchanged(file, now, error)) {
+        return nullptr;
+    }
+    return open;
+}
+
+// The status is asked again before each read, as the file may be written to between reads.
+bool CRecordTexts::ReadRange(ITraceFile& open, const CTraceFileSnapshot& file, std::uint64_t offset,
+                             std::uint64_t bytes, std::string& text, std::string& error) {
+    CFileStatus now;
+    if (!open.GetStatus(now, error) || !IsUnchanged(file, now, error)) {
+        return false;
+    }
+    text.resize(bytes);
+    return open.ReadAt(static_cast<std::int64_t>(offset), static_cast<std::int64_t>(bytes),
+                       text.data(), error) == ITraceFileSystem::ReadResult::Done;
 }
 
 std::string CRecordTexts::Lines(std::string_view raw) {

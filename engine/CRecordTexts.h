@@ -3,11 +3,14 @@
 #include "CTraceFileSnapshot.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CStatementRecord;
+class ITraceFile;
 
 // The texts a record keeps in its trace file rather than in memory, read back when they are
 // shown or saved: the block's lines, the plan rows' operations and (through CSqlReader) the
@@ -23,6 +26,12 @@ public:
     // The operations of the plan rows, in the rows' order.
     bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
                         std::string& error) const;
+    // Reads `bytes` bytes at `offset` of a record's file into `text`; false with `error`.
+    using FReadRange = std::function<bool(std::uint64_t offset, std::uint64_t bytes,
+                                          std::string& text, std::string& error)>;
+    // The same, each range of the file read with `read`.
+    static bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
+                               std::string& error, const FReadRange& read);
     // The row source operations text, or the reason it cannot be shown.
     std::string RowSource(const CStatementRecord& record) const;
     // The SQL text, or the reason it cannot be shown.
@@ -31,6 +40,13 @@ public:
     // `bytes` bytes at `offset` of `file`, while it is still the file that was read.
     bool ReadRange(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes,
                    std::string& text, std::string& error) const;
+    // `file` opened for several reads with the ReadRange below, while it is still the file
+    // that was read; null with the reason in `error` otherwise.
+    std::unique_ptr<ITraceFile> Open(const CTraceFileSnapshot& file, std::string& error) const;
+    // `bytes` bytes at `offset` of `file`, opened as `open`, while it is still the file that
+    // was read: a read costs no lookup of the file's path.
+    static bool ReadRange(ITraceFile& open, const CTraceFileSnapshot& file, std::uint64_t offset,
+                          std::uint64_t bytes, std::string& text, std::string& error);
     // Why a text of `file` is not shown: the file is no longer the one that was read.
     static std::string ChangedMessage(const CTraceFileSnapshot& file);
     // A block's bytes as its lines, cut at every run of CR and LF, each followed by CR LF: how
@@ -39,6 +55,9 @@ public:
 
 private:
     bool IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const;
+    // Whether `now` is the status of the file that was read; `error` says why not.
+    static bool IsUnchanged(const CTraceFileSnapshot& file, const CFileStatus& now,
+                            std::string& error);
 
     ITraceFileSystem& m_fileSystem;
 };

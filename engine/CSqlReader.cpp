@@ -2,6 +2,8 @@
 
 #include "CRecordTexts.h"
 #include "CStatementRecord.h"
+#include "CStatementTexts.h"
+#include "ITraceFile.h"
 #include "TraceText.h"
 
 #include <algorithm>
@@ -19,6 +21,10 @@ bool IsBreak(char c) {
 }
 
 } // namespace
+
+CSqlReader::CSqlReader(const CRecordTexts& texts) : m_texts(texts) {}
+
+CSqlReader::~CSqlReader() = default;
 
 bool CSqlReader::Read(const CStatementRecord& record, std::string_view& sql, std::string& error) {
     if (!record.SqlInFile()) {
@@ -78,6 +84,24 @@ bool CSqlReader::OfBlock(const CStatementRecord& record, std::string_view block,
     return true;
 }
 
+// Plan texts lie in their statement's block mostly, which the window then holds.
+std::string CSqlReader::RowSource(const CStatementRecord& record) {
+    std::vector<std::string> operations;
+    std::string error;
+    const auto read = [&](std::uint64_t offset, std::uint64_t bytes, std::string& text,
+                          std::string& reason) {
+        if (Holds(*record.File(), offset, bytes)) {
+            text.assign(m_window, offset - m_nWindowOffset, bytes);
+            return true;
+        }
+        return ReadOpen(*record.File(), offset, bytes, text, reason);
+    };
+    if (!CRecordTexts::PlanOperations(record, operations, error, read)) {
+        return error + "\r\n";
+    }
+    return CStatementTexts::RowSource(record, operations);
+}
+
 // A text that cannot be read is not kept, so Read gives its reason when it is asked for.
 void CSqlReader::Prefetch(std::vector<const CStatementRecord*> records) {
     std::sort(records.begin(), records.end(),
@@ -135,7 +159,7 @@ bool CSqlReader::Load(const CStatementRecord& record, std::uint64_t bytes, std::
         const std::uint64_t size =
             std::min(std::max(bytes, onward ? kWindowBytes : bytes), fileSize - offset);
         m_file = {};
-        if (!m_texts.ReadRange(file, offset, size, m_window, error)) {
+        if (!ReadOpen(file, offset, size, m_window, error)) {
             m_window.clear();
             return false;
         }
@@ -152,4 +176,22 @@ bool CSqlReader::Holds(const CTraceFileSnapshot& file, std::uint64_t offset,
                        std::uint64_t bytes) const {
     return offset >= m_nWindowOffset && offset + bytes <= m_nWindowOffset + m_window.size() &&
            m_file == file;
+}
+
+// A file that cannot be read is opened again for the next read, should it be readable then.
+bool CSqlReader::ReadOpen(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes,
+                          std::string& text, std::string& error) {
+    if (m_open == nullptr || !(m_openFile == file)) {
+        m_open = m_texts.Open(file, error);
+        m_openFile = m_open != nullptr ? file : CTraceFileSnapshot{};
+        if (m_open == nullptr) {
+            return false;
+        }
+    }
+    if (!CRecordTexts::ReadRange(*m_open, file, offset, bytes, text, error)) {
+        m_open.reset();
+        m_openFile = {};
+        return false;
+    }
+    return true;
 }

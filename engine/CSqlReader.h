@@ -3,12 +3,14 @@
 #include "CTraceFileSnapshot.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 class CRecordTexts;
+class ITraceFile;
 class CStatementRecord;
 
 // Reads the SQL texts and the blocks of records, one after the other: a record of a plain file
@@ -18,7 +20,10 @@ class CStatementRecord;
 // stays valid until the next call. One reader serves one thread.
 class CSqlReader {
 public:
-    explicit CSqlReader(const CRecordTexts& texts) : m_texts(texts) {}
+    explicit CSqlReader(const CRecordTexts& texts);
+    CSqlReader(const CSqlReader&) = delete;
+    CSqlReader& operator=(const CSqlReader&) = delete;
+    ~CSqlReader();
 
     // The record's SQL text, or false with the reason in `error` (the file changed or cannot
     // be read).
@@ -27,6 +32,9 @@ public:
     std::string_view Sql(const CStatementRecord& record);
     // The record's block as CRecordTexts::Block gives it, or false with the reason in `error`.
     bool Block(const CStatementRecord& record, std::string& text, std::string& error);
+    // The row source operations text, or the reason it cannot be shown, as
+    // CRecordTexts::RowSource gives it.
+    std::string RowSource(const CStatementRecord& record);
     // Reads the texts of `records` at once, in the order they were read from their files, and
     // keeps them for Read: texts asked for in another order then cost no read each.
     void Prefetch(std::vector<const CStatementRecord*> records);
@@ -45,11 +53,18 @@ private:
     bool Load(const CStatementRecord& record, std::uint64_t bytes, std::string_view& block,
               std::string& error);
     bool Holds(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes) const;
+    // Reads `bytes` at `offset` of `file` into `text`, through the file kept open.
+    bool ReadOpen(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes,
+                  std::string& text, std::string& error);
 
     const CRecordTexts& m_texts;
     CTraceFileSnapshot m_file; // the file the window is of
     std::uint64_t m_nWindowOffset = 0;
     std::string m_window;
+    // The file last read, kept open while the reader lives: records out of the file's order
+    // then cost a status and a read each, not an open, a lookup of the path and a close too.
+    std::unique_ptr<ITraceFile> m_open;
+    CTraceFileSnapshot m_openFile;
     std::string m_strText;
     std::string m_strError;
     std::unordered_map<const CStatementRecord*, std::string> m_prefetched;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+class ITraceFile;
 
 // Identity of a file, used only to notice that a file was replaced: on Linux its device,
 // inode and birth time (where the file system reports one).
@@ -48,4 +51,7 @@ public:
     // many (0 at the end). Done, or a failure with `error` as ReadAt gives it.
     virtual ReadResult ReadSome(const std::string& path, std::int64_t offset, std::int64_t size,
                                 char* buffer, std::int64_t& got, std::string& error) = 0;
+    // The file opened for several reads; null with `error` as ReadAt gives it when it cannot
+    // be opened. By default each read goes through GetStatus and ReadAt of the path.
+    virtual std::unique_ptr<ITraceFile> Open(const std::string& path, std::string& error);
 };

@@ -1,4 +1,5 @@
 #include "CFakeFileSystem.h"
+#include "CSqlReader.h"
 #include "CStatementFileWriter.h"
 #include "CTempFolder.h"
 #include "CTraceGenerator.h"
@@ -174,6 +175,10 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     EXPECT_TRUE(text.starts_with("PARSING IN CURSOR"));
     ASSERT_TRUE(record.SqlInFile());
     EXPECT_TRUE(text.substr(text.find("\r\n") + 2).starts_with(analyzer.Texts().Sql(record)));
+    CSqlReader reader(analyzer.Texts()); // keeps the file open from its first read on
+    ASSERT_TRUE(reader.Block(record, text, error));
+    const CStatementRecord& last = analyzer.GetRecord(analyzer.GetCount() - 1);
+    ASSERT_NE(&last, &record);
 
     CTempFolder::Append(path, "WAIT #1: nam='later' ela= 1\n");
     const std::string expected =
@@ -182,6 +187,8 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     EXPECT_EQ(error, expected);
     EXPECT_EQ(analyzer.Texts().RowSource(record), expected + "\r\n");
     EXPECT_EQ(analyzer.Texts().Sql(record), expected);
+    EXPECT_FALSE(reader.Block(last, text, error));
+    EXPECT_EQ(error, expected);
     const std::string saved = written.Folder().File("saved.trc");
     CTempFolder::Write(saved, "before");
     for (const auto content :

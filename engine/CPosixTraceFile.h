@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ITraceFile.h"
+
+#include <string>
+
+struct statx;
+
+// A regular file open to read on Linux, closed with the object. Reads use pread, so a file
+// being written or truncated meanwhile is safe.
+class CPosixTraceFile final : public ITraceFile {
+public:
+    explicit CPosixTraceFile(std::string path) : m_strPath(std::move(path)) {}
+    CPosixTraceFile(const CPosixTraceFile&) = delete;
+    CPosixTraceFile& operator=(const CPosixTraceFile&) = delete;
+    ~CPosixTraceFile() override;
+
+    // Opens the path; false with `error` naming the file and the reason.
+    bool Open(std::string& error);
+    bool GetStatus(CFileStatus& status, std::string& error) override;
+    ITraceFileSystem::ReadResult ReadAt(std::int64_t offset, std::int64_t size, char* buffer,
+                                        std::string& error) override;
+    // Reads up to `size` bytes at `offset`, as ITraceFileSystem::ReadSome does.
+    ITraceFileSystem::ReadResult ReadSome(std::int64_t offset, std::int64_t size, char* buffer,
+                                          std::int64_t& got, std::string& error);
+
+    // A file's status as statx gives it.
+    static CFileStatus StatusOf(const struct statx& info);
+
+private:
+    std::string m_strPath;
+    int m_fd = -1;
+};
