@@ -27,23 +27,39 @@ TEST_P(JsonStringTest, EscapesAndDecodes) {
     EXPECT_EQ(out, "\"" + GetParam().expected + "\"");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bytes, JsonStringTest,
-    testing::Values(TextCase{"select 1", "select 1"}, TextCase{"a\"b\\c/d", "a\\\"b\\\\c/d"},
-                    TextCase{"\r\n\t", "\\r\\n\\t"},
-                    TextCase{std::string("\x01\x1f\x7f", 3), "\\u0001\\u001f\\u007f"},
-                    // Latin-1 bytes become the characters of their values.
-                    TextCase{"Caf\xE9", "Caf\xC3\xA9"}, TextCase{"\x80\xFF", "\xC2\x80\xC3\xBF"},
-                    // Valid UTF-8 of two, three and four bytes passes through.
-                    TextCase{"Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80",
-                             "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80"},
-                    // Overlong, surrogate, too large, cut short: every byte on its own.
-                    TextCase{"\xC0\xAF", "\xC3\x80\xC2\xAF"},
-                    TextCase{"\xE0\x80\xAF", "\xC3\xA0\xC2\x80\xC2\xAF"},
-                    TextCase{"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
-                    TextCase{"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},
-                    TextCase{"\xE2\x82 x", "\xC3\xA2\xC2\x82 x"},
-                    TextCase{std::string("a\0b", 3), "a\\u0000b"}));
+const std::vector<TextCase> kJsonStringCases = {
+    TextCase{"select 1", "select 1"}, TextCase{"a\"b\\c/d", "a\\\"b\\\\c/d"},
+    TextCase{"\r\n\t", "\\r\\n\\t"},
+    TextCase{std::string("\x01\x1f\x7f", 3), "\\u0001\\u001f\\u007f"},
+    // Latin-1 bytes become the characters of their values.
+    TextCase{"Caf\xE9", "Caf\xC3\xA9"}, TextCase{"\x80\xFF", "\xC2\x80\xC3\xBF"},
+    // Valid UTF-8 of two, three and four bytes passes through.
+    TextCase{"Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80",
+             "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80"},
+    // Overlong, surrogate, too large, cut short: every byte on its own.
+    TextCase{"\xC0\xAF", "\xC3\x80\xC2\xAF"}, TextCase{"\xE0\x80\xAF", "\xC3\xA0\xC2\x80\xC2\xAF"},
+    TextCase{"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+    TextCase{"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},
+    TextCase{"\xE2\x82 x", "\xC3\xA2\xC2\x82 x"}, TextCase{std::string("a\0b", 3), "a\\u0000b"}};
+
+INSTANTIATE_TEST_SUITE_P(Bytes, JsonStringTest, testing::ValuesIn(kJsonStringCases));
+
+// Every case between runs of plain text of many lengths, so that each stands at every place
+// of the sixteen bytes that are looked at at once, and at the end of the text.
+TEST(JsonStringPlacesTest, EscapesEachCaseWhereverItStands) {
+    for (std::size_t lead = 1; lead <= 40; ++lead) {
+        std::string input;
+        std::string expected;
+        for (const TextCase& textCase : kJsonStringCases) {
+            const std::string plain(lead + input.size() % 7, 'x');
+            input += plain + textCase.input;
+            expected += plain + textCase.expected;
+        }
+        std::string out;
+        AppendJsonString(out, input);
+        ASSERT_EQ(out, "\"" + expected + "\"") << "lead " << lead;
+    }
+}
 
 TEST(DelimitedCellTest, TsvEscapesTabsLineBreaksAndBackslashes) {
     EXPECT_EQ(CDelimitedWriter::EscapeTsv("a\tb\r\nc\\d"), "a\\tb\\r\\nc\\\\d");
@@ -111,7 +127,7 @@ TEST_F(RecordFromBlockTest, SqlCellHoldsTheFirst128CharactersOnOneLine) {
 TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
     const CStatementRecord record =
         Analyze("PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 err=942\r\ndelete x\r\n");
-    EXPECT_EQ(CJsonWriter::RecordObject(record, m_texts, m_sqls),
+    EXPECT_EQ(CJsonWriter::RecordObject(record, m_sqls),
               "{\"node\":\"PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 "
               "err=942\\r\\ndelete x\\r\\n\",\"user_id\":9,\"pid\":\"77\",\"sql\":\"delete "
               "x\\r\\n\",\"call_stats\":\"\",\"row_source\":\"\",\"oct_name\":\"DELETE\","
@@ -134,7 +150,7 @@ TEST_F(RecordFromBlockTest, JsonFiguresAre64Bit) {
     const CStatementRecord record =
         Analyze("PARSING IN CURSOR #1 len=9 dep=0 uid=5 oct=3 lid=5\r\nselect 1\r\nEND OF "
                 "STMT\r\nFETCH #1:c=3000000000,e=3000000001,p=0,cr=0,cu=0,mis=0,r=1,dep=0\r\n");
-    const std::string json = CJsonWriter::RecordObject(record, m_texts, m_sqls);
+    const std::string json = CJsonWriter::RecordObject(record, m_sqls);
     EXPECT_NE(json.find("\"fetch\":{\"count\":1,\"cpu\":3000000000,\"elapsed\":3000000001,"),
               std::string::npos);
     EXPECT_EQ(CStatementColumns::Cell(record, 6, m_sqls), "3000000000");
@@ -164,7 +180,7 @@ TEST_F(RecordFromBlockTest, SumsBeyond64BitsSaturate) {
     EXPECT_EQ(record.Exec(), (CCallFigures{2, kMax, kMax, 0, 0, 0, 0, kMax}));
     EXPECT_EQ(record.Total(), (CCallFigures{3, kMax, kMax, 0, 0, 0, 0, kMax}));
     EXPECT_EQ(record.Self().Total().cpu, kMax);
-    const std::string json = CJsonWriter::RecordObject(record, m_texts, m_sqls);
+    const std::string json = CJsonWriter::RecordObject(record, m_sqls);
     EXPECT_NE(json.find("\"total\":{\"count\":3,\"cpu\":" + max + ",\"elapsed\":" + max +
                         ",\"disk\":0,\"query\":0,\"current\":0,\"rows\":" + max + "}"),
               std::string::npos)
