@@ -3,6 +3,7 @@
 #include "CFileDialogs.h"
 #include "CStatementSaver.h"
 #include "CTraceAnalyzer.h"
+#include "CWaitCursor.h"
 #include "MessageBox.h"
 
 #include <QFileInfo>
@@ -32,7 +33,12 @@ void CStatementSaveCommand::Run(const CTraceAnalyzer& analyzer, std::int64_t fir
         return;
     }
     QString error;
-    if (!CStatementSaver::Save(analyzer, first, target, error)) {
+    bool saved = false;
+    {
+        const CWaitCursor busy;
+        saved = CStatementSaver::Save(analyzer, first, target, error);
+    }
+    if (!saved) {
         ShowMessageBox(parent, caption,
                        QStringLiteral("Could not save ") % target.path % QStringLiteral(": ") %
                            error);

@@ -7,6 +7,7 @@
 #include "CReadProgressPanel.h"
 #include "CStatementColumns.h"
 #include "CStatementSaveCommand.h"
+#include "CWaitCursor.h"
 #include "CWindowTabList.h"
 #include "DisplayText.h"
 #include "IViewHost.h"
@@ -120,7 +121,11 @@ void CVelquorView::OnColumnClick(int column) {
 }
 
 int CVelquorView::FindStatement(const std::string& text, int direction) {
-    const int found = m_finder.Find(text, direction, SelectedRow());
+    int found = -1;
+    {
+        const CWaitCursor busy;
+        found = m_finder.Find(text, direction, SelectedRow());
+    }
     if (found < 0) {
         return 0;
     }

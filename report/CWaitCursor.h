@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QCursor>
+#include <QGuiApplication>
+
+// The busy cursor, from construction to destruction, while the window's thread works through
+// a whole big trace (a search, a save) and takes no input meanwhile.
+class CWaitCursor {
+public:
+    CWaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
