@@ -37,11 +37,29 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
 
 void CDelimitedWriter::End() {}
 
+namespace {
+
+bool IsTsvSpecial(char c) {
+    return c == '\t' || c == '\r' || c == '\n' || c == '\\';
+}
+
+} // namespace
+
+// The text between the characters to escape is copied a run at a time.
 std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {
     std::string text;
     text.reserve(cell.size());
-    for (char c : cell) {
-        switch (c) {
+    std::size_t pos = 0;
+    while (pos < cell.size()) {
+        std::size_t special = pos;
+        while (special < cell.size() && !IsTsvSpecial(cell[special])) {
+            ++special;
+        }
+        text.append(cell.substr(pos, special - pos));
+        if (special == cell.size()) {
+            break;
+        }
+        switch (cell[special]) {
         case '\t':
             text += "\\t";
             break;
@@ -51,12 +69,10 @@ std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {
         case '\n':
             text += "\\n";
             break;
-        case '\\':
-            text += "\\\\";
-            break;
         default:
-            text += c;
+            text += "\\\\";
         }
+        pos = special + 1;
     }
     return text;
 }

@@ -14,6 +14,18 @@ using R = CStatementRecord;
 using S = CSqlReader;
 using A = CStatementColumns::Align;
 
+// How many of the bytes from `pos` on, at most `most`, are ASCII text: a character each and
+// none a control character.
+std::size_t AsciiRun(std::string_view text, std::size_t pos, std::size_t most) {
+    const std::size_t end = pos + std::min(most, text.size() - pos);
+    std::size_t i = pos;
+    while (i < end && static_cast<unsigned char>(text[i]) >= 0x20 &&
+           static_cast<unsigned char>(text[i]) < 0x80) {
+        ++i;
+    }
+    return i - pos;
+}
+
 // The sums of the count to rows columns are the record's totals: parse, execute and fetch
 // added up, rows from execute and fetch only. Only the first column is left-aligned.
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
@@ -95,6 +107,13 @@ std::string CStatementColumns::SqlCell(std::string_view sql) {
             cell += ' ';
             ++characters;
             gap = false;
+        }
+        const std::size_t ascii = AsciiRun(sql, pos, kSqlCellLength - characters);
+        if (ascii > 0) {
+            cell.append(sql.substr(pos, ascii));
+            pos += ascii;
+            characters += ascii;
+            continue;
         }
         const std::size_t length = Utf8CharacterAt(sql, pos);
         cell.append(sql.substr(pos, length));
