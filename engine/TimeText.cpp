@@ -3,13 +3,17 @@
 #include <cinttypes>
 #include <cstdio>
 
+// Built from two integers, without a format to parse: tables print one for each figure.
 std::string FormatSeconds(std::int64_t microseconds) {
     const bool negative = microseconds < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(microseconds)
                                              : static_cast<std::uint64_t>(microseconds);
-    char text[48];
-    std::snprintf(text, sizeof text, "%s%" PRIu64 ".%06" PRIu64, negative ? "-" : "",
-                  magnitude / 1000000, magnitude % 1000000);
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 1000000);
+    const std::string fraction = std::to_string(magnitude % 1000000);
+    text += '.';
+    text.append(6 - fraction.size(), '0');
+    text += fraction;
     return text;
 }
 
