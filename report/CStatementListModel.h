@@ -34,6 +34,8 @@ public:
 
 private:
     CTraceAnalyzer& m_analyzer;
-    mutable CSqlReader m_sqls; // reads the SQL texts that stay in their trace file
+    // Reads the SQL texts that stay in their trace file, which it keeps open while the list
+    // shows them: cells drawn out of the file's order cost a read each.
+    mutable CSqlReader m_sqls;
     int m_nRows = 0;
 };
