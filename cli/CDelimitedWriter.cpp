@@ -3,6 +3,14 @@
 #include "CStatementColumns.h"
 #include "CStatementRecord.h"
 
+namespace {
+
+bool IsTsvSpecial(char c) {
+    return c == '\t' || c == '\r' || c == '\n' || c == '\\';
+}
+
+} // namespace
+
 CDelimitedWriter::CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents,
                                    const CRecordTexts& texts)
     : m_out(out), m_kind(kind), m_bWithEvents(withEvents), m_sqls(texts) {}
@@ -36,14 +44,6 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
 }
 
 void CDelimitedWriter::End() {}
-
-namespace {
-
-bool IsTsvSpecial(char c) {
-    return c == '\t' || c == '\r' || c == '\n' || c == '\\';
-}
-
-} // namespace
 
 // The text between the characters to escape is copied a run at a time.
 std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {

@@ -2,6 +2,9 @@
 
 #include "ITraceFile.h"
 
+#include <string>
+#include <utility>
+
 // A trace file read by its path, each call through the file system's own: what any file
 // system offers where it has no open files of its own.
 class CPathTraceFile final : public ITraceFile {

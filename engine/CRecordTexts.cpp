@@ -31,11 +31,7 @@ bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
 
 bool CRecordTexts::PlanOperations(const CStatementRecord& record,
                                   std::vector<std::string>& operations, std::string& error) const {
-    return PlanOperations(
-        record, operations, error,
-        [&](std::uint64_t offset, std::uint64_t bytes, std::string& text, std::string& reason) {
-            return ReadRange(*record.File(), offset, bytes, text, reason);
-        });
+    return PlanOperations(record, operations, error, RangesOf(record));
 }
 
 bool CRecordTexts::PlanOperations(const CStatementRecord& record,
@@ -73,12 +69,23 @@ bool CRecordTexts::PlanOperations(const CStatementRecord& record,
 }
 
 std::string CRecordTexts::RowSource(const CStatementRecord& record) const {
+    return RowSource(record, RangesOf(record));
+}
+
+std::string CRecordTexts::RowSource(const CStatementRecord& record, const FReadRange& read) {
     std::vector<std::string> operations;
     std::string error;
-    if (!PlanOperations(record, operations, error)) {
+    if (!PlanOperations(record, operations, error, read)) {
         return error + "\r\n";
     }
     return CStatementTexts::RowSource(record, operations);
+}
+
+CRecordTexts::FReadRange CRecordTexts::RangesOf(const CStatementRecord& record) const {
+    return [this, &record](std::uint64_t offset, std::uint64_t bytes, std::string& text,
+                           std::string& error) {
+        return ReadRange(*record.File(), offset, bytes, text, error);
+    };
 }
 
 std::string CRecordTexts::Sql(const CStatementRecord& record) const {

@@ -29,11 +29,10 @@ public:
     // Reads `bytes` bytes at `offset` of a record's file into `text`; false with `error`.
     using FReadRange = std::function<bool(std::uint64_t offset, std::uint64_t bytes,
                                           std::string& text, std::string& error)>;
-    // The same, each range of the file read with `read`.
-    static bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
-                               std::string& error, const FReadRange& read);
     // The row source operations text, or the reason it cannot be shown.
     std::string RowSource(const CStatementRecord& record) const;
+    // The same, each range of the record's file read with `read`.
+    static std::string RowSource(const CStatementRecord& record, const FReadRange& read);
     // The SQL text, or the reason it cannot be shown.
     std::string Sql(const CStatementRecord& record) const;
 
@@ -54,6 +53,10 @@ public:
     static std::string Lines(std::string_view raw);
 
 private:
+    static bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
+                               std::string& error, const FReadRange& read);
+    // Reads ranges of the record's file with ReadRange.
+    FReadRange RangesOf(const CStatementRecord& record) const;
     bool IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const;
     // Whether `now` is the status of the file that was read; `error` says why not.
     static bool IsUnchanged(const CTraceFileSnapshot& file, const CFileStatus& now,

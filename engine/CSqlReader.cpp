@@ -2,7 +2,6 @@
 
 #include "CRecordTexts.h"
 #include "CStatementRecord.h"
-#include "CStatementTexts.h"
 #include "ITraceFile.h"
 #include "TraceText.h"
 
@@ -86,20 +85,14 @@ bool CSqlReader::OfBlock(const CStatementRecord& record, std::string_view block,
 
 // Plan texts lie in their statement's block mostly, which the window then holds.
 std::string CSqlReader::RowSource(const CStatementRecord& record) {
-    std::vector<std::string> operations;
-    std::string error;
-    const auto read = [&](std::uint64_t offset, std::uint64_t bytes, std::string& text,
-                          std::string& reason) {
+    return CRecordTexts::RowSource(record, [&](std::uint64_t offset, std::uint64_t bytes,
+                                               std::string& text, std::string& error) {
         if (Holds(*record.File(), offset, bytes)) {
             text.assign(m_window, offset - m_nWindowOffset, bytes);
             return true;
         }
-        return ReadOpen(*record.File(), offset, bytes, text, reason);
-    };
-    if (!CRecordTexts::PlanOperations(record, operations, error, read)) {
-        return error + "\r\n";
-    }
-    return CStatementTexts::RowSource(record, operations);
+        return ReadOpen(*record.File(), offset, bytes, text, error);
+    });
 }
 
 // A text that cannot be read is not kept, so Read gives its reason when it is asked for.
