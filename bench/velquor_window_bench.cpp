@@ -2,11 +2,13 @@
 // list every statement, against velquor-cli list on the same file in the same run; how soon
 // its first rows show; the memory the process gives back when the window closes; and how
 // long the Response Time dock takes to show the SQL groups and the call tree after the read,
-// with the longest the window goes without answering meanwhile.
+// and Save to write every block of the list sorted by elapsed time, each with the longest the
+// window goes without answering meanwhile.
 
 #include "CBenchFiles.h"
 #include "CCallTreePane.h"
 #include "CChildFrame.h"
+#include "CFileDialogs.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "COpenRequest.h"
@@ -17,6 +19,9 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -103,15 +108,15 @@ CWindowRun OpenAndClose(CMainFrame& frame, const std::string& trace) {
     return run;
 }
 
-struct CDockRun {
+struct CStallRun {
     double seconds = 0;
     double longestStallMs = 0;
 };
 
-// Brings a tab of the dock into view and waits for `shown`: how long that takes, and the
-// longest the event loop went meanwhile without running a timer due every millisecond.
-CDockRun ShowTab(CResponseTimeDock& dock, int tab, const std::function<bool()>& shown) {
-    CDockRun run;
+// Calls `start` and waits for `done`: how long that takes, and the longest the event loop went
+// meanwhile without running a timer due every millisecond.
+CStallRun MeasureStalls(const std::function<void()>& start, const std::function<bool()>& done) {
+    CStallRun run;
     QElapsedTimer total;
     QElapsedTimer sinceTick;
     qint64 longest = 0;
@@ -125,10 +130,10 @@ CDockRun ShowTab(CResponseTimeDock& dock, int tab, const std::function<bool()>& 
     ticker.start();
     total.start();
     sinceTick.start();
-    dock.Tabs().setCurrentIndex(tab);
+    start();
     tick();
-    if (!QTest::qWaitFor(shown, 600000)) {
-        std::fprintf(stderr, "the dock did not show its figures\n");
+    if (!QTest::qWaitFor(done, 600000)) {
+        std::fprintf(stderr, "the window did not finish its work\n");
         std::exit(1);
     }
     tick();
@@ -137,13 +142,18 @@ CDockRun ShowTab(CResponseTimeDock& dock, int tab, const std::function<bool()>& 
     return run;
 }
 
-// Opens the trace, shows the dock on its profile, then its SQL groups and its call tree.
-void MeasureDock(CMainFrame& frame, const std::string& trace) {
+CVelquorView* OpenAndWait(CMainFrame& frame, const std::string& trace) {
     CVelquorView* view = frame.OpenWindow(COpenRequest::TraceFiles({trace}, true));
     if (!QTest::qWaitFor([&] { return !view->IsReading(); }, 600000)) {
         std::fprintf(stderr, "the window did not finish reading\n");
         std::exit(1);
     }
+    return view;
+}
+
+// Opens the trace, shows the dock on its profile, then its SQL groups and its call tree.
+void MeasureDock(CMainFrame& frame, const std::string& trace) {
+    OpenAndWait(frame, trace);
     CResponseTimeDock& dock = frame.ResponseTimeDock();
     frame.Commands().m_actViewResponseTime->trigger();
     if (!QTest::qWaitFor([&] { return dock.isVisible(); }, 10000)) {
@@ -151,13 +161,36 @@ void MeasureDock(CMainFrame& frame, const std::string& trace) {
         std::exit(1);
     }
     QTest::qWait(100);
-    const CDockRun groups = ShowTab(dock, CResponseTimeDock::GroupsTab,
-                                    [&] { return dock.Groups().model()->rowCount() > 0; });
-    const CDockRun tree = ShowTab(dock, CResponseTimeDock::TreeTab,
-                                  [&] { return dock.Tree().model()->rowCount() > 0; });
+    const CStallRun groups =
+        MeasureStalls([&] { dock.Tabs().setCurrentIndex(CResponseTimeDock::GroupsTab); },
+                      [&] { return dock.Groups().model()->rowCount() > 0; });
+    const CStallRun tree =
+        MeasureStalls([&] { dock.Tabs().setCurrentIndex(CResponseTimeDock::TreeTab); },
+                      [&] { return dock.Tree().model()->rowCount() > 0; });
     std::printf("%-28s %10s %16s\n", "dock after the read", "shown_s", "longest_stall_ms");
     std::printf("%-28s %10.3f %16.1f\n", "SQL groups", groups.seconds, groups.longestStallMs);
     std::printf("%-28s %10.3f %16.1f\n", "call tree", tree.seconds, tree.longestStallMs);
+    frame.MdiArea().closeAllSubWindows();
+}
+
+// Sorts the list by elapsed time and saves every block as a trace file: how long the save
+// takes, and the longest the window goes without answering meanwhile.
+void MeasureSave(CMainFrame& frame, const std::string& trace, const QString& target) {
+    constexpr int kElapsedColumn = 7;
+    CVelquorView* view = OpenAndWait(frame, trace);
+    view->OnColumnClick(kElapsedColumn);
+    QFile::remove(target);
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{target, CFileDialogs::kTraceFilter};
+    });
+    const CStallRun save = MeasureStalls(
+        [&] { frame.Commands().m_actSaveStatements->trigger(); },
+        [&] { return QFileInfo::exists(target) && QGuiApplication::overrideCursor() == nullptr; });
+    std::printf("%-28s %10s %16s %12s\n", "save sorted by elapsed", "saved_s", "longest_stall_ms",
+                "file_MiB");
+    std::printf("%-28s %10.3f %16.1f %12.0f\n", "every block as .trc", save.seconds,
+                save.longestStallMs, static_cast<double>(QFileInfo(target).size()) / (1 << 20));
+    QFile::remove(target);
     frame.MdiArea().closeAllSubWindows();
 }
 
@@ -186,5 +219,6 @@ int main(int argc, char** argv) {
     }
     std::printf("resident before the first window: %.0f MiB\n", startMiB);
     MeasureDock(frame, trace);
+    MeasureSave(frame, trace, QString::fromStdString(trace + ".saved.trc"));
     return 0;
 }

@@ -2,15 +2,18 @@
 
 #include <cstdint>
 
-class CTraceAnalyzer;
+class CVelquorDoc;
 class QWidget;
 
-// The Save command of a statement list: asks for the file, writes the records from `first`
-// on with CStatementSaver, and tells the user when there is nothing to save or the file
-// cannot be written. A name that gets its extension only now is asked about before an
-// existing file of that name is replaced.
+// The Save command of a statement list: asks for the file, writes the document's records from
+// `first` on with CStatementSaver, and tells the user when there is nothing to save or the
+// file cannot be written. A name that gets its extension only now is asked about before an
+// existing file of that name is replaced. The file is written on the document's worker thread
+// (CVelquorDoc::WorkOnRecords), as saving a big trace takes seconds: the window answers
+// meanwhile under the busy cursor, and what would change the records waits for the save.
 class CStatementSaveCommand {
 public:
-    // `parent` carries the dialogs and message boxes; none: they are centred on the screen.
-    static void Run(const CTraceAnalyzer& analyzer, std::int64_t first, QWidget* parent);
+    // `parent` carries the dialogs and message boxes; none, or gone before the save ended:
+    // they are centred on the screen.
+    static void Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent);
 };

@@ -3,8 +3,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-// The busy cursor, from construction to destruction, while the window's thread works through
-// a whole big trace (a search, a save) and takes no input meanwhile.
+// The wait cursor, from construction to destruction, while the window's thread works through
+// a whole big trace (a search) and takes no input meanwhile.
 class CWaitCursor {
 public:
     CWaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }

@@ -14,6 +14,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QPersistentModelIndex>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -38,6 +41,7 @@ private slots:
     void changesWaitForTheWorkOnTheRecords();
     void batchesThatComeDuringWorkAreAppliedAfterIt();
     void findThenSaveWritesTheRowsAfterTheFoundOne();
+    void aSaveEndsAndIsToldAfterItsWindowWent();
 
 private:
     // A file-mode document over `paths`, its read finished.
@@ -243,7 +247,8 @@ void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{path, CFileDialogs::kTraceFilter};
     });
-    CStatementSaveCommand::Run(analyzer, finder.GetFindPos() + 1, nullptr);
+    CStatementSaveCommand::Run(*doc, finder.GetFindPos() + 1, nullptr);
+    doc->WaitForWork();
     std::string expected;
     for (int row = found + 1; row <= last; ++row) {
         expected += std::string(CStatementSaver::kSeparator) + BlockOf(analyzer, row);
@@ -256,9 +261,44 @@ void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{none, CFileDialogs::kSqlFilter};
     });
-    CStatementSaveCommand::Run(analyzer, last + 1, nullptr);
+    CStatementSaveCommand::Run(*doc, last + 1, nullptr);
     QCOMPARE(boxes.Boxes(), QStringList{QStringLiteral("Velquor: No statement to save.")});
     QVERIFY(!QFileInfo::exists(none));
+}
+
+// A save runs on the document's worker thread under the busy cursor. Its window and document
+// may go before it ends: the file is still written whole, the cursor comes back and a failure
+// is still told.
+void TstDocument::aSaveEndsAndIsToldAfterItsWindowWent() {
+    CBoxCatcher boxes;
+    const QString saved = m_dir->filePath(QStringLiteral("all.trc"));
+    const QString taken = m_dir->filePath(QStringLiteral("taken.trc"));
+    QVERIFY(QDir().mkpath(taken));
+    for (const QString& path : {saved, taken}) {
+        std::unique_ptr<CVelquorDoc> doc = OpenDocument(GeneratedTrace());
+        QVERIFY(doc != nullptr);
+        std::string expected;
+        for (std::int64_t row = 0; row < doc->Analyzer().GetCount(); ++row) {
+            expected += std::string(CStatementSaver::kSeparator) + BlockOf(doc->Analyzer(), row);
+        }
+        CFileDialogs::SetSaveChooser([&] {
+            return CFileDialogs::SaveChoice{path, CFileDialogs::kTraceFilter};
+        });
+        auto window = std::make_unique<QWidget>();
+        CStatementSaveCommand::Run(*doc, 0, window.get());
+        QVERIFY(QGuiApplication::overrideCursor() != nullptr);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        window.reset();
+        doc.reset();
+        QTRY_VERIFY(QGuiApplication::overrideCursor() == nullptr);
+        if (path == saved) {
+            QCOMPARE(ReadBytes(path), expected);
+        }
+    }
+    QTRY_COMPARE(boxes.Boxes().size(), 1);
+    QVERIFY(
+        boxes.Boxes().constFirst().startsWith(QStringLiteral("Velquor: Could not save ") + taken));
+    QVERIFY(QFileInfo(taken).isDir());
 }
 
 int main(int argc, char** argv) {

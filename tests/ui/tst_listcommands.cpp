@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -59,6 +60,8 @@ private:
     // Runs `act` while a modal dialog of the view is open, then closes what is left.
     void WithFindDialog(const std::function<void(CFindStatementDlg&)>& act);
     QStringList SqlColumn(CVelquorView* view);
+    // Triggers Save and waits for its worker to end and the busy cursor to come back.
+    void SaveAndWait(CVelquorView* view);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CMainFrame> m_frame;
@@ -363,6 +366,12 @@ void TstListCommands::copyPutsThePaneSelectionOnTheClipboard() {
              QStringLiteral("select e from t\nwhere x = 'long line two'\n"));
 }
 
+void TstListCommands::SaveAndWait(CVelquorView* view) {
+    m_frame->Commands().m_actSaveStatements->trigger();
+    view->Document().WaitForWork();
+    QTRY_VERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
 void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     CVelquorView* view = OpenSqls(kFindSqls);
     QVERIFY(view != nullptr);
@@ -370,7 +379,7 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{sqlPath, CFileDialogs::kTraceFilter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     std::string all;
     for (const std::string& sql : kFindSqls) {
         all += std::string(CStatementSaver::kSeparator) + sql + "\r\n";
@@ -378,7 +387,7 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     QCOMPARE(ReadBytes(sqlPath), all);
 
     QCOMPARE(view->FindStatement("delete", 1), 1); // row 5
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     std::string after;
     std::string nodes;
     for (std::int64_t i = 6; i < view->Analyzer().GetCount(); ++i) {
@@ -392,7 +401,7 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{trcPath, CFileDialogs::kSqlFilter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     QCOMPARE(ReadBytes(trcPath), nodes);
 
     // The saved trace opens again with the same statements.
@@ -436,7 +445,7 @@ void TstListCommands::saveChoosesTheFormatFromTheNameOrTheFilter() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{m_dir->filePath(chosen), filter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     const std::string bytes = ReadBytes(m_dir->filePath(written));
     const std::string first(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(0)));
     const std::string expected =
@@ -456,7 +465,7 @@ void TstListCommands::saveFailureNamesTheFileAndChangesNothing() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{missing, CFileDialogs::kSqlFilter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     QTRY_COMPARE(boxes.Boxes().size(), 1);
     QVERIFY(boxes.Boxes().constFirst().startsWith(QStringLiteral("Velquor: Could not save ")));
     QVERIFY(boxes.Boxes().constFirst().contains(missing));
@@ -468,7 +477,7 @@ void TstListCommands::saveFailureNamesTheFileAndChangesNothing() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{folder, CFileDialogs::kSqlFilter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     QTRY_COMPARE(boxes.Boxes().size(), 2);
     QVERIFY(QFileInfo(folder).isDir());
 
@@ -478,7 +487,7 @@ void TstListCommands::saveFailureNamesTheFileAndChangesNothing() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{empty, CFileDialogs::kSqlFilter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     QTRY_COMPARE(boxes.Boxes().size(), 3);
     QCOMPARE(boxes.Boxes().last(), QStringLiteral("Velquor: No statement to save."));
     QVERIFY(!QFileInfo::exists(empty));
@@ -494,7 +503,7 @@ void TstListCommands::saveWorksOnTheSortedRows() {
     CFileDialogs::SetSaveChooser([&] {
         return CFileDialogs::SaveChoice{path, CFileDialogs::kSqlFilter};
     });
-    m_frame->Commands().m_actSaveStatements->trigger();
+    SaveAndWait(view);
     QCOMPARE(ReadBytes(path), std::string(CStatementSaver::kSeparator) + "select b\r\n" +
                                   CStatementSaver::kSeparator + "select c\r\n");
 }
