@@ -96,7 +96,7 @@ void CVelquorDoc::OnLiveBatch(CReadBatch&& batch) {
 // A batch that comes while work reads the records is held until the work ends, so the window
 // never waits for it.
 void CVelquorDoc::Apply(CReadBatch&& batch) {
-    if (m_work.valid() && m_work.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    if (IsWorking()) {
         m_heldBatches.push_back(std::move(batch));
         return;
     }
@@ -147,23 +147,33 @@ void CVelquorDoc::Sort(int column, int order) {
 
 void CVelquorDoc::WorkOnRecords(std::function<void()> work) {
     ApplyHeldBatches();
-    m_work = std::async(std::launch::async, [this, work = std::move(work)] {
+    const std::uint64_t serial = ++m_nWorkSerial;
+    m_work = std::async(std::launch::async, [this, serial, work = std::move(work)] {
         try {
             work();
         } catch (...) {
-            TellWorkEnded();
+            TellWorkEnded(serial);
             throw;
         }
-        TellWorkEnded();
+        TellWorkEnded(serial);
     });
 }
 
+bool CVelquorDoc::IsWorking() const {
+    return m_work.valid() && m_work.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
 // From the worker thread: however the work ended, the user interface thread says so and
-// applies the batches held meanwhile.
-void CVelquorDoc::TellWorkEnded() {
+// applies the batches held meanwhile. When later work started before this call came, this
+// work was waited for then, and the held batches wait for the later work's end.
+void CVelquorDoc::TellWorkEnded(std::uint64_t serial) {
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, serial] {
+            if (serial != m_nWorkSerial) {
+                emit WorkEnded();
+                return;
+            }
             WaitForWork();
             emit WorkEnded();
             ApplyHeldBatches();

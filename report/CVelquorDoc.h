@@ -71,6 +71,8 @@ public:
     // read's batches that come meanwhile are held and applied after; Clear, sorting, the end
     // of a file read, the next work and the document's end wait for it.
     void WorkOnRecords(std::function<void()> work);
+    // Work given to WorkOnRecords still runs.
+    bool IsWorking() const;
     // Waits for the work on the records to end, and passes on what it threw.
     void WaitForWork();
 
@@ -95,7 +97,7 @@ private:
     void OnLiveBatch(CReadBatch&& batch);
     void Apply(CReadBatch&& batch);
     void ApplyHeldBatches();
-    void TellWorkEnded();
+    void TellWorkEnded(std::uint64_t serial);
 
     std::string m_strTitle;
     QString m_strFolderProblem;
@@ -109,5 +111,6 @@ private:
     std::unique_ptr<CFileReadWorker> m_readWorker;
     std::unique_ptr<CRefreshWorker> m_refreshWorker;
     std::future<void> m_work;              // reads the records while it runs
+    std::uint64_t m_nWorkSerial = 0;       // of the latest work given
     std::vector<CReadBatch> m_heldBatches; // came while the work ran
 };

@@ -55,7 +55,9 @@ void CResponseTimeDock::SetDocument(CVelquorDoc* doc) {
         return;
     }
     if (m_doc != nullptr) {
-        m_doc->WaitForWork(); // its figures would come too late to be shown
+        if (m_bMaking) {
+            m_doc->WaitForWork(); // its figures would come too late to be shown
+        }
         disconnect(m_doc, nullptr, this, nullptr);
         disconnect(&m_doc->Model(), nullptr, this, nullptr);
     }
@@ -111,6 +113,11 @@ void CResponseTimeDock::RefreshCurrentTab() {
     if (!isVisible() || tab < 0 || !m_stale[static_cast<std::size_t>(tab)] || m_bMaking) {
         return;
     }
+    // Other work on the records (a save) would make this tab's wait for it on the window's
+    // thread: it is made when that work ends.
+    if (tab != ProfileTab && m_doc->IsWorking()) {
+        return;
+    }
     m_stale[static_cast<std::size_t>(tab)] = false;
     m_making.start();
     switch (tab) {
@@ -150,12 +157,15 @@ void CResponseTimeDock::MakeInBackground(std::function<TFigures(const CTraceAnal
         [&analyzer, figures, make = std::move(make)] { figures->emplace(make(analyzer)); });
 }
 
-// The document's work has ended: the figures made are shown. A document the dock no longer
-// follows is no longer connected, so its figures never show.
+// The document's work has ended: the figures made are shown, or, when the work was another's,
+// the tab in view is made if it waited for it. A document the dock no longer follows is no
+// longer connected, so its figures never show.
 void CResponseTimeDock::OnWorkEnded() {
     if (m_showMade) {
         std::exchange(m_showMade, {})();
         Refreshed();
+    } else {
+        RefreshCurrentTab();
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,7 +27,9 @@
 #include <QTest>
 
 #include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -42,6 +45,7 @@ private slots:
     void dockShowsTheWindowInFrontAndFindsItsStatements();
     void liveReadsKeepTheChosenGroupAndOrder();
     void groupsOfAWindowLeftWhileTheyAreMadeAreNotShown();
+    void otherWorkOnTheRecordsNeverHoldsTheWindow();
     void shownDockIsShownAgainAtTheNextStart();
 
 private:
@@ -211,6 +215,36 @@ void TstResponseTimeDock::groupsOfAWindowLeftWhileTheyAreMadeAreNotShown() {
     QTest::qWait(100);
     QCOMPARE(groups.model()->rowCount(), 2);
     QVERIFY(!shown.contains(1));
+}
+
+// Other work on the records (a save) that starts after the dock's own: the end of the dock's
+// work is shown at once, a tab asked for meanwhile waits for the other work's end without
+// holding the window, and the tab switch that asks for it returns at once.
+void TstResponseTimeDock::otherWorkOnTheRecordsNeverHoldsTheWindow() {
+    CVelquorView* view = OpenTimedThenUntimed();
+    QVERIFY(view != nullptr);
+    m_frame->MdiArea().setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+    ShowDock();
+    CVelquorDoc& doc = view->Document();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    Dock().Tabs().setCurrentIndex(CResponseTimeDock::GroupsTab); // the dock's own work
+    doc.WorkOnRecords([released] { released.wait(); });          // waits for the dock's first
+    std::thread releaser([&release] {
+        std::this_thread::sleep_for(2s);
+        release.set_value();
+    });
+    QElapsedTimer held;
+    held.start();
+    QTRY_COMPARE_WITH_TIMEOUT(Dock().Groups().model()->rowCount(), 2, 1000);
+    Dock().Tabs().setCurrentIndex(CResponseTimeDock::TreeTab);
+    QCoreApplication::processEvents();
+    const qint64 answered = held.elapsed();
+    const int treeRows = Dock().Tree().model()->rowCount();
+    releaser.join();
+    QVERIFY2(answered < 1000, qPrintable(QStringLiteral("held %1 ms").arg(answered)));
+    QCOMPARE(treeRows, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(Dock().Tree().model()->rowCount() > 0, kWaitMs);
 }
 
 void TstResponseTimeDock::liveReadsKeepTheChosenGroupAndOrder() {
