@@ -86,14 +86,17 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
     m_nTextOffset = offset;
     const char* const end = text.data() + text.size();
     const char* p = text.data();
-    const FLineBreakFinder findLineEnd = LineEndFinder();
+    const FLineEndFinder findLineEnd = LineEndFinder();
     while (true) {
         while (p != end && IsBreak(*p)) {
             ++p;
         }
-        const char* lineEnd = findLineEnd(p, end);
+        const CLineEnd found = findLineEnd(p, end);
+        const char* const lineEnd = found.end;
         if (lineEnd != p) {
-            ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+            ReadLine(std::string_view(p, static_cast<std::size_t>(lineEnd - p)),
+                     found.lastColon != nullptr ? static_cast<std::size_t>(found.lastColon - p)
+                                                : std::string_view::npos);
         }
         if (lineEnd == end || *lineEnd == '\0') {
             if (lineEnd != end) {
@@ -118,14 +121,14 @@ void CCursorTracker::CloseBlock() {
     m_block = {};
 }
 
-void CCursorTracker::ReadLine(std::string_view line) {
+void CCursorTracker::ReadLine(std::string_view line, std::size_t lastColon) {
     if (IsSeparatorLine(line)) {
         ReadTagLine(line);
         CloseBlock();
     } else if (!m_block.open) {
         StartBlock(line);
     } else {
-        ContinueBlock(line);
+        ContinueBlock(line, lastColon);
     }
 }
 
@@ -173,7 +176,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
 // A later line of the block: it belongs to the block's text, and like every line of the
 // file it may be a line of any cursor. In the rest of a cursor block the call patterns of
 // the block's own cursor count wherever they stand in the line.
-void CCursorTracker::ContinueBlock(std::string_view line) {
+void CCursorTracker::ContinueBlock(std::string_view line, std::size_t lastColon) {
     std::size_t endOfSql = std::string_view::npos;
     bool rest = m_block.cursorBlock && !m_block.inSql;
     std::size_t restFrom = 0;
@@ -193,7 +196,7 @@ void CCursorTracker::ContinueBlock(std::string_view line) {
     if (m_block.shown && rest && (counted & kPlainCallLine) == 0) {
         // A cursor line's own "NAME #N" holds no call pattern of the block but its own call,
         // which Dispatch has counted: the search starts after it.
-        CountCallsAnywhere(line, std::max(restFrom, kind.end), counted);
+        CountCallsAnywhere(line, std::max(restFrom, kind.end), counted, lastColon);
     }
 }
 
@@ -426,10 +429,16 @@ CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {
 
 // The rule the list has always had for its own block: "PARSE <id>:", "EXEC <id>:" and
 // "FETCH <id>:" count wherever they stand in a line of the rest, each kind once a line and
-// never twice for a line that already counted as that call of the record.
+// never twice for a line that already counted as that call of the record. A pattern ends with
+// the ":" of its id, so a line whose last ":" stands before the first place a pattern could
+// end (most lines: a wait's only ":" is its own cursor's) is not searched.
 inline void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_t from,
-                                               unsigned counted) {
+                                               unsigned counted, std::size_t lastColon) {
     const std::string_view needle = m_strNeedle;
+    if (needle.empty() || lastColon == std::string_view::npos ||
+        lastColon < from + needle.size() - 1) {
+        return;
+    }
     unsigned found = 0;
     ForEachPlace(line, from, needle, [&](std::size_t k) {
         found |= PrecededBy(line, from, k, "PARSE ") ? Bit(ECallKind::Parse) : 0;

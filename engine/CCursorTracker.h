@@ -119,15 +119,17 @@ private:
         CBinding target; // shown: the record the block's lines go to
     };
 
-    void ReadLine(std::string_view line);
+    // `lastColon`: where the line's last ":" stands in it, npos when it holds none.
+    void ReadLine(std::string_view line, std::size_t lastColon);
     void StartBlock(std::string_view line);
-    void ContinueBlock(std::string_view line);
+    void ContinueBlock(std::string_view line, std::size_t lastColon);
     void AppendToBlock(std::string_view line, std::size_t endOfSql);
     void AppendToSql(std::string_view text);
     void FlushBlockLines();
     void CloseBlock();
     unsigned Dispatch(std::string_view line, const CCursorLine& kind);
-    void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted);
+    void CountCallsAnywhere(std::string_view line, std::size_t from, unsigned counted,
+                            std::size_t lastColon);
     CSelfFigures TakeRecursive(const CCallFigures& call, std::int64_t depth, ECallKind kind,
                                const COwner& owner);
     CCursorFigures* SinkOf(std::uint64_t cursor, COwner& owner);

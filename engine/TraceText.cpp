@@ -74,33 +74,55 @@ std::string_view GetText(std::string_view line, std::string_view key, std::strin
 
 namespace {
 
-// With kZero, a zero byte ends the search as a line break does.
-template <bool kZero> bool IsLineEnd(char c) {
-    return c == '\r' || c == '\n' || (kZero && c == '\0');
+// With kTracker, a zero byte ends the search as a line break does, and the last ":" before
+// the line's end is kept.
+template <bool kTracker> bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || (kTracker && c == '\0');
 }
 
-template <bool kZero> const char* FindLineBreakPortable(const char* first, const char* last) {
+// The last ":" of a block whose places are the set bits of `colons`, or `lastColon` when
+// there is none.
+inline const char* LastColonOf(const char* block, unsigned colons, const char* lastColon) {
+    return colons != 0 ? block + 31 - __builtin_clz(colons) : lastColon;
+}
+
+// The bits of `colons` before the first set bit of `ends`, which is not 0.
+inline unsigned ColonsBefore(unsigned colons, unsigned ends) {
+    return colons & ((ends & (0U - ends)) - 1);
+}
+
+template <bool kTracker> CLineEnd FindLineEndPortable(const char* first, const char* last) {
+    const char* lastColon = nullptr;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
+    const __m128i colon = _mm_set1_epi8(':');
     while (last - first >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
         __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf));
-        if constexpr (kZero) {
+        if constexpr (kTracker) {
             ends = _mm_or_si128(ends, _mm_cmpeq_epi8(bytes, zero));
         }
-        const int mask = _mm_movemask_epi8(ends);
-        if (mask != 0) {
-            return first + __builtin_ctz(static_cast<unsigned>(mask));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        unsigned colons = 0;
+        if constexpr (kTracker) {
+            colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, colon)));
         }
+        if (mask != 0) {
+            return {first + __builtin_ctz(mask),
+                    LastColonOf(first, ColonsBefore(colons, mask), lastColon)};
+        }
+        lastColon = LastColonOf(first, colons, lastColon);
         first += 16;
     }
 #endif
-    while (first != last && !IsLineEnd<kZero>(*first)) {
-        ++first;
+    for (; first != last && !IsLineEnd<kTracker>(*first); ++first) {
+        if (kTracker && *first == ':') {
+            lastColon = first;
+        }
     }
-    return first;
+    return {first, lastColon};
 }
 
 #if defined(__x86_64__)
@@ -108,41 +130,53 @@ template <bool kZero> const char* FindLineBreakPortable(const char* first, const
 // table entry of its low four bits, which holds the one byte of those bits that ends a line
 // (CR, LF, zero), or 0xFF, which no byte that finds it can be: a byte with its high bit set
 // finds 0, which it is not either. So a byte ends a line when it finds itself.
-template <bool kZero>
-__attribute__((target("avx2"))) const char* FindLineBreakAvx2(const char* first, const char* last) {
+template <bool kTracker>
+__attribute__((target("avx2"))) CLineEnd FindLineEndAvx2(const char* first, const char* last) {
     constexpr char x = static_cast<char>(0xFF);
     const __m256i ends =
-        _mm256_setr_epi8(kZero ? 0 : x, x, x, x, x, x, x, x, x, x, '\n', x, x, '\r', x, x,
-                         kZero ? 0 : x, x, x, x, x, x, x, x, x, x, '\n', x, x, '\r', x, x);
+        _mm256_setr_epi8(kTracker ? 0 : x, x, x, x, x, x, x, x, x, x, '\n', x, x, '\r', x, x,
+                         kTracker ? 0 : x, x, x, x, x, x, x, x, x, x, '\n', x, x, '\r', x, x);
+    const __m256i colon = _mm256_set1_epi8(':');
+    const char* lastColon = nullptr;
     while (last - first >= 32) {
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first));
-        const int mask =
-            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_shuffle_epi8(ends, bytes), bytes));
-        if (mask != 0) {
-            return first + __builtin_ctz(static_cast<unsigned>(mask));
+        const auto mask = static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_shuffle_epi8(ends, bytes), bytes)));
+        unsigned colons = 0;
+        if constexpr (kTracker) {
+            colons = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, colon)));
         }
+        if (mask != 0) {
+            return {first + __builtin_ctz(mask),
+                    LastColonOf(first, ColonsBefore(colons, mask), lastColon)};
+        }
+        lastColon = LastColonOf(first, colons, lastColon);
         first += 32;
     }
-    return FindLineBreakPortable<kZero>(first, last);
+    CLineEnd rest = FindLineEndPortable<kTracker>(first, last);
+    if (rest.lastColon == nullptr) {
+        rest.lastColon = lastColon;
+    }
+    return rest;
 }
 #endif
 
-template <bool kZero> FLineBreakFinder FinderOf() {
+template <bool kTracker> FLineEndFinder FinderOf() {
 #if defined(__x86_64__)
-    static const FLineBreakFinder s_finder =
-        __builtin_cpu_supports("avx2") ? FindLineBreakAvx2<kZero> : FindLineBreakPortable<kZero>;
+    static const FLineEndFinder s_finder =
+        __builtin_cpu_supports("avx2") ? FindLineEndAvx2<kTracker> : FindLineEndPortable<kTracker>;
     return s_finder;
 #else
-    return FindLineBreakPortable<kZero>;
+    return FindLineEndPortable<kTracker>;
 #endif
 }
 
 } // namespace
 
-FLineBreakFinder LineEndFinder() {
+FLineEndFinder LineEndFinder() {
     return FinderOf<true>();
 }
 
 const char* FindLineBreak(const char* first, const char* last) {
-    return FinderOf<false>()(first, last);
+    return FinderOf<false>()(first, last).end;
 }

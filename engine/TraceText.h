@@ -143,8 +143,14 @@ inline bool IsSeparatorLine(std::string_view line) {
 
 // The first CR or LF in [first, last), or last.
 const char* FindLineBreak(const char* first, const char* last);
-// The search for the end of a line in a text that ends at its first zero byte: the first CR,
-// LF or zero byte in [first, last), or last. Chosen once for this processor, for loops that
-// search every line.
-using FLineBreakFinder = const char* (*)(const char* first, const char* last);
-FLineBreakFinder LineEndFinder();
+// A line's end as LineEndFinder's search finds it: the first CR, LF or zero byte in
+// [first, last), or last; and the last ":" before it, or nullptr when the line holds none.
+struct CLineEnd {
+    const char* end;
+    const char* lastColon;
+};
+// The search for the end of a line in a text that ends at its first zero byte, with the
+// line's last ":", which tells the tracker whether a call pattern can stand in the line.
+// Chosen once for this processor, for loops that search every line.
+using FLineEndFinder = CLineEnd (*)(const char* first, const char* last);
+FLineEndFinder LineEndFinder();

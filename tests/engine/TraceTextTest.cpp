@@ -139,27 +139,34 @@ TEST(Separators, OnlyTheThreeKindsCount) {
     EXPECT_FALSE(IsSeparatorLine(""));
 }
 
-// Texts of random bytes of every value, the line ends rare among them, searched from every
-// start: each search finds what a byte-by-byte search finds.
+// Texts of random bytes of every value, the line ends rare and ":" frequent among them,
+// searched from every start: each search finds the line end a byte-by-byte search finds, and
+// the tracker's search the last ":" before it.
 TEST(LineBreaks, FindTheFirstLineEndAmongBytesOfEveryValue) {
     std::mt19937 random(5);
     const auto reference = [](const char* first, const char* last, bool zero) {
-        while (first != last && *first != '\r' && *first != '\n' && (!zero || *first != '\0')) {
-            ++first;
+        CLineEnd found{first, nullptr};
+        while (found.end != last && *found.end != '\r' && *found.end != '\n' &&
+               (!zero || *found.end != '\0')) {
+            found.lastColon = *found.end == ':' ? found.end : found.lastColon;
+            ++found.end;
         }
-        return first;
+        return found;
     };
     for (int round = 0; round < 3000; ++round) {
         std::string text(random() % 100, ' ');
         for (char& c : text) {
             const auto byte = static_cast<char>(random() % 256);
             const bool ends = byte == '\r' || byte == '\n' || byte == '\0';
-            c = ends && random() % 4 != 0 ? 'x' : byte;
+            c = random() % 16 == 0 ? ':' : ends && random() % 4 != 0 ? 'x' : byte;
         }
         const char* const end = text.data() + text.size();
         for (const char* first = text.data(); first <= end; ++first) {
-            ASSERT_EQ(FindLineBreak(first, end), reference(first, end, false)) << round;
-            ASSERT_EQ(LineEndFinder()(first, end), reference(first, end, true)) << round;
+            ASSERT_EQ(FindLineBreak(first, end), reference(first, end, false).end) << round;
+            const CLineEnd found = LineEndFinder()(first, end);
+            const CLineEnd expected = reference(first, end, true);
+            ASSERT_EQ(found.end, expected.end) << round;
+            ASSERT_EQ(found.lastColon, expected.lastColon) << round;
         }
     }
 }
