@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CTraceAnalyzer;
@@ -13,9 +14,14 @@ class CTraceAnalyzer;
 class CStatementFileWriter {
 public:
     enum class Content { Sql, Node };
+    // Told from the writing thread how many of the records to write are written, every
+    // kProgressStep records; answering false stops the writing.
+    using FProgress = std::function<bool(std::int64_t written, std::int64_t total)>;
+    static constexpr std::int64_t kProgressStep = 1024;
 
-    // false with the reason in `error` when the file cannot be written or a block cannot be
-    // read back from its trace file.
+    // false with the reason in `error` when the file cannot be written, a block cannot be
+    // read back from its trace file or `progress` stopped the writing; no file changed then.
     static bool Write(const std::string& path, const CTraceAnalyzer& analyzer,
-                      std::int64_t afterRow, Content content, std::string& error);
+                      std::int64_t afterRow, Content content, std::string& error,
+                      const FProgress& progress = {});
 };

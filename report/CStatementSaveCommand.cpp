@@ -1,6 +1,7 @@
 #include "CStatementSaveCommand.h"
 
 #include "CFileDialogs.h"
+#include "CSaveProgressPanel.h"
 #include "CStatementSaver.h"
 #include "CTraceAnalyzer.h"
 #include "CVelquorDoc.h"
@@ -12,30 +13,77 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStatusBar>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 
-// From the worker thread, once the file is written or has failed: the user interface thread
-// takes the busy cursor back and names the file that could not be written. The application
-// carries the call, so the message comes even when the window closed meanwhile.
-void TellSaved(bool saved, const QString& path, const QString& error,
-               const QPointer<QWidget>& window) {
+constexpr int kStatusMessageMs = 5000;
+constexpr int kProgressSteps = 1000;
+
+// What the end of a save needs on the user interface thread; the widgets may go meanwhile.
+struct CSaveRun {
+    QString path;
+    QPointer<QWidget> window;
+    QPointer<QStatusBar> status;
+    QPointer<CSaveProgressPanel> panel;
+    std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+};
+
+// Tells the panel how far the save is, from the save's thread, when the shown value changes;
+// answers false once Cancel was pressed.
+CStatementFileWriter::FProgress ProgressOf(const CSaveRun& run) {
+    return [cancelled = run.cancelled, panel = run.panel,
+            shown = std::int64_t{-1}](std::int64_t written, std::int64_t total) mutable {
+        const std::int64_t step = total > 0 ? written * kProgressSteps / total : 0;
+        if (step != shown) {
+            shown = step;
+            QMetaObject::invokeMethod(
+                qApp,
+                [panel, written, total] {
+                    if (panel) {
+                        panel->SetProgress(written, total);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return !cancelled->load();
+    };
+}
+
+// From the worker thread, once the file is written, has failed or was cancelled: the user
+// interface thread takes the busy cursor and the progress back, and names the file that
+// could not be written. The application carries the call, so the message comes even when the
+// window closed meanwhile.
+void TellSaved(bool saved, const QString& error, const CSaveRun& run) {
     QMetaObject::invokeMethod(
         qApp,
-        [saved, path, error, window] {
+        [saved, error, run] {
             QGuiApplication::restoreOverrideCursor();
-            if (!saved) {
-                ShowMessageBox(window.data(), QStringLiteral("Velquor"),
-                               QStringLiteral("Could not save ") % path % QStringLiteral(": ") %
-                                   error);
+            delete run.panel.data();
+            if (saved) {
+                return;
             }
+            if (run.cancelled->load()) {
+                if (run.status) {
+                    run.status->showMessage(
+                        QStringLiteral("Saving cancelled: nothing was written."), kStatusMessageMs);
+                }
+                return;
+            }
+            ShowMessageBox(run.window.data(), QStringLiteral("Velquor"),
+                           QStringLiteral("Could not save ") % run.path % QStringLiteral(": ") %
+                               error);
         },
         Qt::QueuedConnection);
 }
 
 } // namespace
 
-void CStatementSaveCommand::Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent) {
+void CStatementSaveCommand::Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent,
+                                QStatusBar* status) {
     const std::optional<CFileDialogs::SaveChoice> choice =
         CFileDialogs::ChooseSaveFile(parent != nullptr ? parent->window() : nullptr);
     if (!choice) {
@@ -57,10 +105,15 @@ void CStatementSaveCommand::Run(CVelquorDoc& doc, std::int64_t first, QWidget* p
             QMessageBox::Yes) {
         return;
     }
+    CSaveRun run{target.path, parent, status, nullptr};
+    if (status != nullptr) {
+        run.panel = new CSaveProgressPanel(*status, QFileInfo(target.path).fileName(),
+                                           [cancelled = run.cancelled] { *cancelled = true; });
+    }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    doc.WorkOnRecords([&analyzer = doc.Analyzer(), first, target, window = QPointer(parent)] {
+    doc.WorkOnRecords([&analyzer = doc.Analyzer(), first, target, run] {
         QString error;
-        const bool saved = CStatementSaver::Save(analyzer, first, target, error);
-        TellSaved(saved, target.path, error, window);
+        const bool saved = CStatementSaver::Save(analyzer, first, target, error, ProgressOf(run));
+        TellSaved(saved, error, run);
     });
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class CVelquorDoc;
+class QStatusBar;
 class QWidget;
 
 // The Save command of a statement list: asks for the file, writes the document's records from
@@ -14,6 +15,8 @@ class QWidget;
 class CStatementSaveCommand {
 public:
     // `parent` carries the dialogs and message boxes; none, or gone before the save ended:
-    // they are centred on the screen.
-    static void Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent);
+    // they are centred on the screen. With `status`, the save's progress and a Cancel button
+    // stand in that status bar while it runs (CSaveProgressPanel).
+    static void Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent,
+                    QStatusBar* status = nullptr);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CStatementFileWriter.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,6 +27,7 @@ public:
 
     // Writes records `first` to the last into the target. The file is replaced only when
     // everything was written; on failure `error` holds the system's reason and nothing changed.
+    // `progress` is told how far the writing is and may stop it (CStatementFileWriter).
     static bool Save(const CTraceAnalyzer& analyzer, std::int64_t first, const Target& target,
-                     QString& error);
+                     QString& error, const CStatementFileWriter::FProgress& progress = {});
 };

@@ -151,5 +151,5 @@ void CVelquorView::OnEditCopy() {
 }
 
 void CVelquorView::OnSaveStatements() {
-    CStatementSaveCommand::Run(m_doc, m_finder.GetFindPos() + 1, this);
+    CStatementSaveCommand::Run(m_doc, m_finder.GetFindPos() + 1, this, &m_host.StatusBar());
 }

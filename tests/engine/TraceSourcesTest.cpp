@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <vector>
+
 #include <bzlib.h>
 #include <lzma.h>
 #include <zlib.h>
@@ -198,6 +201,46 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
         EXPECT_EQ(error, expected);
         EXPECT_EQ(CTempFolder::Read(saved), "before");
     }
+}
+
+// A save tells its progress every kProgressStep records, counted from the first record it
+// writes, and a progress that answers false stops it: the file it would replace stays as it
+// was and no new file is left beside it.
+TEST(StatementFile, ProgressCountsTheRecordsAndMayStopTheWriting) {
+    CWrittenTrace written("gen_ora_1.trc", GeneratedTrace());
+    const CTraceAnalyzer& analyzer = written.Analyzer();
+    constexpr std::int64_t kAfter = 10;
+    const std::int64_t total = analyzer.GetCount() - kAfter - 1;
+    ASSERT_GT(total, CStatementFileWriter::kProgressStep);
+    const std::string saved = written.Folder().File("saved.sql");
+    const auto write = [&](std::int64_t stopAt, std::vector<std::int64_t>& told) {
+        std::string error;
+        const bool done =
+            CStatementFileWriter::Write(saved, analyzer, kAfter, CStatementFileWriter::Content::Sql,
+                                        error, [&](std::int64_t count, std::int64_t of) {
+                                            EXPECT_EQ(of, total);
+                                            told.push_back(count);
+                                            return count < stopAt;
+                                        });
+        EXPECT_EQ(error, done ? "" : "stopped before the end");
+        return done;
+    };
+    std::vector<std::int64_t> told;
+    ASSERT_TRUE(write(total + 1, told));
+    std::vector<std::int64_t> expected;
+    for (std::int64_t count = 0; count < total; count += CStatementFileWriter::kProgressStep) {
+        expected.push_back(count);
+    }
+    EXPECT_EQ(told, expected);
+    const std::string whole = CTempFolder::Read(saved);
+
+    told.clear();
+    EXPECT_FALSE(write(CStatementFileWriter::kProgressStep, told));
+    EXPECT_EQ(told.back(), CStatementFileWriter::kProgressStep);
+    EXPECT_EQ(CTempFolder::Read(saved), whole);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(written.Folder().Path()),
+                            std::filesystem::directory_iterator()),
+              2); // the trace and the save
 }
 
 } // namespace

@@ -20,9 +20,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -53,6 +55,7 @@ private slots:
     void saveChoosesTheFormatFromTheNameOrTheFilter();
     void saveFailureNamesTheFileAndChangesNothing();
     void saveWorksOnTheSortedRows();
+    void saveShowsItsProgressAndCanBeCancelled();
 
 private:
     CVelquorView* OpenSqls(const std::vector<std::string>& sqls);
@@ -506,6 +509,39 @@ void TstListCommands::saveWorksOnTheSortedRows() {
     SaveAndWait(view);
     QCOMPARE(ReadBytes(path), std::string(CStatementSaver::kSeparator) + "select b\r\n" +
                                   CStatementSaver::kSeparator + "select c\r\n");
+}
+
+// While a save runs, its progress and a Cancel button stand in the status bar; Cancel stops
+// it and leaves the file it would replace as it was. A save that ends takes them away.
+void TstListCommands::saveShowsItsProgressAndCanBeCancelled() {
+    std::vector<std::string> sqls;
+    for (int i = 0; i < 30000; ++i) {
+        sqls.push_back("select " + std::to_string(i) + " from dual");
+    }
+    CVelquorView* view = OpenSqls(sqls);
+    QVERIFY(view != nullptr);
+    const QString path = m_dir->filePath(QStringLiteral("cancelled.sql"));
+    WriteBytes(path, "old");
+    CFileDialogs::SetSaveChooser([&] {
+        return CFileDialogs::SaveChoice{path, CFileDialogs::kSqlFilter};
+    });
+    QStatusBar& bar = m_frame->StatusBar();
+    m_frame->Commands().m_actSaveStatements->trigger();
+    auto* progress = bar.findChild<QProgressBar*>(QStringLiteral("saveProgress"));
+    auto* cancel = bar.findChild<QPushButton*>(QStringLiteral("saveCancel"));
+    QVERIFY(progress != nullptr && cancel != nullptr);
+    QCOMPARE(progress->format(), QStringLiteral("Saving cancelled.sql %p%"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    view->Document().WaitForWork();
+    QTRY_VERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QCOMPARE(bar.currentMessage(), QStringLiteral("Saving cancelled: nothing was written."));
+    QCOMPARE(ReadBytes(path), std::string("old"));
+    QVERIFY(bar.findChild<QProgressBar*>(QStringLiteral("saveProgress")) == nullptr);
+    QVERIFY(bar.findChild<QPushButton*>(QStringLiteral("saveCancel")) == nullptr);
+
+    SaveAndWait(view);
+    QVERIFY(bar.findChild<QProgressBar*>(QStringLiteral("saveProgress")) == nullptr);
+    QVERIFY(ReadBytes(path).ends_with("select 29999 from dual\r\n"));
 }
 
 int main(int argc, char** argv) {
