@@ -125,12 +125,7 @@ bool CRecordTexts::ReadRange(const CTraceFileSnapshot& file, std::uint64_t offse
 
 std::unique_ptr<ITraceFile> CRecordTexts::Open(const CTraceFileSnapshot& file,
                                                std::string& error) const {
-    std::unique_ptr<ITraceFile> open = m_fileSystem.Open(file.path, error);
-    CFileStatus now;
-    if (open == nullptr || !open->GetStatus(now, error) || !IsUnchanged(file, now, error)) {
-        return nullptr;
-    }
-    return open;
+    return m_fileSystem.Open(file.path, error);
 }
 
 // The status is asked again before each read, as the file may be written to between reads.

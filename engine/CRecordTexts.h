@@ -39,8 +39,8 @@ public:
     // `bytes` bytes at `offset` of `file`, while it is still the file that was read.
     bool ReadRange(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes,
                    std::string& text, std::string& error) const;
-    // `file` opened for several reads with the ReadRange below, while it is still the file
-    // that was read; null with the reason in `error` otherwise.
+    // `file` opened for several reads with the ReadRange below, which checks before each read
+    // that it is still the file that was read; null with the reason in `error`.
     std::unique_ptr<ITraceFile> Open(const CTraceFileSnapshot& file, std::string& error) const;
     // `bytes` bytes at `offset` of `file`, opened as `open`, while it is still the file that
     // was read: a read costs no lookup of the file's path.

@@ -1,34 +1,23 @@
 #include "CReadProgressPanel.h"
 
+#include "CProgressPanel.h"
 #include "CVelquorDoc.h"
 #include "DisplayText.h"
 
-#include <QProgressBar>
-#include <QPushButton>
 #include <QStatusBar>
 
 namespace {
 
-constexpr int kProgressRange = 1000;
 constexpr int kStatusMessageMs = 5000;
-constexpr int kProgressWidth = 220;
 
 } // namespace
 
 CReadProgressPanel::CReadProgressPanel(CVelquorDoc& doc, QStatusBar& bar) : m_bar(bar) {
-    m_progressBar = new QProgressBar(&bar);
-    m_progressBar->setObjectName(QStringLiteral("readProgress"));
-    m_progressBar->setRange(0, kProgressRange);
-    m_progressBar->setValue(0);
-    m_progressBar->setFormat(DecodeForDisplay(doc.GetTitle()) % QStringLiteral(" %p%"));
-    m_progressBar->setMinimumWidth(kProgressWidth);
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), &bar);
-    m_cancelButton->setObjectName(QStringLiteral("readCancel"));
-    connect(m_cancelButton, &QPushButton::clicked, &doc, &CVelquorDoc::CancelRead);
+    m_panel = new CProgressPanel(bar, QStringLiteral("read"),
+                                 DecodeForDisplay(doc.GetTitle()) % QStringLiteral(" %p%"));
+    connect(m_panel, &CProgressPanel::Cancelled, &doc, &CVelquorDoc::CancelRead);
     connect(&doc, &CVelquorDoc::ReadProgress, this, &CReadProgressPanel::OnProgress);
     connect(&doc, &CVelquorDoc::ReadFinished, this, &CReadProgressPanel::OnFinished);
-    bar.addPermanentWidget(m_progressBar);
-    bar.addPermanentWidget(m_cancelButton);
 }
 
 CReadProgressPanel::~CReadProgressPanel() {
@@ -36,8 +25,8 @@ CReadProgressPanel::~CReadProgressPanel() {
 }
 
 void CReadProgressPanel::OnProgress(std::int64_t done, std::int64_t total) {
-    if (m_progressBar && total > 0) {
-        m_progressBar->setValue(static_cast<int>(done * kProgressRange / total));
+    if (m_panel) {
+        m_panel->SetProgress(done, total);
     }
 }
 
@@ -51,6 +40,5 @@ void CReadProgressPanel::OnFinished(bool partial) {
 }
 
 void CReadProgressPanel::Remove() {
-    delete m_progressBar.data();
-    delete m_cancelButton.data();
+    delete m_panel.data();
 }

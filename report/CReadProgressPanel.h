@@ -5,14 +5,13 @@
 
 #include <cstdint>
 
+class CProgressPanel;
 class CVelquorDoc;
-class QProgressBar;
-class QPushButton;
 class QStatusBar;
 
-// The progress of a document's file read in the frame's status bar: a bar named after the
-// window and a Cancel button, there until the read ends; a cancelled read leaves a short
-// message that only part of the statements is listed.
+// The progress of a document's file read in the frame's status bar (CProgressPanel, named
+// after the window), there until the read ends; a cancelled read leaves a short message that
+// only part of the statements is listed.
 class CReadProgressPanel : public QObject {
     Q_OBJECT
 
@@ -26,6 +25,5 @@ private:
     void Remove();
 
     QStatusBar& m_bar;
-    QPointer<QProgressBar> m_progressBar;
-    QPointer<QPushButton> m_cancelButton;
+    QPointer<CProgressPanel> m_panel;
 };

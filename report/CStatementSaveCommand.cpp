@@ -1,7 +1,7 @@
 #include "CStatementSaveCommand.h"
 
 #include "CFileDialogs.h"
-#include "CSaveProgressPanel.h"
+#include "CProgressPanel.h"
 #include "CStatementSaver.h"
 #include "CTraceAnalyzer.h"
 #include "CVelquorDoc.h"
@@ -21,25 +21,21 @@
 namespace {
 
 constexpr int kStatusMessageMs = 5000;
-constexpr int kProgressSteps = 1000;
 
 // What the end of a save needs on the user interface thread; the widgets may go meanwhile.
 struct CSaveRun {
     QString path;
     QPointer<QWidget> window;
     QPointer<QStatusBar> status;
-    QPointer<CSaveProgressPanel> panel;
+    QPointer<CProgressPanel> panel;
     std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
 };
 
-// Tells the panel how far the save is, from the save's thread, when the shown value changes;
-// answers false once Cancel was pressed.
+// Tells the panel how far the save is, from the save's thread; answers false once Cancel was
+// pressed.
 CStatementFileWriter::FProgress ProgressOf(const CSaveRun& run) {
-    return [cancelled = run.cancelled, panel = run.panel,
-            shown = std::int64_t{-1}](std::int64_t written, std::int64_t total) mutable {
-        const std::int64_t step = total > 0 ? written * kProgressSteps / total : 0;
-        if (step != shown) {
-            shown = step;
+    return
+        [cancelled = run.cancelled, panel = run.panel](std::int64_t written, std::int64_t total) {
             QMetaObject::invokeMethod(
                 qApp,
                 [panel, written, total] {
@@ -48,9 +44,8 @@ CStatementFileWriter::FProgress ProgressOf(const CSaveRun& run) {
                     }
                 },
                 Qt::QueuedConnection);
-        }
-        return !cancelled->load();
-    };
+            return !cancelled->load();
+        };
 }
 
 // From the worker thread, once the file is written, has failed or was cancelled: the user
@@ -107,8 +102,11 @@ void CStatementSaveCommand::Run(CVelquorDoc& doc, std::int64_t first, QWidget* p
     }
     CSaveRun run{target.path, parent, status, nullptr};
     if (status != nullptr) {
-        run.panel = new CSaveProgressPanel(*status, QFileInfo(target.path).fileName(),
-                                           [cancelled = run.cancelled] { *cancelled = true; });
+        run.panel = new CProgressPanel(
+            *status, QStringLiteral("save"),
+            QStringLiteral("Saving ") % QFileInfo(target.path).fileName() % QStringLiteral(" %p%"));
+        QObject::connect(run.panel, &CProgressPanel::Cancelled, run.panel,
+                         [cancelled = run.cancelled] { *cancelled = true; });
     }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
     doc.WorkOnRecords([&analyzer = doc.Analyzer(), first, target, run] {

@@ -16,7 +16,7 @@ class CStatementSaveCommand {
 public:
     // `parent` carries the dialogs and message boxes; none, or gone before the save ended:
     // they are centred on the screen. With `status`, the save's progress and a Cancel button
-    // stand in that status bar while it runs (CSaveProgressPanel).
+    // stand in that status bar while it runs (CProgressPanel).
     static void Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent,
                     QStatusBar* status = nullptr);
 };
