@@ -32,7 +32,7 @@ void CCallTreeView::Prefetch(const CStatementRecord& record) {
 }
 
 CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {
-    const CSelfFigures self = record.Self().Total();
+    const CSelfFigures self = record.SelfTotal();
     const CCallFigures total = record.Total();
     return {{CStatementRef::EKind::Serial, record.m_nSerial},
             {total.count, total.elapsed, self.elapsed, self.cpu},

@@ -46,6 +46,17 @@ CSelfCalls CCursorFigures::Self() const {
     return self;
 }
 
+// Packed calls and recursive figures are 32-bit values: no sum or difference of six of them
+// reaches the ends of the 64-bit range, so leaving out the saturating steps changes nothing.
+CSelfFigures CCursorFigures::SelfTotal() const {
+    if (m_bWideCalls || !m_recursive.IsPacked()) {
+        return Self().Total();
+    }
+    CSelfFigures total = m_calls.SelfTotal();
+    total.Subtract(m_recursive.PackedTotal());
+    return total;
+}
+
 std::int64_t CCursorFigures::WaitTime(bool excludeIdle) const {
     std::int64_t time = 0;
     const std::vector<CWaitFigures>& spilled = m_rare.Get().wide.Get().waits;

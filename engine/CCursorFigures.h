@@ -64,6 +64,9 @@ public:
     CCallFigures Total() const;
     // The figures without the recursive calls.
     CSelfCalls Self() const;
+    // Self().Total(), made at once when the figures are packed, as a walk over every
+    // statement asks for each one's.
+    CSelfFigures SelfTotal() const;
     // The time of all waits; without those of idle events (IsIdleEvent) when `excludeIdle`.
     std::int64_t WaitTime(bool excludeIdle) const;
     // The figures of the calls of a kind as written, summed.

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 
 namespace {
 
 constexpr std::int64_t kExact = 64;
 constexpr int kSubBits = 5; // 32 buckets per power of two
+// Room for the buckets of most statements' few executions, taken at once.
+constexpr std::size_t kFirstBuckets = 4;
 
 } // namespace
 
@@ -44,44 +47,55 @@ void CExecutionHistogram::Add(std::int64_t elapsed) {
 }
 
 void CExecutionHistogram::Merge(const CExecutionHistogram& other) {
-    if (other.m_nCount == 0) {
+    if (other.InOneBucket()) {
+        AddInOneBucket(other.m_nCount, other.m_nMin, other.m_nMax);
         return;
     }
     if (m_nCount == 0) {
         *this = other;
         return;
     }
-    const auto add = [this](std::uint16_t index, std::int64_t count) {
-        AddToBucket(index, count);
-        m_nCount = SaturatingAdd(m_nCount, count);
-    };
-    if (other.m_buckets.Get().empty()) {
-        add(BucketOf(other.m_nMin), other.m_nCount);
-    }
-    for (const CBucket& bucket : other.m_buckets.Get()) {
-        add(bucket.index, bucket.count);
+    for (const CBucket& bucket : other.m_buckets) {
+        AddToBucket(bucket.index, bucket.count);
+        m_nCount = SaturatingAdd(m_nCount, bucket.count);
     }
     m_nMin = std::min(m_nMin, other.m_nMin);
     m_nMax = std::max(m_nMax, other.m_nMax);
 }
 
+void CExecutionHistogram::AddInOneBucket(std::int64_t count, std::int64_t min, std::int64_t max) {
+    if (count == 0) {
+        return;
+    }
+    if (m_nCount == 0) {
+        m_nCount = count;
+        m_nMin = min;
+        m_nMax = max;
+        return;
+    }
+    AddToBucket(BucketOf(min), count);
+    m_nCount = SaturatingAdd(m_nCount, count);
+    m_nMin = std::min(m_nMin, min);
+    m_nMax = std::max(m_nMax, max);
+}
+
 // Adds to a histogram that holds times already (m_nCount of them, before these). While they
 // all share one bucket it is the least time's, and no list is kept.
 void CExecutionHistogram::AddToBucket(std::uint16_t index, std::int64_t count) {
-    if (m_buckets.Get().empty()) {
+    if (m_buckets.empty()) {
         const std::uint16_t only = BucketOf(m_nMin);
         if (index == only) {
             return;
         }
-        m_buckets.Edit().push_back(CBucket{only, m_nCount});
+        m_buckets.reserve(kFirstBuckets);
+        m_buckets.push_back(CBucket{only, m_nCount});
     }
-    std::vector<CBucket>& buckets = m_buckets.Edit();
-    const auto at = std::lower_bound(buckets.begin(), buckets.end(), index,
+    const auto at = std::lower_bound(m_buckets.begin(), m_buckets.end(), index,
                                      [](const CBucket& b, std::uint16_t i) { return b.index < i; });
-    if (at != buckets.end() && at->index == index) {
+    if (at != m_buckets.end() && at->index == index) {
         at->count = SaturatingAdd(at->count, count);
     } else {
-        buckets.insert(at, CBucket{index, count});
+        m_buckets.insert(at, CBucket{index, count});
     }
 }
 
@@ -99,31 +113,37 @@ CExecutionSummary CExecutionHistogram::Summary() const {
 }
 
 void CExecutionHistogram::Clear() {
-    if (!m_buckets.Get().empty()) {
-        m_buckets.Edit().clear();
-    }
+    m_buckets.clear();
     m_nCount = 0;
     m_nMin = 0;
     m_nMax = 0;
+}
+
+// ceil(percent / 100 * count), in 64 bits where the product fits, as a division of 128-bit
+// numbers takes many times as long and every group's summary asks for two ranks.
+std::int64_t CExecutionHistogram::RankOf(std::int64_t count, int percent) {
+    if (count <= (std::numeric_limits<std::int64_t>::max() - 99) / 100) {
+        return (count * percent + 99) / 100;
+    }
+    return static_cast<std::int64_t>((static_cast<__int128>(count) * percent + 99) / 100);
 }
 
 std::int64_t CExecutionHistogram::Percentile(int percent) const {
     if (m_nCount == 0) {
         return 0;
     }
-    const auto rank = static_cast<std::int64_t>(
-        (static_cast<__int128>(m_nCount) * std::clamp(percent, 0, 100) + 99) / 100);
+    const std::int64_t rank = RankOf(m_nCount, std::clamp(percent, 0, 100));
     if (rank <= 1) {
         return m_nMin;
     }
     if (rank >= m_nCount) {
         return m_nMax;
     }
-    if (m_buckets.Get().empty()) {
+    if (m_buckets.empty()) {
         return std::clamp(MiddleOf(BucketOf(m_nMin)), m_nMin, m_nMax);
     }
     std::int64_t seen = 0;
-    for (const CBucket& bucket : m_buckets.Get()) {
+    for (const CBucket& bucket : m_buckets) {
         seen = SaturatingAdd(seen, bucket.count);
         if (seen >= rank) {
             return std::clamp(MiddleOf(bucket.index), m_nMin, m_nMax);

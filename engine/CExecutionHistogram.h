@@ -1,7 +1,5 @@
 #pragma once
 
-#include "CSparse.h"
-
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +22,8 @@ class CExecutionHistogram {
 public:
     void Add(std::int64_t elapsed);
     void Merge(const CExecutionHistogram& other);
+    // Merges the histogram OfOneBucket makes of these.
+    void AddInOneBucket(std::int64_t count, std::int64_t min, std::int64_t max);
 
     std::int64_t Count() const { return m_nCount; }
     std::int64_t Min() const { return m_nMin; }
@@ -35,7 +35,7 @@ public:
     CExecutionSummary Summary() const;
     // Whether every time is in the least time's bucket: then the count, least and greatest
     // time are all there is to the histogram, and OfOneBucket makes it again.
-    bool InOneBucket() const { return m_buckets.Get().empty(); }
+    bool InOneBucket() const { return m_buckets.empty(); }
     static CExecutionHistogram OfOneBucket(std::int64_t count, std::int64_t min, std::int64_t max);
     // Empties the histogram and keeps its memory for the next times.
     void Clear();
@@ -52,11 +52,12 @@ private:
 
     static std::uint16_t BucketOf(std::int64_t elapsed);
     static std::int64_t MiddleOf(std::uint16_t index);
+    static std::int64_t RankOf(std::int64_t count, int percent);
     void AddToBucket(std::uint16_t index, std::int64_t count);
 
     // By index; empty while every time is in the least time's bucket, as most statements'
-    // few executions are, so that they take one pointer's room and no memory of their own.
-    CSparse<std::vector<CBucket>> m_buckets;
+    // few executions are, so that they take no memory of their own.
+    std::vector<CBucket> m_buckets;
     std::int64_t m_nCount = 0;
     std::int64_t m_nMin = 0;
     std::int64_t m_nMax = 0;

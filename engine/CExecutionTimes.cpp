@@ -72,12 +72,16 @@ void CExecutionTimes::Absorb(const CExecutionTimes& later) {
     });
 }
 
+// Packed times add to `all` without being unpacked first, as a walk over every statement
+// adds each one's.
 void CExecutionTimes::AddTo(CExecutionHistogram& all) const {
-    CFull unpacked;
-    const CFull& times = Full(unpacked);
-    all.Merge(times.closed);
+    if (m_bFull) {
+        all.Merge(m_full.Get().closed);
+    } else {
+        all.AddInOneBucket(m_nCount, m_nMin, m_nMax);
+    }
     if (m_phase == EPhase::Running) {
-        all.Add(times.open);
+        all.Add(m_bFull ? m_full.Get().open : m_nOpen);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCallFigures.h"
+#include "CSelfFigures.h"
 
 #include <array>
 #include <cstddef>
@@ -25,6 +26,19 @@ public:
             v += kFetch;
             return {v[0], v[1], v[2], v[3], v[4], v[5], 0, v[6]};
         }
+    }
+    // The time and buffers of the three call kinds added up.
+    CSelfFigures SelfTotal() const {
+        const std::int32_t* v = m_values.data();
+        CSelfFigures total;
+        for (const std::size_t first : {std::size_t{0}, kExec, kFetch}) {
+            total.cpu += v[first + 1];
+            total.elapsed += v[first + 2];
+            total.disk += v[first + 3];
+            total.query += v[first + 4];
+            total.current += v[first + 5];
+        }
+        return total;
     }
     // Adds `call` to the figures of `kind` and answers true when it fits; otherwise changes
     // nothing and answers false.

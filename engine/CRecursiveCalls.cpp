@@ -32,6 +32,19 @@ CSelfFigures CRecursiveCalls::Of(ECallKind kind) const {
     return {v[0], v[1], v[2], v[3], v[4]};
 }
 
+CSelfFigures CRecursiveCalls::PackedTotal() const {
+    const std::int32_t* v = m_figures.Get().packed.data();
+    CSelfFigures total;
+    for (std::size_t kind = 0; kind < 3; ++kind, v += kFields) {
+        total.cpu += v[0];
+        total.elapsed += v[1];
+        total.disk += v[2];
+        total.query += v[3];
+        total.current += v[4];
+    }
+    return total;
+}
+
 bool CRecursiveCalls::operator==(const CRecursiveCalls& other) const {
     for (const ECallKind kind : {ECallKind::Parse, ECallKind::Exec, ECallKind::Fetch}) {
         if (Of(kind) != other.Of(kind)) {

@@ -18,6 +18,9 @@ public:
     void Add(ECallKind kind, const CSelfFigures& figures);
     void Add(const CRecursiveCalls& other);
     CSelfFigures Of(ECallKind kind) const;
+    // Whether the figures are kept in 32 bits; PackedTotal adds up those of the three kinds.
+    bool IsPacked() const { return !m_figures.Get().bWide; }
+    CSelfFigures PackedTotal() const;
     // Asks the processor for the figures kept apart ahead of a read of them.
     void Prefetch() const { m_figures.Prefetch(); }
 

@@ -90,7 +90,7 @@ void AddFigures(CSqlGroupRow& group, const CCursorFigures& figures, bool exclude
     ++group.statements;
     group.executions = SaturatingAdd(group.executions, figures.Exec().count);
     group.total.Add(figures.Total());
-    group.self.Add(figures.Self().Total());
+    group.self.Add(figures.SelfTotal());
     group.waitTime = SaturatingAdd(group.waitTime, figures.WaitTime(excludeIdle));
     for (const CErrorCount& error : figures.Errors()) {
         group.errorCount = SaturatingAdd(group.errorCount, error.count);
@@ -245,9 +245,11 @@ CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool d
 
 CSqlGroupBuilder::~CSqlGroupBuilder() = default;
 
-// A group's row is made when its first statement comes.
 void CSqlGroupBuilder::Add(const CStatementRecord& record) {
-    AddToGroup(record, m_index->GroupOf(record, m_index->Prepare(record)));
+    const std::size_t group = RowOf(record, m_index->GroupOf(record, m_index->Prepare(record)));
+    if (group != CGroupIndex::kOtherShare) {
+        AddToGroup(record, group);
+    }
 }
 
 // Each record's lookup is prepared a few records before it is made.
@@ -257,7 +259,10 @@ void CSqlGroupBuilder::Add(const std::vector<CStatementRecord>& records) {
     for (std::size_t i = 0; i < records.size() + kAhead; ++i) {
         if (i >= kAhead) {
             const CStatementRecord& record = records[i - kAhead];
-            AddToGroup(record, m_index->GroupOf(record, ahead[i % kAhead]));
+            const std::size_t group = RowOf(record, m_index->GroupOf(record, ahead[i % kAhead]));
+            if (group != CGroupIndex::kOtherShare) {
+                AddToGroup(record, group);
+            }
         }
         if (i < records.size()) {
             ahead[i % kAhead] = m_index->Prepare(records[i]);
@@ -265,22 +270,25 @@ void CSqlGroupBuilder::Add(const std::vector<CStatementRecord>& records) {
     }
 }
 
-void CSqlGroupBuilder::AddToGroup(const CStatementRecord& record, std::size_t group) {
+// The group found for the next record given, its row made when it is the group's first.
+std::size_t CSqlGroupBuilder::RowOf(const CStatementRecord& record, std::size_t group) {
     const std::size_t seen = m_nSeen++;
-    if (group == CGroupIndex::kOtherShare) {
-        return;
+    if (group != m_rows.size()) {
+        return group;
     }
-    if (group == m_rows.size()) {
-        m_firstSeen.push_back(seen);
-        CSqlGroupRow& row = m_rows.emplace_back();
-        row.sqlId = record.SqlId();
-        row.hashValue = record.HashValue();
-        row.firstSerial = record.m_nSerial;
-        m_times.emplace_back();
-        if (m_bDetailed) {
-            m_details.emplace_back();
-        }
+    m_firstSeen.push_back(seen);
+    CSqlGroupRow& row = m_rows.emplace_back();
+    row.sqlId = record.SqlId();
+    row.hashValue = record.HashValue();
+    row.firstSerial = record.m_nSerial;
+    m_times.emplace_back();
+    if (m_bDetailed) {
+        m_details.emplace_back();
     }
+    return group;
+}
+
+void CSqlGroupBuilder::AddToGroup(const CStatementRecord& record, std::size_t group) {
     AddFigures(m_rows[group], record, m_bExcludeIdle);
     record.m_executions.AddTo(m_times[group]);
     if (m_bDetailed) {
@@ -288,6 +296,8 @@ void CSqlGroupBuilder::AddToGroup(const CStatementRecord& record, std::size_t gr
     }
 }
 
+// Also orders the groups and lets go of what only adding needed, so that a builder of each
+// share does this on its own thread.
 void CSqlGroupBuilder::Complete() {
     for (std::size_t group = 0; group < m_rows.size(); ++group) {
         m_rows[group].executionTimes = m_times[group].Summary();
@@ -299,23 +309,48 @@ void CSqlGroupBuilder::Complete() {
             m_rows[group].detail = std::make_shared<const CSqlGroupDetail>(std::move(detail));
         }
     }
+    m_times = {};
+    m_details = {};
+    m_index.reset();
+    m_order = OrderBySelfElapsed();
+}
+
+// The groups by self elapsed time, largest first; ties in the order the groups first came,
+// which is the order of their rows. Each group comes with the key it was ordered by.
+std::vector<std::pair<std::int64_t, std::size_t>> CSqlGroupBuilder::OrderBySelfElapsed() const {
+    std::vector<std::pair<std::int64_t, std::size_t>> keyed;
+    keyed.reserve(m_rows.size());
+    for (std::size_t group = 0; group < m_rows.size(); ++group) {
+        keyed.emplace_back(~m_rows[group].self.elapsed, group);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    return keyed;
 }
 
 CSqlGroupTable CSqlGroupBuilder::Finish() {
     Complete();
-    return CSqlGroupTable(std::move(m_rows));
+    std::vector<std::size_t> order;
+    order.reserve(m_order.size());
+    for (const auto& [key, group] : m_order) {
+        order.push_back(group);
+    }
+    return CSqlGroupTable(std::move(m_rows), {}, std::move(order));
 }
 
-// The rows of both shares, listed in the order their groups' first statements came. The rows
-// stay where each share made them.
+// The two shares' orders merged into one, as the order of one builder given every statement.
+// The rows stay where each share made them.
 CSqlGroupTable CSqlGroupBuilder::Merge(CSqlGroupBuilder& first, CSqlGroupBuilder& second) {
-    const std::size_t a = first.m_rows.size();
-    const std::size_t b = second.m_rows.size();
-    std::vector<std::size_t> cameFirst;
-    cameFirst.reserve(a + b);
-    for (std::size_t i = 0, j = 0; i < a || j < b;) {
-        const bool fromFirst = j == b || (i < a && first.m_firstSeen[i] < second.m_firstSeen[j]);
-        cameFirst.push_back(fromFirst ? i++ : a + j++);
+    const auto& a = first.m_order;
+    const auto& b = second.m_order;
+    std::vector<std::size_t> order;
+    order.reserve(a.size() + b.size());
+    for (std::size_t i = 0, j = 0; i < a.size() || j < b.size();) {
+        const bool fromFirst =
+            j == b.size() ||
+            (i < a.size() && (a[i].first != b[j].first ? a[i].first < b[j].first
+                                                       : first.m_firstSeen[a[i].second] <
+                                                             second.m_firstSeen[b[j].second]));
+        order.push_back(fromFirst ? a[i++].second : first.m_rows.size() + b[j++].second);
     }
-    return CSqlGroupTable(std::move(first.m_rows), std::move(second.m_rows), std::move(cameFirst));
+    return CSqlGroupTable(std::move(first.m_rows), std::move(second.m_rows), std::move(order));
 }

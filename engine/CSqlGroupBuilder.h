@@ -3,7 +3,9 @@
 #include "CSqlGroupTable.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CCursorFigures;
@@ -28,7 +30,8 @@ public:
     void Add(const CStatementRecord& record);
     // The records of a chunk, in their order: the same as adding each.
     void Add(const std::vector<CStatementRecord>& records);
-    // Works out what each group's executions come to; nothing may be added after.
+    // Works out what each group's executions come to and orders the groups by self elapsed
+    // time; nothing may be added after.
     void Complete();
     // The groups of the statements given, by self elapsed time, largest first.
     CSqlGroupTable Finish();
@@ -39,7 +42,9 @@ public:
 private:
     class CGroupIndex;
 
+    std::size_t RowOf(const CStatementRecord& record, std::size_t group);
     void AddToGroup(const CStatementRecord& record, std::size_t group);
+    std::vector<std::pair<std::int64_t, std::size_t>> OrderBySelfElapsed() const;
 
     std::unique_ptr<CGroupIndex> m_index;
     bool m_bExcludeIdle;
@@ -49,4 +54,7 @@ private:
     std::vector<CSqlGroupDetail> m_details;
     std::size_t m_nSeen = 0;              // statements given
     std::vector<std::size_t> m_firstSeen; // per group: statements given before its first
+    // Once complete: the groups' rows as shown, each with the key of its place
+    // (OrderBySelfElapsed).
+    std::vector<std::pair<std::int64_t, std::size_t>> m_order;
 };

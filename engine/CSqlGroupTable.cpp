@@ -3,7 +3,6 @@
 #include "CSqlGroupBuilder.h"
 
 #include <algorithm>
-#include <numeric>
 #include <utility>
 
 bool CSqlGroupRow::operator==(const CSqlGroupRow& other) const {
@@ -16,17 +15,9 @@ bool CSqlGroupRow::operator==(const CSqlGroupRow& other) const {
            executionTimes == other.executionTimes;
 }
 
-CSqlGroupTable::CSqlGroupTable(std::vector<CSqlGroupRow> rows) : m_rows(std::move(rows)) {
-    m_order.resize(m_rows.size());
-    std::iota(m_order.begin(), m_order.end(), std::size_t{0});
-    SortBy([](const CSqlGroupRow& row) { return row.self.elapsed; }, true);
-}
-
 CSqlGroupTable::CSqlGroupTable(std::vector<CSqlGroupRow> rows, std::vector<CSqlGroupRow> more,
-                               std::vector<std::size_t> cameFirst)
-    : m_rows(std::move(rows)), m_more(std::move(more)), m_order(std::move(cameFirst)) {
-    SortBy([](const CSqlGroupRow& row) { return row.self.elapsed; }, true);
-}
+                               std::vector<std::size_t> order)
+    : m_rows(std::move(rows)), m_more(std::move(more)), m_order(std::move(order)) {}
 
 CSqlGroupTable CSqlGroupTable::Make(const std::vector<const CStatementRecord*>& records,
                                     bool excludeIdle, bool detailed, const CRecordTexts& texts) {

@@ -54,13 +54,10 @@ struct CSqlGroupRow {
 class CSqlGroupTable {
 public:
     CSqlGroupTable() = default;
-    // The groups in the order they first came, to be shown by self elapsed time.
-    explicit CSqlGroupTable(std::vector<CSqlGroupRow> rows);
-    // The groups of two sets of rows, to be shown by self elapsed time. `cameFirst` lists them
-    // in the order the groups first came: a row of `rows` by its position, a row of `more` by
-    // rows.size() and its position.
+    // The groups of two sets of rows, shown in `order`: a row of `rows` by its position, a
+    // row of `more` by rows.size() and its position.
     CSqlGroupTable(std::vector<CSqlGroupRow> rows, std::vector<CSqlGroupRow> more,
-                   std::vector<std::size_t> cameFirst);
+                   std::vector<std::size_t> order);
     // Groups `records`, taken in order (see CSqlGroupBuilder); SQL texts that stay in their
     // trace file are read through `texts`.
     static CSqlGroupTable Make(const std::vector<const CStatementRecord*>& records,
