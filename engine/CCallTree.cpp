@@ -1,5 +1,6 @@
 #include "CCallTree.h"
 
+#include "CCallTreeView.h"
 #include "PackedSum.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -82,10 +84,11 @@ CWord* PackNodes(const std::vector<CCallTreeNode>& nodes, CWord* at) {
 }
 
 // Unpacks `count` nodes from `at` into `nodes`; answers where the words after them begin.
-const CWord* UnpackNodes(const CWord* at, std::size_t count, std::vector<CCallTreeNode>& nodes) {
+template <class TNode>
+const CWord* UnpackNodes(const CWord* at, std::size_t count, std::vector<TNode>& nodes) {
     nodes.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        CCallTreeNode& node = nodes.emplace_back();
+        TNode& node = nodes.emplace_back();
         const CWord first = *at++;
         node.statement.kind = static_cast<CStatementRef::EKind>(first & kKindBits);
         std::array<std::int64_t, 4> figures{};
@@ -107,6 +110,19 @@ const CWord* UnpackNodes(const CWord* at, std::size_t count, std::vector<CCallTr
         at = UnpackNodes(at, children, node.children);
     }
     return at;
+}
+
+template <class TNode> std::vector<TNode> CopyNodes(const std::vector<CCallTreeNode>& nodes) {
+    if constexpr (std::is_same_v<TNode, CCallTreeNode>) {
+        return nodes;
+    } else {
+        std::vector<TNode> copies;
+        copies.reserve(nodes.size());
+        for (const CCallTreeNode& node : nodes) {
+            copies.push_back({node.statement, node.figures, CopyNodes<TNode>(node.children)});
+        }
+        return copies;
+    }
 }
 
 CWord* PackWords(const std::vector<CCallTreeNode>& nodes) {
@@ -198,15 +214,21 @@ CCallTree& CCallTree::operator=(CCallTree other) noexcept {
 }
 
 std::vector<CCallTreeNode> CCallTree::Nodes() const {
+    return NodesAs<CCallTreeNode>();
+}
+
+template <class TNode> std::vector<TNode> CCallTree::NodesAs() const {
     if (const std::vector<CCallTreeNode>* full = Full()) {
-        return *full;
+        return CopyNodes<TNode>(*full);
     }
-    std::vector<CCallTreeNode> nodes;
+    std::vector<TNode> nodes;
     if (const CWord* packed = Packed()) {
         UnpackNodes(packed + kHeader, packed[1], nodes);
     }
     return nodes;
 }
+
+template std::vector<CCallTreeRow> CCallTree::NodesAs<CCallTreeRow>() const;
 
 void CCallTree::Add(std::vector<CCallTreeNode>&& nodes) {
     if (std::vector<CCallTreeNode>* full = Full()) {

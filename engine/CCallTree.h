@@ -21,6 +21,9 @@ public:
     bool IsEmpty() const { return m_form == 0; }
     // The nodes in full.
     std::vector<CCallTreeNode> Nodes() const;
+    // The nodes in full as another type of node with the same members (CCallTreeRow), made at
+    // once instead of copied from the nodes.
+    template <class TNode> std::vector<TNode> NodesAs() const;
     // Adds `nodes`, joining each with the node of the same statement.
     void Add(std::vector<CCallTreeNode>&& nodes);
     // Resolves the references of the tree (CCallTreeResolution::Apply) and packs it; a packed

@@ -6,11 +6,10 @@
 
 namespace {
 
-std::vector<CCallTreeRow> RowsOf(const std::vector<CCallTreeNode>& nodes) {
-    std::vector<CCallTreeRow> rows;
-    rows.reserve(nodes.size());
-    for (const CCallTreeNode& node : nodes) {
-        rows.push_back({node.statement, node.figures, RowsOf(node.children)});
+// Orders rows and the rows below them by inclusive elapsed time, largest first.
+std::vector<CCallTreeRow> Sorted(std::vector<CCallTreeRow> rows) {
+    for (CCallTreeRow& row : rows) {
+        row.children = Sorted(std::move(row.children));
     }
     // Ties keep the order of the statements, so every reader lists them alike.
     std::sort(rows.begin(), rows.end(), [](const CCallTreeRow& a, const CCallTreeRow& b) {
@@ -36,5 +35,5 @@ CCallTreeRow CCallTreeView::RowOf(const CStatementRecord& record) {
     const CCallFigures total = record.Total();
     return {{CStatementRef::EKind::Serial, record.m_nSerial},
             {total.count, total.elapsed, self.elapsed, self.cpu},
-            RowsOf(record.CallTree().Nodes())};
+            Sorted(record.CallTree().NodesAs<CCallTreeRow>())};
 }

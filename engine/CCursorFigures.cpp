@@ -24,6 +24,9 @@ void CCursorFigures::AddRecursive(ECallKind kind, const CSelfFigures& recursive)
 }
 
 CCallFigures CCursorFigures::Total() const {
+    if (!m_bWideCalls) {
+        return m_calls.Total();
+    }
     const CCallFigures exec = Exec();
     const CCallFigures fetch = Fetch();
     CCallFigures total = Parse();
@@ -52,7 +55,7 @@ CSelfFigures CCursorFigures::SelfTotal() const {
     if (m_bWideCalls || !m_recursive.IsPacked()) {
         return Self().Total();
     }
-    CSelfFigures total = m_calls.SelfTotal();
+    CSelfFigures total = CSelfFigures::Of(m_calls.Total());
     total.Subtract(m_recursive.PackedTotal());
     return total;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CCallFigures.h"
-#include "CSelfFigures.h"
 
 #include <array>
 #include <cstddef>
@@ -27,17 +26,20 @@ public:
             return {v[0], v[1], v[2], v[3], v[4], v[5], 0, v[6]};
         }
     }
-    // The time and buffers of the three call kinds added up.
-    CSelfFigures SelfTotal() const {
+    // The three call kinds added up, with the rows of execute and fetch and no misses. Sums of
+    // three 32-bit values cannot reach the ends of the 64-bit range, so none saturates.
+    CCallFigures Total() const {
         const std::int32_t* v = m_values.data();
-        CSelfFigures total;
+        CCallFigures total;
         for (const std::size_t first : {std::size_t{0}, kExec, kFetch}) {
+            total.count += v[first];
             total.cpu += v[first + 1];
             total.elapsed += v[first + 2];
             total.disk += v[first + 3];
             total.query += v[first + 4];
             total.current += v[first + 5];
         }
+        total.rows = std::int64_t{v[kExec + 7]} + v[kFetch + 6];
         return total;
     }
     // Adds `call` to the figures of `kind` and answers true when it fits; otherwise changes

@@ -316,6 +316,34 @@ TEST(ResponseTime, ViewsMadeOnTwoThreadsEqualOnePass) {
     EXPECT_EQ(analyzer.CallTree(), tree);
 }
 
+// The statements a call called are listed by elapsed time, largest first, at every depth,
+// whatever order they were written in.
+TEST(ResponseTime, TreeListsCallsByElapsedTimeAtEveryDepth) {
+    const auto block = [](int cursor, int depth, int elapsed) {
+        const std::string n = std::to_string(cursor);
+        const std::string dep = std::to_string(depth);
+        return "=====================\nPARSING IN CURSOR #" + n + " len=8 dep=" + dep +
+               " uid=0 oct=3 lid=0 tim=1 hv=" + n + " ad='1' sqlid='s" + n + "'\nselect " + n +
+               "\nEND OF STMT\nEXEC #" + n + ":c=0,e=" + std::to_string(elapsed) +
+               ",p=0,cr=0,cu=0,mis=0,r=0,dep=" + dep + ",og=1,plh=0,tim=2\n";
+    };
+    const std::string trace =
+        "=====================\nPARSING IN CURSOR #1 len=8 dep=0 uid=0 oct=3 lid=0 tim=1 hv=1 "
+        "ad='1' sqlid='s1'\nselect 1\nEND OF STMT\n" +
+        block(2, 1, 50) + block(4, 2, 10) + block(5, 2, 20) + block(3, 1, 100) +
+        "EXEC #1:c=0,e=500,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=3\n";
+    CWrittenTrace written("tree_ora_4.trc", trace);
+    const std::vector<CCallTreeRow> tree = written.Analyzer().CallTree();
+    ASSERT_EQ(tree.size(), 1u);
+    const std::vector<CCallTreeRow>& calls = tree[0].children;
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].figures.elapsed, 100);
+    EXPECT_EQ(calls[1].figures.elapsed, 50);
+    ASSERT_EQ(calls[0].children.size(), 2u);
+    EXPECT_EQ(calls[0].children[0].figures.elapsed, 20);
+    EXPECT_EQ(calls[0].children[1].figures.elapsed, 10);
+}
+
 // A builder told to expect no statements grows its table many times over: every statement of
 // a SQL id (as a number or kept apart), a hash value or a SQL text still finds its group, and
 // the groups equal those of a builder sized for all the statements.
