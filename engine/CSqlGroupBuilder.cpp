@@ -245,11 +245,9 @@ CSqlGroupBuilder::CSqlGroupBuilder(std::size_t records, bool excludeIdle, bool d
 
 CSqlGroupBuilder::~CSqlGroupBuilder() = default;
 
+// A group's row is made when its first statement comes.
 void CSqlGroupBuilder::Add(const CStatementRecord& record) {
-    const std::size_t group = RowOf(record, m_index->GroupOf(record, m_index->Prepare(record)));
-    if (group != CGroupIndex::kOtherShare) {
-        AddToGroup(record, group);
-    }
+    AddToGroup(record, m_index->GroupOf(record, m_index->Prepare(record)));
 }
 
 // Each record's lookup is prepared a few records before it is made.
@@ -259,10 +257,7 @@ void CSqlGroupBuilder::Add(const std::vector<CStatementRecord>& records) {
     for (std::size_t i = 0; i < records.size() + kAhead; ++i) {
         if (i >= kAhead) {
             const CStatementRecord& record = records[i - kAhead];
-            const std::size_t group = RowOf(record, m_index->GroupOf(record, ahead[i % kAhead]));
-            if (group != CGroupIndex::kOtherShare) {
-                AddToGroup(record, group);
-            }
+            AddToGroup(record, m_index->GroupOf(record, ahead[i % kAhead]));
         }
         if (i < records.size()) {
             ahead[i % kAhead] = m_index->Prepare(records[i]);
@@ -270,25 +265,22 @@ void CSqlGroupBuilder::Add(const std::vector<CStatementRecord>& records) {
     }
 }
 
-// The group found for the next record given, its row made when it is the group's first.
-std::size_t CSqlGroupBuilder::RowOf(const CStatementRecord& record, std::size_t group) {
-    const std::size_t seen = m_nSeen++;
-    if (group != m_rows.size()) {
-        return group;
-    }
-    m_firstSeen.push_back(seen);
-    CSqlGroupRow& row = m_rows.emplace_back();
-    row.sqlId = record.SqlId();
-    row.hashValue = record.HashValue();
-    row.firstSerial = record.m_nSerial;
-    m_times.emplace_back();
-    if (m_bDetailed) {
-        m_details.emplace_back();
-    }
-    return group;
-}
-
 void CSqlGroupBuilder::AddToGroup(const CStatementRecord& record, std::size_t group) {
+    const std::size_t seen = m_nSeen++;
+    if (group == CGroupIndex::kOtherShare) {
+        return;
+    }
+    if (group == m_rows.size()) {
+        m_firstSeen.push_back(seen);
+        CSqlGroupRow& row = m_rows.emplace_back();
+        row.sqlId = record.SqlId();
+        row.hashValue = record.HashValue();
+        row.firstSerial = record.m_nSerial;
+        m_times.emplace_back();
+        if (m_bDetailed) {
+            m_details.emplace_back();
+        }
+    }
     AddFigures(m_rows[group], record, m_bExcludeIdle);
     record.m_executions.AddTo(m_times[group]);
     if (m_bDetailed) {

@@ -42,7 +42,6 @@ public:
 private:
     class CGroupIndex;
 
-    std::size_t RowOf(const CStatementRecord& record, std::size_t group);
     void AddToGroup(const CStatementRecord& record, std::size_t group);
     std::vector<std::pair<std::int64_t, std::size_t>> OrderBySelfElapsed() const;
 
