@@ -41,13 +41,13 @@ void WriteTable(std::FILE* out, const std::vector<CCallTreeRow>& tree,
                       {"Row", true},
                       {"Statement", false}});
     Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t) {
-        table.Fit(Cells(row, CallTreeListRow(row, analyzer), ""));
+        table.Fit(Cells(row, analyzer.RowOfNode(row), ""));
     });
     WriteText(out, table.TitleLine());
     Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t depth) {
-        WriteText(out, table.Line(Cells(row, CallTreeListRow(row, analyzer),
+        WriteText(out, table.Line(Cells(row, analyzer.RowOfNode(row),
                                         std::string(2 * depth, ' ') +
-                                            CallTreeLabel(row, analyzer, sqls))));
+                                            CallTreeLabel(row, analyzer.RecordOfNode(row), sqls))));
     });
 }
 
@@ -57,7 +57,7 @@ void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
 // A node, with the nodes below it.
 void AppendNode(std::string& out, const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
                 CSqlReader& sqls) {
-    const std::int64_t listRow = CallTreeListRow(row, analyzer);
+    const std::int64_t listRow = analyzer.RowOfNode(row);
     const bool cursor = row.statement.kind != CStatementRef::EKind::Serial;
     out += "{\"row\":" + (listRow < 0 ? std::string("null") : std::to_string(listRow));
     out += ",\"kind\":";
@@ -95,7 +95,7 @@ void CCallTreeWriter::Write(std::FILE* out, const std::vector<CCallTreeRow>& tre
     // The tree lists its statements by time; their texts are read in the files' order first.
     std::vector<const CStatementRecord*> listed;
     Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t) {
-        const std::int64_t listRow = CallTreeListRow(row, analyzer);
+        const std::int64_t listRow = analyzer.RowOfNode(row);
         if (listRow >= 0) {
             listed.push_back(&analyzer.GetRecord(listRow));
         }

@@ -4,6 +4,7 @@
 #include "CDelimitedWriter.h"
 #include "CFollowCommand.h"
 #include "CJsonWriter.h"
+#include "CPosixTraceFile.h"
 #include "CProfileWriter.h"
 #include "CProgressBar.h"
 #include "CSqlGroupWriter.h"
@@ -80,7 +81,7 @@ std::string CheckReadableFile(const std::string& path) {
         return "a path must not contain '|'";
     }
     std::string reason;
-    const int fd = CPosixFileSystem::OpenRegularFile(path, reason);
+    const int fd = CPosixTraceFile::OpenRegularFile(path, reason);
     if (fd >= 0) {
         ::close(fd);
     }
@@ -113,11 +114,11 @@ std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents,
 
 // The texts of one record under the detail pane's headings; lines end with CR LF like every
 // text of a record.
-void PrintRecordTexts(const CStatementRecord& record, const CRecordTexts& texts) {
+void PrintRecordTexts(const CStatementRecord& record, const CTraceAnalyzer& analyzer) {
     const std::string callStats = CStatementTexts::CallStats(record);
-    const std::string rowSource = texts.RowSource(record);
+    const std::string rowSource = analyzer.RowSource(record);
     const std::string waits = CStatementTexts::Waits(record);
-    const std::string sql = texts.Sql(record);
+    const std::string sql = analyzer.Sql(record);
     const std::string_view sections[][2] = {
         {"SQL", sql}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
     for (const auto& section : sections) {
@@ -194,7 +195,7 @@ int CCliApp::RunShow(const CCliOptions& options) {
         throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
                           std::to_string(analyzer.GetCount()) + " rows");
     }
-    PrintRecordTexts(analyzer.GetRecord(options.row), analyzer.Texts());
+    PrintRecordTexts(analyzer.GetRecord(options.row), analyzer);
     return FinishOutput();
 }
 
@@ -205,11 +206,11 @@ int CCliApp::RunSave(const CCliOptions& options) {
         return 1;
     }
     std::string error;
-    if (!CStatementFileWriter::Write(options.outPath, analyzer, options.after,
-                                     options.saveContent == CSaveContent::Sql
-                                         ? CStatementFileWriter::Content::Sql
-                                         : CStatementFileWriter::Content::Node,
-                                     error)) {
+    if (!CStatementFileWriter::Write(
+            options.outPath, analyzer.ListedRecords(options.after + 1), analyzer.Texts(),
+            options.saveContent == CSaveContent::Sql ? CStatementFileWriter::Content::Sql
+                                                     : CStatementFileWriter::Content::Node,
+            error)) {
         throw std::runtime_error("cannot write '" + options.outPath + "': " + error);
     }
     return 0;

@@ -125,7 +125,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, CSqlReader
     AppendMember(out, "pid", record.Pid());
     AppendMember(out, "sql", sql);
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
-    AppendMember(out, "row_source", sqls.RowSource(record));
+    AppendMember(out, "row_source", CStatementTexts::RowSource(record, sqls));
     AppendMember(out, "oct_name", record.OctName());
     AppendMember(out, "error", record.Error());
     AppendFigures(out, "parse", record.Parse(), kParse);

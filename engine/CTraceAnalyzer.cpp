@@ -4,6 +4,7 @@
 #include "CSqlGroupBuilder.h"
 #include "CSqlReader.h"
 #include "CStatementColumns.h"
+#include "CStatementTexts.h"
 #include "CTextSortKeys.h"
 
 #include <algorithm>
@@ -313,4 +314,27 @@ void CTraceAnalyzer::IndexRows(std::size_t from) {
         }
         m_rowOfSerial[index] = static_cast<std::int64_t>(i);
     }
+}
+
+std::int64_t CTraceAnalyzer::RowOfNode(const CCallTreeRow& node) const {
+    return node.statement.kind == CStatementRef::EKind::Serial ? RowOf(node.statement.value) : -1;
+}
+
+const CStatementRecord* CTraceAnalyzer::RecordOfNode(const CCallTreeRow& node) const {
+    const std::int64_t row = RowOfNode(node);
+    return row < 0 ? nullptr : &GetRecord(row);
+}
+
+std::span<CStatementRecord* const> CTraceAnalyzer::ListedRecords(std::int64_t first) const {
+    const auto from = static_cast<std::size_t>(std::clamp<std::int64_t>(first, 0, m_nCount));
+    return std::span<CStatementRecord* const>(m_records).subspan(from);
+}
+
+std::string CTraceAnalyzer::Sql(const CStatementRecord& record) const {
+    return std::string(CSqlReader(m_texts).Sql(record));
+}
+
+std::string CTraceAnalyzer::RowSource(const CStatementRecord& record) const {
+    CSqlReader sqls(m_texts);
+    return CStatementTexts::RowSource(record, sqls);
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,12 @@ public:
     std::vector<std::size_t> Sort(std::string_view key, int direction);
     // The row of the record with this serial; -1 when there is none (Clear dropped it).
     std::int64_t RowOfSerial(std::uint64_t serial) const { return RowOf(serial); }
+    // The row of a call-tree node's statement; -1 for one not listed.
+    std::int64_t RowOfNode(const CCallTreeRow& node) const;
+    // The record of a call-tree node's statement; null for one not listed.
+    const CStatementRecord* RecordOfNode(const CCallTreeRow& node) const;
+    // The records in list order from row `first` on (none past the end), for a writer.
+    std::span<CStatementRecord* const> ListedRecords(std::int64_t first) const;
 
     // Where the time went, for the bytes read since the last Clear. Each answer is made
     // when asked, from the files' profiles or in one pass over the records (in the order
@@ -83,6 +90,9 @@ public:
     CTraceReader& Reader() { return m_reader; }
     // The texts records keep in their trace files: blocks and plan operations.
     const CRecordTexts& Texts() const { return m_texts; }
+    // A record's SQL text and row source text, or the reason they cannot be shown.
+    std::string Sql(const CStatementRecord& record) const;
+    std::string RowSource(const CStatementRecord& record) const;
 
 private:
     std::int64_t RowOf(std::uint64_t serial) const;

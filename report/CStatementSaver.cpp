@@ -25,11 +25,12 @@ CStatementSaver::Target CStatementSaver::ResolveTarget(const QString& chosenPath
 bool CStatementSaver::Save(const CTraceAnalyzer& analyzer, std::int64_t first, const Target& target,
                            QString& error, const CStatementFileWriter::FProgress& progress) {
     std::string reason;
-    if (!CStatementFileWriter::Write(
-            QFile::encodeName(target.path).toStdString(), analyzer, first - 1,
-            target.format == Format::Sql ? CStatementFileWriter::Content::Sql
+    if (!CStatementFileWriter::Write(QFile::encodeName(target.path).toStdString(),
+                                     analyzer.ListedRecords(first), analyzer.Texts(),
+                                     target.format == Format::Sql
+                                         ? CStatementFileWriter::Content::Sql
                                          : CStatementFileWriter::Content::Node,
-            reason, progress)) {
+                                     reason, progress)) {
         error = QString::fromLocal8Bit(reason);
         return false;
     }

@@ -83,9 +83,9 @@ void CVelquorView::ShowRecordInPane(int row) {
         return;
     }
     const CStatementRecord& record = analyzer.GetRecord(row);
-    m_host.DetailDlg().SetStatementTexts(
-        analyzer.Texts().Sql(record), CStatementTexts::CallStats(record),
-        analyzer.Texts().RowSource(record), CStatementTexts::Waits(record));
+    m_host.DetailDlg().SetStatementTexts(analyzer.Sql(record), CStatementTexts::CallStats(record),
+                                         analyzer.RowSource(record),
+                                         CStatementTexts::Waits(record));
 }
 
 void CVelquorView::OnClear() {

@@ -121,8 +121,9 @@ QString CCallTreeModel::Text(const QModelIndex& index) const {
     const CCallTreeRow& node = Node(index);
     switch (index.column()) {
     case Statement:
-        return m_analyzer != nullptr ? DecodeForDisplay(CallTreeLabel(node, *m_analyzer, *m_sqls))
-                                     : QString();
+        return m_analyzer != nullptr
+                   ? DecodeForDisplay(CallTreeLabel(node, m_analyzer->RecordOfNode(node), *m_sqls))
+                   : QString();
     case Elapsed:
         return Seconds(node.figures.elapsed);
     case Self:
@@ -132,7 +133,7 @@ QString CCallTreeModel::Text(const QModelIndex& index) const {
     case Calls:
         return QString::number(node.figures.calls);
     default: {
-        const std::int64_t row = m_analyzer != nullptr ? CallTreeListRow(node, *m_analyzer) : -1;
+        const std::int64_t row = m_analyzer != nullptr ? m_analyzer->RowOfNode(node) : -1;
         return row < 0 ? QString() : QString::number(row);
     }
     }

@@ -71,9 +71,8 @@ void CCallTreePane::Show(CCallTreeLayout tree) {
 }
 
 void CCallTreePane::OnDoubleClick(const QModelIndex& index) {
-    const std::int64_t row = index.isValid() && m_analyzer != nullptr
-                                 ? CallTreeListRow(m_model.Node(index), *m_analyzer)
-                                 : -1;
+    const std::int64_t row =
+        index.isValid() && m_analyzer != nullptr ? m_analyzer->RowOfNode(m_model.Node(index)) : -1;
     if (row >= 0) {
         emit StatementActivated(row);
     }

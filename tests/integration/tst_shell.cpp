@@ -123,8 +123,8 @@ void TstShell::snifferFollowsTheChosenTraceWithItsFilters() {
                CursorBlock(1, 5, 3, "select visible") + CursorBlock(2, 0, 3, "select of sys") +
                    CursorBlock(3, 5, 2, "insert hidden") + CursorBlock(4, 5, 6, "update visible"));
     QTRY_COMPARE(view->Model().rowCount(), 2);
-    QCOMPARE(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(0)), "select visible\r\n");
-    QCOMPARE(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(1)), "update visible\r\n");
+    QCOMPARE(view->Analyzer().Sql(view->Analyzer().GetRecord(0)), "select visible\r\n");
+    QCOMPARE(view->Analyzer().Sql(view->Analyzer().GetRecord(1)), "update visible\r\n");
     CRefreshWorker::SetPeriod(kLiveRefreshPeriod);
 }
 

@@ -240,8 +240,7 @@ void TstDocument::findThenSaveWritesTheRowsAfterTheFoundOne() {
     QVERIFY(found >= 0);
     QCOMPARE(finder.GetFindPos(), found);
     for (int row = found + 1; row <= last; ++row) {
-        QVERIFY(analyzer.Texts().Sql(analyzer.GetRecord(row)).find("\xe9t\xe9") ==
-                std::string_view::npos);
+        QVERIFY(analyzer.Sql(analyzer.GetRecord(row)).find("\xe9t\xe9") == std::string_view::npos);
     }
     const QString path = m_dir->filePath(QStringLiteral("after.trc"));
     CFileDialogs::SetSaveChooser([&] {

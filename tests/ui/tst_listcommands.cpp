@@ -412,8 +412,8 @@ void TstListCommands::saveWritesTheBytesAfterTheFoundRow() {
     QVERIFY(again != nullptr);
     QCOMPARE(again->Model().rowCount(), 3);
     for (int row = 0; row < 3; ++row) {
-        QCOMPARE(std::string(again->Analyzer().Texts().Sql(again->Analyzer().GetRecord(row))),
-                 std::string(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(row + 6))));
+        QCOMPARE(std::string(again->Analyzer().Sql(again->Analyzer().GetRecord(row))),
+                 std::string(view->Analyzer().Sql(view->Analyzer().GetRecord(row + 6))));
         for (int c = 0; c < CStatementColumns::kCount; ++c) {
             if (c != 2) { // the pid comes from the file name
                 QCOMPARE(again->Model().index(row, c).data(),
@@ -450,7 +450,7 @@ void TstListCommands::saveChoosesTheFormatFromTheNameOrTheFilter() {
     });
     SaveAndWait(view);
     const std::string bytes = ReadBytes(m_dir->filePath(written));
-    const std::string first(view->Analyzer().Texts().Sql(view->Analyzer().GetRecord(0)));
+    const std::string first(view->Analyzer().Sql(view->Analyzer().GetRecord(0)));
     const std::string expected =
         sql ? std::string(CStatementSaver::kSeparator) + "select 1\r\n" +
                   CStatementSaver::kSeparator + "select 2\r\n"

@@ -24,6 +24,11 @@ public:
     ITraceFileSystem::ReadResult ReadSome(std::int64_t offset, std::int64_t size, char* buffer,
                                           std::int64_t& got, std::string& error);
 
+    // Opens a regular file to read and returns its descriptor; -1 with the reason otherwise.
+    // The type is checked before the open, which would wait for a writer on a FIFO and may
+    // act on a device, and again after it, should the file have been swapped meanwhile; the
+    // open itself never waits.
+    static int OpenRegularFile(const std::string& path, std::string& reason);
     // A file's status as statx gives it.
     static CFileStatus StatusOf(const struct statx& info);
 

@@ -2,7 +2,7 @@
 
 #include "CFileReplacer.h"
 #include "CSqlReader.h"
-#include "CTraceAnalyzer.h"
+#include "CStatementRecord.h"
 
 #include <algorithm>
 #include <string_view>
@@ -13,21 +13,19 @@ constexpr std::string_view kSeparator = "=====================\r\n";
 
 // false with `textError` set when a block could not be read back from its trace file or the
 // progress stopped the writing.
-bool WriteRecords(CFileReplacer& file, const CTraceAnalyzer& analyzer, std::int64_t afterRow,
-                  CStatementFileWriter::Content content, std::string& textError,
-                  const CStatementFileWriter::FProgress& progress) {
-    CSqlReader sqls(analyzer.Texts());
+bool WriteRecords(CFileReplacer& file, std::span<CStatementRecord* const> records,
+                  const CRecordTexts& texts, CStatementFileWriter::Content content,
+                  std::string& textError, const CStatementFileWriter::FProgress& progress) {
+    CSqlReader sqls(texts);
     std::string block;
-    const std::int64_t first = std::max<std::int64_t>(afterRow + 1, 0);
-    const std::int64_t total = std::max<std::int64_t>(analyzer.GetCount() - first, 0);
-    for (std::int64_t row = first; row < analyzer.GetCount(); ++row) {
-        const std::int64_t written = row - first;
+    const auto total = static_cast<std::int64_t>(records.size());
+    for (std::int64_t written = 0; written < total; ++written) {
         if (progress && written % CStatementFileWriter::kProgressStep == 0 &&
             !progress(written, total)) {
             textError = "stopped before the end";
             return false;
         }
-        const CStatementRecord& record = analyzer.GetRecord(row);
+        const CStatementRecord& record = *records[static_cast<std::size_t>(written)];
         std::string_view text;
         if (content == CStatementFileWriter::Content::Node) {
             if (!sqls.Block(record, block, textError)) {
@@ -46,12 +44,13 @@ bool WriteRecords(CFileReplacer& file, const CTraceAnalyzer& analyzer, std::int6
 
 } // namespace
 
-bool CStatementFileWriter::Write(const std::string& path, const CTraceAnalyzer& analyzer,
-                                 std::int64_t afterRow, Content content, std::string& error,
+bool CStatementFileWriter::Write(const std::string& path,
+                                 std::span<CStatementRecord* const> records,
+                                 const CRecordTexts& texts, Content content, std::string& error,
                                  const FProgress& progress) {
     CFileReplacer file(path);
     std::string textError;
-    if (!file.Open() || !WriteRecords(file, analyzer, afterRow, content, textError, progress) ||
+    if (!file.Open() || !WriteRecords(file, records, texts, content, textError, progress) ||
         !file.Commit()) {
         error = textError.empty() ? file.GetErrorText() : textError;
         return false;

@@ -73,29 +73,6 @@ bool CPosixFileSystem::ListTraceFiles(const std::string& folder, std::vector<std
     return true;
 }
 
-int CPosixFileSystem::OpenRegularFile(const std::string& path, std::string& reason) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        reason = std::strerror(errno);
-        return -1;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        reason = "not a regular file";
-        return -1;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return -1;
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        reason = "not a regular file";
-        return -1;
-    }
-    return fd;
-}
-
 ITraceFileSystem::ReadResult CPosixFileSystem::ReadAt(const std::string& path, std::int64_t offset,
                                                       std::int64_t size, char* buffer,
                                                       std::string& error) {

@@ -1,8 +1,6 @@
 #include "CRecordTexts.h"
 
-#include "CSqlReader.h"
 #include "CStatementRecord.h"
-#include "CStatementTexts.h"
 #include "ITraceFile.h"
 #include "TraceText.h"
 
@@ -68,28 +66,11 @@ bool CRecordTexts::PlanOperations(const CStatementRecord& record,
     return true;
 }
 
-std::string CRecordTexts::RowSource(const CStatementRecord& record) const {
-    return RowSource(record, RangesOf(record));
-}
-
-std::string CRecordTexts::RowSource(const CStatementRecord& record, const FReadRange& read) {
-    std::vector<std::string> operations;
-    std::string error;
-    if (!PlanOperations(record, operations, error, read)) {
-        return error + "\r\n";
-    }
-    return CStatementTexts::RowSource(record, operations);
-}
-
 CRecordTexts::FReadRange CRecordTexts::RangesOf(const CStatementRecord& record) const {
     return [this, &record](std::uint64_t offset, std::uint64_t bytes, std::string& text,
                            std::string& error) {
         return ReadRange(*record.File(), offset, bytes, text, error);
     };
-}
-
-std::string CRecordTexts::Sql(const CStatementRecord& record) const {
-    return std::string(CSqlReader(*this).Sql(record));
 }
 
 std::string CRecordTexts::ChangedMessage(const CTraceFileSnapshot& file) {

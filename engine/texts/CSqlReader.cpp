@@ -84,15 +84,17 @@ bool CSqlReader::OfBlock(const CStatementRecord& record, std::string_view block,
 }
 
 // Plan texts lie in their statement's block mostly, which the window then holds.
-std::string CSqlReader::RowSource(const CStatementRecord& record) {
-    return CRecordTexts::RowSource(record, [&](std::uint64_t offset, std::uint64_t bytes,
-                                               std::string& text, std::string& error) {
+bool CSqlReader::PlanOperations(const CStatementRecord& record,
+                                std::vector<std::string>& operations, std::string& error) {
+    const auto read = [&](std::uint64_t offset, std::uint64_t bytes, std::string& text,
+                          std::string& readError) {
         if (Holds(*record.File(), offset, bytes)) {
             text.assign(m_window, offset - m_nWindowOffset, bytes);
             return true;
         }
-        return ReadOpen(*record.File(), offset, bytes, text, error);
-    });
+        return ReadOpen(*record.File(), offset, bytes, text, readError);
+    };
+    return CRecordTexts::PlanOperations(record, operations, error, read);
 }
 
 // A text that cannot be read is not kept, so Read gives its reason when it is asked for.

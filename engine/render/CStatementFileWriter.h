@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
-class CTraceAnalyzer;
+class CRecordTexts;
+class CStatementRecord;
 
 // Writes a saved statement file, for the window's Save and `velquor-cli save` alike: for
-// every record after a given row, in list order, the separator line "=====================" with
+// every record given, in list order, the separator line "=====================" with
 // CR LF and then the record's SQL text or its block text, bytes as they are. The file is
 // written by CFileReplacer's rule: a regular file appears under its name only when it was
 // written whole.
@@ -21,7 +23,7 @@ public:
 
     // false with the reason in `error` when the file cannot be written, a block cannot be
     // read back from its trace file or `progress` stopped the writing; no file changed then.
-    static bool Write(const std::string& path, const CTraceAnalyzer& analyzer,
-                      std::int64_t afterRow, Content content, std::string& error,
+    static bool Write(const std::string& path, std::span<CStatementRecord* const> records,
+                      const CRecordTexts& texts, Content content, std::string& error,
                       const FProgress& progress = {});
 };

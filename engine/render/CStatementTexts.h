@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+class CSqlReader;
 class CStatementRecord;
 
 // The texts the detail pane and the command-line tool show for a statement, made from the
@@ -21,6 +22,8 @@ public:
     // without plan rows.
     static std::string RowSource(const CStatementRecord& record,
                                  const std::vector<std::string>& operations);
+    // The same with the operation texts read with `sqls`, or the reason they cannot be read.
+    static std::string RowSource(const CStatementRecord& record, CSqlReader& sqls);
     // The waits by event, then the call statistics without recursive calls; empty for a
     // statement without waits.
     static std::string Waits(const CStatementRecord& record);

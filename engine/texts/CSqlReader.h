@@ -32,9 +32,10 @@ public:
     std::string_view Sql(const CStatementRecord& record);
     // The record's block as CRecordTexts::Block gives it, or false with the reason in `error`.
     bool Block(const CStatementRecord& record, std::string& text, std::string& error);
-    // The row source operations text, or the reason it cannot be shown, as
-    // CRecordTexts::RowSource gives it.
-    std::string RowSource(const CStatementRecord& record);
+    // The operations of the record's plan rows, as CRecordTexts::PlanOperations gives them,
+    // or false with the reason in `error`.
+    bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
+                        std::string& error);
     // Reads the texts of `records` at once, in the order they were read from their files, and
     // keeps them for Read: texts asked for in another order then cost no read each.
     void Prefetch(std::vector<const CStatementRecord*> records);

@@ -32,7 +32,7 @@ protected:
     std::vector<std::string> Sqls() {
         std::vector<std::string> sqls;
         for (std::int64_t i = 0; i < analyzer.GetCount(); ++i) {
-            sqls.emplace_back(analyzer.Texts().Sql(analyzer.GetRecord(i)));
+            sqls.emplace_back(analyzer.Sql(analyzer.GetRecord(i)));
         }
         return sqls;
     }
@@ -96,13 +96,13 @@ TEST_F(LiveRules, LinesAreNeverCutAndTheOpenBlockIsUpdatedInPlace) {
            "=====================\nPARSING IN CURSOR #4 len=9 uid=5 oct=3\nsel");
     CApplyResult result = analyzer.ReadFolder();
     EXPECT_EQ(result.appendedCount, 1) << "a statement shows with its first whole lines";
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "");
 
     Append("/live/a_ora_1.trc", "ect 1\nEND OF STMT\nEXEC #4:c=5,e=6,p=0,cr=0\n");
     result = analyzer.ReadFolder();
     EXPECT_EQ(result.appendedCount, 0);
     EXPECT_EQ(result.updatedRows, (std::vector<std::int64_t>{0}));
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "select 1\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "select 1\r\n");
     EXPECT_EQ(analyzer.GetRecord(0).Exec().count, 1);
 
     Append("/live/a_ora_1.trc",
@@ -112,7 +112,7 @@ TEST_F(LiveRules, LinesAreNeverCutAndTheOpenBlockIsUpdatedInPlace) {
     EXPECT_EQ(result.appendedCount, 1);
     ASSERT_EQ(analyzer.GetCount(), 2);
     EXPECT_EQ(analyzer.GetRecord(0).Fetch().rows, 7);
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(1)), "insert\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(1)), "insert\r\n");
     EXPECT_TRUE(analyzer.ReadFolder().updatedRows.empty()) << "nothing new, nothing redrawn";
 }
 
@@ -212,8 +212,8 @@ TEST_F(LiveRules, AFileRewrittenBetweenTwoReadsIsReadAgainFromItsStart) {
     analyzer.ReadFolder();
     EXPECT_EQ(analyzer.GetRecord(59).Node(), openBlock) << "new bytes went to an old block";
     ASSERT_EQ(analyzer.GetCount(), 180);
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(60)), "second 0\r\n");
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(140)), "rewritten 0\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(60)), "second 0\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(140)), "rewritten 0\r\n");
 
     // Only the first bytes differ: the bytes just before the read position are the same.
     std::string third = second;
@@ -221,7 +221,7 @@ TEST_F(LiveRules, AFileRewrittenBetweenTwoReadsIsReadAgainFromItsStart) {
     fileSystem.Put(path, third + CursorBlock(1, 5, 3, "more"));
     analyzer.ReadFolder();
     ASSERT_EQ(analyzer.GetCount(), 261);
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(180)), "third  0\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(180)), "third  0\r\n");
 
     // The same bytes with more after them: an append, nothing is read twice.
     fileSystem.Put(path, third + CursorBlock(1, 5, 3, "more") + CursorBlock(2, 5, 3, "last"));

@@ -2,7 +2,9 @@
 
 #include "CSqlReader.h"
 #include "CStatementColumns.h"
-#include "CTraceAnalyzer.h"
+#include "CCallTreeRow.h"
+#include "CProfileReport.h"
+#include "CStatementRecord.h"
 #include "TimeText.h"
 
 std::string DurationText(const CProfileTable& table) {
@@ -41,13 +43,7 @@ std::string MeanText(const CProfileRow& row) {
     return FormatSeconds(static_cast<std::int64_t>(row.Mean() + 0.5));
 }
 
-std::int64_t CallTreeListRow(const CCallTreeRow& row, const CTraceAnalyzer& analyzer) {
-    return row.statement.kind == CStatementRef::EKind::Serial
-               ? analyzer.RowOfSerial(row.statement.value)
-               : -1;
-}
-
-std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
+std::string CallTreeLabel(const CCallTreeRow& row, const CStatementRecord* listed,
                           CSqlReader& sqls) {
     const std::string cursor = "cursor #" + std::to_string(row.statement.value);
     switch (row.statement.kind) {
@@ -58,7 +54,6 @@ std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyze
     default:
         break;
     }
-    const std::int64_t listRow = CallTreeListRow(row, analyzer);
-    return listRow < 0 ? std::string("(statement no longer listed)")
-                       : CStatementColumns::SqlCell(sqls.Sql(analyzer.GetRecord(listRow)));
+    return listed == nullptr ? std::string("(statement no longer listed)")
+                             : CStatementColumns::SqlCell(sqls.Sql(*listed));
 }

@@ -1,6 +1,7 @@
 #include "CStatementTexts.h"
 
 #include "CEventNames.h"
+#include "CSqlReader.h"
 #include "CStatementRecord.h"
 
 #include <algorithm>
@@ -119,4 +120,13 @@ std::string CStatementTexts::Waits(const CStatementRecord& record) {
     text += "\r\nWithout recursive calls:\r\n";
     text += Table(record, record.Self());
     return text;
+}
+
+std::string CStatementTexts::RowSource(const CStatementRecord& record, CSqlReader& sqls) {
+    std::vector<std::string> operations;
+    std::string error;
+    if (!sqls.PlanOperations(record, operations, error)) {
+        return error + "\r\n";
+    }
+    return RowSource(record, operations);
 }

@@ -177,7 +177,7 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     ASSERT_TRUE(analyzer.Texts().Block(record, text, error));
     EXPECT_TRUE(text.starts_with("PARSING IN CURSOR"));
     ASSERT_TRUE(record.SqlInFile());
-    EXPECT_TRUE(text.substr(text.find("\r\n") + 2).starts_with(analyzer.Texts().Sql(record)));
+    EXPECT_TRUE(text.substr(text.find("\r\n") + 2).starts_with(analyzer.Sql(record)));
     CSqlReader reader(analyzer.Texts()); // keeps the file open from its first read on
     ASSERT_TRUE(reader.Block(record, text, error));
     const CStatementRecord& last = analyzer.GetRecord(analyzer.GetCount() - 1);
@@ -188,8 +188,8 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
         path + ": the file changed after it was read; open it again to see this text";
     EXPECT_FALSE(analyzer.Texts().Block(record, text, error));
     EXPECT_EQ(error, expected);
-    EXPECT_EQ(analyzer.Texts().RowSource(record), expected + "\r\n");
-    EXPECT_EQ(analyzer.Texts().Sql(record), expected);
+    EXPECT_EQ(analyzer.RowSource(record), expected + "\r\n");
+    EXPECT_EQ(analyzer.Sql(record), expected);
     EXPECT_FALSE(reader.Block(last, text, error));
     EXPECT_EQ(error, expected);
     const std::string saved = written.Folder().File("saved.trc");
@@ -197,7 +197,8 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     for (const auto content :
          {CStatementFileWriter::Content::Node, CStatementFileWriter::Content::Sql}) {
         error.clear();
-        EXPECT_FALSE(CStatementFileWriter::Write(saved, analyzer, -1, content, error));
+        EXPECT_FALSE(CStatementFileWriter::Write(saved, analyzer.ListedRecords(0), analyzer.Texts(),
+                                                 content, error));
         EXPECT_EQ(error, expected);
         EXPECT_EQ(CTempFolder::Read(saved), "before");
     }
@@ -215,13 +216,13 @@ TEST(StatementFile, ProgressCountsTheRecordsAndMayStopTheWriting) {
     const std::string saved = written.Folder().File("saved.sql");
     const auto write = [&](std::int64_t stopAt, std::vector<std::int64_t>& told) {
         std::string error;
-        const bool done =
-            CStatementFileWriter::Write(saved, analyzer, kAfter, CStatementFileWriter::Content::Sql,
-                                        error, [&](std::int64_t count, std::int64_t of) {
-                                            EXPECT_EQ(of, total);
-                                            told.push_back(count);
-                                            return count < stopAt;
-                                        });
+        const bool done = CStatementFileWriter::Write(
+            saved, analyzer.ListedRecords(kAfter + 1), analyzer.Texts(),
+            CStatementFileWriter::Content::Sql, error, [&](std::int64_t count, std::int64_t of) {
+                EXPECT_EQ(of, total);
+                told.push_back(count);
+                return count < stopAt;
+            });
         EXPECT_EQ(error, done ? "" : "stopped before the end");
         return done;
     };

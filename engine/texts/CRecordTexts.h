@@ -13,8 +13,8 @@ class CStatementRecord;
 class ITraceFile;
 
 // The texts a record keeps in its trace file rather than in memory, read back when they are
-// shown or saved: the block's lines, the plan rows' operations and (through CSqlReader) the
-// SQL text. A record whose texts were
+// shown or saved: the block's lines and the plan rows' operations (CSqlReader reads the SQL
+// texts through it). A record whose texts were
 // copied answers from the copies. A file that is no longer the one that was read (another
 // identity, size or modification time) gives a message, never another file's bytes.
 class CRecordTexts {
@@ -29,12 +29,9 @@ public:
     // Reads `bytes` bytes at `offset` of a record's file into `text`; false with `error`.
     using FReadRange = std::function<bool(std::uint64_t offset, std::uint64_t bytes,
                                           std::string& text, std::string& error)>;
-    // The row source operations text, or the reason it cannot be shown.
-    std::string RowSource(const CStatementRecord& record) const;
-    // The same, each range of the record's file read with `read`.
-    static std::string RowSource(const CStatementRecord& record, const FReadRange& read);
-    // The SQL text, or the reason it cannot be shown.
-    std::string Sql(const CStatementRecord& record) const;
+    // The operations of the plan rows, each range of the record's file read with `read`.
+    static bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
+                               std::string& error, const FReadRange& read);
 
     // `bytes` bytes at `offset` of `file`, while it is still the file that was read.
     bool ReadRange(const CTraceFileSnapshot& file, std::uint64_t offset, std::uint64_t bytes,
@@ -53,8 +50,6 @@ public:
     static std::string Lines(std::string_view raw);
 
 private:
-    static bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
-                               std::string& error, const FReadRange& read);
     // Reads ranges of the record's file with ReadRange.
     FReadRange RangesOf(const CStatementRecord& record) const;
     bool IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const;

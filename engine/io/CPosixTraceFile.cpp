@@ -1,6 +1,5 @@
 #include "CPosixTraceFile.h"
 
-#include "CPosixFileSystem.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,7 +15,7 @@ CPosixTraceFile::~CPosixTraceFile() {
 
 bool CPosixTraceFile::Open(std::string& error) {
     std::string reason;
-    m_fd = CPosixFileSystem::OpenRegularFile(m_strPath, reason);
+    m_fd = OpenRegularFile(m_strPath, reason);
     if (m_fd < 0) {
         error = m_strPath + ": " + reason;
         return false;
@@ -79,4 +78,27 @@ CFileStatus CPosixTraceFile::StatusOf(const struct statx& info) {
     status.modifiedNs = info.stx_mtime.tv_sec * 1'000'000'000LL + info.stx_mtime.tv_nsec;
     status.size = static_cast<std::int64_t>(info.stx_size);
     return status;
+}
+
+int CPosixTraceFile::OpenRegularFile(const std::string& path, std::string& reason) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return -1;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        reason = "not a regular file";
+        return -1;
+    }
+    return fd;
 }

@@ -7,7 +7,7 @@ struct CCallTreeRow;
 class CSqlReader;
 struct CProfileRow;
 struct CProfileTable;
-class CTraceAnalyzer;
+class CStatementRecord;
 
 // How the window and the command line word what the time went on, alike.
 
@@ -23,11 +23,9 @@ std::string ComponentText(const CProfileRow& row);
 // A component's mean time in seconds, to the microsecond.
 std::string MeanText(const CProfileRow& row);
 
-// The list row of a call-tree node's statement; -1 for one not listed.
-std::int64_t CallTreeListRow(const CCallTreeRow& row, const CTraceAnalyzer& analyzer);
 // How a call-tree node names its statement: its SQL text on one line, or why there is none
 // ("(statement hidden by the filters, cursor #7)", "(cursor #7, no statement in the
 // trace)", "(statement no longer listed)").
-// The SQL text is read with `sqls`.
-std::string CallTreeLabel(const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
+// The SQL text of `listed`, the node's statement as listed (null for none), is read with `sqls`.
+std::string CallTreeLabel(const CCallTreeRow& row, const CStatementRecord* listed,
                           CSqlReader& sqls);

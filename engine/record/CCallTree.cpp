@@ -1,6 +1,6 @@
 #include "CCallTree.h"
 
-#include "CCallTreeView.h"
+#include "CCallTreeRow.h"
 #include "PackedSum.h"
 
 #include <algorithm>

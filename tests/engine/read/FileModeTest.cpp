@@ -176,7 +176,7 @@ TEST(FileMode, EachListedFileIsReadOnceInPathOrder) {
     analyzer.ReadFileList();
     EXPECT_EQ(fileSystem.reads, (std::vector<std::string>{"/t/a_ora_1.trc", "/t/b_ora_2.trc"}));
     ASSERT_EQ(analyzer.GetCount(), 2);
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "from a\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "from a\r\n");
     EXPECT_EQ(analyzer.GetRecord(0).Pid(), "1");
     EXPECT_EQ(analyzer.GetRecord(1).Pid(), "2");
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"wrong at get filestatus"}));
@@ -223,7 +223,7 @@ TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {
     EXPECT_EQ(notifier.messages, (std::vector<std::string>{"/t/a_ora_1.trc: Input/output error",
                                                            "wrong at reading trace file"}));
     ASSERT_EQ(analyzer.GetCount(), 1);
-    EXPECT_EQ(analyzer.Texts().Sql(analyzer.GetRecord(0)), "from b\r\n");
+    EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "from b\r\n");
 }
 
 // The analysis of each piece finds the zero byte that ends a file's text, wherever the pieces

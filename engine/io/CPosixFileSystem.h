@@ -18,9 +18,4 @@ public:
     // The file open on a descriptor kept until it is dropped.
     std::unique_ptr<ITraceFile> Open(const std::string& path, std::string& error) override;
 
-    // Opens a regular file to read and returns its descriptor; -1 with the reason otherwise.
-    // The type is checked before the open, which would wait for a writer on a FIFO and may
-    // act on a device, and again after it, should the file have been swapped meanwhile; the
-    // open itself never waits.
-    static int OpenRegularFile(const std::string& path, std::string& reason);
 };
