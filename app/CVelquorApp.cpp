@@ -5,11 +5,9 @@
 #include "CTraceAdminDlg.h"
 #include "CTraceListLocation.h"
 #include "CTraceSettings.h"
+#include "LiveTraceRequest.h"
 
 #include <QIcon>
-
-#include <charconv>
-#include <cstdint>
 
 CVelquorApp::CVelquorApp(int& argc, char** argv) : QApplication(argc, argv) {
     Q_INIT_RESOURCE(velquor);
@@ -44,18 +42,4 @@ void CVelquorApp::OnFileNew() {
         return;
     }
     m_pMainWnd->OpenWindow(LiveTraceRequest(*trace));
-}
-
-COpenRequest CVelquorApp::LiveTraceRequest(const CTraceSettings& trace) {
-    const std::string sys = trace.GetValue(CTraceSettings::kSys);
-    const char* first = sys.data();
-    const char* last = sys.data() + sys.size();
-    while (first != last && (*first == ' ' || *first == '\t')) {
-        ++first;
-    }
-    std::int64_t showSys = 0;
-    std::from_chars(first, last, showSys);
-    return COpenRequest::LiveTrace(trace.GetValue(CTraceSettings::kTraceName),
-                                   trace.GetValue(CTraceSettings::kTracePath), showSys != 0,
-                                   trace.GetValue(CTraceSettings::kOctCheck));
 }

@@ -1,14 +1,10 @@
 #pragma once
 
 #include "CCommandTypeCatalog.h"
-#include "COpenRequest.h"
 
 #include <QApplication>
 
-#include <string>
-
 class CMainFrame;
-class CTraceSettings;
 
 // The application: one instance, reached as `theApp`. It owns the command-type catalogue
 // and handles the commands that open analysis windows: each builds an open request and
@@ -30,11 +26,6 @@ public:
     void OpenTraceFiles(bool showSys);
     // Sniffer: the user picks a stored live trace, and a live window follows its folder.
     void OnFileNew();
-
-    // The request of a stored live trace. Its "SYS" value lists the statements of user SYS
-    // when its leading decimal number (after blanks) is not 0; an empty or non-numeric
-    // value gives 0.
-    static COpenRequest LiveTraceRequest(const CTraceSettings& trace);
 
 private:
     CCommandTypeCatalog m_catalog;

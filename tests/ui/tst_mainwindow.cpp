@@ -9,6 +9,7 @@
 #include "CTraceSettings.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
+#include "LiveTraceRequest.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -158,7 +159,7 @@ void TstMainWindow::liveTraceRequestFromTheStoredTrace() {
     trace.SetValue(CTraceSettings::kTracePath, "/mnt/prod/trace");
     trace.SetValue(CTraceSettings::kSys, sys.toStdString());
     trace.SetValue(CTraceSettings::kOctCheck, "101");
-    const COpenRequest request = CVelquorApp::LiveTraceRequest(trace);
+    const COpenRequest request = LiveTraceRequest(trace);
     QCOMPARE(request.m_mode, COpenRequest::Mode::LiveTrace);
     QCOMPARE(request.m_strTraceName, std::string("prod"));
     QCOMPARE(request.m_strTraceFolder, std::string("/mnt/prod/trace"));
