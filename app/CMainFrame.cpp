@@ -2,29 +2,23 @@
 
 #include "CAboutDlg.h"
 #include "CChildFrame.h"
+#include "CFrontWindow.h"
 #include "CMainCommands.h"
 #include "CMainStatusBar.h"
-#include "COpenRequest.h"
-#include "CRecentFiles.h"
+#include "COpenCommands.h"
 #include "CStartPage.h"
 #include "CTraceDropHelper.h"
 #include "CUserGuide.h"
-#include "CVelquorApp.h"
 #include "CVelquorView.h"
-#include "MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,8 +27,8 @@ constexpr int kStatusMessageMs = 5000;
 
 } // namespace
 
-CMainFrame::CMainFrame()
-    : m_tabList(*this), m_wndTabCtrl(*new CWindowTabCtrl(this)),
+CMainFrame::CMainFrame(const CCommandTypeCatalog& catalog)
+    : m_catalog(catalog), m_tabList(*this), m_wndTabCtrl(*new CWindowTabCtrl(this)),
       m_wndDetailDlg(*new CDetailPaneDlg(this)), m_wndStatusBar(*new CMainStatusBar(this)),
       m_wndToolBar(*new QToolBar(QStringLiteral("Toolbar"), this)), m_wndDlgBar(*new QWidget(this)),
       m_wndDetailBar(*new CSizingBar(QStringLiteral("Trace Detail Output"), this)),
@@ -44,8 +38,11 @@ CMainFrame::CMainFrame()
       m_mdiArea(new QMdiArea(this)), m_commands(new CMainCommands(*this)) {
     setWindowTitle(QStringLiteral("Velquor"));
     CreateBars();
+    m_frontWindow = new CFrontWindow(*m_mdiArea, *m_startPage, *this, this);
+    m_openCommands = new COpenCommands(*this, *m_commands, *m_frontWindow, m_catalog);
     ConnectCommands();
     ConnectShellCommands();
+    FollowFrontWindow();
     RestoreProfile();
     setAcceptDrops(true);
     UpdateCommandStates();
@@ -56,11 +53,13 @@ CMainFrame::~CMainFrame() {
     // deletion is still pending go too.
     const QList<CChildFrame*> windows = m_mdiArea->findChildren<CChildFrame*>();
     qDeleteAll(windows);
-    // The bars report their hiding while the base class destroys them; nobody listens then.
+    // The bars report their hiding, and the area its last window, while the base class
+    // destroys them; nobody listens then.
     for (const QObject* part : std::initializer_list<const QObject*>{
-             &m_wndDetailBar, &m_wndResponseTimeBar, &m_wndToolBar, m_mdiArea}) {
+             &m_wndDetailBar, &m_wndResponseTimeBar, &m_wndToolBar, m_frontWindow}) {
         disconnect(part, nullptr, this, nullptr);
     }
+    disconnect(m_mdiArea, nullptr, m_frontWindow, nullptr);
 }
 
 void CMainFrame::CreateBars() {
@@ -88,9 +87,7 @@ void CMainFrame::CreateBars() {
     layout->addWidget(m_mdiArea, 1);
     m_startPage = new CStartPage(*m_commands, central);
     layout->addWidget(m_startPage, 1);
-    ShowStartPage(true);
     setCentralWidget(central);
-    UpdateRecentFiles();
 
     setDockOptions(QMainWindow::AnimatedDocks);
     m_wndDetailBar.Create(*this, m_wndDetailDlg);
@@ -101,11 +98,6 @@ void CMainFrame::CreateBars() {
 
 void CMainFrame::ConnectCommands() {
     CMainCommands& c = *m_commands;
-    connect(c.m_actOpenShowSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(true); });
-    connect(c.m_actOpenTraceFiles, &QAction::triggered, this, [] { theApp.OpenTraceFiles(true); });
-    connect(c.m_actDropShowSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(true); });
-    connect(c.m_actOpenHideSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(false); });
-    connect(c.m_actDropHideSys, &QAction::triggered, this, [] { theApp.OpenTraceFiles(false); });
     connect(c.m_actFileClose, &QAction::triggered, this, [this] {
         if (QMdiSubWindow* window = m_mdiArea->currentSubWindow()) {
             window->close();
@@ -132,11 +124,6 @@ void CMainFrame::ConnectCommands() {
     ConnectViewCommand(c.m_actEditFind, &CVelquorView::OnEditFind);
     ConnectViewCommand(c.m_actFindNext, &CVelquorView::OnFindNext);
     ConnectViewCommand(c.m_actSaveStatements, &CVelquorView::OnSaveStatements);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnWindowActivated);
-    for (int i = 0; i < static_cast<int>(c.m_actRecentFiles.size()); ++i) {
-        connect(c.m_actRecentFiles[static_cast<std::size_t>(i)], &QAction::triggered, this,
-                [this, i] { OpenRecentFiles(i); });
-    }
 }
 
 void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handler)()) {
@@ -147,144 +134,44 @@ void CMainFrame::ConnectViewCommand(QAction* action, void (CVelquorView::*handle
     });
 }
 
-CVelquorView* CMainFrame::OpenTracePaths(const QStringList& paths, bool showSys) {
-    if (paths.isEmpty()) {
-        return nullptr;
-    }
-    std::vector<std::string> files;
-    for (const QString& path : paths) {
-        files.push_back(QFile::encodeName(path).toStdString());
-    }
-    QSettings settings;
-    CRecentFiles(settings).Add({paths, showSys});
-    UpdateRecentFiles();
-    return OpenWindow(COpenRequest::TraceFiles(std::move(files), showSys));
-}
-
-void CMainFrame::OpenRecentFiles(int index) {
-    if (index < 0 || index >= m_recentSets.size()) {
-        return;
-    }
-    const CRecentFileSet set = m_recentSets.at(index);
-    QStringList missing;
-    for (const QString& path : set.paths) {
-        if (!QFileInfo::exists(path)) {
-            missing << path;
-        }
-    }
-    if (missing.isEmpty()) {
-        OpenTracePaths(set.paths, set.showSys);
-        return;
-    }
-    QSettings settings;
-    CRecentFiles(settings).Remove(set.paths);
-    UpdateRecentFiles();
-    ShowMessageBox(this, QStringLiteral("Velquor"),
-                   (missing.size() == 1 ? QStringLiteral("This file no longer exists:\n")
-                                        : QStringLiteral("These files no longer exist:\n")) %
-                       missing.join(u'\n') %
-                       QStringLiteral("\n\nIts entry was removed from the recent files."));
-}
-
-// The entries shown are kept with the menu, so an entry opens what it shows even when
-// another copy of the program changed the profile since.
-void CMainFrame::UpdateRecentFiles() {
-    QSettings settings;
-    m_recentSets = CRecentFiles(settings).Sets();
-    m_commands->ShowRecentFiles(m_recentSets);
-}
-
-CVelquorView* CMainFrame::OpenWindow(const COpenRequest& request) {
-    ShowStartPage(false);
-    auto* frame = new CChildFrame(*this, request);
-    m_mdiArea->addSubWindow(frame);
-    CVelquorDoc& doc = frame->Document();
-    connect(&doc, &CVelquorDoc::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
-    connect(&doc, &CVelquorDoc::FolderStateChanged, this,
-            [this, &doc](const QString& message) { OnFolderStateChanged(doc, message); });
-    // The pane may show the closing window's statement: it is emptied at once.
-    connect(frame, &QObject::destroyed, this, &CMainFrame::ClearDetailPane);
-    connect(frame, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);
-    frame->showMaximized();
-    m_mdiArea->setActiveSubWindow(frame);
-    CVelquorView& view = frame->View();
-    view.OnInitialUpdate();
-    OnWindowsChanged();
-    return &view;
-}
-
 CVelquorView* CMainFrame::ActiveView() const {
-    QMdiSubWindow* window = m_mdiArea->currentSubWindow();
-    return window != nullptr ? qobject_cast<CVelquorView*>(window->widget()) : nullptr;
+    return m_frontWindow->View();
 }
 
-// After a window opened or closed: the start page while none is left, else the window in
-// front maximised with its tab selected.
-void CMainFrame::OnWindowsChanged() {
-    const QList<QMdiSubWindow*> windows =
-        m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
-    ShowStartPage(windows.isEmpty());
-    m_commands->ShowWindowMenu(!windows.isEmpty());
-    if (m_mdiArea->currentSubWindow() == nullptr && !windows.isEmpty()) {
-        m_mdiArea->setActiveSubWindow(windows.constLast());
-    }
-    ShowFrontWindowMaximised();
-    SelectTabOfActiveWindow();
-    UpdateCommandStates();
-    UpdateWindowNote();
-    m_wndResponseTimeDock.SetDocument(ActiveDocument());
-}
-
-// The pane shows a statement of the window in front only: it is emptied when another window
-// comes to the front. The area reports no window in front while the program is inactive.
-void CMainFrame::OnWindowActivated(QMdiSubWindow* window) {
-    if (window != nullptr && window != m_frontWindow) {
-        m_frontWindow = window;
-        ClearDetailPane();
-    }
-    ShowFrontWindowMaximised();
-    SelectTabOfActiveWindow();
-    UpdateCommandStates();
-    UpdateWindowNote();
-    m_wndResponseTimeDock.SetDocument(ActiveDocument());
-}
-
-// The area leaves the other windows restored when the maximised one is destroyed; the one
-// that comes to the front is maximised again.
-void CMainFrame::ShowFrontWindowMaximised() {
-    QMdiSubWindow* front = m_mdiArea->currentSubWindow();
-    if (front != nullptr && !front->isMaximized()) {
-        front->showMaximized();
-    }
-}
-
-void CMainFrame::ShowStartPage(bool show) {
-    m_startPage->setVisible(show);
-    m_mdiArea->setVisible(!show);
+// Everything that shows something of the window in front follows it. The pane shows a
+// statement of the window in front only: it is emptied when another window comes to the
+// front, and at once when a window goes.
+void CMainFrame::FollowFrontWindow() {
+    const CFrontWindow& front = *m_frontWindow;
+    connect(&front, &CFrontWindow::Changed, this, [this](bool another) {
+        if (another) {
+            ClearDetailPane();
+        }
+    });
+    connect(&front, &CFrontWindow::WindowDestroyed, this, &CMainFrame::ClearDetailPane);
+    connect(&front, &CFrontWindow::Changed, this, &CMainFrame::SelectTabOfActiveWindow);
+    connect(&front, &CFrontWindow::Changed, this, &CMainFrame::UpdateCommandStates);
+    connect(&front, &CFrontWindow::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&front, &CFrontWindow::Changed, this, &CMainFrame::UpdateWindowNote);
+    connect(&front, &CFrontWindow::FolderStateChanged, this, &CMainFrame::OnFolderStateChanged);
+    connect(&front, &CFrontWindow::Changed, this,
+            [this] { m_wndResponseTimeDock.SetDocument(m_frontWindow->Document()); });
 }
 
 void CMainFrame::ClearDetailPane() {
     m_wndDetailDlg.SetStatementTexts({}, {}, {});
 }
 
-CVelquorDoc* CMainFrame::ActiveDocument() const {
-    auto* frame = qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
-    return frame != nullptr ? &frame->Document() : nullptr;
-}
-
 // What the window in front has to say while it lasts (its trace folder is missing) stands
 // in the status bar instead of "Ready".
 void CMainFrame::UpdateWindowNote() {
-    const CVelquorDoc* doc = ActiveDocument();
+    const CVelquorDoc* doc = m_frontWindow->Document();
     m_wndStatusBar.SetWindowNote(doc != nullptr ? doc->FolderProblem() : QString());
 }
 
-void CMainFrame::OnFolderStateChanged(CVelquorDoc& doc, const QString& message) {
-    if (&doc != ActiveDocument()) {
-        return;
-    }
+void CMainFrame::OnFolderStateChanged(const QString& message) {
     UpdateWindowNote();
-    if (doc.FolderProblem().isEmpty()) {
+    if (m_frontWindow->Document()->FolderProblem().isEmpty()) {
         m_wndStatusBar.showMessage(message, kStatusMessageMs);
     } else {
         m_wndStatusBar.clearMessage(); // no earlier message covers the note
@@ -299,6 +186,7 @@ void CMainFrame::UpdateCommandStates() {
     CMainCommands& c = *m_commands;
     CVelquorView* view = ActiveView();
     const bool hasView = view != nullptr;
+    c.ShowWindowMenu(m_frontWindow->HasWindows());
     for (QAction* action :
          {c.m_actOpenShowSys, c.m_actOpenHideSys, c.m_actOpenTraceFiles, c.m_actDropShowSys,
           c.m_actDropHideSys, c.m_actAppExit, c.m_actViewToolbar, c.m_actViewStatusBar,
@@ -346,14 +234,9 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
     LayoutTabBar();
 }
 
-const CCommandTypeCatalog& CMainFrame::Catalog() const {
-    return theApp.Catalog();
-}
-
-// Sniffer, the user guide and the About box do not depend on an open window.
+// The user guide and the About box do not depend on an open window.
 void CMainFrame::ConnectShellCommands() {
     CMainCommands& c = *m_commands;
-    connect(c.m_actFileNew, &QAction::triggered, this, [] { theApp.OnFileNew(); });
     connect(c.m_actHelpUsing, &QAction::triggered, this,
             [this] { CUserGuide().OpenOrReport(this); });
     connect(c.m_actAppAbout, &QAction::triggered, this, [this] {
@@ -391,14 +274,10 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
     }
 }
 
-// Dropped trace files open as "&Open[Show Sys]..." opens them: one window for all.
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QStringList paths = CTraceDropHelper::TraceFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        return;
+    if (m_openCommands->OpenDropped(event->mimeData())) {
+        event->acceptProposedAction();
     }
-    event->acceptProposedAction();
-    OpenTracePaths(paths, true);
 }
 
 // The selected tab follows the window in front, so the strip always names what is shown.

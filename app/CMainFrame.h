@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CDetailPaneDlg.h"
-#include "CRecentFiles.h"
 #include "CResponseTimeDock.h"
 #include "CSizingBar.h"
 #include "CWindowTabCtrl.h"
@@ -10,44 +9,41 @@
 #include "IWindowTabOwner.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <cstdint>
+
+class CCommandTypeCatalog;
+class CFrontWindow;
 class CMainCommands;
 class CMainStatusBar;
+class COpenCommands;
 class CStartPage;
-class CVelquorDoc;
 class CVelquorView;
-struct COpenRequest;
 class QMdiArea;
-class QMdiSubWindow;
 
 // The program's one top-level window: menus, toolbar, status bar, the strip of window tabs
 // (shown while at least one analysis window is open), the analysis windows, always
 // maximised, or the start page while none is open, the detail pane docked at the bottom and
-// the response-time dock on the right. Opening, closing or switching windows empties the
-// detail pane; the response-time dock shows the window in front.
+// the response-time dock on the right. It lays them out, keeps their settings and owns the
+// pieces that run the flows: the open commands (`COpenCommands`) and the window in front
+// (`CFrontWindow`), which the pane, the dock, the status bar, the tab strip and the command
+// states follow.
 class CMainFrame : public QMainWindow, public IViewHost, public IWindowTabOwner {
     Q_OBJECT
 
 public:
     static constexpr int kTabBarHeight = 26;
 
-    CMainFrame();
+    // The catalogue outlives the frame; every window's document filters with it.
+    explicit CMainFrame(const CCommandTypeCatalog& catalog);
     ~CMainFrame() override;
-
-    // Opens one file-mode window for trace files, as the Open commands do after their
-    // dialog, and puts the files first in the recent files.
-    CVelquorView* OpenTracePaths(const QStringList& paths, bool showSys);
-    // Opens the recent file set of the File menu's entry `index` again, with its SYS
-    // choice; a file that is gone is reported and its entry leaves the list.
-    void OpenRecentFiles(int index);
-    // Opens an analysis window for the request and makes it the active one.
-    CVelquorView* OpenWindow(const COpenRequest& request);
 
     // The view of the current analysis window, or nullptr.
     CVelquorView* ActiveView() const;
+    CFrontWindow& FrontWindow() { return *m_frontWindow; }
+    COpenCommands& OpenCommands() { return *m_openCommands; }
     QMdiArea& MdiArea() { return *m_mdiArea; }
     CMainCommands& Commands() { return *m_commands; }
     QWidget& DialogBar() { return m_wndDlgBar; }
@@ -56,11 +52,8 @@ public:
     CResponseTimeDock& ResponseTimeDock() { return m_wndResponseTimeDock; }
     QToolBar& ToolBar() { return m_wndToolBar; }
 
-    void OnDetailPane();
-    void OnResponseTime();
-
     // IViewHost
-    const CCommandTypeCatalog& Catalog() const override;
+    const CCommandTypeCatalog& Catalog() const override { return m_catalog; }
     CWindowTabList& TabList() override { return m_tabList; }
     CDetailPaneDlg& DetailDlg() override { return m_wndDetailDlg; }
     QStatusBar& StatusBar() override;
@@ -69,11 +62,6 @@ public:
     CWindowTabCtrl* TabCtrl() override { return &m_wndTabCtrl; }
     void LayoutTabBar() override;
     void UpdateTabBarVisibility() override;
-
-    // The frame's parts. The widgets are children of the frame, which destroys them.
-    CWindowTabList m_tabList;
-    CWindowTabCtrl& m_wndTabCtrl;
-    CDetailPaneDlg& m_wndDetailDlg;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -85,21 +73,23 @@ private:
     void CreateBars();
     void ConnectCommands();
     void ConnectShellCommands();
+    void FollowFrontWindow();
     void RestoreProfile();
     void ConnectViewCommand(QAction* action, void (CVelquorView::*handler)());
-    void OnWindowsChanged();
-    void OnWindowActivated(QMdiSubWindow* window);
-    void ShowFrontWindowMaximised();
+    void OnDetailPane();
+    void OnResponseTime();
     void SelectTabOfActiveWindow();
     void UpdateCommandStates();
-    void UpdateRecentFiles();
-    void ShowStartPage(bool show);
     void ClearDetailPane();
-    CVelquorDoc* ActiveDocument() const;
     void UpdateWindowNote();
-    void OnFolderStateChanged(CVelquorDoc& doc, const QString& message);
+    void OnFolderStateChanged(const QString& message);
     void ShowStatementOfActiveView(std::int64_t row);
 
+    const CCommandTypeCatalog& m_catalog;
+    // The widgets are children of the frame, which destroys them.
+    CWindowTabList m_tabList;
+    CWindowTabCtrl& m_wndTabCtrl;
+    CDetailPaneDlg& m_wndDetailDlg;
     CMainStatusBar& m_wndStatusBar;
     QToolBar& m_wndToolBar;
     QWidget& m_wndDlgBar; // holds the tab strip
@@ -109,6 +99,6 @@ private:
     QMdiArea* m_mdiArea;
     CMainCommands* m_commands;
     CStartPage* m_startPage = nullptr;
-    QPointer<QMdiSubWindow> m_frontWindow; // the window activated last
-    QList<CRecentFileSet> m_recentSets;    // as the File menu shows them
+    CFrontWindow* m_frontWindow = nullptr;
+    COpenCommands* m_openCommands = nullptr;
 };

@@ -1,15 +1,6 @@
 #include "CVelquorApp.h"
 
-#include "CFileDialogs.h"
-#include "CMainFrame.h"
-#include "CTraceAdminDlg.h"
-#include "CTraceListLocation.h"
-#include "CTraceSettings.h"
-
 #include <QIcon>
-
-#include <charconv>
-#include <cstdint>
 
 CVelquorApp::CVelquorApp(int& argc, char** argv) : QApplication(argc, argv) {
     Q_INIT_RESOURCE(velquor);
@@ -21,41 +12,3 @@ CVelquorApp::CVelquorApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 CVelquorApp::~CVelquorApp() = default;
-
-CVelquorApp& CVelquorApp::Instance() {
-    return *static_cast<CVelquorApp*>(QCoreApplication::instance());
-}
-
-void CVelquorApp::OpenTraceFiles(bool showSys) {
-    const QStringList paths = CFileDialogs::ChooseTraceFiles(m_pMainWnd);
-    if (paths.isEmpty() || m_pMainWnd == nullptr) {
-        return;
-    }
-    m_pMainWnd->OpenTracePaths(paths, showSys);
-}
-
-void CVelquorApp::OnFileNew() {
-    CTraceAdminDlg dialog(m_catalog, CTraceListLocation().PrepareFolder());
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    const CTraceSettings* trace = dialog.GetSelectedTrace();
-    if (trace == nullptr || m_pMainWnd == nullptr) {
-        return;
-    }
-    m_pMainWnd->OpenWindow(LiveTraceRequest(*trace));
-}
-
-COpenRequest CVelquorApp::LiveTraceRequest(const CTraceSettings& trace) {
-    const std::string sys = trace.GetValue(CTraceSettings::kSys);
-    const char* first = sys.data();
-    const char* last = sys.data() + sys.size();
-    while (first != last && (*first == ' ' || *first == '\t')) {
-        ++first;
-    }
-    std::int64_t showSys = 0;
-    std::from_chars(first, last, showSys);
-    return COpenRequest::LiveTrace(trace.GetValue(CTraceSettings::kTraceName),
-                                   trace.GetValue(CTraceSettings::kTracePath), showSys != 0,
-                                   trace.GetValue(CTraceSettings::kOctCheck));
-}

@@ -1,18 +1,11 @@
 #pragma once
 
 #include "CCommandTypeCatalog.h"
-#include "COpenRequest.h"
 
 #include <QApplication>
 
-#include <string>
-
-class CMainFrame;
-class CTraceSettings;
-
-// The application: one instance, reached as `theApp`. It owns the command-type catalogue
-// and handles the commands that open analysis windows: each builds an open request and
-// hands it to the main frame, which opens the window.
+// The application: its names, icon and resources, and the command-type catalogue that main
+// hands to the main frame.
 class CVelquorApp : public QApplication {
     Q_OBJECT
 
@@ -20,25 +13,8 @@ public:
     CVelquorApp(int& argc, char** argv);
     ~CVelquorApp() override;
 
-    static CVelquorApp& Instance();
-
     const CCommandTypeCatalog& Catalog() const { return m_catalog; }
-    void SetMainFrame(CMainFrame* frame) { m_pMainWnd = frame; }
-
-    // Open[Show Sys] (TRUE) and Open[Hide Sys] (FALSE): asks for trace files and opens one
-    // window for all of them.
-    void OpenTraceFiles(bool showSys);
-    // Sniffer: the user picks a stored live trace, and a live window follows its folder.
-    void OnFileNew();
-
-    // The request of a stored live trace. Its "SYS" value lists the statements of user SYS
-    // when its leading decimal number (after blanks) is not 0; an empty or non-numeric
-    // value gives 0.
-    static COpenRequest LiveTraceRequest(const CTraceSettings& trace);
 
 private:
     CCommandTypeCatalog m_catalog;
-    CMainFrame* m_pMainWnd = nullptr; // not owned
 };
-
-#define theApp (CVelquorApp::Instance())

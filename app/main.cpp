@@ -4,8 +4,7 @@
 // The command line is ignored: the program starts with no analysis window.
 int main(int argc, char** argv) {
     CVelquorApp app(argc, argv);
-    CMainFrame frame;
-    theApp.SetMainFrame(&frame);
+    CMainFrame frame(app.Catalog());
     frame.show();
     return CVelquorApp::exec();
 }

@@ -9,6 +9,7 @@
 #include "CCallTreePane.h"
 #include "CChildFrame.h"
 #include "CFileDialogs.h"
+#include "CFrontWindow.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "COpenRequest.h"
@@ -85,7 +86,7 @@ CWindowRun OpenAndClose(CMainFrame& frame, const std::string& trace) {
     CWindowRun run;
     QElapsedTimer timer;
     timer.start();
-    CVelquorView* view = frame.OpenWindow(COpenRequest::TraceFiles({trace}, true));
+    CVelquorView* view = frame.FrontWindow().Open(COpenRequest::TraceFiles({trace}, true));
     QObject::connect(&view->Model(), &QAbstractItemModel::rowsInserted, view, [&] {
         if (run.firstRowsSeconds < 0) {
             run.firstRowsSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
@@ -143,7 +144,7 @@ CStallRun MeasureStalls(const std::function<void()>& start, const std::function<
 }
 
 CVelquorView* OpenAndWait(CMainFrame& frame, const std::string& trace) {
-    CVelquorView* view = frame.OpenWindow(COpenRequest::TraceFiles({trace}, true));
+    CVelquorView* view = frame.FrontWindow().Open(COpenRequest::TraceFiles({trace}, true));
     if (!QTest::qWaitFor([&] { return !view->IsReading(); }, 600000)) {
         std::fprintf(stderr, "the window did not finish reading\n");
         std::exit(1);
@@ -204,8 +205,7 @@ int main(int argc, char** argv) {
     const CBenchFiles files(VELQUOR_BENCH_CACHE);
     const std::string trace = files.Trace(kGiB, kSeed);
     CliSeconds(trace); // the file into the page cache
-    CMainFrame frame;
-    theApp.SetMainFrame(&frame);
+    CMainFrame frame(app.Catalog());
     frame.show();
     const double startMiB = ResidentMiB();
     std::printf("%-28s %10s %10s %12s %10s %12s %12s\n", "run", "window_s", "cli_s",

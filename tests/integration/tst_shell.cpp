@@ -1,5 +1,6 @@
 #include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "COpenCommands.h"
 #include "CRefreshWorker.h"
 #include "CTraceAdminDlg.h"
 #include "CVelquorApp.h"
@@ -43,7 +44,6 @@ void TstShell::init() {
 }
 
 void TstShell::cleanup() {
-    theApp.SetMainFrame(nullptr);
     m_frame.reset();
 }
 
@@ -133,13 +133,13 @@ void TstShell::selectedTabFollowsTheWindowInFront() {
     const QString second = m_folder.filePath(QStringLiteral("b_ora_2.trc"));
     WriteBytes(first, CursorBlock(1, 5, 3, "select 1 from dual"));
     WriteBytes(second, CursorBlock(1, 5, 3, "select 2 from dual"));
-    m_frame->OpenTracePaths({first}, true);
-    m_frame->OpenTracePaths({second}, true);
-    QCOMPARE(m_frame->m_wndTabCtrl.GetItemCount(), 2);
-    QCOMPARE(m_frame->m_wndTabCtrl.GetCurSel(), 1);
+    m_frame->OpenCommands().OpenTracePaths({first}, true);
+    m_frame->OpenCommands().OpenTracePaths({second}, true);
+    QCOMPARE(m_frame->TabCtrl()->GetItemCount(), 2);
+    QCOMPARE(m_frame->TabCtrl()->GetCurSel(), 1);
     m_frame->MdiArea().setActiveSubWindow(m_frame->MdiArea().subWindowList().at(0));
-    QCOMPARE(m_frame->m_wndTabCtrl.GetCurSel(), 0);
-    QCOMPARE(m_frame->m_wndTabCtrl.GetTabView(0), m_frame->ActiveView());
+    QCOMPARE(m_frame->TabCtrl()->GetCurSel(), 0);
+    QCOMPARE(m_frame->TabCtrl()->GetTabView(0), m_frame->ActiveView());
 }
 
 int main(int argc, char** argv) {

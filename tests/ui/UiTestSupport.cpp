@@ -1,9 +1,10 @@
 #include "UiTestSupport.h"
 
+#include "CCommandTypeCatalog.h"
 #include "CTraceAnalyzer.h"
 
 #include "CMainFrame.h"
-#include "CVelquorApp.h"
+#include "COpenCommands.h"
 #include "CVelquorView.h"
 
 #include <QDir>
@@ -68,7 +69,7 @@ std::vector<std::string> EncodedPaths(const QStringList& paths) {
 }
 
 CVelquorView* OpenAndWait(CMainFrame& frame, const QStringList& paths, bool showSys) {
-    frame.OpenTracePaths(paths, showSys);
+    frame.OpenCommands().OpenTracePaths(paths, showSys);
     CVelquorView* view = frame.ActiveView();
     if (view != nullptr && !QTest::qWaitFor([&] { return !view->IsReading(); }, 60000)) {
         return nullptr;
@@ -87,8 +88,8 @@ void PressMoveRelease(QWidget* widget, QPoint press, QPoint release) {
 }
 
 bool ShowMainFrame(std::unique_ptr<CMainFrame>& frame) {
-    frame = std::make_unique<CMainFrame>();
-    theApp.SetMainFrame(frame.get());
+    static const CCommandTypeCatalog catalog;
+    frame = std::make_unique<CMainFrame>(catalog);
     frame->resize(1000, 700);
     frame->show();
     return QTest::qWaitForWindowExposed(frame.get());

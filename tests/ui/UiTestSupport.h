@@ -33,8 +33,8 @@ QStringList RealTraces();
 // The paths as the file system spells them, as the Open commands hand them to a window.
 std::vector<std::string> EncodedPaths(const QStringList& paths);
 
-// Creates the main frame, makes it the application's, shows it and answers whether it was
-// exposed.
+// Creates the main frame with a command-type catalogue that outlives it, shows it and answers
+// whether it was exposed.
 bool ShowMainFrame(std::unique_ptr<CMainFrame>& frame);
 
 // Opens trace files in the frame the way the Open commands do and waits for the rows.

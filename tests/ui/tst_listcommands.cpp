@@ -95,7 +95,6 @@ void TstListCommands::init() {
 
 void TstListCommands::cleanup() {
     CFileDialogs::SetSaveChooser({});
-    theApp.SetMainFrame(nullptr);
     m_frame.reset();
     m_dir.reset();
 }
@@ -150,7 +149,7 @@ void TstListCommands::sortsLikeTheEngineByEveryColumnAndDirection() {
     QVERIFY(view != nullptr);
     CPosixFileSystem files;
     CStderrNotifier notifier;
-    CTraceAnalyzer direct(theApp.Catalog(), files, notifier);
+    CTraceAnalyzer direct(m_frame->Catalog(), files, notifier);
     direct.SetFiles(EncodedPaths(traces));
     direct.SetShowSys(1);
     direct.ReadFileList();
@@ -206,7 +205,7 @@ void TstListCommands::sortIsRefusedWhileRunningAndKeepsTheSelection() {
     // "select a" was selected and still is, now in the last row.
     QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
     QCOMPARE(view->selectionModel()->selectedRows().constFirst().row(), 2);
-    QCOMPARE(m_frame->m_wndDetailDlg.GetText(0), std::string("select a\r\n"));
+    QCOMPARE(m_frame->DetailDlg().GetText(0), std::string("select a\r\n"));
 }
 
 void TstListCommands::findDownAndUp_data() {
@@ -243,8 +242,7 @@ void TstListCommands::findDownAndUp() {
     const int nowSelected = rows.isEmpty() ? -1 : rows.constFirst().row();
     QCOMPARE(nowSelected, found >= 0 ? found : selected);
     if (found >= 0) {
-        QCOMPARE(m_frame->m_wndDetailDlg.GetText(0),
-                 kFindSqls[static_cast<size_t>(found)] + "\r\n");
+        QCOMPARE(m_frame->DetailDlg().GetText(0), kFindSqls[static_cast<size_t>(found)] + "\r\n");
     }
 }
 
@@ -355,7 +353,7 @@ void TstListCommands::copyPutsThePaneSelectionOnTheClipboard() {
     CVelquorView* view = OpenSqls(kFindSqls);
     QVERIFY(view != nullptr);
     view->selectRow(8);
-    QPlainTextEdit& edit = m_frame->m_wndDetailDlg.EditBox();
+    QPlainTextEdit& edit = m_frame->DetailDlg().EditBox();
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(9);
     cursor.setPosition(15, QTextCursor::KeepAnchor);

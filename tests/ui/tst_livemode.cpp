@@ -1,6 +1,8 @@
 #include "CBoxCatcher.h"
+#include "CFrontWindow.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "COpenCommands.h"
 #include "COpenRequest.h"
 #include "CRefreshWorker.h"
 #include "CVelquorApp.h"
@@ -74,13 +76,12 @@ void TstLiveMode::init() {
 }
 
 void TstLiveMode::cleanup() {
-    theApp.SetMainFrame(nullptr);
     m_frame.reset();
     m_dir.reset();
 }
 
 CVelquorView* TstLiveMode::OpenLive() {
-    return m_frame->OpenWindow(
+    return m_frame->FrontWindow().Open(
         COpenRequest::LiveTrace("live", QFile::encodeName(m_dir->path()).toStdString(), true, {}));
 }
 
@@ -123,7 +124,7 @@ void TstLiveMode::onlyWhatIsWrittenAfterTheStartIsListed() {
     QVERIFY(view->IsRunning());
     QVERIFY(!m_frame->Commands().m_actRefreshStart->isEnabled());
     QVERIFY(m_frame->Commands().m_actRefreshStop->isEnabled());
-    QCOMPARE(m_frame->m_wndTabCtrl.GetTabText(0), QStringLiteral("live"));
+    QCOMPARE(m_frame->TabCtrl()->GetTabText(0), QStringLiteral("live"));
     QTest::qWait(4 * kPeriod.count()); // a few reads: the old statements are not listed
     QCOMPARE(view->Model().rowCount(), 0);
 
@@ -196,11 +197,11 @@ void TstLiveMode::clearDropsOldRowsForGood() {
     Append(QStringLiteral("a_ora_1.trc"), Blocks(QStringLiteral("first "), 1, 3));
     QTRY_COMPARE_WITH_TIMEOUT(view->Model().rowCount(), 3, kWaitMs);
     view->selectRow(0);
-    QVERIFY(!m_frame->m_wndDetailDlg.GetText(0).empty());
+    QVERIFY(!m_frame->DetailDlg().GetText(0).empty());
     m_frame->Commands().m_actClear->trigger();
     QCOMPARE(view->Model().rowCount(), 0);
     QCOMPARE(view->Analyzer().GetCount(), 0);
-    QVERIFY(m_frame->m_wndDetailDlg.GetText(0).empty());
+    QVERIFY(m_frame->DetailDlg().GetText(0).empty());
     QVERIFY(view->IsRunning());
     QTest::qWait(4 * kPeriod.count());
     QCOMPARE(view->Model().rowCount(), 0);
@@ -252,7 +253,7 @@ void TstLiveMode::closingDuringAReadIsClean() {
     clock.start();
     delete view->parentWidget();
     QVERIFY(m_frame->MdiArea().subWindowList().isEmpty());
-    QCOMPARE(m_frame->m_wndTabCtrl.GetItemCount(), 0);
+    QCOMPARE(m_frame->TabCtrl()->GetItemCount(), 0);
     QVERIFY(m_frame->DialogBar().isHidden());
     qInfo() << "closed in" << clock.elapsed() << "ms";
 
@@ -273,7 +274,7 @@ void TstLiveMode::readErrorBoxesWaitForTheUserOrTheClose() {
     WriteBytes(present, Blocks(QStringLiteral("here "), 1, 2));
     {
         CBoxCatcher boxes(false);
-        m_frame->OpenTracePaths({missing, present}, true);
+        m_frame->OpenCommands().OpenTracePaths({missing, present}, true);
         CVelquorView* view = m_frame->ActiveView();
         QTRY_COMPARE_WITH_TIMEOUT(boxes.Boxes().size(), 1, kWaitMs);
         QCOMPARE(boxes.Boxes().constFirst(), QStringLiteral("Velquor: wrong at get filestatus"));
@@ -285,7 +286,7 @@ void TstLiveMode::readErrorBoxesWaitForTheUserOrTheClose() {
     }
     {
         CBoxCatcher boxes(false);
-        m_frame->OpenTracePaths({missing, present}, true);
+        m_frame->OpenCommands().OpenTracePaths({missing, present}, true);
         CVelquorView* view = m_frame->ActiveView();
         QTRY_COMPARE_WITH_TIMEOUT(boxes.Boxes().size(), 1, kWaitMs);
         delete view->parentWidget(); // closes with the box open: no wait on the worker's box
@@ -312,7 +313,7 @@ void TstLiveMode::missingFolderIsShownInTheStatusBarWhileItLasts() {
     const QString missing = QStringLiteral("Trace folder unavailable, waiting for it: ") + folder +
                             QStringLiteral(": No such file or directory");
     const QString back = QStringLiteral("Trace folder available, following it: ") + folder;
-    CVelquorView* view = m_frame->OpenWindow(
+    CVelquorView* view = m_frame->FrontWindow().Open(
         COpenRequest::LiveTrace("later", QFile::encodeName(folder).toStdString(), true, {}));
     QTRY_VERIFY_WITH_TIMEOUT(StatusText().contains(missing), kWaitMs);
     QTest::qWait(4 * kPeriod.count());

@@ -2,6 +2,7 @@
 #include "CFileDialogs.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "COpenCommands.h"
 #include "COpenRequest.h"
 #include "CPosixFileSystem.h"
 #include "CStatementColumns.h"
@@ -9,6 +10,7 @@
 #include "CTraceSettings.h"
 #include "CVelquorApp.h"
 #include "CVelquorView.h"
+#include "LiveTraceRequest.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -79,7 +81,6 @@ void TstMainWindow::init() {
 
 void TstMainWindow::cleanup() {
     CFileDialogs::SetOpenChooser({});
-    theApp.SetMainFrame(nullptr);
     m_frame.reset();
     m_dir.reset();
 }
@@ -158,7 +159,7 @@ void TstMainWindow::liveTraceRequestFromTheStoredTrace() {
     trace.SetValue(CTraceSettings::kTracePath, "/mnt/prod/trace");
     trace.SetValue(CTraceSettings::kSys, sys.toStdString());
     trace.SetValue(CTraceSettings::kOctCheck, "101");
-    const COpenRequest request = CVelquorApp::LiveTraceRequest(trace);
+    const COpenRequest request = LiveTraceRequest(trace);
     QCOMPARE(request.m_mode, COpenRequest::Mode::LiveTrace);
     QCOMPARE(request.m_strTraceName, std::string("prod"));
     QCOMPARE(request.m_strTraceFolder, std::string("/mnt/prod/trace"));
@@ -169,7 +170,7 @@ void TstMainWindow::liveTraceRequestFromTheStoredTrace() {
 
 void TstMainWindow::cancelledOpenOpensNothing() {
     CFileDialogs::SetOpenChooser([] { return QStringList(); });
-    theApp.OpenTraceFiles(false);
+    m_frame->OpenCommands().OpenTraceFiles(false);
     QVERIFY(m_frame->MdiArea().subWindowList().isEmpty());
 }
 
@@ -267,7 +268,7 @@ void TstMainWindow::realTracesListEveryRecord() {
     // The same files read directly, on this thread, give the same records in the same order.
     CPosixFileSystem files;
     CStderrNotifier notifier;
-    CTraceAnalyzer direct(theApp.Catalog(), files, notifier);
+    CTraceAnalyzer direct(m_frame->Catalog(), files, notifier);
     direct.SetFiles(EncodedPaths(traces));
     direct.SetShowSys(1);
     direct.ReadFileList();
@@ -296,7 +297,7 @@ void TstMainWindow::listModelPassesTheModelTester() {
 void TstMainWindow::selectionFillsThePane() {
     CVelquorView* view = OpenFixtureWindow(QStringLiteral("sel_ora_1.trc"));
     QVERIFY(view != nullptr);
-    CDetailPaneDlg& pane = m_frame->m_wndDetailDlg;
+    CDetailPaneDlg& pane = m_frame->DetailDlg();
     QVERIFY(pane.EditBox().toPlainText().isEmpty());
     const QRect cell = view->visualRect(view->Model().index(1, 3));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
@@ -319,9 +320,9 @@ void TstMainWindow::tabStripFollowsTheWindows() {
     QCOMPARE(m_frame->DialogBar().height(), CMainFrame::kTabBarHeight);
     CVelquorView* b = OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
     CVelquorView* c = OpenFixtureWindow(QStringLiteral("c_ora_3.trc"));
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     QCOMPARE(tabs.GetItemCount(), 3);
-    QCOMPARE(m_frame->m_tabList.GetCount(), 3);
+    QCOMPARE(m_frame->TabList().GetCount(), 3);
     const QStringList titles = {"a_ora_1;", "b_ora_2;", "c_ora_3;"};
     const CVelquorView* views[] = {a, b, c};
     for (int i = 0; i < 3; ++i) {
@@ -347,21 +348,21 @@ void TstMainWindow::tabClickActivatesItsWindowAndEmptiesThePane() {
     CVelquorView* b = OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
     QCOMPARE(m_frame->ActiveView(), b);
     b->selectRow(0);
-    QVERIFY(!m_frame->m_wndDetailDlg.GetText(0).empty());
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    QVERIFY(!m_frame->DetailDlg().GetText(0).empty());
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     QTabBar& bar = tabs.TabBar();
     tabs.SetCurSel(1);
     QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.tabRect(0).center());
     QCOMPARE(tabs.GetCurSel(), 0);
     QCOMPARE(m_frame->ActiveView(), a);
-    QVERIFY(m_frame->m_wndDetailDlg.GetText(0).empty());
+    QVERIFY(m_frame->DetailDlg().GetText(0).empty());
     QVERIFY(m_frame->MdiArea().currentSubWindow()->isMaximized());
 }
 
 void TstMainWindow::closeButtonPressDragOffReleaseClosesNothing() {
     OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
     OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     const QPoint button = tabs.CloseButtonRect().center();
     QTest::mousePress(&tabs, Qt::LeftButton, {}, button);
     QVERIFY(tabs.IsPressed());
@@ -384,14 +385,14 @@ void TstMainWindow::closeButtonClosesTheSelectedTabsWindow() {
     CVelquorView* a = OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
     CVelquorView* b = OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
     QCOMPARE(m_frame->ActiveView(), b);
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     tabs.SetCurSel(0); // the selected tab need not be the active window
     b->selectRow(0);
     QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.CloseButtonRect().center());
     QCOMPARE(tabs.GetItemCount(), 1);
     QCOMPARE(tabs.GetTabView(0), b);
     QCOMPARE(m_frame->MdiArea().subWindowList().size(), 1);
-    QVERIFY(m_frame->m_wndDetailDlg.GetText(0).empty());
+    QVERIFY(m_frame->DetailDlg().GetText(0).empty());
     QCOMPARE(tabs.GetCurSel(), 0);
     Q_UNUSED(a);
     QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.CloseButtonRect().center());
@@ -404,7 +405,7 @@ void TstMainWindow::closeButtonClosesTheSelectedTabsWindow() {
 void TstMainWindow::rightMarginIsInert() {
     OpenFixtureWindow(QStringLiteral("a_ora_1.trc"));
     OpenFixtureWindow(QStringLiteral("b_ora_2.trc"));
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     tabs.SetCurSel(1);
     const QRect margin = tabs.RightMarginRect();
     QCOMPARE(margin.width(), 25);
@@ -522,7 +523,7 @@ void TstMainWindow::cancelAndCloseDuringARead() {
         big += CursorBlock(i, 5, 3, "select " + std::to_string(i) + " from dual");
     }
     const QString path = Fixture(QStringLiteral("big_ora_1.trc"), big);
-    m_frame->OpenTracePaths({path}, true);
+    m_frame->OpenCommands().OpenTracePaths({path}, true);
     CVelquorView* view = m_frame->ActiveView();
     QVERIFY(view->IsReading());
     auto* cancel = m_frame->StatusBar().findChild<QPushButton*>(QStringLiteral("readCancel"));
@@ -533,10 +534,10 @@ void TstMainWindow::cancelAndCloseDuringARead() {
     QVERIFY(m_frame->StatusBar().findChild<QPushButton*>(QStringLiteral("readCancel")) == nullptr);
     QCOMPARE(view->Model().rowCount(), static_cast<int>(view->Analyzer().GetCount()));
 
-    m_frame->OpenTracePaths({path}, true);
+    m_frame->OpenCommands().OpenTracePaths({path}, true);
     QVERIFY(m_frame->ActiveView()->IsReading());
     m_frame->MdiArea().currentSubWindow()->close();
-    QTRY_COMPARE(m_frame->m_wndTabCtrl.GetItemCount(), 1);
+    QTRY_COMPARE(m_frame->TabCtrl()->GetItemCount(), 1);
     QCOMPARE(m_frame->MdiArea().subWindowList().size(), 1);
 }
 

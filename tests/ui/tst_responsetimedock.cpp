@@ -1,4 +1,5 @@
 #include "CCallTreePane.h"
+#include "CFrontWindow.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "COpenRequest.h"
@@ -101,7 +102,6 @@ void TstResponseTimeDock::init() {
 }
 
 void TstResponseTimeDock::cleanup() {
-    theApp.SetMainFrame(nullptr);
     m_frame.reset();
     m_dir.reset();
 }
@@ -174,7 +174,7 @@ void TstResponseTimeDock::dockShowsTheWindowInFrontAndFindsItsStatements() {
     QCOMPARE(GroupSql(0, groups), QStringLiteral("select * from orders"));
     DoubleClick(groups, groups.model()->index(0, 0));
     QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), 0);
-    QCOMPARE(m_frame->m_wndDetailDlg.EditBox().toPlainText(),
+    QCOMPARE(m_frame->DetailDlg().EditBox().toPlainText(),
              QStringLiteral("select * from orders\n"));
 
     Dock().Tabs().setCurrentIndex(CResponseTimeDock::TreeTab);
@@ -188,8 +188,7 @@ void TstResponseTimeDock::dockShowsTheWindowInFrontAndFindsItsStatements() {
     QCOMPARE(child.data().toString(), QStringLiteral("select obj# from x"));
     DoubleClick(tree, child);
     QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), 1);
-    QCOMPARE(m_frame->m_wndDetailDlg.EditBox().toPlainText(),
-             QStringLiteral("select obj# from x\n"));
+    QCOMPARE(m_frame->DetailDlg().EditBox().toPlainText(), QStringLiteral("select obj# from x\n"));
 
     m_frame->MdiArea().closeAllSubWindows();
     QTRY_COMPARE(tree.model()->rowCount(), 0);
@@ -249,7 +248,7 @@ void TstResponseTimeDock::otherWorkOnTheRecordsNeverHoldsTheWindow() {
 
 void TstResponseTimeDock::liveReadsKeepTheChosenGroupAndOrder() {
     CRefreshWorker::SetPeriod(100ms);
-    CVelquorView* view = m_frame->OpenWindow(
+    CVelquorView* view = m_frame->FrontWindow().Open(
         COpenRequest::LiveTrace("live", QFile::encodeName(m_dir->path()).toStdString(), true, {}));
     QVERIFY(view != nullptr);
     ShowDock();

@@ -1,7 +1,9 @@
 #include "CBoxCatcher.h"
 #include "CFileDialogs.h"
+#include "CFrontWindow.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
+#include "COpenCommands.h"
 #include "COpenRequest.h"
 #include "CStatementColumns.h"
 #include "CVelquorApp.h"
@@ -67,7 +69,6 @@ void TstWindowLife::init() {
 
 void TstWindowLife::cleanup() {
     CFileDialogs::SetOpenChooser({});
-    theApp.SetMainFrame(nullptr);
     m_frame.reset();
     m_dir.reset();
 }
@@ -90,7 +91,7 @@ void TstWindowLife::ExpectFrontWindowMaximised(const char* after) {
                  after);
     QMdiSubWindow* front = area.currentSubWindow();
     QTRY_COMPARE(front->size(), area.viewport()->size());
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     QVERIFY2(tabs.GetCurSel() >= 0, after);
     QCOMPARE(tabs.GetTabView(tabs.GetCurSel()), front->widget());
     QVERIFY2(m_frame->windowTitle().contains(front->windowTitle()), after);
@@ -122,7 +123,7 @@ QAbstractButton* TstWindowLife::ButtonWithText(QWidget* parent, const QString& t
 }
 
 void TstWindowLife::everyWayOfClosingLeavesTheNextWindowMaximised() {
-    CWindowTabCtrl& tabs = m_frame->m_wndTabCtrl;
+    CWindowTabCtrl& tabs = *m_frame->TabCtrl();
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"the tab strip's close button",
          [&] { QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.CloseButtonRect().center()); }},
@@ -154,7 +155,7 @@ void TstWindowLife::everyWayOfClosingLeavesTheNextWindowMaximised() {
 }
 
 void TstWindowLife::switchingOpeningOrClosingEmptiesThePane() {
-    CDetailPaneDlg& pane = m_frame->m_wndDetailDlg;
+    CDetailPaneDlg& pane = m_frame->DetailDlg();
     CVelquorView* a = Open(QStringLiteral("a_ora_1.trc"));
     a->selectRow(1);
     QCOMPARE(pane.GetText(0), std::string("insert into t values (1)\r\n"));
@@ -181,7 +182,7 @@ void TstWindowLife::switchingOpeningOrClosingEmptiesThePane() {
     CVelquorView* c = Open(QStringLiteral("c_ora_3.trc"));
     c->selectRow(0);
     QVERIFY(!pane.GetText(0).empty());
-    m_frame->OpenWindow(
+    m_frame->FrontWindow().Open(
         COpenRequest::LiveTrace("live", QFile::encodeName(m_dir->path()).toStdString(), true, {}));
     QVERIFY2(pane.GetText(0).empty(), "after opening a live window");
 }
@@ -304,7 +305,7 @@ void TstWindowLife::cancelledReadMessageCoversReady() {
     }
     const QString path = m_dir->filePath(QStringLiteral("big_ora_1.trc"));
     WriteBytes(path, big);
-    m_frame->OpenTracePaths({path}, true);
+    m_frame->OpenCommands().OpenTracePaths({path}, true);
     QStatusBar& bar = m_frame->StatusBar();
     auto* cancel = bar.findChild<QPushButton*>(QStringLiteral("readCancel"));
     QVERIFY(cancel != nullptr);
