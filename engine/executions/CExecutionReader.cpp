@@ -7,6 +7,7 @@
 #include "TraceText.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -226,7 +227,12 @@ bool CExecutionReader::CountLineFeeds(const CScan& scan, std::uint64_t end, std:
         if (!CRecordTexts::ReadRange(scan.open, scan.file, at, bytes, chunk, error)) {
             return false;
         }
-        count += std::count(chunk.begin(), chunk.end(), '\n');
+        for (const char* p = chunk.data();
+             (p = static_cast<const char*>(
+                  std::memchr(p, '\n', chunk.data() + chunk.size() - p))) != nullptr;
+             ++p) {
+            ++count;
+        }
         at += bytes;
     }
     return true;
