@@ -2,11 +2,13 @@
 // of 1 GiB against `wc -l` on the same file, the response-time profile, SQL groups and call
 // tree of that analysis against the analysis itself, both against `wc -l` and a plain pass
 // over the file run beside them, sorting 1,000,000 records, a live read of 1 MiB appended to
-// a small and to a 1 GiB trace, and the peak memory of a file-mode run.
+// a small and to a 1 GiB trace, the peak memory of a file-mode run, and the executions of the
+// statement of the 1 GiB trace that ran most often, read back from the file.
 
 #include "CBenchFiles.h"
 #include "CCommandTypeCatalog.h"
 #include "CCursorTracker.h"
+#include "CExecutionReader.h"
 #include "CLocalNetworkShares.h"
 #include "CPlainPass.h"
 #include "CPosixFileSystem.h"
@@ -325,6 +327,37 @@ void BM_ManySmallFiles(benchmark::State& state) {
     state.counters["ms_per_file"] = perRun * 1000.0 / kFiles;
 }
 
+// The executions of the statement of the 1 GiB trace with the most of them, read back from the
+// file as the detail pane and `velquor-cli execs --row N` read them.
+void BM_ExecutionsOfBusiestStatement(benchmark::State& state) {
+    const std::string trace = Files().Trace(kGiB, kSeed);
+    Engine engine;
+    std::unique_ptr<CTraceAnalyzer> analyzer = engine.MakeAnalyzer();
+    analyzer->SetPath(trace + "|");
+    analyzer->ReadFileList();
+    const CStatementRecord* busiest = &analyzer->GetRecord(0);
+    for (std::int64_t row = 1; row < analyzer->GetCount(); ++row) {
+        const CStatementRecord& record = analyzer->GetRecord(row);
+        if (record.Exec().count > busiest->Exec().count) {
+            busiest = &record;
+        }
+    }
+    const CExecutionReader reader(analyzer->Texts());
+    std::size_t executions = 0;
+    for (auto _ : state) {
+        std::vector<CExecution> read;
+        std::string error;
+        if (!reader.Read(*busiest, read, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        executions = read.size();
+    }
+    state.counters["executions"] = static_cast<double>(executions);
+    state.counters["header_offset_MiB"] =
+        static_cast<double>(busiest->m_nBlockOffset) / static_cast<double>(kMiB);
+}
+
 } // namespace
 
 BENCHMARK(BM_FileModePeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
@@ -337,6 +370,10 @@ BENCHMARK_CAPTURE(BM_Sort, number_total_cpu, "total_cpu")
     ->Iterations(3)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Sort, text_sqlStr, "sqlStr")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_ExecutionsOfBusiestStatement)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();

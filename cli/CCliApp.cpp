@@ -2,6 +2,8 @@
 
 #include "CCallTreeWriter.h"
 #include "CDelimitedWriter.h"
+#include "CExecutionReader.h"
+#include "CExecutionWriter.h"
 #include "CFollowCommand.h"
 #include "CJsonWriter.h"
 #include "CPosixTraceFile.h"
@@ -14,10 +16,12 @@
 #include "CTraceAnalyzer.h"
 #include "CUsageError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +35,8 @@ constexpr const char* kUsage =
     "FILE...\n"
     "  or:  velquor-cli sqls [--exclude-idle] [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
     "  or:  velquor-cli tree [OPTIONS] [--format table|json] FILE...\n"
+    "  or:  velquor-cli execs [--row N | --sqlid ID] [--top N] [--no-binds] [OPTIONS]\n"
+    "                   [--format table|tsv|csv|json] FILE...\n"
     "  or:  velquor-cli --help | --version\n"
     "\n"
     "Analyses Oracle SQL trace files: one record per PARSING IN CURSOR or PARSE ERROR block.\n"
@@ -46,6 +52,9 @@ constexpr const char* kUsage =
     "           own elapsed time; per execution least, median, 95th percentile, greatest\n"
     "  tree     the statements the client sent, in file order, each with the recursive\n"
     "           statements its calls called below it\n"
+    "  execs    every execution of each statement (or of one row, or of one SQL id): its\n"
+    "           EXEC and the FETCHes up to the cursor's next EXEC or PARSE, with its line,\n"
+    "           time stamps, figures, waits and bind values (one set per BINDS section)\n"
     "Times are in seconds in tables, in microseconds in json.\n"
     "\n"
     "Options:\n"
@@ -63,6 +72,9 @@ constexpr const char* kUsage =
     "  -o OUT          save: the file to write; it is written only when the command succeeds\n"
     "  --by TAG        profile: one profile per value of session, service, module, action or\n"
     "                  client (the \"*** SESSION ID:\" ... \"*** CLIENT ID:\" lines)\n"
+    "  --sqlid ID      execs: only the statements of this SQL id\n"
+    "  --top N         execs: each statement's N slowest executions, slowest first\n"
+    "  --no-binds      execs: leave bind values out (they may hold private data)\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
     "                  the like) out; R and the shares are worked out without them (tree:\n"
     "                  taken, but a call tree holds no waits)\n"
@@ -171,6 +183,8 @@ int CCliApp::RunCommand(const CCliOptions& options) {
         return RunSqls(options);
     case CCliCommand::Tree:
         return RunTree(options);
+    case CCliCommand::Execs:
+        return RunExecs(options);
     }
     return 2;
 }
@@ -259,6 +273,56 @@ int CCliApp::RunSqls(const CCliOptions& options) {
 int CCliApp::RunTree(const CCliOptions& options) {
     CTraceAnalyzer& analyzer = Analyze(options);
     CCallTreeWriter::Write(stdout, analyzer.CallTree(), analyzer, options.format);
+    return FinishOutput();
+}
+
+// The executions of the chosen rows, read from each file in one pass over it.
+int CCliApp::RunExecs(const CCliOptions& options) {
+    CTraceAnalyzer& analyzer = Analyze(options);
+    if (options.row >= analyzer.GetCount()) {
+        throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
+                          std::to_string(analyzer.GetCount()) + " rows");
+    }
+    std::vector<CExecutionWriter::CStatement> statements;
+    std::vector<const CStatementRecord*> records;
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        const CStatementRecord& record = analyzer.GetRecord(row);
+        if ((options.row < 0 || options.row == row) &&
+            (options.sqlId.empty() || options.sqlId == record.SqlId())) {
+            statements.push_back({row, record.SqlId(), {}});
+            records.push_back(&record);
+        }
+    }
+    // Records by their file, each file read once.
+    std::map<std::string, std::vector<std::size_t>> byFile;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        byFile[records[i]->File() != nullptr ? records[i]->File()->path : ""].push_back(i);
+    }
+    const CExecutionReader reader(analyzer.Texts());
+    for (const auto& [path, indexes] : byFile) {
+        std::vector<const CStatementRecord*> ofFile;
+        for (const std::size_t i : indexes) {
+            ofFile.push_back(records[i]);
+        }
+        std::vector<std::vector<CExecution>> executions;
+        std::string error;
+        if (!reader.ReadAll(ofFile, executions, error)) {
+            throw std::runtime_error(error);
+        }
+        for (std::size_t k = 0; k < indexes.size(); ++k) {
+            statements[indexes[k]].executions = std::move(executions[k]);
+        }
+    }
+    if (options.top >= 0) {
+        for (CExecutionWriter::CStatement& statement : statements) {
+            std::stable_sort(
+                statement.executions.begin(), statement.executions.end(),
+                [](const CExecution& a, const CExecution& b) { return a.elapsed > b.elapsed; });
+            statement.executions.resize(
+                std::min(statement.executions.size(), static_cast<std::size_t>(options.top)));
+        }
+    }
+    CExecutionWriter::Write(stdout, statements, options.format, options.withBinds);
     return FinishOutput();
 }
 

@@ -13,7 +13,7 @@ namespace {
 const std::map<std::string, CCliCommand> kCommands = {
     {"list", CCliCommand::List},     {"show", CCliCommand::Show},       {"save", CCliCommand::Save},
     {"follow", CCliCommand::Follow}, {"profile", CCliCommand::Profile}, {"sqls", CCliCommand::Sqls},
-    {"tree", CCliCommand::Tree}};
+    {"tree", CCliCommand::Tree},     {"execs", CCliCommand::Execs}};
 
 const std::set<CCliCommand> kTimeCommands = {CCliCommand::Profile, CCliCommand::Sqls,
                                              CCliCommand::Tree};
@@ -30,23 +30,26 @@ const std::map<std::string, COutputFormat> kFormats = {{"table", COutputFormat::
                                                        {"json", COutputFormat::Json}};
 
 // Options that take a value, and the commands each option belongs to.
-const std::set<std::string> kValueOptions = {"--types", "--sort", "--format", "--row",
-                                             "--after", "-o",     "--by"};
+const std::set<std::string> kValueOptions = {"--types", "--sort", "--format", "--row", "--after",
+                                             "-o",      "--by",   "--sqlid",  "--top"};
 const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--hide-sys",
      {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
-      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree}},
+      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree, CCliCommand::Execs}},
     {"--types",
      {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
-      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree}},
-    {"--sort", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save}},
-    {"--desc", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save}},
+      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree, CCliCommand::Execs}},
+    {"--sort", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Execs}},
+    {"--desc", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Execs}},
     {"--format",
      {CCliCommand::List, CCliCommand::Follow, CCliCommand::Profile, CCliCommand::Sqls,
-      CCliCommand::Tree}},
+      CCliCommand::Tree, CCliCommand::Execs}},
     {"--exclude-idle", kTimeCommands},
     {"--by", {CCliCommand::Profile}},
-    {"--row", {CCliCommand::Show}},
+    {"--row", {CCliCommand::Show, CCliCommand::Execs}},
+    {"--sqlid", {CCliCommand::Execs}},
+    {"--top", {CCliCommand::Execs}},
+    {"--no-binds", {CCliCommand::Execs}},
     {"--after", {CCliCommand::Save}},
     {"--sql", {CCliCommand::Save}},
     {"--trc", {CCliCommand::Save}},
@@ -83,8 +86,9 @@ CCliOptions CCliOptions::Parse(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             if (!commandSeen) {
-                throw CUsageError("a command (list, show, save, follow, profile, sqls or tree) "
-                                  "must come first");
+                throw CUsageError(
+                    "a command (list, show, save, follow, profile, sqls, tree or execs) "
+                    "must come first");
             }
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(0, equals);
@@ -146,6 +150,12 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
         format = found->second;
     } else if (option == "--row") {
         row = ParseRow(option, value);
+    } else if (option == "--sqlid") {
+        sqlId = value;
+    } else if (option == "--top") {
+        top = ParseRow(option, value);
+    } else if (option == "--no-binds") {
+        withBinds = false;
     } else if (option == "--after") {
         after = ParseRow(option, value);
     } else if (option == "--exclude-idle") {
@@ -170,7 +180,8 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
 
 void CCliOptions::Check() const {
     if (command == CCliCommand::Help) {
-        throw CUsageError("a command (list, show, save, follow, profile, sqls or tree) is needed");
+        throw CUsageError(
+            "a command (list, show, save, follow, profile, sqls, tree or execs) is needed");
     }
     const bool tableOrJson = format == COutputFormat::Table || format == COutputFormat::Json;
     if ((command == CCliCommand::Profile || command == CCliCommand::Tree) && !tableOrJson) {
@@ -188,6 +199,9 @@ void CCliOptions::Check() const {
     }
     if (command == CCliCommand::Save && saveContent == CSaveContent::None) {
         throw CUsageError("save needs --sql or --trc");
+    }
+    if (command == CCliCommand::Execs && row >= 0 && !sqlId.empty()) {
+        throw CUsageError("give either --row or --sqlid, not both");
     }
     if (command == CCliCommand::Save && outPath.empty()) {
         throw CUsageError("save needs -o OUT");

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class CCliCommand { List, Show, Save, Follow, Profile, Sqls, Tree, Help, Version };
+enum class CCliCommand { List, Show, Save, Follow, Profile, Sqls, Tree, Execs, Help, Version };
 enum class COutputFormat { Table, Tsv, Csv, Json };
 enum class CSaveContent { None, Sql, Trc };
 
@@ -23,12 +23,15 @@ public:
     std::string sortKey;
     bool descending = false;
     COutputFormat format = COutputFormat::Table;
-    std::int64_t row = -1;   // show: the record to print
+    std::int64_t row = -1;   // show: the record to print; execs: the record whose executions
     std::int64_t after = -1; // save: write the records after this row; -1 writes all
     CSaveContent saveContent = CSaveContent::None;
     std::string outPath;
     bool excludeIdle = false;         // profile, sqls, tree: leave idle waits out
     std::optional<ESessionTag> cutBy; // profile: one profile per value of this tag
+    std::string sqlId;                // execs: the statements of this SQL id
+    std::int64_t top = -1;            // execs: each statement's slowest executions, slowest first
+    bool withBinds = true;            // execs: write bind values
     std::vector<std::string> paths;   // trace files, or the folder to follow
 
 private:

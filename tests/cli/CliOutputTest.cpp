@@ -87,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"profile_by_action_json",
                    {"profile", "--by", "action", "--exclude-idle", "--format", "json", kSession}},
         OutputCase{"sqls_table", {"sqls", kSession, kSecond}},
+        OutputCase{"execs_json", {"execs", "--format", "json", kFirst, kSecond}},
+        OutputCase{"execs_table_no_binds", {"execs", "--no-binds", "--top", "1", kFirst}},
         OutputCase{"sqls_tsv_hide_sys", {"sqls", "--hide-sys", "--format", "tsv", kSession}},
         OutputCase{"sqls_csv_no_idle", {"sqls", "--exclude-idle", "--format", "csv", kSession}},
         OutputCase{"sqls_json", {"sqls", "--format", "json", kSession}},

@@ -1,0 +1,275 @@
+#include "CBindSectionReader.h"
+#include "CExecutionReader.h"
+#include "CTempFolder.h"
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+std::vector<CExecution> ExecutionsOf(const CStatementRecord& record) {
+    std::vector<CExecution> executions;
+    std::string error;
+    EXPECT_TRUE(CExecutionReader(PosixTexts()).Read(record, executions, error)) << error;
+    return executions;
+}
+
+// The records of a file read in small pieces, so that pieces' joins count too; they keep
+// their texts in the file.
+class CFileRecords {
+public:
+    explicit CFileRecords(const std::string& path)
+        : m_analyzer(TestCatalog(), m_fileSystem, m_shares, m_notifier) {
+        m_analyzer.SetFiles({path});
+        m_analyzer.SetShowSys(1);
+        m_analyzer.Reader().SetPieceBytes(4096);
+        m_analyzer.ReadFileList();
+        for (std::int64_t row = 0; row < m_analyzer.GetCount(); ++row) {
+            m_records.push_back(&m_analyzer.GetRecord(row));
+        }
+    }
+    const std::vector<const CStatementRecord*>& Records() const { return m_records; }
+
+private:
+    CPosixFileSystem m_fileSystem;
+    CLocalNetworkShares m_shares;
+    CStderrNotifier m_notifier;
+    CTraceAnalyzer m_analyzer;
+    std::vector<const CStatementRecord*> m_records;
+};
+
+std::string ValueText(const CBindValue& bind) {
+    return bind.value.has_value() ? *bind.value : "NULL";
+}
+
+// One trace with every form a bind value takes, sections before a header and a PARSE, an
+// array execution, waits in and out of an execution's time, and two processes that use
+// the same cursor number.
+constexpr std::string_view kBindForms =
+    "Unix process pid: 100, image: oracle@host\n"
+    "\n"
+    "*** SESSION ID:(10.1) 2024-01-16 17:52:40.458\n"
+    "BINDS #1:\n"
+    "\n"
+    " Bind#0\n"
+    "  oacdty=01 mxl=32(05) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  kxsbbbfp=7f00  bln=32  avl=05  flg=05\n"
+    "  value=\"first\n"
+    "second\"\n"
+    " Bind#1\n"
+    "  oacdty=02 mxl=22(22) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  kxsbbbfp=7f00  bln=22  avl=00  flg=05\n"
+    " Bind#2\n"
+    "  No oacdef for this bind.\n"
+    " Bind#3\n"
+    "  oacdty=12 mxl=07(07) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  kxsbbbfp=7f00  bln=07  avl=07  flg=09\n"
+    "  value=\"3/1/2023 17:27:25\"\n"
+    "=====================\n"
+    "PARSING IN CURSOR #1 len=60 dep=0 uid=5 oct=3 lid=5 tim=1000 hv=1 ad='1' sqlid='abc'\n"
+    "select * from t where a = :a and b = :b and c = :a and d = ':x' and e = :e\n"
+    "END OF STMT\n"
+    "PARSE #1:c=1,e=2,p=0,cr=0,cu=0,mis=1,r=0,dep=0,og=1,plh=77,tim=1010\n"
+    "BINDS #1:\n"
+    " Bind#0\n"
+    "  oacdty=23 mxl=32(04) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  kxsbbbfp=7f00  bln=32  avl=04  flg=05\n"
+    "  value=\n"
+    "  Dump of memory from 0x00007F00 to 0x00007F04\n"
+    "  7F00 0A0B0C0D                             [....]\n"
+    " Bind#1\n"
+    "  oacdty=02 mxl=22(22) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  kxsbbbfp=7f00  bln=22  avl=02  flg=05\n"
+    "  value=###\n"
+    "  An invalid number has been seen.Memory contents are :\n"
+    "  Dump of memory from 0x00007F10 to 0x00007F12\n"
+    "  7F10 C102                                 [..]\n"
+    " Bind#2\n"
+    "  oacdty=11 mxl=16(16) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  value=0000168A.0004.0001\n"
+    " Bind#3\n"
+    "  oacdty=180 mxl=11(11) mxlc=00 mal=00 scl=00 pre=00\n"
+    "  value=2024-01-16 17:52:40.458\n"
+    "WAIT #1: nam='SQL*Net message from client' ela= 500 tim=990\n"
+    "WAIT #1: nam='db file sequential read' ela= 30 tim=1095\n"
+    "EXEC #1:c=10,e=100,p=1,cr=2,cu=3,mis=1,r=0,dep=0,og=1,plh=77,tim=1100\n"
+    "WAIT #1: nam='db file sequential read' ela= 50 tim=1150\n"
+    "FETCH #1:c=20,e=200,p=4,cr=5,cu=6,mis=0,r=7,dep=0,og=1,plh=77,tim=1300\n"
+    "FETCH #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=1,dep=0,og=1,plh=77,tim=1301\n"
+    "*** [ Unix process pid: 200 ]\n"
+    "=====================\n"
+    "PARSING IN CURSOR #1 len=20 dep=0 uid=5 oct=3 lid=5 tim=2000 hv=2 ad='2'\n"
+    "select 2 from dual\n"
+    "END OF STMT\n"
+    "EXEC #1:c=0,e=5,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=2005\n"
+    "*** [ Unix process pid: 100 ]\n"
+    "BINDS #1:\n"
+    " bind 0: dty=1 mxl=32(05) mal=00 scl=00 pre=00 oacflg=03 oacfl2=10 size=32 offset=0\n"
+    "   bfp=0a000 bln=32 avl=03 flg=05\n"
+    "   value=\"old\"\n"
+    "BINDS #1:\n"
+    " bind 0: dty=96 mxl=32(05) mal=00 scl=00 pre=00 oacflg=03 oacfl2=10 size=32 offset=0\n"
+    "   bfp=0a000 bln=32 avl=00 flg=05\n"
+    "EXEC #1:c=3,e=30,p=0,cr=1,cu=0,mis=0,r=2,dep=0,og=1,plh=77,tim=3000\n"
+    "PARSE #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=77,tim=3010\n"
+    "FETCH #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=1,dep=0,og=1,plh=77,tim=3020\n";
+
+} // namespace
+
+// Bind values: every form, each type name, the sections before a header and a PARSE going to
+// the next EXEC, k sections as k bind sets, and each process's own cursor.
+TEST(ExecutionsTest, BindFormsAndExecutionsOfAHandWrittenTrace) {
+    CTempFolder folder;
+    const std::string path = folder.File("forms_100.trc");
+    CTempFolder::Write(path, kBindForms);
+    const CFileRecords file(path);
+    const std::vector<const CStatementRecord*>& records = file.Records();
+    ASSERT_EQ(records.size(), 2u);
+
+    // One pass over the whole file knows every line's process; the reader of one statement
+    // stops at the calls its record counted.
+    std::vector<std::vector<CExecution>> all;
+    std::string error;
+    ASSERT_TRUE(CExecutionReader(PosixTexts()).ReadAll(records, all, error)) << error;
+    const std::vector<CExecution>& first = all[0];
+    ASSERT_EQ(first.size(), 2u);
+    const CExecution& one = first[0];
+    EXPECT_EQ(one.number, 1);
+    EXPECT_EQ(one.line, 47);
+    EXPECT_EQ(one.start, 1000);
+    EXPECT_EQ(one.end, 1301);
+    EXPECT_EQ(one.elapsed, 301);
+    EXPECT_EQ(one.cpu, 31);
+    EXPECT_EQ(one.disk, 5);
+    EXPECT_EQ(one.query, 7);
+    EXPECT_EQ(one.current, 9);
+    EXPECT_EQ(one.rows, 8);
+    EXPECT_EQ(one.fetches, 2);
+    EXPECT_EQ(one.misses, 1);
+    EXPECT_EQ(one.plh, 77);
+    // The wait that ended before the execution began is not its.
+    ASSERT_EQ(one.waits.size(), 1u);
+    EXPECT_EQ(one.waits[0].event, "db file sequential read");
+    EXPECT_EQ(one.waits[0].count, 2);
+    EXPECT_EQ(one.waits[0].max, 50);
+    EXPECT_EQ(one.waits[0].total, 80);
+
+    ASSERT_EQ(one.binds.size(), 2u);
+    std::vector<std::string> values;
+    std::vector<std::string> types;
+    for (const CBindSet& set : one.binds) {
+        for (const CBindValue& bind : set) {
+            values.push_back(ValueText(bind));
+            types.push_back(BindTypeName(bind.type));
+        }
+    }
+    EXPECT_EQ(values, (std::vector<std::string>{"first\nsecond", "NULL", "first\nsecond",
+                                                "3/1/2023 17:27:25", "0A0B0C0D", "### C102",
+                                                "0000168A.0004.0001", "2024-01-16 17:52:40.458"}));
+    EXPECT_EQ(types, (std::vector<std::string>{"VARCHAR2", "NUMBER", "VARCHAR2", "DATE", "RAW",
+                                               "NUMBER", "type 11", "TIMESTAMP"}));
+
+    // Older servers' layout; a PARSE ends the execution before the FETCH after it.
+    const CExecution& two = first[1];
+    EXPECT_EQ(two.rows, 2);
+    EXPECT_EQ(two.fetches, 0);
+    ASSERT_EQ(two.binds.size(), 2u);
+    EXPECT_EQ(two.binds[0][0].value, "old");
+    EXPECT_EQ(BindTypeName(two.binds[0][0].type), "VARCHAR2");
+    EXPECT_FALSE(two.binds[1][0].value.has_value());
+    EXPECT_EQ(BindTypeName(two.binds[1][0].type), "CHAR");
+
+    const std::vector<CExecution>& other = all[1];
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(other[0].elapsed, 5);
+    EXPECT_TRUE(other[0].binds.empty());
+    EXPECT_EQ(ExecutionsOf(*records[1]), other);
+
+    EXPECT_EQ(BindTypeName(112), "CLOB");
+    EXPECT_EQ(BindTypeName(113), "BLOB");
+    EXPECT_EQ(BindTypeName(181), "TIMESTAMP WITH TIME ZONE");
+    EXPECT_EQ(CBindSectionReader::Placeholders("x = :1 and y = ':2' and z := :B1"),
+              (std::vector<std::string>{"1", "B1"}));
+}
+
+// Per statement of every real trace, its executions add up to the statement's execute and
+// fetch figures, each read alone and all of a file in one pass alike.
+TEST(ExecutionsTest, ExecutionsAddUpToTheirStatementOnEveryRealTrace) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        const CFileRecords file(path);
+        const std::vector<const CStatementRecord*>& records = file.Records();
+        std::vector<std::vector<CExecution>> all;
+        std::string error;
+        ASSERT_TRUE(CExecutionReader(PosixTexts()).ReadAll(records, all, error)) << error;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const CStatementRecord& record = *records[i];
+            SCOPED_TRACE(path + " record " + std::to_string(i));
+            const std::vector<CExecution> executions = ExecutionsOf(record);
+            ASSERT_EQ(executions, all[i]);
+            CCallFigures sum;
+            std::int64_t fetches = 0;
+            for (const CExecution& execution : executions) {
+                sum.Add({1, execution.cpu, execution.elapsed, execution.disk, execution.query,
+                         execution.current, execution.misses, execution.rows});
+                fetches += execution.fetches;
+            }
+            CCallFigures expected = record.Exec();
+            expected.Add(record.Fetch());
+            expected.count = record.Exec().count;
+            expected.misses = record.Exec().misses;
+            EXPECT_EQ(sum, expected);
+            EXPECT_EQ(fetches, record.Fetch().count);
+        }
+    }
+}
+
+// The array insert of the TRUNC-TEST trace is one execution of 10 bind sets; every one of
+// DBM11106's 1,000 bind sections goes to an execution, its 19 binds without a definition
+// taking the value they repeat.
+TEST(ExecutionsTest, BindSetsOfRealTraces) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    const auto find = [&](std::string_view name) {
+        return *std::find_if(traces.begin(), traces.end(),
+                             [&](const std::string& p) { return p.ends_with(name); });
+    };
+    std::vector<std::string> firsts;
+    const CFileRecords trunc(find("oracle-trace__cdb1_ora_5390_TRUNC-TEST.trc"));
+    for (const CStatementRecord* record : trunc.Records()) {
+        for (const CExecution& execution : ExecutionsOf(*record)) {
+            if (execution.binds.size() > 1) {
+                EXPECT_EQ(execution.binds.size(), 10u);
+                for (const CBindSet& set : execution.binds) {
+                    firsts.push_back(ValueText(set.at(0)));
+                }
+            }
+        }
+    }
+    ASSERT_EQ(firsts.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(firsts.begin(), firsts.begin() + 3),
+              (std::vector<std::string>{"Block Size", "Block Count Max", "Block Count Current"}));
+
+    std::int64_t sets = 0;
+    std::int64_t repeated = 0;
+    const CFileRecords dbm(find("troubleshooting-oracle-perf__DBM11106_ora_6334.trc"));
+    for (const CStatementRecord* record : dbm.Records()) {
+        const std::vector<CExecution> executions = ExecutionsOf(*record);
+        for (const CExecution& execution : executions) {
+            sets += static_cast<std::int64_t>(execution.binds.size());
+            for (const CBindSet& set : execution.binds) {
+                for (const CBindValue& bind : set) {
+                    EXPECT_FALSE(bind.undefined);
+                    repeated += bind.position == 1 && bind.value == set.at(0).value &&
+                                set.at(0).value.has_value();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(sets, 1000);
+    EXPECT_GE(repeated, 19);
+}
