@@ -45,7 +45,8 @@ void WriteTable(std::FILE* out, const std::vector<CCallTreeRow>& tree,
     });
     WriteText(out, table.TitleLine());
     Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t depth) {
-        WriteText(out, table.Line(Cells(row, analyzer.RowOfNode(row),
+        WriteShownText(out,
+                       table.Line(Cells(row, analyzer.RowOfNode(row),
                                         std::string(2 * depth, ' ') +
                                             CallTreeLabel(row, analyzer.RecordOfNode(row), sqls))));
     });

@@ -2,6 +2,7 @@
 #include "CTraceGenerator.h"
 #include "CliTestSupport.h"
 #include "RealTraces.h"
+#include "SafeText.h"
 #include "TestDevices.h"
 
 #include <algorithm>
@@ -268,3 +269,43 @@ TEST(CliProcessTest, ShowsADeepPlanQuickly) {
 }
 
 } // namespace
+
+// A hostile trace: SQL texts and module names that a spreadsheet would run as formulas are
+// written as text in CSV and TSV (numbers stay numbers); its escape sequences reach a terminal
+// escaped and a file as they are.
+TEST(CliProcessTest, HostileTextsAreWrittenSafely) {
+    CTempFolder temp;
+    const std::filesystem::path trace = temp.Path() / "evil_ora_7.trc";
+    const std::string block = "=====================\n"
+                              "PARSING IN CURSOR #1 len=30 dep=0 uid=5 oct=3 lid=5 tim=1 hv=1 "
+                              "ad='1' sqlid='\x1b]0;owned\x07'\n"
+                              "=HYPERLINK(\"http://x\",\"y\")\nEND OF STMT\n"
+                              "EXEC #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=2\n";
+    WriteFile(trace, "*** MODULE NAME:(=cmd|' /C calc'!A0) 2024-01-01 00:00:00.000\n" + block);
+    for (const char* format : {"csv", "tsv"}) {
+        const CChildProcess::Result list =
+            CChildProcess::Run({kCli, "list", "--format", format, trace.string()});
+        ASSERT_EQ(list.status, 0) << list.err;
+        EXPECT_NE(list.out.find("'=HYPERLINK("), std::string::npos) << list.out;
+        EXPECT_EQ(list.out.find(",=HYPERLINK("), std::string::npos) << list.out;
+        EXPECT_EQ(list.out.find("\t=HYPERLINK("), std::string::npos) << list.out;
+        const CChildProcess::Result sqls =
+            CChildProcess::Run({kCli, "sqls", "--format", format, trace.string()});
+        ASSERT_EQ(sqls.status, 0) << sqls.err;
+        EXPECT_NE(sqls.out.find("'=HYPERLINK("), std::string::npos) << sqls.out;
+    }
+    const CChildProcess::Result toFile =
+        CChildProcess::Run({kCli, "show", "--row", "0", trace.string()});
+    ASSERT_EQ(toFile.status, 0) << toFile.err;
+    EXPECT_NE(toFile.out.find("=HYPERLINK("), std::string::npos);
+
+    EXPECT_EQ(TerminalText("a\x1b[31mred\x07\tb\r\n\xc2\x9b"
+                           "2J\x7f\xc3\xa9"),
+              "a\\x1b[31mred\\x07\tb\r\n\\x9b2J\\x7f\xc3\xa9");
+    for (const std::string cell : {"+1", "-2.5", "-1e3", "12", "", "a=b"}) {
+        EXPECT_EQ(SpreadsheetCell(cell), cell);
+    }
+    for (const std::string cell : {"+a", "-", "@SUM(A1)", "-2.5x", "=1"}) {
+        EXPECT_EQ(SpreadsheetCell(cell), "'" + cell);
+    }
+}
