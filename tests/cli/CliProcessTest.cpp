@@ -309,3 +309,41 @@ TEST(CliProcessTest, HostileTextsAreWrittenSafely) {
         EXPECT_EQ(SpreadsheetCell(cell), "'" + cell);
     }
 }
+
+// Calls 300 deep: the tree's JSON nests its nodes 100 levels deep at most, the deeper ones in
+// their ancestor's children at that depth, so that common JSON readers can read it.
+TEST(CliProcessTest, TreeJsonNestsAtMostAHundredLevels) {
+    CTempFolder temp;
+    const std::filesystem::path trace = temp.Path() / "deep_ora_8.trc";
+    constexpr int kDepth = 300;
+    std::string text;
+    for (int k = 1; k <= kDepth; ++k) {
+        text += "=====================\nPARSING IN CURSOR #" + std::to_string(k) +
+                " len=18 dep=" + std::to_string(k - 1) +
+                " uid=0 oct=3 lid=0 tim=1 hv=" + std::to_string(k) + " ad='1' sqlid='s'\nselect " +
+                std::to_string(k) + " from dual\nEND OF STMT\n";
+    }
+    for (int k = kDepth; k >= 1; --k) {
+        text += "EXEC #" + std::to_string(k) + ":c=1,e=" + std::to_string(k) +
+                ",p=0,cr=0,cu=0,mis=0,r=0,dep=" + std::to_string(k - 1) + ",og=1,tim=2\n";
+    }
+    WriteFile(trace, text);
+    const CChildProcess::Result tree =
+        CChildProcess::Run({kCli, "tree", "--format", "json", trace.string()});
+    ASSERT_EQ(tree.status, 0) << tree.err;
+    int nesting = 0;
+    int deepest = 0;
+    for (const char c : tree.out) {
+        nesting += c == '[' || c == '{' ? 1 : (c == ']' || c == '}' ? -1 : 0);
+        deepest = std::max(deepest, nesting);
+    }
+    EXPECT_EQ(nesting, 0);
+    EXPECT_EQ(deepest, 205); // the top array, then an object and its children per level
+    std::size_t nodes = 0;
+    for (std::size_t at = tree.out.find("\"calls\":"); at != std::string::npos;
+         at = tree.out.find("\"calls\":", at + 1)) {
+        ++nodes;
+    }
+    EXPECT_EQ(nodes, kDepth);
+    EXPECT_NE(tree.out.find("\"depth\":299,\"children\":[]"), std::string::npos);
+}
