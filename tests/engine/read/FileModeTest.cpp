@@ -291,6 +291,19 @@ TEST(FileMode, EmptyAndStatementFreeTracesGiveNoRecords) {
     EXPECT_TRUE(FileModeRecords({folder.File("a.trc"), folder.File("b.trc")}, true).empty());
 }
 
+// Two names of one file (hard links) are one file: its statements count once, as read under
+// its first name.
+TEST(FileMode, AFileUnderTwoNamesIsReadOnce) {
+    CTempFolder folder;
+    CTempFolder::Write(folder.File("a_ora_1.trc"), CursorBlock(1, 5, 3, "from a"));
+    CTempFolder::Write(folder.File("c_ora_3.trc"), CursorBlock(1, 5, 3, "from c"));
+    std::filesystem::create_hard_link(folder.File("a_ora_1.trc"), folder.File("b_ora_2.trc"));
+    const std::vector<CStatementRecord> linked = FileModeRecords(
+        {folder.File("c_ora_3.trc"), folder.File("b_ora_2.trc"), folder.File("a_ora_1.trc")}, true);
+    ExpectSameRecords(
+        linked, FileModeRecords({folder.File("a_ora_1.trc"), folder.File("c_ora_3.trc")}, true));
+}
+
 class CCancelAfter final : public IReadProgress {
 public:
     explicit CCancelAfter(int calls) : m_nCalls(calls) {}
