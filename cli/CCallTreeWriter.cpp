@@ -45,18 +45,21 @@ void WriteTable(std::FILE* out, const std::vector<CCallTreeRow>& tree,
     });
     WriteText(out, table.TitleLine());
     Walk(tree, 0, [&](const CCallTreeRow& row, std::size_t depth) {
-        WriteText(out, table.Line(Cells(row, analyzer.RowOfNode(row),
+        WriteShownText(out,
+                       table.Line(Cells(row, analyzer.RowOfNode(row),
                                         std::string(2 * depth, ' ') +
                                             CallTreeLabel(row, analyzer.RecordOfNode(row), sqls))));
     });
 }
 
-void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
-                 const CTraceAnalyzer& analyzer, CSqlReader& sqls);
+// Nodes deeper than this are written in the children of their ancestor at this depth, in the
+// tree's order, each with its "depth" and no children of its own: JSON nested deeper than a
+// few hundred levels is more than common readers take.
+constexpr std::size_t kMaxNestedDepth = 100;
 
-// A node, with the nodes below it.
-void AppendNode(std::string& out, const CCallTreeRow& row, const CTraceAnalyzer& analyzer,
-                CSqlReader& sqls) {
+// A node at `depth`, with the nodes below it.
+void AppendNode(std::string& out, const CCallTreeRow& row, std::size_t depth,
+                const CTraceAnalyzer& analyzer, CSqlReader& sqls) {
     const std::int64_t listRow = analyzer.RowOfNode(row);
     const bool cursor = row.statement.kind != CStatementRef::EKind::Serial;
     out += "{\"row\":" + (listRow < 0 ? std::string("null") : std::to_string(listRow));
@@ -73,19 +76,24 @@ void AppendNode(std::string& out, const CCallTreeRow& row, const CTraceAnalyzer&
     out += ",\"elapsed\":" + std::to_string(row.figures.elapsed);
     out += ",\"self_elapsed\":" + std::to_string(row.figures.selfElapsed);
     out += ",\"self_cpu\":" + std::to_string(row.figures.selfCpu);
-    out += ",\"children\":";
-    AppendNodes(out, row.children, analyzer, sqls);
-    out += '}';
-}
-
-void AppendNodes(std::string& out, const std::vector<CCallTreeRow>& rows,
-                 const CTraceAnalyzer& analyzer, CSqlReader& sqls) {
-    out += '[';
-    for (const CCallTreeRow& row : rows) {
-        AppendNode(out, row, analyzer, sqls);
-        out += &row == &rows.back() ? "" : ",";
+    if (depth > kMaxNestedDepth) {
+        out += ",\"depth\":" + std::to_string(depth);
     }
-    out += ']';
+    out += ",\"children\":[";
+    bool first = true;
+    const auto append = [&](const CCallTreeRow& child, std::size_t childDepth) {
+        out += first ? "" : ",";
+        first = false;
+        AppendNode(out, child, childDepth, analyzer, sqls);
+    };
+    if (depth < kMaxNestedDepth) {
+        for (const CCallTreeRow& child : row.children) {
+            append(child, depth + 1);
+        }
+    } else if (depth == kMaxNestedDepth) {
+        Walk(row.children, depth + 1, append);
+    }
+    out += "]}";
 }
 
 } // namespace
@@ -110,7 +118,7 @@ void CCallTreeWriter::Write(std::FILE* out, const std::vector<CCallTreeRow>& tre
     WriteText(out, "[");
     for (std::size_t i = 0; i < tree.size(); ++i) {
         std::string node;
-        AppendNode(node, tree[i], analyzer, sqls);
+        AppendNode(node, tree[i], 0, analyzer, sqls);
         node += i + 1 < tree.size() ? "," : "";
         WriteText(out, node);
     }

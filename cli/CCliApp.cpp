@@ -10,11 +10,13 @@
 #include "CProfileWriter.h"
 #include "CProgressBar.h"
 #include "CSqlGroupWriter.h"
+#include "CSqlReader.h"
 #include "CStatementFileWriter.h"
 #include "CStatementTexts.h"
 #include "CTableWriter.h"
 #include "CTraceAnalyzer.h"
 #include "CUsageError.h"
+#include "OutputText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,23 +126,16 @@ std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents,
     }
 }
 
-// The texts of one record under the detail pane's headings; lines end with CR LF like every
-// text of a record.
+// The texts of one record under the detail pane's headings; a text that cannot be read (its
+// file changed or cannot be read) is a failure, never printed as the text.
 void PrintRecordTexts(const CStatementRecord& record, const CTraceAnalyzer& analyzer) {
-    const std::string callStats = CStatementTexts::CallStats(record);
-    const std::string rowSource = analyzer.RowSource(record);
-    const std::string waits = CStatementTexts::Waits(record);
-    const std::string sql = analyzer.Sql(record);
-    const std::string_view sections[][2] = {
-        {"SQL", sql}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
-    for (const auto& section : sections) {
-        std::string text = "=== " + std::string(section[0]) + " ===\r\n";
-        text += section[1];
-        if (!section[1].empty() && !section[1].ends_with("\r\n")) {
-            text += "\r\n";
-        }
-        std::fwrite(text.data(), 1, text.size(), stdout);
+    CSqlReader reader(analyzer.Texts());
+    std::string text;
+    std::string error;
+    if (!CStatementTexts::Sections(record, reader, text, error)) {
+        throw std::runtime_error(error);
     }
+    WriteShownText(stdout, text);
 }
 
 } // namespace
@@ -258,7 +253,11 @@ int CCliApp::RunProfile(const CCliOptions& options) {
         options.format == COutputFormat::Json
             ? CProfileWriter::Json(sections, options.cutBy, options.excludeIdle)
             : CProfileWriter::Table(sections, options.cutBy);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (options.format == COutputFormat::Json) {
+        WriteText(stdout, text);
+    } else {
+        WriteShownText(stdout, text);
+    }
     return FinishOutput();
 }
 

@@ -2,6 +2,7 @@
 
 #include "CStatementColumns.h"
 #include "CStatementRecord.h"
+#include "SafeText.h"
 
 namespace {
 
@@ -46,7 +47,9 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
 void CDelimitedWriter::End() {}
 
 // The text between the characters to escape is copied a run at a time.
-std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {
+std::string CDelimitedWriter::EscapeTsv(std::string_view original) {
+    const std::string safe = SpreadsheetCell(original);
+    const std::string_view cell = safe;
     std::string text;
     text.reserve(cell.size());
     std::size_t pos = 0;
@@ -77,9 +80,11 @@ std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {
     return text;
 }
 
-std::string CDelimitedWriter::QuoteCsv(std::string_view cell) {
+std::string CDelimitedWriter::QuoteCsv(std::string_view original) {
+    const std::string safe = SpreadsheetCell(original);
+    const std::string_view cell = safe;
     if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(cell);
+        return safe;
     }
     std::string text = "\"";
     for (char c : cell) {

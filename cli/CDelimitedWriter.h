@@ -10,7 +10,8 @@
 // Writes the fourteen list columns as tab- or comma-separated values, one line per record
 // after a line of column titles. Following a folder, the columns "event" and "row" come
 // first. In TSV a tab, CR, LF or backslash inside a cell is written \t, \r, \n or \\; in CSV
-// a cell holding a comma, quote, CR or LF is quoted with its quotes doubled.
+// a cell holding a comma, quote, CR or LF is quoted with its quotes doubled. A text cell that a
+// spreadsheet would take for a formula is written as text (SpreadsheetCell).
 class CDelimitedWriter final : public IRecordWriter {
 public:
     enum class Kind { Tsv, Csv };

@@ -71,7 +71,7 @@ void WriteTable(std::FILE* out, const CSqlGroupTable& groups, const CTraceAnalyz
     }
     WriteText(out, table.TitleLine());
     for (std::size_t i = 0; i < groups.Size(); ++i) {
-        WriteText(out, table.Line(Cells(groups.Row(i), SqlOf(groups.Row(i), analyzer, sqls))));
+        WriteShownText(out, table.Line(Cells(groups.Row(i), SqlOf(groups.Row(i), analyzer, sqls))));
     }
 }
 

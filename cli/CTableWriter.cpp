@@ -3,6 +3,7 @@
 #include "CStatementColumns.h"
 #include "CStatementRecord.h"
 #include "CTraceAnalyzer.h"
+#include "OutputText.h"
 
 #include <algorithm>
 
@@ -87,5 +88,5 @@ void CTableWriter::WriteLine(const std::vector<std::string>& cells) {
         }
         line += last ? "\n" : "  ";
     }
-    std::fwrite(line.data(), 1, line.size(), m_out);
+    WriteShownText(m_out, line);
 }

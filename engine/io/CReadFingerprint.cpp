@@ -22,6 +22,28 @@ void CReadFingerprint::MoveTo(std::int64_t position, std::string_view bytes, std
     m_nPosition = position;
 }
 
+bool CReadFingerprint::TakeFrom(std::int64_t position, const FRead& read, std::string& error) {
+    const std::int64_t length = LengthAt(position);
+    std::string head;
+    std::string tail;
+    if (!read(0, length, head, error) || !read(position - length, length, tail, error)) {
+        return false;
+    }
+    Take(position, head, tail);
+    return true;
+}
+
+bool CReadFingerprint::MatchesIn(const FRead& read, bool& matches, std::string& error) const {
+    const std::int64_t length = Length();
+    std::string head;
+    std::string tail;
+    if (!read(0, length, head, error) || !read(m_nPosition - length, length, tail, error)) {
+        return false;
+    }
+    matches = HeadMatches(head) && TailMatches(tail);
+    return true;
+}
+
 std::size_t CReadFingerprint::Hash(std::string_view bytes) {
     return std::hash<std::string_view>{}(bytes);
 }

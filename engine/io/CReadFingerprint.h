@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 // What a live trace file held before its read position, in brief: hashes of its first and of
@@ -10,6 +12,9 @@
 class CReadFingerprint {
 public:
     static constexpr std::int64_t kBytes = 4096;
+    // Reads `size` bytes at `offset` of the file into `bytes`; false with `error`.
+    using FRead = std::function<bool(std::int64_t offset, std::int64_t size, std::string& bytes,
+                                     std::string& error)>;
 
     // The read position it was taken at; 0 (nothing read) for a new one.
     std::int64_t Position() const { return m_nPosition; }
@@ -27,6 +32,15 @@ public:
     // to the position at least. They start at 0 while the head is shorter than kBytes, and at
     // or before the new tail in any case.
     void MoveTo(std::int64_t position, std::string_view bytes, std::int64_t start);
+
+    // Takes the fingerprint at `position` from the file `read` reads.
+    bool TakeFrom(std::int64_t position, const FRead& read, std::string& error);
+    // Whether the file `read` reads still holds, before the position, the bytes the
+    // fingerprint was taken of (in brief: its head and tail); false with `error` when it
+    // cannot be read.
+    bool MatchesIn(const FRead& read, bool& matches, std::string& error) const;
+
+    bool operator==(const CReadFingerprint&) const = default;
 
 private:
     static std::size_t Hash(std::string_view bytes);

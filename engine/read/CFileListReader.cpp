@@ -85,6 +85,25 @@ CFileListReader::CFileListReader(ITraceFileSystem& fileSystem, ITraceNotifier& n
       m_nBatchRecords(std::max<std::size_t>(1, batchRecords)), m_nextSerial(std::move(nextSerial)) {
 }
 
+// The file as it is read, with the fingerprint of its bytes up to the size its status gave: the
+// texts of a file that only grew since are read back from it.
+std::shared_ptr<const CTraceFileSnapshot> CFileListReader::Snapshot(const std::string& path,
+                                                                    const CTraceFileState& state,
+                                                                    std::string& error) {
+    auto file = std::make_shared<CTraceFileSnapshot>(CTraceFileSnapshot{
+        path, CFileStatus{state.identity, state.modifiedNs, state.statusSize}, {}});
+    const auto read = [&](std::int64_t offset, std::int64_t size, std::string& bytes,
+                          std::string& readError) {
+        bytes.resize(static_cast<std::size_t>(size));
+        return m_fileSystem.ReadAt(path, offset, size, bytes.data(), readError) ==
+               ITraceFileSystem::ReadResult::Done;
+    };
+    if (!file->fingerprint.TakeFrom(state.statusSize, read, error)) {
+        return nullptr;
+    }
+    return file;
+}
+
 bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
                            const BatchHandler& onBatch, CTraceProfile& profile) {
     std::string error;
@@ -99,8 +118,12 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     // Records of a plain file keep where their texts lie in it; a compressed file's are copied.
     std::shared_ptr<const CTraceFileSnapshot> file;
     if (source->IsPlain()) {
-        file = std::make_shared<const CTraceFileSnapshot>(CTraceFileSnapshot{
-            path, CFileStatus{state.identity, state.modifiedNs, state.statusSize}});
+        file = Snapshot(path, state, error);
+        if (file == nullptr) {
+            ReportFailure(error);
+            state.size = state.readPosition;
+            return true;
+        }
     }
     CPiecePool pool(PiecesInFlight());
     // Declared after the pool: its threads are joined before the pool their tasks give

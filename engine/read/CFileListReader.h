@@ -2,12 +2,14 @@
 
 #include "CRecordChunks.h"
 #include "CStatementRecord.h"
+#include "CTraceFileSnapshot.h"
 #include "CTraceFileState.h"
 #include "CTraceProfile.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,8 @@ public:
     static std::size_t FindCut(std::string_view text, std::size_t from);
 
 private:
+    std::shared_ptr<const CTraceFileSnapshot>
+    Snapshot(const std::string& path, const CTraceFileState& state, std::string& error);
     void ReportFailure(const std::string& error);
     static void HandOver(CReadBatch& batch, CBindingResolver& resolver,
                          const BatchHandler& onBatch);

@@ -26,8 +26,15 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
         }
         start = bar + 1;
     }
+    // A file under two names (hard links) is one file: it is read once, under its first name.
+    std::set<std::pair<std::uint64_t, std::uint64_t>> files;
+    std::set<std::string> others;
     std::int64_t total = 0;
     for (const auto& [path, state] : m_fileStates) {
+        if (!files.emplace(state.identity.device, state.identity.inode).second) {
+            others.insert(path);
+            continue;
+        }
         total += std::max<std::int64_t>(0, state.size - state.readPosition);
     }
     const CHeaderReader headers = Headers();
@@ -35,6 +42,9 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
                            m_nBatchRecords, [this] { return NextSerial(); });
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
+        if (others.contains(path)) {
+            continue;
+        }
         CTraceProfile profile;
         const bool done = reader.Read(path, state, batch, onBatch, profile);
         state.profile.Append(profile);

@@ -130,3 +130,30 @@ std::string CStatementTexts::RowSource(const CStatementRecord& record, CSqlReade
     }
     return RowSource(record, operations);
 }
+
+bool CStatementTexts::Sections(const CStatementRecord& record, CSqlReader& sqls, std::string& text,
+                               std::string& error) {
+    std::string_view read;
+    if (!sqls.Read(record, read, error)) {
+        return false;
+    }
+    const std::string sql(read);
+    std::vector<std::string> operations;
+    if (!sqls.PlanOperations(record, operations, error)) {
+        return false;
+    }
+    const std::string callStats = CallStats(record);
+    const std::string rowSource = RowSource(record, operations);
+    const std::string waits = Waits(record);
+    const std::string_view sections[][2] = {
+        {"SQL", sql}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};
+    text.clear();
+    for (const auto& section : sections) {
+        text += "=== " + std::string(section[0]) + " ===\r\n";
+        text += section[1];
+        if (!section[1].empty() && !section[1].ends_with("\r\n")) {
+            text += "\r\n";
+        }
+    }
+    return true;
+}

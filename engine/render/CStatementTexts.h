@@ -27,4 +27,9 @@ public:
     // The waits by event, then the call statistics without recursive calls; empty for a
     // statement without waits.
     static std::string Waits(const CStatementRecord& record);
+    // The SQL text, call statistics, plan and waits under the detail pane's headings, lines
+    // ending with CR LF like every text of a record; false with the reason in `error` when a
+    // text cannot be read (its file changed or cannot be read).
+    static bool Sections(const CStatementRecord& record, CSqlReader& sqls, std::string& text,
+                         std::string& error);
 };

@@ -11,6 +11,17 @@ namespace {
 // Plan rows whose texts lie within this many bytes of each other are read at once.
 constexpr std::uint64_t kPlanSpanBytes = 1 << 20;
 
+// Reads of the file at `path`.
+std::function<bool(std::int64_t, std::int64_t, std::string&, std::string&)>
+PathReader(ITraceFileSystem& fileSystem, const std::string& path) {
+    return [&fileSystem, &path](std::int64_t offset, std::int64_t size, std::string& bytes,
+                                std::string& error) {
+        bytes.resize(static_cast<std::size_t>(size));
+        return fileSystem.ReadAt(path, offset, size, bytes.data(), error) ==
+               ITraceFileSystem::ReadResult::Done;
+    };
+}
+
 } // namespace
 
 bool CRecordTexts::Block(const CStatementRecord& record, std::string& text,
@@ -77,31 +88,52 @@ std::string CRecordTexts::ChangedMessage(const CTraceFileSnapshot& file) {
     return file.path + ": the file changed after it was read; open it again to see this text";
 }
 
-bool CRecordTexts::IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const {
+bool CRecordTexts::IsChanged(const CTraceFileSnapshot& file) const {
     CFileStatus now;
-    return m_fileSystem.GetStatus(file.path, now, error) && IsUnchanged(file, now, error);
+    std::string error;
+    return m_fileSystem.GetStatus(file.path, now, error) &&
+           !Holds(file, now, PathReader(m_fileSystem, file.path), error) &&
+           error == ChangedMessage(file);
 }
 
-bool CRecordTexts::IsUnchanged(const CTraceFileSnapshot& file, const CFileStatus& now,
-                               std::string& error) {
+bool CRecordTexts::Holds(const CTraceFileSnapshot& file, const CFileStatus& now, const FRead& read,
+                         std::string& error) {
     const CFileStatus& then = file.status;
-    if (now.identity != then.identity || now.size != then.size ||
-        now.modifiedNs != then.modifiedNs) {
-        error = ChangedMessage(file);
+    if (now == then) {
+        return true;
+    }
+    bool matches = false;
+    if (now.identity == then.identity && now.size > then.size &&
+        !file.fingerprint.MatchesIn(read, matches, error)) {
         return false;
     }
-    return true;
+    if (!matches) {
+        error = ChangedMessage(file);
+    }
+    return matches;
+}
+
+// A file may be written to between the check and the read: the read counts only when the file
+// still holds what was read of it after the read too.
+bool CRecordTexts::CheckedRead(const CTraceFileSnapshot& file, const FStatus& status,
+                               const FRead& read, std::uint64_t offset, std::uint64_t bytes,
+                               std::string& text, std::string& error) {
+    CFileStatus before;
+    if (!status(before, error) || !Holds(file, before, read, error) ||
+        !read(static_cast<std::int64_t>(offset), static_cast<std::int64_t>(bytes), text, error)) {
+        return false;
+    }
+    CFileStatus after;
+    return status(after, error) && (after == before || Holds(file, after, read, error));
 }
 
 bool CRecordTexts::ReadRange(const CTraceFileSnapshot& file, std::uint64_t offset,
                              std::uint64_t bytes, std::string& text, std::string& error) const {
-    if (!IsUnchanged(file, error)) {
-        return false;
-    }
-    text.resize(bytes);
-    return m_fileSystem.ReadAt(file.path, static_cast<std::int64_t>(offset),
-                               static_cast<std::int64_t>(bytes), text.data(),
-                               error) == ITraceFileSystem::ReadResult::Done;
+    const FStatus status = [&](CFileStatus& now, std::string& statusError) {
+        return m_fileSystem.GetStatus(file.path, now, statusError);
+    };
+    return CheckedRead(file, status, PathReader(m_fileSystem, file.path), offset, bytes, text,
+                       error);
 }
 
 std::unique_ptr<ITraceFile> CRecordTexts::Open(const CTraceFileSnapshot& file,
@@ -109,16 +141,18 @@ std::unique_ptr<ITraceFile> CRecordTexts::Open(const CTraceFileSnapshot& file,
     return m_fileSystem.Open(file.path, error);
 }
 
-// The status is asked again before each read, as the file may be written to between reads.
 bool CRecordTexts::ReadRange(ITraceFile& open, const CTraceFileSnapshot& file, std::uint64_t offset,
                              std::uint64_t bytes, std::string& text, std::string& error) {
-    CFileStatus now;
-    if (!open.GetStatus(now, error) || !IsUnchanged(file, now, error)) {
-        return false;
-    }
-    text.resize(bytes);
-    return open.ReadAt(static_cast<std::int64_t>(offset), static_cast<std::int64_t>(bytes),
-                       text.data(), error) == ITraceFileSystem::ReadResult::Done;
+    const FStatus status = [&](CFileStatus& now, std::string& statusError) {
+        return open.GetStatus(now, statusError);
+    };
+    const FRead read = [&](std::int64_t at, std::int64_t size, std::string& bytesRead,
+                           std::string& readError) {
+        bytesRead.resize(static_cast<std::size_t>(size));
+        return open.ReadAt(at, size, bytesRead.data(), readError) ==
+               ITraceFileSystem::ReadResult::Done;
+    };
+    return CheckedRead(file, status, read, offset, bytes, text, error);
 }
 
 std::string CRecordTexts::Lines(std::string_view raw) {

@@ -14,9 +14,12 @@ class ITraceFile;
 
 // The texts a record keeps in its trace file rather than in memory, read back when they are
 // shown or saved: the block's lines and the plan rows' operations (CSqlReader reads the SQL
-// texts through it). A record whose texts were
-// copied answers from the copies. A file that is no longer the one that was read (another
-// identity, size or modification time) gives a message, never another file's bytes.
+// texts through it). A record whose texts were copied answers from the copies. A file that is
+// no longer the one that was read gives a message, never another file's bytes: the same file
+// (identity) that only grew, its bytes up to the size read matching their fingerprint, is
+// read back as before; a file rewritten, cut or replaced is changed. The file is checked
+// before each read and again after it, so that text read while the file changed is never
+// handed out.
 class CRecordTexts {
 public:
     explicit CRecordTexts(ITraceFileSystem& fileSystem) : m_fileSystem(fileSystem) {}
@@ -45,17 +48,28 @@ public:
                           std::uint64_t bytes, std::string& text, std::string& error);
     // Why a text of `file` is not shown: the file is no longer the one that was read.
     static std::string ChangedMessage(const CTraceFileSnapshot& file);
+    // Whether `file` is no longer the one that was read (rewritten, cut or replaced), so that
+    // only reading it again shows its texts; false while it is, or when its status cannot be
+    // read (the system's reason is then the message a read gives).
+    bool IsChanged(const CTraceFileSnapshot& file) const;
     // A block's bytes as its lines, cut at every run of CR and LF, each followed by CR LF: how
     // a record holds text.
     static std::string Lines(std::string_view raw);
 
 private:
+    using FStatus = std::function<bool(CFileStatus& status, std::string& error)>;
+    using FRead = std::function<bool(std::int64_t offset, std::int64_t size, std::string& bytes,
+                                     std::string& error)>;
     // Reads ranges of the record's file with ReadRange.
     FReadRange RangesOf(const CStatementRecord& record) const;
-    bool IsUnchanged(const CTraceFileSnapshot& file, std::string& error) const;
-    // Whether `now` is the status of the file that was read; `error` says why not.
-    static bool IsUnchanged(const CTraceFileSnapshot& file, const CFileStatus& now,
-                            std::string& error);
+    // Reads a range of `file` with `read` between two checks of its status with `status`.
+    static bool CheckedRead(const CTraceFileSnapshot& file, const FStatus& status,
+                            const FRead& read, std::uint64_t offset, std::uint64_t bytes,
+                            std::string& text, std::string& error);
+    // Whether the file, whose status is `now`, still holds what was read of it: the same or
+    // only grown, its bytes read with `read`; `error` says why not.
+    static bool Holds(const CTraceFileSnapshot& file, const CFileStatus& now, const FRead& read,
+                      std::string& error);
 
     ITraceFileSystem& m_fileSystem;
 };

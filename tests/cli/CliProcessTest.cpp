@@ -2,6 +2,7 @@
 #include "CTraceGenerator.h"
 #include "CliTestSupport.h"
 #include "RealTraces.h"
+#include "SafeText.h"
 #include "TestDevices.h"
 
 #include <algorithm>
@@ -268,3 +269,81 @@ TEST(CliProcessTest, ShowsADeepPlanQuickly) {
 }
 
 } // namespace
+
+// A hostile trace: SQL texts and module names that a spreadsheet would run as formulas are
+// written as text in CSV and TSV (numbers stay numbers); its escape sequences reach a terminal
+// escaped and a file as they are.
+TEST(CliProcessTest, HostileTextsAreWrittenSafely) {
+    CTempFolder temp;
+    const std::filesystem::path trace = temp.Path() / "evil_ora_7.trc";
+    const std::string block = "=====================\n"
+                              "PARSING IN CURSOR #1 len=30 dep=0 uid=5 oct=3 lid=5 tim=1 hv=1 "
+                              "ad='1' sqlid='\x1b]0;owned\x07'\n"
+                              "=HYPERLINK(\"http://x\",\"y\")\nEND OF STMT\n"
+                              "EXEC #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,tim=2\n";
+    WriteFile(trace, "*** MODULE NAME:(=cmd|' /C calc'!A0) 2024-01-01 00:00:00.000\n" + block);
+    for (const char* format : {"csv", "tsv"}) {
+        const CChildProcess::Result list =
+            CChildProcess::Run({kCli, "list", "--format", format, trace.string()});
+        ASSERT_EQ(list.status, 0) << list.err;
+        EXPECT_NE(list.out.find("'=HYPERLINK("), std::string::npos) << list.out;
+        EXPECT_EQ(list.out.find(",=HYPERLINK("), std::string::npos) << list.out;
+        EXPECT_EQ(list.out.find("\t=HYPERLINK("), std::string::npos) << list.out;
+        const CChildProcess::Result sqls =
+            CChildProcess::Run({kCli, "sqls", "--format", format, trace.string()});
+        ASSERT_EQ(sqls.status, 0) << sqls.err;
+        EXPECT_NE(sqls.out.find("'=HYPERLINK("), std::string::npos) << sqls.out;
+    }
+    const CChildProcess::Result toFile =
+        CChildProcess::Run({kCli, "show", "--row", "0", trace.string()});
+    ASSERT_EQ(toFile.status, 0) << toFile.err;
+    EXPECT_NE(toFile.out.find("=HYPERLINK("), std::string::npos);
+
+    EXPECT_EQ(TerminalText("a\x1b[31mred\x07\tb\r\n\xc2\x9b"
+                           "2J\x7f\xc3\xa9"),
+              "a\\x1b[31mred\\x07\tb\r\n\\x9b2J\\x7f\xc3\xa9");
+    for (const std::string cell : {"+1", "-2.5", "-1e3", "12", "", "a=b"}) {
+        EXPECT_EQ(SpreadsheetCell(cell), cell);
+    }
+    for (const std::string cell : {"+a", "-", "@SUM(A1)", "-2.5x", "=1"}) {
+        EXPECT_EQ(SpreadsheetCell(cell), "'" + cell);
+    }
+}
+
+// Calls 300 deep: the tree's JSON nests its nodes 100 levels deep at most, the deeper ones in
+// their ancestor's children at that depth, so that common JSON readers can read it.
+TEST(CliProcessTest, TreeJsonNestsAtMostAHundredLevels) {
+    CTempFolder temp;
+    const std::filesystem::path trace = temp.Path() / "deep_ora_8.trc";
+    constexpr int kDepth = 300;
+    std::string text;
+    for (int k = 1; k <= kDepth; ++k) {
+        text += "=====================\nPARSING IN CURSOR #" + std::to_string(k) +
+                " len=18 dep=" + std::to_string(k - 1) +
+                " uid=0 oct=3 lid=0 tim=1 hv=" + std::to_string(k) + " ad='1' sqlid='s'\nselect " +
+                std::to_string(k) + " from dual\nEND OF STMT\n";
+    }
+    for (int k = kDepth; k >= 1; --k) {
+        text += "EXEC #" + std::to_string(k) + ":c=1,e=" + std::to_string(k) +
+                ",p=0,cr=0,cu=0,mis=0,r=0,dep=" + std::to_string(k - 1) + ",og=1,tim=2\n";
+    }
+    WriteFile(trace, text);
+    const CChildProcess::Result tree =
+        CChildProcess::Run({kCli, "tree", "--format", "json", trace.string()});
+    ASSERT_EQ(tree.status, 0) << tree.err;
+    int nesting = 0;
+    int deepest = 0;
+    for (const char c : tree.out) {
+        nesting += c == '[' || c == '{' ? 1 : (c == ']' || c == '}' ? -1 : 0);
+        deepest = std::max(deepest, nesting);
+    }
+    EXPECT_EQ(nesting, 0);
+    EXPECT_EQ(deepest, 205); // the top array, then an object and its children per level
+    std::size_t nodes = 0;
+    for (std::size_t at = tree.out.find("\"calls\":"); at != std::string::npos;
+         at = tree.out.find("\"calls\":", at + 1)) {
+        ++nodes;
+    }
+    EXPECT_EQ(nodes, kDepth);
+    EXPECT_NE(tree.out.find("\"depth\":299,\"children\":[]"), std::string::npos);
+}

@@ -27,6 +27,9 @@ bool CFakeFileSystem::GetStatus(const std::string& path, CFileStatus& status, st
         return false;
     }
     status = it->second.status;
+    if (afterStatus) {
+        afterStatus();
+    }
     return true;
 }
 

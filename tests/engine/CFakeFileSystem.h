@@ -4,6 +4,7 @@
 #include "ITraceFileSystem.h"
 #include "ITraceNotifier.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -37,6 +38,9 @@ public:
 
     // Paths in the order they were read; one file read several times in a row counts once.
     std::vector<std::string> reads;
+    // Called after each status answered: a test changes the file there, between the check of
+    // its status and the read that follows it.
+    std::function<void()> afterStatus;
     // Folders that cannot be listed, as if they did not exist.
     std::set<std::string> missingFolders;
     // The bytes all reads asked for.

@@ -160,8 +160,9 @@ TEST(RecordTexts, KeptInTheFileEqualCopied) {
     }
 }
 
-// A trace that changed after it was read gives a message instead of its blocks and plans,
-// never another file's bytes, and a save of the blocks fails with it, writing nothing.
+// A trace that changed after it was read (here: cut) gives a message instead of its blocks and
+// plans, never another file's bytes, and a save of the blocks fails with it, writing nothing;
+// one that only grew is read back as before.
 TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     CWrittenTrace written("gone_ora_3.trc", GeneratedTrace().substr(0, 200000));
     CTraceAnalyzer& analyzer = written.Analyzer();
@@ -183,7 +184,14 @@ TEST(RecordTexts, OfAFileChangedSinceItWasReadAreRefused) {
     const CStatementRecord& last = analyzer.GetRecord(analyzer.GetCount() - 1);
     ASSERT_NE(&last, &record);
 
+    const std::string block = text;
+    const std::string bytes = CTempFolder::Read(path);
     CTempFolder::Append(path, "WAIT #1: nam='later' ela= 1\n");
+    ASSERT_TRUE(CSqlReader(analyzer.Texts()).Block(last, text, error))
+        << "a file that only grew is read back";
+    ASSERT_TRUE(analyzer.Texts().Block(record, text, error));
+    EXPECT_EQ(text, block);
+    CTempFolder::Write(path, bytes.substr(0, bytes.size() - 2)); // cut
     const std::string expected =
         path + ": the file changed after it was read; open it again to see this text";
     EXPECT_FALSE(analyzer.Texts().Block(record, text, error));

@@ -1,4 +1,5 @@
 #include "CFakeFileSystem.h"
+#include "CReadFingerprint.h"
 #include "CSqlReader.h"
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
@@ -276,7 +277,9 @@ TEST(FileMode, AZeroByteEndsTheTextInWhicheverPieceItFalls) {
                                     " ends its text; the rest of the file is not read",
                                 "wrong at reading trace file"}));
         if (round % 4 == 0) {
-            EXPECT_LE(bytesRead, static_cast<std::int64_t>(zero) + 2 * pieceBytes + (64 << 10));
+            // The head read at once, and the fingerprint's head and tail.
+            EXPECT_LE(bytesRead, static_cast<std::int64_t>(zero) + 2 * pieceBytes + (64 << 10) +
+                                     2 * CReadFingerprint::kBytes);
         }
     }
 }
@@ -286,6 +289,19 @@ TEST(FileMode, EmptyAndStatementFreeTracesGiveNoRecords) {
     CTempFolder::Write(folder.File("a.trc"), "");
     CTempFolder::Write(folder.File("b.trc"), "*** header\nWAIT #0: nam='x'\n\n");
     EXPECT_TRUE(FileModeRecords({folder.File("a.trc"), folder.File("b.trc")}, true).empty());
+}
+
+// Two names of one file (hard links) are one file: its statements count once, as read under
+// its first name.
+TEST(FileMode, AFileUnderTwoNamesIsReadOnce) {
+    CTempFolder folder;
+    CTempFolder::Write(folder.File("a_ora_1.trc"), CursorBlock(1, 5, 3, "from a"));
+    CTempFolder::Write(folder.File("c_ora_3.trc"), CursorBlock(1, 5, 3, "from c"));
+    std::filesystem::create_hard_link(folder.File("a_ora_1.trc"), folder.File("b_ora_2.trc"));
+    const std::vector<CStatementRecord> linked = FileModeRecords(
+        {folder.File("c_ora_3.trc"), folder.File("b_ora_2.trc"), folder.File("a_ora_1.trc")}, true);
+    ExpectSameRecords(
+        linked, FileModeRecords({folder.File("a_ora_1.trc"), folder.File("c_ora_3.trc")}, true));
 }
 
 class CCancelAfter final : public IReadProgress {

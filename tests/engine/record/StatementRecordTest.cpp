@@ -172,7 +172,7 @@ TEST(StatementRecord, SharedContextComparesByValue) {
     };
     const auto snapshot = [](std::int64_t size) {
         return std::make_shared<const CTraceFileSnapshot>(
-            CTraceFileSnapshot{"/t/db_ora_4242.trc", CFileStatus{{1, 2, 3}, 4, size}});
+            CTraceFileSnapshot{"/t/db_ora_4242.trc", CFileStatus{{1, 2, 3}, 4, size}, {}});
     };
     CSessionTags emptyModule;
     emptyModule.Set(ESessionTag::Module, "");
