@@ -4,13 +4,12 @@
 #include "CSqlReader.h"
 #include "CStatementRecord.h"
 #include "CStatementTexts.h"
+#include "CallJson.h"
 #include "JsonText.h"
 
 #include <stdexcept>
 
 namespace {
-
-enum FigureSet { kParse, kExec, kFetch, kTotal };
 
 void AppendMember(std::string& out, std::string_view name, std::string_view text) {
     AppendJsonString(out, name);
@@ -28,23 +27,11 @@ void AppendNumber(std::string& out, std::string_view name, std::int64_t value, b
     }
 }
 
-// Parse has misses but no rows, fetch and the totals rows but no misses; execute has both.
 void AppendFigures(std::string& out, std::string_view name, const CCallFigures& figures,
-                   FigureSet set) {
+                   ECallJsonCounts counts) {
     AppendJsonString(out, name);
     out += ":{";
-    AppendNumber(out, "count", figures.count, false);
-    AppendNumber(out, "cpu", figures.cpu, false);
-    AppendNumber(out, "elapsed", figures.elapsed, false);
-    AppendNumber(out, "disk", figures.disk, false);
-    AppendNumber(out, "query", figures.query, false);
-    AppendNumber(out, "current", figures.current, false);
-    if (set == kParse || set == kExec) {
-        AppendNumber(out, "misses", figures.misses, set == kParse);
-    }
-    if (set != kParse) {
-        AppendNumber(out, "rows", figures.rows, true);
-    }
+    AppendJsonCalls(out, figures, CSelfFigures::Of(figures), counts);
     out += '}';
 }
 
@@ -58,11 +45,7 @@ void AppendSelfFigures(std::string& out, std::string_view name, const CSelfFigur
                        bool last) {
     AppendJsonString(out, name);
     out += ":{";
-    AppendNumber(out, "cpu", figures.cpu, false);
-    AppendNumber(out, "elapsed", figures.elapsed, false);
-    AppendNumber(out, "disk", figures.disk, false);
-    AppendNumber(out, "query", figures.query, false);
-    AppendNumber(out, "current", figures.current, true);
+    AppendJsonWork(out, figures);
     out += last ? "}" : "},";
 }
 
@@ -128,13 +111,13 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, CSqlReader
     AppendMember(out, "row_source", CStatementTexts::RowSource(record, sqls));
     AppendMember(out, "oct_name", record.OctName());
     AppendMember(out, "error", record.Error());
-    AppendFigures(out, "parse", record.Parse(), kParse);
+    AppendFigures(out, "parse", record.Parse(), ECallJsonCounts::Misses);
     out += ',';
-    AppendFigures(out, "exec", record.Exec(), kExec);
+    AppendFigures(out, "exec", record.Exec(), ECallJsonCounts::MissesRows);
     out += ',';
-    AppendFigures(out, "fetch", record.Fetch(), kFetch);
+    AppendFigures(out, "fetch", record.Fetch(), ECallJsonCounts::Rows);
     out += ',';
-    AppendFigures(out, "total", record.Total(), kTotal);
+    AppendFigures(out, "total", record.Total(), ECallJsonCounts::Rows);
     out += ',';
     AppendWaits(out, record.Waits());
     out += ',';

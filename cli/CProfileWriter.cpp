@@ -2,6 +2,7 @@
 
 #include "CEventNames.h"
 #include "CTextTable.h"
+#include "CallJson.h"
 #include "JsonText.h"
 #include "ResponseTimeText.h"
 #include "TimeText.h"
@@ -162,25 +163,9 @@ void AppendTable(std::string& out, const CProfileTable& table, bool cut) {
 void AppendDepth(std::string& out, const CDepthTotals& totals) {
     out += '{';
     for (std::size_t k = 0; k < 3; ++k) {
-        const CCallFigures& c = totals.calls[k];
-        const CSelfFigures& s = totals.self[k];
         AppendKey(out, kJsonCallNames[k]);
         out += '{';
-        AppendJsonNumber(out, "count", c.count);
-        out += ',';
-        AppendJsonNumber(out, "cpu", s.cpu);
-        out += ',';
-        AppendJsonNumber(out, "elapsed", s.elapsed);
-        out += ',';
-        AppendJsonNumber(out, "disk", s.disk);
-        out += ',';
-        AppendJsonNumber(out, "query", s.query);
-        out += ',';
-        AppendJsonNumber(out, "current", s.current);
-        out += ',';
-        AppendJsonNumber(out, "rows", c.rows);
-        out += ',';
-        AppendJsonNumber(out, "misses", c.misses);
+        AppendJsonCalls(out, totals.calls[k], totals.self[k], ECallJsonCounts::RowsMisses);
         out += "},";
     }
     out += "\"waits\":";

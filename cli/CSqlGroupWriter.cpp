@@ -6,6 +6,7 @@
 #include "CTableWriter.h"
 #include "CTextTable.h"
 #include "CTraceAnalyzer.h"
+#include "CallJson.h"
 #include "JsonText.h"
 #include "OutputText.h"
 #include "TimeText.h"
@@ -79,31 +80,9 @@ void AppendCalls(std::string& out, std::string_view name, const CCallFigures& ca
                  const CSelfFigures& self) {
     AppendJsonString(out, name);
     out += ":{";
-    AppendJsonNumber(out, "count", calls.count);
-    out += ',';
-    AppendJsonNumber(out, "cpu", calls.cpu);
-    out += ',';
-    AppendJsonNumber(out, "elapsed", calls.elapsed);
-    out += ',';
-    AppendJsonNumber(out, "disk", calls.disk);
-    out += ',';
-    AppendJsonNumber(out, "query", calls.query);
-    out += ',';
-    AppendJsonNumber(out, "current", calls.current);
-    out += ',';
-    AppendJsonNumber(out, "rows", calls.rows);
-    out += ',';
-    AppendJsonNumber(out, "misses", calls.misses);
+    AppendJsonCalls(out, calls, CSelfFigures::Of(calls), ECallJsonCounts::RowsMisses);
     out += ",\"self\":{";
-    AppendJsonNumber(out, "cpu", self.cpu);
-    out += ',';
-    AppendJsonNumber(out, "elapsed", self.elapsed);
-    out += ',';
-    AppendJsonNumber(out, "disk", self.disk);
-    out += ',';
-    AppendJsonNumber(out, "query", self.query);
-    out += ',';
-    AppendJsonNumber(out, "current", self.current);
+    AppendJsonWork(out, self);
     out += "}}";
 }
 

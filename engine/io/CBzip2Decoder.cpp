@@ -1,14 +1,10 @@
 #include "CBzip2Decoder.h"
 
-#include <algorithm>
-#include <climits>
+#include "DecodeStep.h"
+
 #include <stdexcept>
 
 namespace {
-
-unsigned Chunk(std::size_t size) {
-    return static_cast<unsigned>(std::min<std::size_t>(size, UINT_MAX));
-}
 
 const char* Message(int result) {
     switch (result) {
@@ -38,17 +34,8 @@ CBzip2Decoder::~CBzip2Decoder() {
 IStreamDecoder::EStatus CBzip2Decoder::Decode(const char*& input, std::size_t& inputSize,
                                               char*& output, std::size_t& outputSize,
                                               std::string& error) {
-    m_stream.next_in = const_cast<char*>(input);
-    m_stream.avail_in = Chunk(inputSize);
-    m_stream.next_out = output;
-    m_stream.avail_out = Chunk(outputSize);
-    const unsigned inBefore = m_stream.avail_in;
-    const unsigned outBefore = m_stream.avail_out;
-    const int result = BZ2_bzDecompress(&m_stream);
-    input += inBefore - m_stream.avail_in;
-    inputSize -= inBefore - m_stream.avail_in;
-    output += outBefore - m_stream.avail_out;
-    outputSize -= outBefore - m_stream.avail_out;
+    const int result = DecodeStep(m_stream, input, inputSize, output, outputSize,
+                                  [this] { return BZ2_bzDecompress(&m_stream); });
     if (result == BZ_STREAM_END) {
         // Another stream may follow, as pbzip2 and cat write them.
         BZ2_bzDecompressEnd(&m_stream);

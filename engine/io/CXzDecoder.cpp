@@ -1,5 +1,7 @@
 #include "CXzDecoder.h"
 
+#include "DecodeStep.h"
+
 #include <cstdint>
 #include <stdexcept>
 
@@ -38,15 +40,9 @@ CXzDecoder::~CXzDecoder() {
 IStreamDecoder::EStatus CXzDecoder::Decode(const char*& input, std::size_t& inputSize,
                                            char*& output, std::size_t& outputSize,
                                            std::string& error) {
-    m_stream.next_in = reinterpret_cast<const std::uint8_t*>(input);
-    m_stream.avail_in = inputSize;
-    m_stream.next_out = reinterpret_cast<std::uint8_t*>(output);
-    m_stream.avail_out = outputSize;
-    const lzma_ret result = lzma_code(&m_stream, inputSize == 0 ? LZMA_FINISH : LZMA_RUN);
-    input += inputSize - m_stream.avail_in;
-    inputSize = m_stream.avail_in;
-    output += outputSize - m_stream.avail_out;
-    outputSize = m_stream.avail_out;
+    const lzma_action action = inputSize == 0 ? LZMA_FINISH : LZMA_RUN;
+    const lzma_ret result = DecodeStep(m_stream, input, inputSize, output, outputSize,
+                                       [this, action] { return lzma_code(&m_stream, action); });
     if (result == LZMA_STREAM_END) {
         return EStatus::End;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallFigureFields.h"
 #include "Saturating.h"
 
 #include <cstdint>
@@ -19,14 +20,8 @@ struct CCallFigures {
     std::int64_t rows = 0;
 
     void Add(const CCallFigures& other) {
-        count = SaturatingAdd(count, other.count);
-        cpu = SaturatingAdd(cpu, other.cpu);
-        elapsed = SaturatingAdd(elapsed, other.elapsed);
-        disk = SaturatingAdd(disk, other.disk);
-        query = SaturatingAdd(query, other.query);
-        current = SaturatingAdd(current, other.current);
-        misses = SaturatingAdd(misses, other.misses);
-        rows = SaturatingAdd(rows, other.rows);
+        ForEachCallFigure(
+            [&](auto figure) { figure(*this) = SaturatingAdd(figure(*this), figure(other)); });
     }
 
     bool operator==(const CCallFigures&) const = default;

@@ -14,32 +14,27 @@
 class CPackedCalls {
 public:
     CCallFigures Of(ECallKind kind) const {
-        const std::int32_t* v = m_values.data();
         switch (kind) {
         case ECallKind::Parse:
-            return {v[0], v[1], v[2], v[3], v[4], v[5], v[6], 0};
+            return OfKind<ECallKind::Parse>();
         case ECallKind::Exec:
-            v += kExec;
-            return {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
+            return OfKind<ECallKind::Exec>();
         default:
-            v += kFetch;
-            return {v[0], v[1], v[2], v[3], v[4], v[5], 0, v[6]};
+            return OfKind<ECallKind::Fetch>();
         }
     }
     // The three call kinds added up, with the rows of execute and fetch and no misses. Sums of
     // three 32-bit values cannot reach the ends of the 64-bit range, so none saturates.
     CCallFigures Total() const {
-        const std::int32_t* v = m_values.data();
         CCallFigures total;
-        for (const std::size_t first : {std::size_t{0}, kExec, kFetch}) {
-            total.count += v[first];
-            total.cpu += v[first + 1];
-            total.elapsed += v[first + 2];
-            total.disk += v[first + 3];
-            total.query += v[first + 4];
-            total.current += v[first + 5];
-        }
-        total.rows = std::int64_t{v[kExec + 7]} + v[kFetch + 6];
+        const auto add = [&](std::size_t place, auto figure) {
+            if constexpr (!kIsFigure<decltype(figure), kMissesFigure>) {
+                figure(total) += m_values[place];
+            }
+        };
+        ForEachKept<ECallKind::Parse>(add);
+        ForEachKept<ECallKind::Exec>(add);
+        ForEachKept<ECallKind::Fetch>(add);
         return total;
     }
     // Adds `call` to the figures of `kind` and answers true when it fits; otherwise changes
@@ -49,10 +44,36 @@ public:
     bool operator==(const CPackedCalls&) const = default;
 
 private:
-    // Where the figures of execute and fetch begin in the values, after the seven of parse and
-    // the eight of execute.
-    static constexpr std::size_t kExec = 7;
-    static constexpr std::size_t kFetch = 15;
+    // Where the figures of each kind begin in the values: those of parse, after them the
+    // eight of execute, then the seven of fetch.
+    template <ECallKind kKind>
+    static constexpr std::size_t kFirst = kKind == ECallKind::Parse  ? 0
+                                          : kKind == ECallKind::Exec ? 7
+                                                                     : 15;
+    // Whether the values keep a figure of TFigure's kind for kKind: parse keeps no rows and
+    // fetch no misses.
+    template <ECallKind kKind, class TFigure>
+    static constexpr bool kKept =
+        !(kKind == ECallKind::Parse && kIsFigure<TFigure, kRowsFigure>)&&!(
+            kKind == ECallKind::Fetch && kIsFigure<TFigure, kMissesFigure>);
+
+    // Visits the figures the values keep of kKind, each with its place in the values.
+    template <ECallKind kKind, class FVisit> static void ForEachKept(FVisit&& visit) {
+        std::size_t place = kFirst<kKind>;
+        ForEachCallFigure([&](auto figure) {
+            if constexpr (kKept<kKind, decltype(figure)>) {
+                visit(place++, figure);
+            }
+        });
+    }
+
+    template <ECallKind kKind> CCallFigures OfKind() const {
+        CCallFigures figures;
+        ForEachKept<kKind>(
+            [&](std::size_t place, auto figure) { figure(figures) = m_values[place]; });
+        return figures;
+    }
+    template <ECallKind kKind> bool AddKind(const CCallFigures& call);
 
     std::array<std::int32_t, 22> m_values{};
 };

@@ -36,10 +36,12 @@ public:
     bool operator==(const CRecordContext& other) const;
 
 private:
-    friend class CRecordContextRef;
+    friend CRecordContextRef;
 
     CRecordContext(std::string pid, std::shared_ptr<const CTraceFileSnapshot> file,
                    CSessionTags tags);
+
+    static void Free(const CRecordContext* context) { delete context; }
 
     // Its CRecordContextRef owners.
     mutable std::atomic<std::size_t> m_nOwners = 0;

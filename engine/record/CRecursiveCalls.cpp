@@ -29,18 +29,16 @@ CSelfFigures CRecursiveCalls::Of(ECallKind kind) const {
         return figures.wide.Get()[index];
     }
     const std::int32_t* v = figures.packed.data() + index * kFields;
-    return {v[0], v[1], v[2], v[3], v[4]};
+    CSelfFigures self;
+    ForEachPlace([&](std::size_t place, auto figure) { figure(self) = v[place]; });
+    return self;
 }
 
 CSelfFigures CRecursiveCalls::PackedTotal() const {
     const std::int32_t* v = m_figures.Get().packed.data();
     CSelfFigures total;
     for (std::size_t kind = 0; kind < 3; ++kind, v += kFields) {
-        total.cpu += v[0];
-        total.elapsed += v[1];
-        total.disk += v[2];
-        total.query += v[3];
-        total.current += v[4];
+        ForEachPlace([&](std::size_t place, auto figure) { figure(total) += v[place]; });
     }
     return total;
 }
@@ -59,10 +57,10 @@ bool CRecursiveCalls::operator==(const CRecursiveCalls& other) const {
 bool CRecursiveCalls::AddPacked(std::size_t kind, const CSelfFigures& figures) {
     const std::int32_t* v = m_figures.Get().packed.data() + kind * kFields;
     std::array<std::int32_t, kFields> sums{};
-    const bool fits =
-        AddIn32Bits(v[0], figures.cpu, sums[0]) & AddIn32Bits(v[1], figures.elapsed, sums[1]) &
-        AddIn32Bits(v[2], figures.disk, sums[2]) & AddIn32Bits(v[3], figures.query, sums[3]) &
-        AddIn32Bits(v[4], figures.current, sums[4]);
+    bool fits = true;
+    ForEachPlace([&](std::size_t place, auto figure) {
+        fits &= AddIn32Bits(v[place], figure(figures), sums[place]);
+    });
     if (fits) {
         std::copy(sums.begin(), sums.end(),
                   m_figures.Edit().packed.begin() + static_cast<std::ptrdiff_t>(kind * kFields));

@@ -3,6 +3,7 @@
 #include "CCallFigures.h"
 #include "CSelfFigures.h"
 #include "CSparse.h"
+#include "CallFigureFields.h"
 
 #include <array>
 #include <cstddef>
@@ -28,7 +29,13 @@ public:
     bool operator==(const CRecursiveCalls& other) const;
 
 private:
-    static constexpr std::size_t kFields = 5; // the figures of one call kind
+    static constexpr std::size_t kFields = 5; // the time and buffer figures of one call kind
+
+    // Visits the time and buffer figures, each with its place in a kind's values.
+    template <class FVisit> static void ForEachPlace(FVisit&& visit) {
+        std::size_t place = 0;
+        ForEachWorkFigure([&](auto figure) { visit(place++, figure); });
+    }
 
     struct CFigures {
         std::array<std::int32_t, 3 * kFields> packed{}; // one run per call kind, unless bWide

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCallFigures.h"
+#include "CallFigureFields.h"
 #include "Saturating.h"
 
 #include <cstdint>
@@ -15,21 +16,17 @@ struct CSelfFigures {
     std::int64_t current = 0;
 
     static CSelfFigures Of(const CCallFigures& call) {
-        return {call.cpu, call.elapsed, call.disk, call.query, call.current};
+        CSelfFigures self;
+        ForEachWorkFigure([&](auto figure) { figure(self) = figure(call); });
+        return self;
     }
     void Add(const CSelfFigures& other) {
-        cpu = SaturatingAdd(cpu, other.cpu);
-        elapsed = SaturatingAdd(elapsed, other.elapsed);
-        disk = SaturatingAdd(disk, other.disk);
-        query = SaturatingAdd(query, other.query);
-        current = SaturatingAdd(current, other.current);
+        ForEachWorkFigure(
+            [&](auto figure) { figure(*this) = SaturatingAdd(figure(*this), figure(other)); });
     }
     void Subtract(const CSelfFigures& other) {
-        cpu = SaturatingSubtract(cpu, other.cpu);
-        elapsed = SaturatingSubtract(elapsed, other.elapsed);
-        disk = SaturatingSubtract(disk, other.disk);
-        query = SaturatingSubtract(query, other.query);
-        current = SaturatingSubtract(current, other.current);
+        ForEachWorkFigure(
+            [&](auto figure) { figure(*this) = SaturatingSubtract(figure(*this), figure(other)); });
     }
 
     bool operator==(const CSelfFigures&) const = default;

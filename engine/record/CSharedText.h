@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CSharedRef.h"
+
 #include <atomic>
 #include <cstddef>
 #include <string_view>
@@ -11,11 +13,6 @@ class CSharedText {
 public:
     CSharedText() = default;
     explicit CSharedText(std::string_view text);
-    CSharedText(const CSharedText& other) noexcept;
-    CSharedText(CSharedText&& other) noexcept;
-    CSharedText& operator=(const CSharedText& other) noexcept;
-    CSharedText& operator=(CSharedText&& other) noexcept;
-    ~CSharedText();
 
     std::string_view View() const;
     // This text followed by `more`.
@@ -27,13 +24,14 @@ public:
 private:
     // The start of an allocation; the bytes follow it.
     struct CHeader {
-        std::atomic<std::size_t> owners;
+        mutable std::atomic<std::size_t> m_nOwners;
         std::size_t size;
+
+        static void Free(const CHeader* header);
     };
 
     // `first` followed by `second`.
     CSharedText(std::string_view first, std::string_view second);
-    void Release() noexcept;
 
-    CHeader* m_header = nullptr;
+    CSharedRef<const CHeader> m_header;
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <random>
@@ -181,6 +182,39 @@ TEST(ResponseTime, KnownTraceHasKnownProfileGroupsAndTree) {
     // Hiding SYS and types changes the statements, never the profile.
     const CTimeViews hidden = FileModeViewsOf(files, false);
     EXPECT_TRUE(hidden.profile == readings[0].profile);
+}
+
+// Time stamps out of order: the greatest tim stands in the middle of the file (the CLOSE, 9000)
+// and the earliest start is not the first timed line's (the FETCH of #3 moved to tim 800, less
+// its e of 60). R runs from the earliest start to the greatest tim, 8260, however the file is
+// cut in pieces, and the parts cut by action still add up to it.
+TEST(ResponseTime, DurationSpansTimeStampsOutOfOrder) {
+    std::string trace = kTrace;
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"type=0,tim=5900", "type=0,tim=9000"},
+          {"r=1,dep=0,og=1,plh=0,tim=5800", "r=1,dep=0,og=1,plh=0,tim=800"}}) {
+        ASSERT_NE(trace.find(from), std::string::npos) << from;
+        trace.replace(trace.find(from), from.size(), to);
+    }
+    const std::vector<CTraceFileBytes> files{{"hand_ora_9.trc", trace}};
+    std::mt19937 random(11);
+    const std::vector<CTimeViews> readings{
+        FileModeViewsOf(files, true), FileModeViewsOf(files, true, 1),
+        FileModeViewsOf(files, true, 300), FollowViewsWhileWriting(files, 30, random, true)};
+    for (const CTimeViews& views : readings) {
+        const CProfileTable& whole = views.profile.tables.at(0);
+        EXPECT_EQ(whole.duration, 9000 - 740);
+        const auto unaccounted =
+            std::find_if(whole.rows.begin(), whole.rows.end(), [](const CProfileRow& row) {
+                return row.kind == CProfileRow::EKind::Unaccounted;
+            });
+        ASSERT_NE(unaccounted, whole.rows.end());
+        EXPECT_EQ(unaccounted->time, 9000 - 740 - 695 - 3355);
+        const std::vector<CProfileTable>& actions = views.cuts.at(3).tables;
+        ASSERT_EQ(actions.size(), 2u);
+        EXPECT_EQ(actions[0].duration + actions[1].duration, whole.duration);
+        EXPECT_EQ(views.withoutIdle.tables.at(0).duration, 9000 - 740 - 3000);
+    }
 }
 
 // The table orders its rows by any number, stably, without moving them.

@@ -139,6 +139,41 @@ TEST(CompressedTrace, DamageIsReportedAndEarlierRecordsKept) {
     }
 }
 
+// A file of two streams whose second stream is cut short, wherever the cut falls (in the
+// stream's header, its data or its end), is damaged: the read fails and says so, as for a
+// first stream cut short, and keeps the statements of the first stream.
+TEST(CompressedTrace, ALaterStreamCutShortIsDamage) {
+    const std::string text = GeneratedTrace();
+    const std::size_t half = text.find("\n=====================\n", text.size() / 2) + 1;
+    const std::vector<CStatementRecord> firstHalf = [&] {
+        CTempFolder folder;
+        CTempFolder::Write(folder.File("half_ora_7.trc"), text.substr(0, half));
+        return ReadFile(folder.File("half_ora_7.trc")).records;
+    }();
+    using FCompress = std::string (*)(std::string_view);
+    const std::pair<std::string, FCompress> formats[] = {
+        {".gz", Gzip}, {".xz", Xz}, {".bz2", Bzip2}};
+    CTempFolder folder;
+    for (const auto& [extension, compress] : formats) {
+        const std::string first = compress(text.substr(0, half));
+        const std::string second = compress(text.substr(half));
+        for (const std::size_t kept : {std::size_t{1}, std::size_t{12}, second.size() / 2,
+                                       second.size() - 4, second.size() - 1}) {
+            const std::string path = folder.File("cut_ora_7.trc" + extension);
+            SCOPED_TRACE(path + " " + std::to_string(kept) + " of " +
+                         std::to_string(second.size()));
+            CTempFolder::Write(path, first + second.substr(0, kept));
+            for (const std::int64_t pieceBytes : {0, 100000}) {
+                const CReadOutcome outcome = ReadFile(path, pieceBytes);
+                ASSERT_EQ(outcome.messages.size(), 2u);
+                EXPECT_TRUE(outcome.messages[0].starts_with(path + ": ")) << outcome.messages[0];
+                EXPECT_EQ(outcome.messages[1], "wrong at reading trace file");
+                ASSERT_GE(outcome.records.size(), firstHalf.size() - 1);
+            }
+        }
+    }
+}
+
 // Records of a plain file keep their blocks and plans in it; records of the same text read
 // from a compressed file copy them. Both say the same for every real trace.
 TEST(RecordTexts, KeptInTheFileEqualCopied) {

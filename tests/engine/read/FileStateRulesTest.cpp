@@ -1,4 +1,5 @@
 #include "CFakeFileSystem.h"
+#include "CReadFingerprint.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -228,6 +229,35 @@ TEST_F(LiveRules, AFileRewrittenBetweenTwoReadsIsReadAgainFromItsStart) {
     analyzer.ReadFolder();
     ASSERT_EQ(analyzer.GetCount(), 262);
     EXPECT_EQ(Sqls().back(), "last\r\n");
+}
+
+// A file rewritten in place with other bytes of the same size shows neither growth nor shrink,
+// only a later time: the last or the first bytes before the read position tell that it was
+// written anew, and it is read again from its first byte.
+TEST_F(LiveRules, AFileRewrittenInPlaceToTheSameSizeIsReadAgainFromItsStart) {
+    const std::string path = "/live/a_ora_1.trc";
+    analyzer.ReadFolder();
+    const std::string first = Blocks("first", 60);
+    ASSERT_GT(first.size(), 4 * CReadFingerprint::kBytes);
+    Append(path, first);
+    analyzer.ReadFolder();
+    ASSERT_EQ(analyzer.GetCount(), 60);
+
+    std::string tail = first;
+    tail.replace(tail.rfind("first 59"), 8, "fresh 59");
+    fileSystem.Put(path, tail);
+    analyzer.ReadFolder();
+    ASSERT_EQ(analyzer.GetCount(), 120);
+    EXPECT_EQ(Sqls()[60], "first 0\r\n");
+    EXPECT_EQ(Sqls()[119], "fresh 59\r\n");
+
+    std::string head = tail;
+    head.replace(head.find("first 0"), 7, "fresh 0");
+    fileSystem.Put(path, head);
+    analyzer.ReadFolder();
+    ASSERT_EQ(analyzer.GetCount(), 180);
+    EXPECT_EQ(Sqls()[120], "fresh 0\r\n");
+    EXPECT_EQ(Sqls()[179], "fresh 59\r\n");
 }
 
 TEST_F(LiveRules, ARenamedFileKeepsItsReadStateUnderItsNewName) {
