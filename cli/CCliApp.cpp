@@ -11,6 +11,8 @@
 #include "CStatementFileWriter.h"
 #include "CStatementTexts.h"
 #include "CTableWriter.h"
+#include "CTimelineMaker.h"
+#include "CTimelineWriter.h"
 #include "CTraceAnalyzer.h"
 #include "CUsageError.h"
 
@@ -31,6 +33,8 @@ constexpr const char* kUsage =
     "FILE...\n"
     "  or:  velquor-cli sqls [--exclude-idle] [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
     "  or:  velquor-cli tree [OPTIONS] [--format table|json] FILE...\n"
+    "  or:  velquor-cli timeline [--from T] [--to T] [--min-gap MS] [--all-depths]\n"
+    "                            [OPTIONS] [--format table|json] FILE...\n"
     "  or:  velquor-cli --help | --version\n"
     "\n"
     "Analyses Oracle SQL trace files: one record per PARSING IN CURSOR or PARSE ERROR block.\n"
@@ -46,6 +50,9 @@ constexpr const char* kUsage =
     "           own elapsed time; per execution least, median, 95th percentile, greatest\n"
     "  tree     the statements the client sent, in file order, each with the recursive\n"
     "           statements its calls called below it\n"
+    "  timeline every depth-0 call, wait, think time (idle waits) and gap (no call or wait\n"
+    "           running, within a session's turn) in time order, with the wall clock of\n"
+    "           the \"*** \" time stamps where the trace has them\n"
     "Times are in seconds in tables, in microseconds in json.\n"
     "\n"
     "Options:\n"
@@ -63,6 +70,12 @@ constexpr const char* kUsage =
     "  -o OUT          save: the file to write; it is written only when the command succeeds\n"
     "  --by TAG        profile: one profile per value of session, service, module, action or\n"
     "                  client (the \"*** SESSION ID:\" ... \"*** CLIENT ID:\" lines)\n"
+    "  --from T        timeline: only what ends at T or later, T as the trace writes\n"
+    "                  wall-clock times (2024-01-16T17:52:40.466253-08:00, 2007-07-11\n"
+    "                  11:05:33.800) or a tim value\n"
+    "  --to T          timeline: only what ends at T or before\n"
+    "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
+    "  --all-depths    timeline: recursive calls and their waits too\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
     "                  the like) out; R and the shares are worked out without them (tree:\n"
     "                  taken, but a call tree holds no waits)\n"
@@ -171,6 +184,8 @@ int CCliApp::RunCommand(const CCliOptions& options) {
         return RunSqls(options);
     case CCliCommand::Tree:
         return RunTree(options);
+    case CCliCommand::Timeline:
+        return RunTimeline(options);
     }
     return 2;
 }
@@ -260,6 +275,20 @@ int CCliApp::RunTree(const CCliOptions& options) {
     CTraceAnalyzer& analyzer = Analyze(options);
     CCallTreeWriter::Write(stdout, analyzer.CallTree(), analyzer, options.format);
     return FinishOutput();
+}
+
+int CCliApp::RunTimeline(const CCliOptions& options) {
+    CTraceAnalyzer& analyzer = Analyze(options);
+    CTimeline timeline;
+    std::string error;
+    const bool complete =
+        CTimelineMaker::Make(analyzer, m_fileSystem, options.minGap, timeline, error);
+    CTimelineWriter::Write(stdout, timeline, options);
+    if (!complete) {
+        std::fprintf(stderr, "velquor-cli: %s\n", error.c_str());
+    }
+    const int status = FinishOutput();
+    return complete ? status : 1;
 }
 
 CTraceAnalyzer& CCliApp::MakeAnalyzer(const CCliOptions& options) {

@@ -31,6 +31,7 @@ private:
     int RunProfile(const CCliOptions& options);
     int RunSqls(const CCliOptions& options);
     int RunTree(const CCliOptions& options);
+    int RunTimeline(const CCliOptions& options);
 
     // The command's analyser, kept by the app until it is destroyed.
     CTraceAnalyzer& MakeAnalyzer(const CCliOptions& options);

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "CSessionTags.h"
+#include "CTimeRange.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class CCliCommand { List, Show, Save, Follow, Profile, Sqls, Tree, Help, Version };
+enum class CCliCommand { List, Show, Save, Follow, Profile, Sqls, Tree, Timeline, Help, Version };
 enum class COutputFormat { Table, Tsv, Csv, Json };
 enum class CSaveContent { None, Sql, Trc };
 
@@ -29,6 +30,9 @@ public:
     std::string outPath;
     bool excludeIdle = false;         // profile, sqls, tree: leave idle waits out
     std::optional<ESessionTag> cutBy; // profile: one profile per value of this tag
+    CTimeRange timeRange;             // --from, --to
+    std::int64_t minGap = 1000;       // timeline: the shortest gap shown, in microseconds
+    bool allDepths = false;           // timeline: recursive calls and their waits too
     std::vector<std::string> paths;   // trace files, or the folder to follow
 
 private:
