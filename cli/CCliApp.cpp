@@ -4,6 +4,7 @@
 #include "CDelimitedWriter.h"
 #include "CFollowCommand.h"
 #include "CJsonWriter.h"
+#include "CMemoryFileSystem.h"
 #include "CPosixTraceFile.h"
 #include "CProfileWriter.h"
 #include "CProgressBar.h"
@@ -70,10 +71,11 @@ constexpr const char* kUsage =
     "  -o OUT          save: the file to write; it is written only when the command succeeds\n"
     "  --by TAG        profile: one profile per value of session, service, module, action or\n"
     "                  client (the \"*** SESSION ID:\" ... \"*** CLIENT ID:\" lines)\n"
-    "  --from T        timeline: only what ends at T or later, T as the trace writes\n"
+    "  --from T        timeline, profile: only what ends at T or later, T as the trace writes\n"
     "                  wall-clock times (2024-01-16T17:52:40.466253-08:00, 2007-07-11\n"
     "                  11:05:33.800) or a tim value\n"
-    "  --to T          timeline: only what ends at T or before\n"
+    "  --to T          timeline, profile: only what ends at T or before (profile: of the\n"
+    "                  trace cut to the lines of the calls and waits in the range)\n"
     "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
     "  --all-depths    timeline: recursive calls and their waits too\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
@@ -246,7 +248,7 @@ int CCliApp::RunFollow(const CCliOptions& options) {
 
 // One profile per file and, for several files, one for all of them.
 int CCliApp::RunProfile(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     std::vector<CProfileWriter::CSection> sections;
     const std::vector<std::string> files = analyzer.ProfiledFiles();
     for (const std::string& file : files) {
@@ -316,6 +318,29 @@ CTraceAnalyzer& CCliApp::Analyze(const CCliOptions& options) {
         analyzer.Sort(options.sortKey, options.descending ? -1 : 1);
     }
     return analyzer;
+}
+
+CTraceAnalyzer& CCliApp::AnalyzeRange(const CCliOptions& options) {
+    CTraceAnalyzer& whole = Analyze(options);
+    if (options.timeRange.IsEmpty()) {
+        return whole;
+    }
+    auto cut = std::make_unique<CMemoryFileSystem>();
+    std::string error;
+    if (!CTimelineMaker::Cut(whole, m_fileSystem, options.timeRange, *cut, error)) {
+        throw std::runtime_error(error);
+    }
+    const std::vector<std::string> files = whole.ProfiledFiles();
+    m_cut = std::move(cut);
+    m_analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, *m_cut, m_notifier);
+    m_analyzer->SetShowSys(options.hideSys ? 0 : 1);
+    m_analyzer->SetTypeFlags(options.typeFlags);
+    m_analyzer->SetFiles(files);
+    m_analyzer->Apply(m_analyzer->Reader().ReadFileList());
+    if (!options.sortKey.empty()) {
+        m_analyzer->Sort(options.sortKey, options.descending ? -1 : 1);
+    }
+    return *m_analyzer;
 }
 
 // Flushes standard output; a failed write (a full disk, a closed pipe) is a failure.

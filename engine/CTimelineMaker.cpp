@@ -1,5 +1,6 @@
 #include "CTimelineMaker.h"
 
+#include "CMemoryFileSystem.h"
 #include "CTimelineScan.h"
 #include "CTraceAnalyzer.h"
 
@@ -32,6 +33,24 @@ std::map<std::string, FRows> RowsOf(const CTraceAnalyzer& analyzer,
     return rows;
 }
 
+// The analyser's files, each as it was read when its records say so.
+std::vector<CTimelineScan::CFile>
+FilesOf(const CTraceAnalyzer& analyzer,
+        const std::map<std::string, CTraceFileSnapshot>& snapshots) {
+    std::vector<CTimelineScan::CFile> files;
+    for (const std::string& path : analyzer.ProfiledFiles()) {
+        CTimelineScan::CFile& file = files.emplace_back(CTimelineScan::CFile{path, std::nullopt});
+        if (const auto known = snapshots.find(path); known != snapshots.end()) {
+            file.snapshot = known->second;
+        }
+    }
+    return files;
+}
+
+void AddProblem(std::string& error, const std::string& problem) {
+    error += (error.empty() ? "" : "\n") + problem;
+}
+
 } // namespace
 
 bool CTimelineMaker::Make(const CTraceAnalyzer& analyzer, ITraceFileSystem& fileSystem,
@@ -40,15 +59,11 @@ bool CTimelineMaker::Make(const CTraceAnalyzer& analyzer, ITraceFileSystem& file
     const std::map<std::string, FRows> rows = RowsOf(analyzer, snapshots);
     timeline = CTimeline();
     bool complete = true;
-    for (const std::string& path : analyzer.ProfiledFiles()) {
-        CTimelineScan::CFile file{path, std::nullopt};
-        if (const auto known = snapshots.find(path); known != snapshots.end()) {
-            file.snapshot = known->second;
-        }
+    for (const CTimelineScan::CFile& file : FilesOf(analyzer, snapshots)) {
         CTimeline scanned;
         std::string problem;
         if (!CTimelineScan::Scan(fileSystem, file, minGap, scanned, problem)) {
-            error += (error.empty() ? "" : "\n") + problem;
+            AddProblem(error, problem);
             complete = false;
             continue;
         }
@@ -62,5 +77,23 @@ bool CTimelineMaker::Make(const CTraceAnalyzer& analyzer, ITraceFileSystem& file
         }
     }
     timeline.Sort();
+    return complete;
+}
+
+bool CTimelineMaker::Cut(const CTraceAnalyzer& analyzer, ITraceFileSystem& fileSystem,
+                         const CTimeRange& range, CMemoryFileSystem& cut, std::string& error) {
+    std::map<std::string, CTraceFileSnapshot> snapshots;
+    RowsOf(analyzer, snapshots);
+    bool complete = true;
+    for (const CTimelineScan::CFile& file : FilesOf(analyzer, snapshots)) {
+        std::string text;
+        std::string problem;
+        if (!CTimelineScan::Cut(fileSystem, file, range, text, problem)) {
+            AddProblem(error, problem);
+            complete = false;
+            continue;
+        }
+        cut.Add(file.path, std::move(text));
+    }
     return complete;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class CMemoryFileSystem;
+class CTimeRange;
 class CTraceAnalyzer;
 class ITraceFileSystem;
 
@@ -17,4 +19,8 @@ public:
     // holds the files that could.
     static bool Make(const CTraceAnalyzer& analyzer, ITraceFileSystem& fileSystem,
                      std::int64_t minGap, CTimeline& timeline, std::string& error);
+    // Each of the analyser's files cut to `range` (CTimelineScan::Cut), into `cut` under its
+    // path; false with the reasons in `error` when a file cannot be read again.
+    static bool Cut(const CTraceAnalyzer& analyzer, ITraceFileSystem& fileSystem,
+                    const CTimeRange& range, CMemoryFileSystem& cut, std::string& error);
 };

@@ -45,15 +45,19 @@ void CTimelineBuilder::Feed(std::string_view text, std::uint64_t offset) {
         const char* lineEnd = FindLineBreak(p, end);
         const char* zero = std::find(p, lineEnd, '\0');
         m_bEnded = zero != lineEnd;
-        ReadLine(std::string_view(p, static_cast<std::size_t>(zero - p)),
-                 offset + static_cast<std::uint64_t>(p - text.data()));
+        const std::string_view line(p, static_cast<std::size_t>(zero - p));
+        if (ReadLine(line, offset + static_cast<std::uint64_t>(p - text.data())) &&
+            m_cut != nullptr) {
+            m_strCut.append(line);
+            m_strCut += '\n';
+        }
         p = lineEnd;
     }
 }
 
-void CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
+bool CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
     if (line.empty()) {
-        return;
+        return true;
     }
     if (line.starts_with("*** ")) {
         m_bInHeader = true;
@@ -62,18 +66,18 @@ void CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
         if (std::optional<CWallClock> clock = CWallClock::OfHeaderLine(line)) {
             m_headerClock = clock;
         }
-        return;
+        return true;
     }
     EndHeader();
     if (IsSeparatorLine(line)) {
         m_bBlockStart = true;
-        return;
+        return true;
     }
     m_contexts.ReadLine(line);
     const bool first = std::exchange(m_bBlockStart, false);
     if (first && line.starts_with(kCursorHeader)) {
         ReadHeader(line, offset);
-        return;
+        return true;
     }
     const CCursorLine kind = ClassifyLine(line);
     switch (kind.kind) {
@@ -83,13 +87,15 @@ void CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
     case ETraceLine::Close:
     case ETraceLine::Unmap:
     case ETraceLine::Lob:
-        ReadCall(line, kind);
-        break;
+        return ReadCall(line, kind);
     case ETraceLine::Wait:
-        ReadWait(line, kind);
-        break;
+        return ReadWait(line, kind);
+    case ETraceLine::Xctend:
+        return ReadOtherTimed(ReadXctendLine(line).time);
+    case ETraceLine::Error:
+        return ReadOtherTimed(ReadErrorLine(line).time);
     default:
-        break;
+        return true;
     }
 }
 
@@ -123,7 +129,7 @@ void CTimelineBuilder::ReadHeader(std::string_view line, std::uint64_t offset) {
     statements.push_back(std::move(statement));
 }
 
-void CTimelineBuilder::ReadCall(std::string_view line, const CCursorLine& kind) {
+bool CTimelineBuilder::ReadCall(std::string_view line, const CCursorLine& kind) {
     const bool cursorCall = kind.kind == ETraceLine::Parse || kind.kind == ETraceLine::Exec ||
                             kind.kind == ETraceLine::Fetch;
     const CCallLine call =
@@ -139,10 +145,10 @@ void CTimelineBuilder::ReadCall(std::string_view line, const CCursorLine& kind) 
         const auto bound = cursors.find(kind.cursor);
         event.statement = bound == cursors.end() ? CTimelineEvent::kNone : bound->second;
     }
-    AddEvent(event, call.time);
+    return AddEvent(event, call.time);
 }
 
-void CTimelineBuilder::ReadWait(std::string_view line, const CCursorLine& kind) {
+bool CTimelineBuilder::ReadWait(std::string_view line, const CCursorLine& kind) {
     const CWaitLine wait = ReadWaitLine(line, kind.end);
     CTimelineEvent event;
     event.kind = IsIdleEvent(wait.event) ? ETimelineKind::Think : ETimelineKind::Wait;
@@ -155,13 +161,27 @@ void CTimelineBuilder::ReadWait(std::string_view line, const CCursorLine& kind) 
         event.statement = bound->second;
         event.depth = m_timeline.Statements()[bound->second].depth;
     }
-    AddEvent(event, wait.time);
+    return AddEvent(event, wait.time);
+}
+
+// A transaction end or an error: no event, but it stays in a cut only within the range.
+bool CTimelineBuilder::ReadOtherTimed(std::int64_t tim) {
+    CTimelineEvent moment;
+    moment.start = tim;
+    moment.end = tim;
+    moment.context = m_contexts.Current();
+    moment.anchor = State(moment.context).anchor;
+    return tim == 0 || InCut(moment);
+}
+
+bool CTimelineBuilder::InCut(const CTimelineEvent& event) const {
+    return m_cut == nullptr || m_cut->Contains(m_timeline, event);
 }
 
 // A line without a time stamp (tim of 0 or none) has no place on the time line.
-void CTimelineBuilder::AddEvent(CTimelineEvent event, std::int64_t tim) {
+bool CTimelineBuilder::AddEvent(CTimelineEvent event, std::int64_t tim) {
     if (tim == 0) {
-        return;
+        return true;
     }
     event.context = m_contexts.Current();
     CContextState& state = State(event.context);
@@ -172,6 +192,7 @@ void CTimelineBuilder::AddEvent(CTimelineEvent event, std::int64_t tim) {
     event.anchor = state.anchor;
     state.turnEvents.push_back(static_cast<std::uint32_t>(m_timeline.Events().size()));
     m_timeline.Events().push_back(event);
+    return InCut(event);
 }
 
 CTimelineBuilder::CContextState& CTimelineBuilder::State(std::uint32_t context) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CTimeRange.h"
 #include "CTimeline.h"
 #include "CTimelineContexts.h"
 #include "TraceLines.h"
@@ -23,6 +24,10 @@ public:
     // `filePid`: the process the file's name gives, for a trace that states none.
     CTimelineBuilder(std::string path, std::string filePid, std::int64_t minGap);
 
+    // Also writes the text cut to `range`: every line but the timed ones (calls, waits,
+    // transaction ends, errors) that end outside it, each line ending with LF.
+    void CutTo(const CTimeRange& range) { m_cut = &range; }
+    std::string& CutText() { return m_strCut; }
     // Reads whole lines, cut at every run of CR and LF; a zero byte ends the text.
     void Feed(std::string_view text, std::uint64_t offset);
     // Ends the text: the open turns end.
@@ -37,12 +42,15 @@ private:
         std::vector<std::uint32_t> turnEvents;                    // of the open turn
     };
 
-    void ReadLine(std::string_view line, std::uint64_t offset);
+    // Each answers whether the line stays in the cut text.
+    bool ReadLine(std::string_view line, std::uint64_t offset);
+    bool ReadCall(std::string_view line, const CCursorLine& kind);
+    bool ReadWait(std::string_view line, const CCursorLine& kind);
+    bool ReadOtherTimed(std::int64_t tim);
+    bool AddEvent(CTimelineEvent event, std::int64_t tim);
+    bool InCut(const CTimelineEvent& event) const;
     void EndHeader();
     void ReadHeader(std::string_view line, std::uint64_t offset);
-    void ReadCall(std::string_view line, const CCursorLine& kind);
-    void ReadWait(std::string_view line, const CCursorLine& kind);
-    void AddEvent(CTimelineEvent event, std::int64_t tim);
     CContextState& State(std::uint32_t context);
     void EndTurn(std::uint32_t context);
 
@@ -54,4 +62,6 @@ private:
     bool m_bBlockStart = true; // the next line is the first of a block
     std::optional<CWallClock> m_headerClock;
     bool m_bEnded = false; // a zero byte ended the text
+    const CTimeRange* m_cut = nullptr;
+    std::string m_strCut;
 };

@@ -42,6 +42,26 @@ bool FeedChunks(CTimelineBuilder& builder, Read&& read, std::string& error) {
 bool CTimelineScan::Scan(ITraceFileSystem& fileSystem, const CFile& file, std::int64_t minGap,
                          CTimeline& timeline, std::string& error) {
     CTimelineBuilder builder(file.path, CHeaderReader::PidFromPath(file.path), minGap);
+    if (!Read(fileSystem, file, builder, error)) {
+        return false;
+    }
+    timeline = builder.Finish();
+    return true;
+}
+
+bool CTimelineScan::Cut(ITraceFileSystem& fileSystem, const CFile& file, const CTimeRange& range,
+                        std::string& text, std::string& error) {
+    CTimelineBuilder builder(file.path, CHeaderReader::PidFromPath(file.path), kDefaultMinGap);
+    builder.CutTo(range);
+    if (!Read(fileSystem, file, builder, error)) {
+        return false;
+    }
+    text = std::move(builder.CutText());
+    return true;
+}
+
+bool CTimelineScan::Read(ITraceFileSystem& fileSystem, const CFile& file, CTimelineBuilder& builder,
+                         std::string& error) {
     if (file.snapshot.has_value()) {
         const CRecordTexts texts(fileSystem);
         const std::unique_ptr<ITraceFile> open = texts.Open(*file.snapshot, error);
@@ -62,23 +82,16 @@ bool CTimelineScan::Scan(ITraceFileSystem& fileSystem, const CFile& file, std::i
             position += got;
             return true;
         };
-        if (!FeedChunks(builder, read, error)) {
-            return false;
-        }
-    } else {
-        const std::unique_ptr<CTraceSource> source =
-            CTraceSource::Open(fileSystem, file.path, 0, error);
-        if (source == nullptr) {
-            return false;
-        }
-        const auto read = [&](char* buffer, std::size_t capacity, std::size_t& got,
-                              std::string& problem) {
-            return source->Read(buffer, capacity, got, problem);
-        };
-        if (!FeedChunks(builder, read, error)) {
-            return false;
-        }
+        return FeedChunks(builder, read, error);
     }
-    timeline = builder.Finish();
-    return true;
+    const std::unique_ptr<CTraceSource> source =
+        CTraceSource::Open(fileSystem, file.path, 0, error);
+    if (source == nullptr) {
+        return false;
+    }
+    const auto read = [&](char* buffer, std::size_t capacity, std::size_t& got,
+                          std::string& problem) {
+        return source->Read(buffer, capacity, got, problem);
+    };
+    return FeedChunks(builder, read, error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CTimeRange.h"
 #include "CTimeline.h"
 #include "CTraceFileSnapshot.h"
 
@@ -7,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class CTimelineBuilder;
 class ITraceFileSystem;
 
 // Reads a trace file again, when its time line is asked for, and makes the time line of its
@@ -27,4 +29,13 @@ public:
     // reason in `error` when the file cannot be read or is no longer the file that was read.
     static bool Scan(ITraceFileSystem& fileSystem, const CFile& file, std::int64_t minGap,
                      CTimeline& timeline, std::string& error);
+    // The text of `file` cut to `range`: every line but the timed ones (calls, waits,
+    // transaction ends, errors) that end outside it, each line ending with LF. A profile of
+    // the cut text is the profile of the range.
+    static bool Cut(ITraceFileSystem& fileSystem, const CFile& file, const CTimeRange& range,
+                    std::string& text, std::string& error);
+
+private:
+    static bool Read(ITraceFileSystem& fileSystem, const CFile& file, CTimelineBuilder& builder,
+                     std::string& error);
 };

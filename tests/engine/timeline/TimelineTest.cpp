@@ -1,3 +1,4 @@
+#include "CMemoryFileSystem.h"
 #include "CTempFolder.h"
 #include "CTimeRange.h"
 #include "CTimelineMaker.h"
@@ -272,6 +273,81 @@ TEST(TimelineScan, RefusesAFileChangedSinceItWasRead) {
         MakeTimeline({path}, [&] { CTempFolder::Append(path, "WAIT #0: nam='x' ela= 1 tim=9\n"); });
     EXPECT_FALSE(made.complete);
     EXPECT_NE(made.error.find("changed after it was read"), std::string::npos) << made.error;
+}
+
+// The profile of `paths` read in file mode through `fileSystem`.
+CProfileReport ProfileOf(ITraceFileSystem& fileSystem, const std::vector<std::string>& paths) {
+    CStderrNotifier notifier;
+    CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+    analyzer.SetFiles(paths);
+    analyzer.ReadFileList();
+    return analyzer.Profile({}, std::nullopt, false);
+}
+
+// `path` cut by hand into `folder`: the timed lines (calls, waits, transaction ends, errors)
+// whose tim lies outside [from, to] go.
+std::string CutByHand(const std::string& path, const CTempFolder& folder, std::int64_t from,
+                      std::int64_t to) {
+    std::ifstream in(path);
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const std::size_t tim = line.rfind("tim=");
+        const std::int64_t time =
+            tim == std::string::npos ? 0 : ParseInteger(std::string_view(line).substr(tim + 4));
+        const ETraceLine kind = ClassifyLine(line).kind;
+        const bool timed = kind != ETraceLine::Other && kind != ETraceLine::Stat && time != 0;
+        if (!timed || (time >= from && time <= to)) {
+            text += line + "\n";
+        }
+    }
+    const std::string cut = folder.File(path.substr(path.rfind('/') + 1));
+    CTempFolder::Write(cut, text);
+    return cut;
+}
+
+// The profile of a range is the profile of the trace cut by hand to the lines of the calls
+// and waits that end within it, an event ending exactly at either end included; a wall-clock
+// end selects as the tim it maps from.
+TEST(TimelineRange, ProfileOfARangeIsTheProfileOfTheTraceCutByHand) {
+    CTempFolder folder;
+    const std::string turns = folder.File("turns_s000_5.trc");
+    CTempFolder::Write(turns, kTurns);
+    struct CCase {
+        std::string path;
+        std::string from;
+        std::string to;
+        std::int64_t fromTim;
+        std::int64_t toTim;
+    };
+    std::vector<CCase> cases = {{turns, "1003500", "1030100", 1003500, 1030100},
+                                {turns, "2026-01-02 10:00:00.000", "1010701", 1000200, 1010701}};
+    if (!RealTraces().empty()) {
+        const std::string trunc = kTraces + "/oracle-trace__cdb1_ora_5390_TRUNC-TEST.trc";
+        cases.push_back({trunc, "2024-01-16T17:52:40.466253-08:00", "1734876448104", 1734874533808,
+                         1734876448104});
+    }
+    for (const CCase& test : cases) {
+        SCOPED_TRACE(test.path + " " + test.from + " " + test.to);
+        CPosixFileSystem posix;
+        CStderrNotifier notifier;
+        CTraceAnalyzer whole(TestCatalog(), posix, notifier);
+        whole.SetFiles({test.path});
+        whole.Apply(whole.Reader().ReadFileList());
+        CTimeRange range;
+        range.from = CTimeRange::ReadBound(test.from);
+        range.to = CTimeRange::ReadBound(test.to);
+        CMemoryFileSystem cut;
+        std::string error;
+        ASSERT_TRUE(CTimelineMaker::Cut(whole, posix, range, cut, error)) << error;
+        CTempFolder byHand;
+        const CProfileReport expected =
+            ProfileOf(posix, {CutByHand(test.path, byHand, test.fromTim, test.toTim)});
+        EXPECT_TRUE(ProfileOf(cut, whole.ProfiledFiles()) == expected);
+        EXPECT_FALSE(expected == ProfileOf(posix, {test.path}));
+    }
 }
 
 } // namespace
