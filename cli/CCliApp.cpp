@@ -6,6 +6,7 @@
 #include "CExecutionWriter.h"
 #include "CFollowCommand.h"
 #include "CJsonWriter.h"
+#include "CMemoryFileSystem.h"
 #include "CPosixTraceFile.h"
 #include "CProfileWriter.h"
 #include "CProgressBar.h"
@@ -14,6 +15,8 @@
 #include "CStatementFileWriter.h"
 #include "CStatementTexts.h"
 #include "CTableWriter.h"
+#include "CTimelineMaker.h"
+#include "CTimelineWriter.h"
 #include "CTraceAnalyzer.h"
 #include "CUsageError.h"
 #include "OutputText.h"
@@ -39,6 +42,8 @@ constexpr const char* kUsage =
     "  or:  velquor-cli tree [OPTIONS] [--format table|json] FILE...\n"
     "  or:  velquor-cli execs [--row N | --sqlid ID] [--top N] [--no-binds] [OPTIONS]\n"
     "                   [--format table|tsv|csv|json] FILE...\n"
+    "  or:  velquor-cli timeline [--from T] [--to T] [--min-gap MS] [--all-depths]\n"
+    "                            [OPTIONS] [--format table|json] FILE...\n"
     "  or:  velquor-cli --help | --version\n"
     "\n"
     "Analyses Oracle SQL trace files: one record per PARSING IN CURSOR or PARSE ERROR block.\n"
@@ -57,6 +62,9 @@ constexpr const char* kUsage =
     "  execs    every execution of each statement (or of one row, or of one SQL id): its\n"
     "           EXEC and the FETCHes up to the cursor's next EXEC or PARSE, with its line,\n"
     "           time stamps, figures, waits and bind values (one set per BINDS section)\n"
+    "  timeline every depth-0 call, wait, think time (idle waits) and gap (no call or wait\n"
+    "           running, within a session's turn) in time order, with the wall clock of\n"
+    "           the \"*** \" time stamps where the trace has them\n"
     "Times are in seconds in tables, in microseconds in json.\n"
     "\n"
     "Options:\n"
@@ -77,6 +85,13 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
+    "  --from T        timeline, profile: only what ends at T or later, T as the trace writes\n"
+    "                  wall-clock times (2024-01-16T17:52:40.466253-08:00, 2007-07-11\n"
+    "                  11:05:33.800) or a tim value\n"
+    "  --to T          timeline, profile: only what ends at T or before (profile: of the\n"
+    "                  trace cut to the lines of the calls and waits in the range)\n"
+    "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
+    "  --all-depths    timeline: recursive calls and their waits too\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
     "                  the like) out; R and the shares are worked out without them (tree:\n"
     "                  taken, but a call tree holds no waits)\n"
@@ -181,7 +196,11 @@ int CCliApp::RunCommand(const CCliOptions& options) {
     case CCliCommand::Execs:
         return RunExecs(options);
     }
-    return 2;
+
+case CCliCommand::Timeline:
+    return RunTimeline(options);
+}
+return 2;
 }
 
 int CCliApp::RunList(const CCliOptions& options) {
@@ -240,7 +259,7 @@ int CCliApp::RunFollow(const CCliOptions& options) {
 
 // One profile per file and, for several files, one for all of them.
 int CCliApp::RunProfile(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     std::vector<CProfileWriter::CSection> sections;
     const std::vector<std::string> files = analyzer.ProfiledFiles();
     for (const std::string& file : files) {
@@ -325,6 +344,20 @@ int CCliApp::RunExecs(const CCliOptions& options) {
     return FinishOutput();
 }
 
+int CCliApp::RunTimeline(const CCliOptions& options) {
+    CTraceAnalyzer& analyzer = Analyze(options);
+    CTimeline timeline;
+    std::string error;
+    const bool complete =
+        CTimelineMaker::Make(analyzer, m_fileSystem, options.minGap, timeline, error);
+    CTimelineWriter::Write(stdout, timeline, options);
+    if (!complete) {
+        std::fprintf(stderr, "velquor-cli: %s\n", error.c_str());
+    }
+    const int status = FinishOutput();
+    return complete ? status : 1;
+}
+
 CTraceAnalyzer& CCliApp::MakeAnalyzer(const CCliOptions& options) {
     m_analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, m_fileSystem, m_notifier);
     m_analyzer->SetShowSys(options.hideSys ? 0 : 1);
@@ -350,6 +383,29 @@ CTraceAnalyzer& CCliApp::Analyze(const CCliOptions& options) {
         analyzer.Sort(options.sortKey, options.descending ? -1 : 1);
     }
     return analyzer;
+}
+
+CTraceAnalyzer& CCliApp::AnalyzeRange(const CCliOptions& options) {
+    CTraceAnalyzer& whole = Analyze(options);
+    if (options.timeRange.IsEmpty()) {
+        return whole;
+    }
+    auto cut = std::make_unique<CMemoryFileSystem>();
+    std::string error;
+    if (!CTimelineMaker::Cut(whole, m_fileSystem, options.timeRange, *cut, error)) {
+        throw std::runtime_error(error);
+    }
+    const std::vector<std::string> files = whole.ProfiledFiles();
+    m_cut = std::move(cut);
+    m_analyzer = std::make_unique<CTraceAnalyzer>(m_catalog, *m_cut, m_notifier);
+    m_analyzer->SetShowSys(options.hideSys ? 0 : 1);
+    m_analyzer->SetTypeFlags(options.typeFlags);
+    m_analyzer->SetFiles(files);
+    m_analyzer->Apply(m_analyzer->Reader().ReadFileList());
+    if (!options.sortKey.empty()) {
+        m_analyzer->Sort(options.sortKey, options.descending ? -1 : 1);
+    }
+    return *m_analyzer;
 }
 
 // Flushes standard output; a failed write (a full disk, a closed pipe) is a failure.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class CMemoryFileSystem;
 class CTraceAnalyzer;
 class IRecordWriter;
 
@@ -32,15 +33,19 @@ private:
     int RunSqls(const CCliOptions& options);
     int RunTree(const CCliOptions& options);
     int RunExecs(const CCliOptions& options);
+    int RunTimeline(const CCliOptions& options);
 
     // The command's analyser, kept by the app until it is destroyed.
     CTraceAnalyzer& MakeAnalyzer(const CCliOptions& options);
     // File mode over the options' files, sorted as asked.
     CTraceAnalyzer& Analyze(const CCliOptions& options);
+    // Analyze, then, with --from or --to, file mode over the files cut to the time range.
+    CTraceAnalyzer& AnalyzeRange(const CCliOptions& options);
     int FinishOutput();
 
     CCommandTypeCatalog m_catalog;
     CPosixFileSystem m_fileSystem;
     CCliNotifier m_notifier;
+    std::unique_ptr<CMemoryFileSystem> m_cut; // the files cut to --from and --to
     std::unique_ptr<CTraceAnalyzer> m_analyzer;
 };

@@ -11,9 +11,11 @@
 namespace {
 
 const std::map<std::string, CCliCommand> kCommands = {
-    {"list", CCliCommand::List},     {"show", CCliCommand::Show},       {"save", CCliCommand::Save},
-    {"follow", CCliCommand::Follow}, {"profile", CCliCommand::Profile}, {"sqls", CCliCommand::Sqls},
-    {"tree", CCliCommand::Tree},     {"execs", CCliCommand::Execs}};
+    {"list", CCliCommand::List},        {"show", CCliCommand::Show},
+    {"save", CCliCommand::Save},        {"follow", CCliCommand::Follow},
+    {"profile", CCliCommand::Profile},  {"sqls", CCliCommand::Sqls},
+    {"tree", CCliCommand::Tree},        {"execs", CCliCommand::Execs},
+    {"timeline", CCliCommand::Timeline}};
 
 const std::set<CCliCommand> kTimeCommands = {CCliCommand::Profile, CCliCommand::Sqls,
                                              CCliCommand::Tree};
@@ -30,20 +32,27 @@ const std::map<std::string, COutputFormat> kFormats = {{"table", COutputFormat::
                                                        {"json", COutputFormat::Json}};
 
 // Options that take a value, and the commands each option belongs to.
-const std::set<std::string> kValueOptions = {"--types", "--sort", "--format", "--row", "--after",
-                                             "-o",      "--by",   "--sqlid",  "--top"};
+const std::set<std::string> kValueOptions = {"--types", "--sort", "--format", "--row",
+                                             "--after", "-o",     "--by",     "--sqlid",
+                                             "--top",   "--from", "--to",     "--min-gap"};
 const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--hide-sys",
      {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
-      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree, CCliCommand::Execs}},
+      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree, CCliCommand::Execs,
+      CCliCommand::Timeline}},
     {"--types",
      {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
-      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree, CCliCommand::Execs}},
+      CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree, CCliCommand::Execs,
+      CCliCommand::Timeline}},
     {"--sort", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Execs}},
     {"--desc", {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Execs}},
     {"--format",
      {CCliCommand::List, CCliCommand::Follow, CCliCommand::Profile, CCliCommand::Sqls,
-      CCliCommand::Tree, CCliCommand::Execs}},
+      CCliCommand::Tree, CCliCommand::Execs, CCliCommand::Timeline}},
+    {"--from", {CCliCommand::Timeline, CCliCommand::Profile}},
+    {"--to", {CCliCommand::Timeline, CCliCommand::Profile}},
+    {"--min-gap", {CCliCommand::Timeline}},
+    {"--all-depths", {CCliCommand::Timeline}},
     {"--exclude-idle", kTimeCommands},
     {"--by", {CCliCommand::Profile}},
     {"--row", {CCliCommand::Show, CCliCommand::Execs}},
@@ -63,6 +72,39 @@ std::int64_t ParseRow(const std::string& option, const std::string& value) {
         throw CUsageError(option + " needs a row number (0 or more), not '" + value + "'");
     }
     return number;
+}
+
+CTimeRange::CBound ParseTime(const std::string& option, const std::string& value) {
+    const std::optional<CTimeRange::CBound> bound = CTimeRange::ReadBound(value);
+    if (!bound.has_value()) {
+        throw CUsageError(option +
+                          " needs a time as the trace writes it (2024-01-16 17:52:40.466 "
+                          "or 2024-01-16T17:52:40.466253-08:00) or a tim value, not '" +
+                          value + "'");
+    }
+    return *bound;
+}
+
+// Milliseconds, with up to three decimals, as microseconds.
+std::int64_t ParseMilliseconds(const std::string& option, const std::string& value) {
+    const std::size_t point = value.find('.');
+    const std::string whole = value.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : value.substr(point + 1);
+    std::int64_t milliseconds = 0;
+    std::int64_t micros = 0;
+    const auto readAll = [](const std::string& digits, std::int64_t& number) {
+        const char* end = digits.data() + digits.size();
+        const auto result = std::from_chars(digits.data(), end, number);
+        return result.ec == std::errc() && result.ptr == end;
+    };
+    if (whole.empty() || fraction.size() > 3 || !readAll(whole, milliseconds) || milliseconds < 0 ||
+        milliseconds > INT64_MAX / 1000 ||
+        (!fraction.empty() && !readAll(fraction.append(3 - fraction.size(), '0'), micros)) ||
+        (point != std::string::npos && fraction.empty())) {
+        throw CUsageError(option + " needs milliseconds (0 or more, up to three decimals), not '" +
+                          value + "'");
+    }
+    return milliseconds * 1000 + micros;
 }
 
 } // namespace
@@ -87,7 +129,7 @@ CCliOptions CCliOptions::Parse(const std::vector<std::string>& args) {
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             if (!commandSeen) {
                 throw CUsageError(
-                    "a command (list, show, save, follow, profile, sqls, tree or execs) "
+                    "a command (list, show, save, follow, profile, sqls, tree, execs or timeline) "
                     "must come first");
             }
             const std::size_t equals = arg.find('=');
@@ -167,6 +209,14 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
                               "' (session, service, module, action or client)");
         }
         cutBy = found->second;
+    } else if (option == "--from") {
+        timeRange.from = ParseTime(option, value);
+    } else if (option == "--to") {
+        timeRange.to = ParseTime(option, value);
+    } else if (option == "--min-gap") {
+        minGap = ParseMilliseconds(option, value);
+    } else if (option == "--all-depths") {
+        allDepths = true;
     } else if (option == "--sql" || option == "--trc") {
         const CSaveContent content = option == "--sql" ? CSaveContent::Sql : CSaveContent::Trc;
         if (saveContent != CSaveContent::None && saveContent != content) {
@@ -180,12 +230,16 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
 
 void CCliOptions::Check() const {
     if (command == CCliCommand::Help) {
-        throw CUsageError(
-            "a command (list, show, save, follow, profile, sqls, tree or execs) is needed");
+        throw CUsageError("a command (list, show, save, follow, profile, sqls, tree, execs or "
+                          "timeline) is needed");
     }
     const bool tableOrJson = format == COutputFormat::Table || format == COutputFormat::Json;
-    if ((command == CCliCommand::Profile || command == CCliCommand::Tree) && !tableOrJson) {
-        throw CUsageError(std::string(command == CCliCommand::Profile ? "profile" : "tree") +
+    if ((command == CCliCommand::Profile || command == CCliCommand::Tree ||
+         command == CCliCommand::Timeline) &&
+        !tableOrJson) {
+        throw CUsageError(std::string(command == CCliCommand::Profile ? "profile"
+                                      : command == CCliCommand::Tree  ? "tree"
+                                                                      : "timeline") +
                           " writes table or json only");
     }
     if (command == CCliCommand::Follow && paths.size() != 1) {

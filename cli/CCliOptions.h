@@ -1,13 +1,26 @@
 #pragma once
 
 #include "CSessionTags.h"
+#include "CTimeRange.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class CCliCommand { List, Show, Save, Follow, Profile, Sqls, Tree, Execs, Help, Version };
+enum class CCliCommand {
+    List,
+    Show,
+    Save,
+    Follow,
+    Profile,
+    Sqls,
+    Tree,
+    Execs,
+    Timeline,
+    Help,
+    Version
+};
 enum class COutputFormat { Table, Tsv, Csv, Json };
 enum class CSaveContent { None, Sql, Trc };
 
@@ -32,6 +45,9 @@ public:
     std::string sqlId;                // execs: the statements of this SQL id
     std::int64_t top = -1;            // execs: each statement's slowest executions, slowest first
     bool withBinds = true;            // execs: write bind values
+    CTimeRange timeRange;             // --from, --to
+    std::int64_t minGap = 1000;       // timeline: the shortest gap shown, in microseconds
+    bool allDepths = false;           // timeline: recursive calls and their waits too
     std::vector<std::string> paths;   // trace files, or the folder to follow
 
 private:

@@ -93,7 +93,12 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"sqls_csv_no_idle", {"sqls", "--exclude-idle", "--format", "csv", kSession}},
         OutputCase{"sqls_json", {"sqls", "--format", "json", kSession}},
         OutputCase{"tree_table", {"tree", kSecond, kSession}},
-        OutputCase{"tree_json_hide_sys", {"tree", "--hide-sys", "--format", "json", kSession}}),
+        OutputCase{"tree_json_hide_sys", {"tree", "--hide-sys", "--format", "json", kSession}},
+        OutputCase{"timeline_table", {"timeline", kSession, kSecond}},
+        OutputCase{"timeline_json_range",
+                   {"timeline", "--all-depths", "--format", "json", "--from",
+                    "2026-12-07T08:00:00.000900+00:00", "--to", "5600", "--min-gap", "0.1",
+                    kSession}}),
     [](const testing::TestParamInfo<OutputCase>& param) { return param.param.name; });
 
 } // namespace
