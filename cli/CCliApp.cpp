@@ -195,12 +195,10 @@ int CCliApp::RunCommand(const CCliOptions& options) {
         return RunTree(options);
     case CCliCommand::Execs:
         return RunExecs(options);
+    case CCliCommand::Timeline:
+        return RunTimeline(options);
     }
-
-case CCliCommand::Timeline:
-    return RunTimeline(options);
-}
-return 2;
+    return 2;
 }
 
 int CCliApp::RunList(const CCliOptions& options) {
