@@ -26,7 +26,7 @@ CMainCommands::CMainCommands(QMainWindow& frame) : QObject(&frame), m_frame(fram
     m_actFileNew->setIcon(Icon("sniffer"));
     m_actOpenShowSys = Make("ID_OPEN_SHOW_SYS", QStringLiteral("&Open[Show Sys]..."));
     m_actOpenShowSys->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_actOpenHideSys = Make("ID_OPEN_HIDE_SYS", QStringLiteral("&Open[Hide Sys]..."));
+    m_actOpenHideSys = Make("ID_OPEN_HIDE_SYS", QStringLiteral("Open[&Hide Sys]..."));
     m_actOpenTraceFiles =
         Make("ID_OPEN_TRACE_FILES", QStringLiteral("Open trace Files"),
              QStringLiteral("Open selected trace files "), QStringLiteral("Open trace Files"));
@@ -35,6 +35,10 @@ CMainCommands::CMainCommands(QMainWindow& frame) : QObject(&frame), m_frame(fram
     m_actDropHideSys = Make("ID_OPEN_HIDE_SYS_DROPDOWN", QStringLiteral("Open-Hide Sys"));
     m_actFileClose = Make("ID_FILE_CLOSE", QStringLiteral("&Close"),
                           QStringLiteral("Close the active document"), QStringLiteral("Close"));
+    m_actReadAgain = Make(
+        "ID_READ_AGAIN", QStringLiteral("&Read Again"),
+        QStringLiteral("Read the window's trace files again from their start, as they are now"));
+    m_actReadAgain->setShortcut(QKeySequence(Qt::Key_F5));
     m_actSaveStatements = Make("ID_SAVE_STATEMENTS", QStringLiteral("Save"));
     m_actSaveStatements->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     m_actSaveStatements->setIcon(Icon("save"));
@@ -133,6 +137,7 @@ void CMainCommands::BuildMenus(QMenuBar& menuBar) {
     file->addAction(m_actOpenHideSys);
     file->addSeparator();
     file->addAction(m_actFileClose);
+    file->addAction(m_actReadAgain);
     file->addSeparator();
     file->addAction(m_actSaveStatements);
     file->addSeparator();

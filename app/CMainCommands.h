@@ -38,6 +38,7 @@ public:
     QAction* m_actDropShowSys;    // 32791 in the toolbar drop-down
     QAction* m_actDropHideSys;    // 32792 in the toolbar drop-down
     QAction* m_actFileClose;      // 57602
+    QAction* m_actReadAgain;      // a file window's files read again from their start
     QAction* m_actSaveStatements; // 32780
     QAction* m_actAppExit;        // 57665
     QAction* m_actEditCopy;       // 57634

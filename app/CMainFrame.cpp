@@ -10,20 +10,27 @@
 #include "CTraceDropHelper.h"
 #include "CUserGuide.h"
 #include "CVelquorView.h"
+#include "RowsText.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kStatusMessageMs = 5000;
+constexpr double kFirstStartShare = 0.75;
 
 } // namespace
 
@@ -120,7 +127,10 @@ void CMainFrame::ConnectCommands() {
     ConnectViewCommand(c.m_actRefreshStart, &CVelquorView::OnRefreshStart);
     ConnectViewCommand(c.m_actRefreshStop, &CVelquorView::OnRefreshStop);
     ConnectViewCommand(c.m_actClear, &CVelquorView::OnClear);
-    ConnectViewCommand(c.m_actEditCopy, &CVelquorView::OnEditCopy);
+    ConnectViewCommand(c.m_actReadAgain, &CVelquorView::OnReadAgain);
+    connect(&m_wndDetailDlg, &CDetailPaneDlg::ReadAgainRequested, c.m_actReadAgain,
+            &QAction::trigger);
+    connect(c.m_actEditCopy, &QAction::triggered, this, &CMainFrame::OnEditCopy);
     ConnectViewCommand(c.m_actEditFind, &CVelquorView::OnEditFind);
     ConnectViewCommand(c.m_actFindNext, &CVelquorView::OnFindNext);
     ConnectViewCommand(c.m_actSaveStatements, &CVelquorView::OnSaveStatements);
@@ -139,13 +149,13 @@ CVelquorView* CMainFrame::ActiveView() const {
 }
 
 // Everything that shows something of the window in front follows it. The pane shows a
-// statement of the window in front only: it is emptied when another window comes to the
-// front, and at once when a window goes.
+// statement of the window in front only: the one selected in the window that comes to the
+// front, if any, and none at once when a window goes.
 void CMainFrame::FollowFrontWindow() {
     const CFrontWindow& front = *m_frontWindow;
     connect(&front, &CFrontWindow::Changed, this, [this](bool another) {
         if (another) {
-            ClearDetailPane();
+            ShowSelectionOfActiveView();
         }
     });
     connect(&front, &CFrontWindow::WindowDestroyed, this, &CMainFrame::ClearDetailPane);
@@ -160,6 +170,14 @@ void CMainFrame::FollowFrontWindow() {
 
 void CMainFrame::ClearDetailPane() {
     m_wndDetailDlg.SetStatementTexts({}, {}, {});
+}
+
+void CMainFrame::ShowSelectionOfActiveView() {
+    if (CVelquorView* view = ActiveView()) {
+        view->ShowSelectionInPane();
+    } else {
+        ClearDetailPane();
+    }
 }
 
 // What the window in front has to say while it lasts (its trace folder is missing) stands
@@ -197,8 +215,30 @@ void CMainFrame::UpdateCommandStates() {
                             c.m_actFindNext, c.m_actSaveStatements}) {
         action->setEnabled(hasView);
     }
-    c.m_actRefreshStart->setEnabled(hasView && !view->IsRunning());
-    c.m_actRefreshStop->setEnabled(hasView && view->IsRunning());
+    // Start and Stop belong to live windows; a file window reads its files again instead.
+    const bool live = hasView && view->IsLiveMode();
+    c.m_actRefreshStart->setEnabled(live && !view->IsRunning());
+    c.m_actRefreshStop->setEnabled(live && view->IsRunning());
+    c.m_actReadAgain->setEnabled(hasView && view->Document().CanReadAgain());
+}
+
+// Copy takes what has the focus: the rows selected in the statement list or in a view of
+// the response-time dock, as tab-separated text with a heading line; else the text selected
+// in the detail pane.
+void CMainFrame::OnEditCopy() {
+    CVelquorView* view = ActiveView();
+    if (view == nullptr) {
+        return;
+    }
+    const auto* items = qobject_cast<const QAbstractItemView*>(QApplication::focusWidget());
+    const bool ours =
+        items == view || (items != nullptr && m_wndResponseTimeDock.isAncestorOf(items));
+    const QString rows = ours ? SelectedRowsText(*items) : QString();
+    if (rows.isEmpty()) {
+        view->OnEditCopy();
+    } else {
+        QGuiApplication::clipboard()->setText(rows);
+    }
 }
 
 void CMainFrame::OnDetailPane() {
@@ -252,12 +292,22 @@ void CMainFrame::ConnectShellCommands() {
 void CMainFrame::RestoreProfile() {
     m_wndDetailBar.setObjectName(QStringLiteral("m_wndDetailBar"));
     const QSettings settings;
-    restoreGeometry(settings.value(QStringLiteral("MainFrame/Geometry")).toByteArray());
+    if (!restoreGeometry(settings.value(QStringLiteral("MainFrame/Geometry")).toByteArray())) {
+        StartAtShareOfScreen();
+    }
     restoreState(settings.value(QStringLiteral("MainFrame/State")).toByteArray());
     const int height = settings.value(QStringLiteral("MainFrame/DetailPaneHeight")).toInt();
     if (height > 0) {
         resizeDocks({&m_wndDetailBar}, {height}, Qt::Vertical);
     }
+}
+
+// The first start takes three quarters of the screen, in its middle, as a desktop program
+// does; the widgets' own wishes would make a narrow strip.
+void CMainFrame::StartAtShareOfScreen() {
+    const QRect available = screen()->availableGeometry();
+    const QSize size = available.size() * kFirstStartShare;
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -75,12 +75,15 @@ private:
     void ConnectShellCommands();
     void FollowFrontWindow();
     void RestoreProfile();
+    void StartAtShareOfScreen();
     void ConnectViewCommand(QAction* action, void (CVelquorView::*handler)());
+    void OnEditCopy();
     void OnDetailPane();
     void OnResponseTime();
     void SelectTabOfActiveWindow();
     void UpdateCommandStates();
     void ClearDetailPane();
+    void ShowSelectionOfActiveView();
     void UpdateWindowNote();
     void OnFolderStateChanged(const QString& message);
     void ShowStatementOfActiveView(std::int64_t row);

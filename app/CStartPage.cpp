@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCommandLinkButton>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,7 +70,13 @@ CStartPage::CStartPage(CMainCommands& commands, QWidget* parent)
     drop->setWordWrap(true);
     layout->addWidget(drop);
 
-    auto* outer = new QHBoxLayout(this);
+    // The column keeps the height its wrapped texts need; a window too low for it scrolls
+    // instead of squeezing the buttons' descriptions away.
+    for (QWidget* child : column->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        child->setSizePolicy(child->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
+    }
+    auto* page = new QWidget;
+    auto* outer = new QHBoxLayout(page);
     outer->addStretch(1);
     auto* middle = new QVBoxLayout;
     middle->addStretch(1);
@@ -77,6 +84,15 @@ CStartPage::CStartPage(CMainCommands& commands, QWidget* parent)
     middle->addStretch(2);
     outer->addLayout(middle, 4);
     outer->addStretch(1);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(page);
+    page->setBackgroundRole(QPalette::Base);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll);
 }
 
 QLabel* CStartPage::Heading(const QString& text) {

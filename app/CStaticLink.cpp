@@ -1,9 +1,10 @@
 #include "CStaticLink.h"
 
-#include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QStringBuilder>
 #include <QTimerEvent>
 
 CStaticLink::CStaticLink(QWidget* pParent)
@@ -46,7 +47,21 @@ void CStaticLink::mousePressEvent(QMouseEvent* pEvent) {
     if (m_pLink->Navigate())
         SetColor(s_rgbVisited);
     else
-        QApplication::beep();
+        ShowAddress();
+}
+
+// The desktop has no program for the address: it is shown, selectable, for the user to
+// copy. The box does not block, so the window under it stays usable.
+void CStaticLink::ShowAddress() {
+    auto* pBox = new QMessageBox(QMessageBox::Information, QStringLiteral("Velquor"),
+                                 QStringLiteral("No program on this desktop opens this address. "
+                                                "Copy it from here:\n\n") %
+                                     m_pLink->Target(),
+                                 QMessageBox::Ok, this);
+    pBox->setObjectName(QStringLiteral("linkAddressBox"));
+    pBox->setAttribute(Qt::WA_DeleteOnClose);
+    pBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    pBox->open();
 }
 
 // Polls the pointer while hovering, so the link turns blue again even when no leave

@@ -9,7 +9,8 @@
 #include <memory>
 
 // A text label that behaves as a hyperlink: blue text, red while the pointer is over it,
-// purple after its target was opened, a hand cursor, and a click that opens the target.
+// purple after its target was opened, a hand cursor, and a click that opens the target, or
+// shows its address when the desktop cannot open it.
 class CStaticLink : public QLabel {
     Q_OBJECT
 
@@ -34,6 +35,7 @@ protected:
     void timerEvent(QTimerEvent* pEvent) final;
 
 private:
+    void ShowAddress();
     void SetColor(QRgb color);
     bool IsPointerInside() const;
 

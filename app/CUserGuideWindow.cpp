@@ -1,5 +1,7 @@
 #include "CUserGuideWindow.h"
 
+#include <QKeySequence>
+#include <QShortcut>
 #include <QUrl>
 
 CUserGuideWindow::CUserGuideWindow(QWidget* pParent) : QTextBrowser(pParent) {
@@ -10,6 +12,11 @@ CUserGuideWindow::CUserGuideWindow(QWidget* pParent) : QTextBrowser(pParent) {
     // Wide enough for the guide's 900-pixel pictures.
     resize(980, 720);
     connect(this, &QTextBrowser::sourceChanged, this, [this] { setWindowTitle(documentTitle()); });
+    // Esc and Ctrl+W close it, as they close a viewer window elsewhere on the desktop.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 CUserGuideWindow* CUserGuideWindow::ShowPage(const QUrl& url, QWidget* pParent) {

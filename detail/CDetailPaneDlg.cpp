@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QPushButton>
 #include <QResizeEvent>
 
 namespace {
@@ -19,8 +20,12 @@ constexpr int kTemplateHeight = 94;
 } // namespace
 
 CDetailPaneDlg::CDetailPaneDlg(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CDetailPaneDlg>()) {
+    : QWidget(parent), m_ui(std::make_unique<Ui::CDetailPaneDlg>()),
+      m_readAgain(new QPushButton(QStringLiteral("Read the files again"), this)) {
     m_ui->setupUi(this);
+    m_readAgain->setObjectName(QStringLiteral("m_readAgain"));
+    m_readAgain->hide();
+    connect(m_readAgain, &QPushButton::clicked, this, &CDetailPaneDlg::ReadAgainRequested);
     m_ui->m_tabStrip->setShape(QTabBar::RoundedSouth);
     m_ui->m_tabStrip->addTab(QStringLiteral("SQL"));
     m_ui->m_tabStrip->addTab(QStringLiteral("COST"));
@@ -56,7 +61,13 @@ void CDetailPaneDlg::SetUpEditBox() {
 void CDetailPaneDlg::SetStatementTexts(std::string sql, std::string callStats,
                                        std::string rowSource, std::string waits) {
     m_texts = {std::move(sql), std::move(callStats), std::move(rowSource), std::move(waits)};
+    OfferReadAgain(false);
     ShowCurrentTab();
+}
+
+void CDetailPaneDlg::OfferReadAgain(bool offer) {
+    m_readAgain->setVisible(offer);
+    LayOut();
 }
 
 void CDetailPaneDlg::ShowCurrentTab() {
@@ -72,10 +83,19 @@ void CDetailPaneDlg::ShowCurrentTab() {
 
 void CDetailPaneDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int w = event->size().width();
-    const int h = event->size().height();
-    m_ui->m_editText->setGeometry(0, 0, w, std::max(0, h - kTabStripSpace));
-    m_ui->m_tabStrip->setGeometry(0, std::max(0, h - kTabStripSpace), w, kTabStripHeight);
+    LayOut();
+}
+
+// The edit box fills the pane above the tab strip; the button, when offered, takes the
+// strip's right end.
+void CDetailPaneDlg::LayOut() {
+    const int w = width();
+    const int h = height();
+    const int stripTop = std::max(0, h - kTabStripSpace);
+    m_ui->m_editText->setGeometry(0, 0, w, stripTop);
+    const int buttonWidth = m_readAgain->isVisibleTo(this) ? m_readAgain->sizeHint().width() : 0;
+    m_ui->m_tabStrip->setGeometry(0, stripTop, std::max(0, w - buttonWidth), kTabStripHeight);
+    m_readAgain->setGeometry(w - buttonWidth, stripTop, buttonWidth, kTabStripHeight);
 }
 
 QPlainTextEdit& CDetailPaneDlg::EditBox() {

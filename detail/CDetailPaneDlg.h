@@ -7,6 +7,7 @@
 #include <string>
 
 class QPlainTextEdit;
+class QPushButton;
 class QTabBar;
 
 namespace Ui {
@@ -23,12 +24,21 @@ public:
     explicit CDetailPaneDlg(QWidget* parent = nullptr);
     ~CDetailPaneDlg() override;
 
+    // Shows a statement's texts; a "Read the files again" button offered before goes.
     void SetStatementTexts(std::string sql, std::string callStats, std::string rowSource,
                            std::string waits = {});
+    // Shows or hides the "Read the files again" button beside the tabs, for texts that could
+    // not be read back because their file changed.
+    void OfferReadAgain(bool offer);
     const std::string& GetText(int index) const { return m_texts.at(static_cast<size_t>(index)); }
 
     QPlainTextEdit& EditBox();
     QTabBar& TabStrip();
+    QPushButton& ReadAgainButton() { return *m_readAgain; }
+
+signals:
+    // The user asked to read the window's files again.
+    void ReadAgainRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -36,7 +46,9 @@ protected:
 private:
     void ShowCurrentTab();
     void SetUpEditBox();
+    void LayOut();
 
     std::array<std::string, 4> m_texts;
     std::unique_ptr<Ui::CDetailPaneDlg> m_ui;
+    QPushButton* m_readAgain;
 };

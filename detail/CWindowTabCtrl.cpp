@@ -51,9 +51,10 @@ CWindowTabCtrl::CWindowTabCtrl(QWidget* parent) : QWidget(parent), m_tabs(this) 
     connect(&m_tabs, &QTabBar::currentChanged, this, &CWindowTabCtrl::OnSelChange);
 }
 
-void CWindowTabCtrl::InsertTab(int index, const QString& title, QWidget* view) {
+void CWindowTabCtrl::InsertTab(int index, const QString& title, QWidget* view, const QString& tip) {
     const CScopedFlag changing(m_bChangingTabs);
     const int inserted = m_tabs.insertTab(index, title);
+    m_tabs.setTabToolTip(inserted, tip);
     m_tabs.setTabData(inserted, QVariant::fromValue(static_cast<QObject*>(view)));
 }
 

@@ -16,7 +16,7 @@ public:
 
     explicit CWindowTabCtrl(QWidget* parent = nullptr);
 
-    void InsertTab(int index, const QString& title, QWidget* view);
+    void InsertTab(int index, const QString& title, QWidget* view, const QString& tip = {});
     // Deletes the first tab whose data is `view`; false when there is none.
     bool DeleteTabOf(QWidget* view);
     int GetItemCount() const { return m_tabs.count(); }

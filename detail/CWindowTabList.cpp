@@ -7,10 +7,10 @@
 
 CWindowTabList::CWindowTabList(IWindowTabOwner& owner) : m_owner(owner) {}
 
-void CWindowTabList::Add(const QString& title, QWidget* view) {
+void CWindowTabList::Add(const QString& title, QWidget* view, const QString& tip) {
     m_views.push_back(view);
     if (CWindowTabCtrl* tabs = m_owner.TabCtrl()) {
-        tabs->InsertTab(tabs->GetItemCount(), title, view);
+        tabs->InsertTab(tabs->GetItemCount(), title, view, tip);
         m_owner.LayoutTabBar();
     }
     m_owner.UpdateTabBarVisibility();

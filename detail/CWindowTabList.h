@@ -13,7 +13,8 @@ class CWindowTabList {
 public:
     explicit CWindowTabList(IWindowTabOwner& owner);
 
-    void Add(const QString& title, QWidget* view);
+    // `tip` is the tab's tool tip: what the window shows (its files or folder).
+    void Add(const QString& title, QWidget* view, const QString& tip = {});
     void Remove(QWidget* view);
     int GetCount() const { return static_cast<int>(m_views.size()); }
 

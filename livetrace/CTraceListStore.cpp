@@ -24,6 +24,16 @@ std::filesystem::path CTraceListStore::GetFilePath() const {
 }
 
 void CTraceListStore::LoadTraceList() {
+    std::error_code error;
+    if (!std::filesystem::exists(GetFilePath(), error) && !error) {
+        m_traces.clear();
+        try {
+            SaveTraceList();
+        } catch (const CTraceListFileError& failure) {
+            m_notifier.Notify(failure.what());
+        }
+        return;
+    }
     if (!ReadTraceList()) {
         m_notifier.Notify(kLoadFailureMessage);
     }

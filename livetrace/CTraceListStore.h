@@ -21,7 +21,8 @@ public:
     CTraceListStore(std::filesystem::path programFolder, ITraceListNotifier& notifier);
 
     // Replaces the list with the file's traces; a file that cannot be read is reported to
-    // the notifier, and the traces read before the failure stay.
+    // the notifier, and the traces read before the failure stay. A missing file (the first
+    // use) is created empty without a word; only a failure to create it is reported.
     void LoadTraceList();
     // Rewrites the file from the list, as CFileReplacer saves: through a new file renamed
     // over the old one, so a failed save leaves the old file whole, and through a link to

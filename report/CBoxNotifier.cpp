@@ -3,7 +3,10 @@
 #include "DisplayText.h"
 
 #include <QMessageBox>
+#include <QStringList>
 #include <QThread>
+
+#include <utility>
 
 CBoxNotifier::CBoxNotifier(QObject& context, QWidget* parent)
     : m_context(context), m_pParent(parent) {}
@@ -19,21 +22,50 @@ void CBoxNotifier::Notify(const std::string& message) {
         if (m_bReleased) {
             return;
         }
+        if (m_bHeld) {
+            m_held.push_back(message);
+            return;
+        }
         ticket = ++m_nPosted;
     }
+    const QString text = DecodeForDisplay(message);
     if (QThread::currentThread() == m_context.thread()) {
-        ShowBox(message, ticket); // nobody can wait here: the box just stays open
+        ShowBox(text, ticket); // nobody can wait here: the box just stays open
         return;
     }
     QMetaObject::invokeMethod(
-        &m_context, [this, message, ticket] { ShowBox(message, ticket); }, Qt::QueuedConnection);
+        &m_context, [this, text, ticket] { ShowBox(text, ticket); }, Qt::QueuedConnection);
     std::unique_lock lock(m_mutex);
     m_closed.wait(lock, [&] { return m_bReleased || m_nClosed >= ticket; });
 }
 
-void CBoxNotifier::ShowBox(const std::string& message, std::uint64_t ticket) {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Velquor"),
-                                DecodeForDisplay(message), QMessageBox::Ok, m_pParent);
+void CBoxNotifier::Hold() {
+    const std::lock_guard lock(m_mutex);
+    m_bHeld = true;
+}
+
+void CBoxNotifier::ShowHeld(const QString& note) {
+    std::vector<std::string> held;
+    std::uint64_t ticket = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_bHeld = false;
+        held = std::exchange(m_held, {});
+        if (held.empty() || m_bReleased) {
+            return;
+        }
+        ticket = ++m_nPosted;
+    }
+    QStringList lines;
+    for (const std::string& message : held) {
+        lines << DecodeForDisplay(message);
+    }
+    ShowBox(lines.join(u'\n') % QStringLiteral("\n\n") % note, ticket);
+}
+
+void CBoxNotifier::ShowBox(const QString& message, std::uint64_t ticket) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Velquor"), message,
+                                QMessageBox::Ok, m_pParent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     QObject::connect(box, &QDialog::finished, box, [this, ticket] { MarkClosed(ticket); });

@@ -22,11 +22,16 @@ public:
     static const QString kTraceFilter;
     static const QString kSqlFilter;
     static const QString kCompressedTraceFilter;
+    // The Open dialog's first filter: plain and compressed traces together.
+    static const QString kAnyTraceFilter;
+
+    // The Open dialog's filters, the one it starts with first.
+    static QStringList OpenFilters();
 
     // The trace files to open; empty when the user cancelled.
     static QStringList ChooseTraceFiles(QWidget* parent);
-    // The file to save statements to; nothing when the user cancelled.
-    static std::optional<SaveChoice> ChooseSaveFile(QWidget* parent);
+    // The file to save statements to, asked under `title`; nothing when the user cancelled.
+    static std::optional<SaveChoice> ChooseSaveFile(QWidget* parent, const QString& title);
 
     static void SetOpenChooser(OpenChooser chooser) { s_openChooser = std::move(chooser); }
     static void SetSaveChooser(SaveChooser chooser) { s_saveChooser = std::move(chooser); }

@@ -1,6 +1,7 @@
 #include "COpenRequest.h"
 
 #include <algorithm>
+#include <string_view>
 
 COpenRequest COpenRequest::TraceFiles(std::vector<std::string> paths, bool showSys) {
     COpenRequest request;
@@ -32,6 +33,13 @@ COpenRequest COpenRequest::LiveTrace(std::string name, std::string folder, bool 
 std::string COpenRequest::TraceNameFromPath(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A compressed trace is named as the trace it holds: "a_ora_1.trc.gz" as "a_ora_1.trc".
+    for (const std::string_view compressed : {".gz", ".xz", ".bz2"}) {
+        if (name.size() > compressed.size() && name.ends_with(compressed)) {
+            name.resize(name.size() - compressed.size());
+            break;
+        }
+    }
     name.resize(name.size() > 4 ? name.size() - 4 : 0);
     std::erase(name, '|');
     return name;

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -77,10 +78,29 @@ void TellSaved(bool saved, const QString& error, const CSaveRun& run) {
 
 } // namespace
 
+QString CStatementSaveCommand::Title(std::int64_t first, std::int64_t count) {
+    if (first <= 0) {
+        return QStringLiteral("Save all ") % QString::number(count) % QStringLiteral(" statements");
+    }
+    return QStringLiteral("Save ") % QString::number(std::max<std::int64_t>(0, count - first)) %
+           QStringLiteral(" of ") % QString::number(count) % QStringLiteral(" statements: rows ") %
+           QString::number(first + 1) % QStringLiteral(" to ") % QString::number(count) %
+           QStringLiteral(", after the found row");
+}
+
 void CStatementSaveCommand::Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent,
                                 QStatusBar* status) {
+    // The status bar says it too while the dialog is open; the save's progress takes its
+    // place once the file is chosen.
+    const QString title = Title(first, doc.Analyzer().GetCount());
+    if (status != nullptr) {
+        status->showMessage(title, kStatusMessageMs);
+    }
     const std::optional<CFileDialogs::SaveChoice> choice =
-        CFileDialogs::ChooseSaveFile(parent != nullptr ? parent->window() : nullptr);
+        CFileDialogs::ChooseSaveFile(parent != nullptr ? parent->window() : nullptr, title);
+    if (status != nullptr && choice) {
+        status->clearMessage();
+    }
     if (!choice) {
         return;
     }

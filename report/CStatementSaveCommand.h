@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 class CVelquorDoc;
@@ -17,6 +19,12 @@ public:
     // `parent` carries the dialogs and message boxes; none, or gone before the save ended:
     // they are centred on the screen. With `status`, the save's progress and a Cancel button
     // stand in that status bar while it runs (CProgressPanel).
+    // The Save dialog's title and the status bar say what will be written: all the
+    // statements, or those after the row Find found.
     static void Run(CVelquorDoc& doc, std::int64_t first, QWidget* parent,
                     QStatusBar* status = nullptr);
+
+    // "Save all 12 statements", or "Save 3 of 12 statements: rows 10 to 12, after the found
+    // row" when the save starts at row `first` (from 0) of `count`.
+    static QString Title(std::int64_t first, std::int64_t count);
 };

@@ -14,8 +14,9 @@ CVelquorDoc::CVelquorDoc(const COpenRequest& request, const CCommandTypeCatalog&
                          QWidget* messageParent)
     : m_strTitle(request.m_strTraceName),
       m_bLiveMode(request.m_mode == COpenRequest::Mode::LiveTrace),
-      m_notifier(*this, messageParent), m_analyzer(catalog, m_fileSystem, m_notifier),
-      m_model(m_analyzer) {
+      m_sources(m_bLiveMode ? std::vector<std::string>{request.m_strTraceFolder} : request.m_paths),
+      m_bShowSys(request.m_bShowSys), m_notifier(*this, messageParent),
+      m_analyzer(catalog, m_fileSystem, m_notifier), m_model(m_analyzer) {
     m_analyzer.SetShowSys(request.m_bShowSys ? 1 : 0);
     if (m_bLiveMode) {
         m_analyzer.SetPath(request.m_strTraceFolder);
@@ -39,6 +40,19 @@ CVelquorDoc::~CVelquorDoc() {
     malloc_trim(0);
 }
 
+QString CVelquorDoc::TabTitle() const {
+    const QString title = DecodeForDisplay(m_strTitle);
+    return m_bLiveMode || m_bShowSys ? title : title % QStringLiteral(" [Hide Sys]");
+}
+
+QString CVelquorDoc::TabTip() const {
+    QStringList lines;
+    for (const std::string& source : m_sources) {
+        lines << DecodeForDisplay(source);
+    }
+    return lines.join(u'\n');
+}
+
 void CVelquorDoc::Start() {
     if (m_bLiveMode) {
         m_bRunning = 1;
@@ -50,8 +64,11 @@ void CVelquorDoc::Start() {
     emit CommandStateChanged();
 }
 
+// The read's problems are told in one box once its rows are listed, so the user sees what
+// was kept behind it.
 void CVelquorDoc::StartFileRead() {
     m_bDiscardRead = false;
+    m_notifier.Hold();
     m_readWorker = std::make_unique<CFileReadWorker>(
         m_analyzer.Reader(), *this,
         [this](std::int64_t done, std::int64_t total) { emit ReadProgress(done, total); },
@@ -78,6 +95,10 @@ void CVelquorDoc::OnFileReadDone(CReadBatch&& batch) {
         ApplyHeldBatches();
         m_model.Apply(std::move(batch));
     }
+    const std::int64_t listed = m_analyzer.GetCount();
+    m_notifier.ShowHeld(QStringLiteral("The window lists the ") % QString::number(listed) %
+                        (listed == 1 ? QStringLiteral(" statement that could be read.")
+                                     : QStringLiteral(" statements that could be read.")));
     emit CommandStateChanged();
     emit AnalysisChanged();
     emit ReadFinished(partial);
@@ -138,6 +159,16 @@ void CVelquorDoc::Clear() {
     m_heldBatches.clear();
     m_model.Clear();
     emit AnalysisChanged();
+}
+
+void CVelquorDoc::ReadAgain() {
+    if (!CanReadAgain()) {
+        return;
+    }
+    Clear();
+    m_analyzer.Reader().ForgetFiles();
+    StartFileRead();
+    emit CommandStateChanged();
 }
 
 void CVelquorDoc::Sort(int column, int order) {

@@ -42,6 +42,11 @@ public:
     ~CVelquorDoc() override;
 
     const std::string& GetTitle() const { return m_strTitle; }
+    // The window's tab title: the title, marked " [Hide Sys]" in a file window that leaves
+    // SYS statements out, so two windows of one file tell apart; and its tool tip, the files
+    // or the folder.
+    QString TabTitle() const;
+    QString TabTip() const;
     bool IsLiveMode() const { return m_bLiveMode; }
     // A file-mode read is under way.
     bool IsReading() const { return m_readWorker != nullptr; }
@@ -60,6 +65,12 @@ public:
     void CancelRead();
     // Drops every record; a file read under way is cancelled and its result not listed.
     void Clear();
+    // A file window with no read under way can read its files again.
+    bool CanReadAgain() const { return !m_bLiveMode && !IsReading(); }
+    // Drops every record and reads the files again from their start, as they are now, so
+    // that texts that could not be read back because a file changed show again; nothing
+    // when it cannot.
+    void ReadAgain();
 
     const CTraceAnalyzer& Analyzer() const { return m_analyzer; }
     CStatementListModel& Model() { return m_model; }
@@ -102,6 +113,8 @@ private:
     std::string m_strTitle;
     QString m_strFolderProblem;
     const bool m_bLiveMode;
+    const std::vector<std::string> m_sources; // the files, or the live trace's folder
+    const bool m_bShowSys;
     CPosixFileSystem m_fileSystem;
     CBoxNotifier m_notifier;
     CTraceAnalyzer m_analyzer;

@@ -14,7 +14,10 @@
 #include "MessageBox.h"
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QPlainTextEdit>
+
+#include <algorithm>
 
 CVelquorView::CVelquorView(IViewHost& host, CVelquorDoc& doc, QWidget* parent)
     : QTableView(parent), m_host(host), m_doc(doc), m_finder(doc.Analyzer()), m_sorter(doc) {
@@ -22,6 +25,7 @@ CVelquorView::CVelquorView(IViewHost& host, CVelquorDoc& doc, QWidget* parent)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CVelquorView::OnSelectionChanged);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CVelquorView::OnColumnClick);
+    connect(&m_doc, &CVelquorDoc::ReadFinished, this, &CVelquorView::OnReadFinished);
 }
 
 CVelquorView::~CVelquorView() {
@@ -29,12 +33,53 @@ CVelquorView::~CVelquorView() {
 }
 
 void CVelquorView::OnInitialUpdate() {
-    m_host.TabList().Add(DecodeForDisplay(m_doc.GetTitle()), this);
+    m_host.TabList().Add(m_doc.TabTitle(), this, m_doc.TabTip());
     SetUpList();
     m_doc.Start();
+    StartRead();
+}
+
+// A file read shows its progress in the status bar while it lasts.
+void CVelquorView::StartRead() {
     if (m_doc.IsReading()) {
         m_progress = std::make_unique<CReadProgressPanel>(m_doc, m_host.StatusBar());
     }
+}
+
+// Once the rows are there, Command Type widens to its longest name shown, so no name is
+// cut while the list has room.
+void CVelquorView::OnReadFinished(bool partial) {
+    m_bNothingFound = !partial && m_doc.Analyzer().GetCount() == 0;
+    QHeaderView* header = horizontalHeader();
+    header->resizeSection(0, std::max(header->sectionSize(0), sizeHintForColumn(0)));
+    viewport()->update();
+}
+
+QString CVelquorView::EmptyNote() const {
+    if (!m_bNothingFound || m_doc.Analyzer().GetCount() != 0) {
+        return {};
+    }
+    return QStringLiteral(
+        "No statement was found in these files.\n\nA SQL trace is what a server process writes "
+        "while SQL tracing is on (event 10046, sql_trace or DBMS_MONITOR). Its statements are "
+        "blocks that begin with a line like\n\nPARSING IN CURSOR #140 len=26 dep=0 uid=5 oct=3 "
+        "lid=5 tim=1234 hv=1 ad='a' sqlid='b'\n\nfollowed by the SQL text, END OF STMT and "
+        "PARSE, EXEC, FETCH, WAIT and STAT lines. A report made from a trace, such as a tkprof "
+        "report, holds none of these.");
+}
+
+// An empty list after a read says why, in the middle of the window.
+void CVelquorView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const QString note = EmptyNote();
+    if (note.isEmpty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    const int margin = fontMetrics().height() * 2;
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, note);
 }
 
 void CVelquorView::SetUpList() {
@@ -83,14 +128,39 @@ void CVelquorView::ShowRecordInPane(int row) {
         return;
     }
     const CStatementRecord& record = analyzer.GetRecord(row);
-    m_host.DetailDlg().SetStatementTexts(analyzer.Sql(record), CStatementTexts::CallStats(record),
-                                         analyzer.RowSource(record),
-                                         CStatementTexts::Waits(record));
+    std::string sql = analyzer.Sql(record);
+    // A text its file no longer holds can be read again from the pane.
+    const bool changed = m_doc.CanReadAgain() && record.File() != nullptr &&
+                         sql == CRecordTexts::ChangedMessage(*record.File());
+    CDetailPaneDlg& pane = m_host.DetailDlg();
+    pane.SetStatementTexts(std::move(sql), CStatementTexts::CallStats(record),
+                           analyzer.RowSource(record), CStatementTexts::Waits(record));
+    pane.OfferReadAgain(changed);
+}
+
+void CVelquorView::ShowSelectionInPane() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        m_host.DetailDlg().SetStatementTexts({}, {}, {});
+    } else {
+        ShowRecordInPane(row);
+    }
 }
 
 void CVelquorView::OnClear() {
+    m_bNothingFound = false;
     m_doc.Clear();
     m_host.DetailDlg().SetStatementTexts({}, {}, {});
+}
+
+void CVelquorView::OnReadAgain() {
+    if (!m_doc.CanReadAgain()) {
+        return;
+    }
+    m_host.DetailDlg().SetStatementTexts({}, {}, {});
+    m_bNothingFound = false;
+    m_doc.ReadAgain();
+    StartRead();
 }
 
 int CVelquorView::SelectedRow() const {

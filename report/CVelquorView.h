@@ -30,6 +30,8 @@ public:
     void OnRefreshStart() { m_doc.SetRunning(true); }
     void OnRefreshStop() { m_doc.SetRunning(false); }
     void OnClear();
+    // File mode: reads the window's files again from their start, in this window.
+    void OnReadAgain();
     void OnEditCopy();
     void OnEditFind();
     void OnFindNext();
@@ -42,9 +44,16 @@ public:
     // Selects a row, scrolls to it and shows its statement in the detail pane, even when it
     // was selected already.
     void ShowStatement(int row);
+    // Shows the selected row's statement in the detail pane, or empties the pane when no row
+    // is selected: for a window that comes back to the front.
+    void ShowSelectionInPane();
     int GetFindPos() const { return m_finder.GetFindPos(); }
     int GetSortColumn() const { return m_sorter.GetSortColumn(); }
     int GetSortOrder() const { return m_sorter.GetSortOrder(); }
+
+    // What the empty list says: that a finished file read found no statement, and what a SQL
+    // trace looks like; empty otherwise.
+    QString EmptyNote() const;
 
     CVelquorDoc& Document() { return m_doc; }
     const CVelquorDoc& Document() const { return m_doc; }
@@ -54,7 +63,12 @@ public:
     const CTraceAnalyzer& Analyzer() const { return m_doc.Analyzer(); }
     CStatementListModel& Model() { return m_doc.Model(); }
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    void StartRead();
+    void OnReadFinished(bool partial);
     void SetUpList();
     void SizeColumns();
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
@@ -67,4 +81,5 @@ private:
     CStatementFinder m_finder;
     CStatementSorter m_sorter;
     std::unique_ptr<CReadProgressPanel> m_progress; // while the document reads its files
+    bool m_bNothingFound = false;                   // the last file read found no statement
 };

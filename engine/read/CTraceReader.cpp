@@ -107,6 +107,11 @@ bool CTraceReader::ConnectTraceShare() {
     return m_shares.AddConnection(remote);
 }
 
+void CTraceReader::ForgetFiles() {
+    m_fileStates.clear();
+    m_departed.clear();
+}
+
 // Brings one file's entry up to date. A new file in a live trace that was already there at
 // the first read is followed from its end; a replaced or truncated file is read again from
 // its first byte; a change shows in the modification time or the size.

@@ -47,6 +47,9 @@ public:
     // is reported in the batch once, and once more when it can be listed again (or, missing
     // at the first read, when it appears); meanwhile reads find no new bytes.
     CReadBatch ReadFolder();
+    // Forgets how far each file was read: the next file-mode read reads every file from its
+    // start, as the first did.
+    void ForgetFiles();
     // Connects the network share of the path when it names one; true on success.
     bool ConnectTraceShare();
     // Tells the user about the exception that ended a read: called in a catch block by a

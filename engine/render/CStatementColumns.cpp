@@ -27,14 +27,15 @@ std::size_t AsciiRun(std::string_view text, std::size_t pos, std::size_t most) {
 }
 
 // The sums of the count to rows columns are the record's totals: parse, execute and fetch
-// added up, rows from execute and fetch only. Only the first column is left-aligned.
+// added up, rows from execute and fetch only. The two text columns of any length, Command
+// Type and the SQL text, are left-aligned, so their starts line up.
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
     {"Command Type", 90, A::Left, "octName",
      [](const R& r, S&) -> std::string_view { return r.OctName(); }, nullptr},
     {"uid", 80, A::Centre, "user_id", nullptr, [](const R& r) { return r.UserId(); }},
     {"pid", 80, A::Centre, "pid", [](const R& r, S&) -> std::string_view { return r.Pid(); },
      nullptr},
-    {"Sql Statament", 180, A::Centre, "sqlStr", [](const R& r, S& sqls) { return sqls.Sql(r); },
+    {"Sql Statament", 180, A::Left, "sqlStr", [](const R& r, S& sqls) { return sqls.Sql(r); },
      nullptr},
     {"Error No", 80, A::Centre, "error_result",
      [](const R& r, S&) -> std::string_view { return r.Error(); }, nullptr},

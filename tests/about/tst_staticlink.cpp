@@ -3,6 +3,7 @@
 
 #include <QCursor>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,7 +49,7 @@ private slots:
     void startsBlueWithHandCursorAndNoUnderline();
     void turnsRedOnEnterAndBlueSoonAfterLeaving();
     void successfulClickTurnsPurpleUntilPointerLeaves();
-    void failedClickKeepsColour();
+    void failedClickKeepsColourAndShowsTheAddress();
     void linkWithoutTargetOpensItsText();
     void emptyLinkDoesNothing();
     void rightClickDoesNotOpen();
@@ -139,12 +140,19 @@ void TestStaticLink::successfulClickTurnsPurpleUntilPointerLeaves() {
                               3 * CStaticLink::s_nHoverCheckMs);
 }
 
-void TestStaticLink::failedClickKeepsColour() {
+// The desktop could not open the address: it is shown, selectable, instead.
+void TestStaticLink::failedClickKeepsColourAndShowsTheAddress() {
     CFakeTarget* pFake = UseFake(false, QStringLiteral("mailto:nobody"));
     MovePointerOnto(m_pLink);
     QTest::mouseClick(m_pLink, Qt::LeftButton);
     QCOMPARE(pFake->m_listNavigated.size(), 1);
     QCOMPARE(m_pLink->Color(), CStaticLink::s_rgbHover);
+    auto* pBox = m_pLink->findChild<QMessageBox*>(QStringLiteral("linkAddressBox"));
+    QVERIFY(pBox != nullptr);
+    QVERIFY(pBox->isVisible());
+    QVERIFY(pBox->text().endsWith(QStringLiteral("mailto:nobody")));
+    QVERIFY(pBox->textInteractionFlags() & Qt::TextSelectableByMouse);
+    pBox->close();
 }
 
 void TestStaticLink::linkWithoutTargetOpensItsText() {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -316,6 +317,16 @@ void TestUserGuide::withoutViewerGuideShowsInWindowOfItsOwn() {
     QTest::keyClick(pWindow, Qt::Key_Return);
     QCOMPARE(pWindow->source().fragment(), QStringLiteral("traces"));
     QTRY_VERIFY(pWindow->verticalScrollBar()->value() > 0);
+
+    // Esc closes the window, and so does Ctrl+W once it is shown again.
+    const QPointer<CUserGuideWindow> pGuard(pWindow);
+    QTest::keyClick(pWindow, Qt::Key_Escape);
+    QTRY_VERIFY(pGuard.isNull());
+    guide.OpenOrReport(&mainWindow);
+    QPointer<CUserGuideWindow> pAgain = mainWindow.findChild<CUserGuideWindow*>();
+    QVERIFY(QTest::qWaitForWindowExposed(pAgain));
+    QTest::keyClick(pAgain, Qt::Key_W, Qt::ControlModifier);
+    QTRY_VERIFY(pAgain.isNull());
 }
 
 // A program run from the build tree finds the guide and its pictures beside it.
@@ -384,7 +395,7 @@ void TestUserGuide::pageExplains_data() {
                                     "COST",
                                     "PLAN",
                                     "&Open[Show Sys]...",
-                                    "&Open[Hide Sys]...",
+                                    "Open[&Hide Sys]...",
                                     "Sniffer",
                                     "Oracle Trace Admin",
                                     "BASIC INFO",

@@ -180,13 +180,12 @@ TEST_F(TraceListStoreTest, ANameWithATabIsCutThereWhenReadBack) {
     EXPECT_EQ(store.GetTraces()[0].GetValue(CTraceSettings::kTraceName), "left");
 }
 
-TEST_F(TraceListStoreTest, MissingFileIsReportedOnceAndTheFirstSaveCreatesIt) {
+TEST_F(TraceListStoreTest, MissingFileIsCreatedEmptyWithoutAWord) {
     CTraceListStore store(m_folder, m_notifier);
     store.LoadTraceList();
     EXPECT_TRUE(store.GetTraces().empty());
-    EXPECT_EQ(m_notifier.m_messages,
-              std::vector<std::string>{"init file is not valid,It will be recreated"});
-    EXPECT_FALSE(fs::exists(ListFile()));
+    EXPECT_TRUE(m_notifier.m_messages.empty());
+    EXPECT_EQ(ReadBytes(ListFile()), "");
 
     store.GetTraces().push_back(MakeTrace("prod", "D:\\trace\\prod", "0", "101"));
     store.SaveTraceList();

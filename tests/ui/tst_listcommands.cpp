@@ -193,12 +193,12 @@ void TstListCommands::sortIsRefusedWhileRunningAndKeepsTheSelection() {
     CVelquorView* view = OpenSqls({"select b", "select a", "select c"});
     QVERIFY(view != nullptr);
     view->selectRow(1);
-    m_frame->Commands().m_actRefreshStart->trigger();
+    view->OnRefreshStart();
     QVERIFY(view->IsRunning());
     ClickHeader(view, 3);
     QCOMPARE(view->GetSortColumn(), -1);
     QCOMPARE(SqlColumn(view), (QStringList{"select b", "select a", "select c"}));
-    m_frame->Commands().m_actRefreshStop->trigger();
+    view->OnRefreshStop();
     ClickHeader(view, 3);
     QCOMPARE(view->GetSortColumn(), 3);
     QCOMPARE(SqlColumn(view), (QStringList{"select c", "select b", "select a"}));
@@ -354,6 +354,7 @@ void TstListCommands::copyPutsThePaneSelectionOnTheClipboard() {
     QVERIFY(view != nullptr);
     view->selectRow(8);
     QPlainTextEdit& edit = m_frame->DetailDlg().EditBox();
+    edit.setFocus(); // with the focus in the list, Copy takes its rows
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(9);
     cursor.setPosition(15, QTextCursor::KeepAnchor);

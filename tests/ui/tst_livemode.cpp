@@ -45,7 +45,7 @@ private slots:
     void stoppedWindowCatchesUpOnStart();
     void sortIsRefusedWhileRunningAndAcceptedAfterStop();
     void closingDuringAReadIsClean();
-    void readErrorBoxesWaitForTheUserOrTheClose();
+    void readErrorIsToldOnceOverItsRowsAndGoesWithTheWindow();
     void missingFolderIsShownInTheStatusBarWhileItLasts();
 
 private:
@@ -267,8 +267,9 @@ void TstLiveMode::closingDuringAReadIsClean() {
     CRefreshWorker::SetPeriod(kPeriod);
 }
 
-void TstLiveMode::readErrorBoxesWaitForTheUserOrTheClose() {
-    // A file that cannot be read: the worker waits while the user answers the box.
+void TstLiveMode::readErrorIsToldOnceOverItsRowsAndGoesWithTheWindow() {
+    // A file that cannot be read: one box tells it once the rows that could be read are
+    // listed behind it.
     const QString missing = m_dir->filePath(QStringLiteral("gone_ora_1.trc"));
     const QString present = m_dir->filePath(QStringLiteral("here_ora_2.trc"));
     WriteBytes(present, Blocks(QStringLiteral("here "), 1, 2));
@@ -277,12 +278,19 @@ void TstLiveMode::readErrorBoxesWaitForTheUserOrTheClose() {
         m_frame->OpenCommands().OpenTracePaths({missing, present}, true);
         CVelquorView* view = m_frame->ActiveView();
         QTRY_COMPARE_WITH_TIMEOUT(boxes.Boxes().size(), 1, kWaitMs);
-        QCOMPARE(boxes.Boxes().constFirst(), QStringLiteral("Velquor: wrong at get filestatus"));
-        QTest::qWait(100);
-        QVERIFY(view->IsReading()); // held by the open box
-        boxes.SetAnswering(true);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsReading(), kWaitMs);
+        QCOMPARE(boxes.Boxes().constFirst(),
+                 QStringLiteral("Velquor: wrong at get filestatus\n\nThe window lists the 2 "
+                                "statements that could be read."));
+        QVERIFY(!view->IsReading());
         QCOMPARE(view->Model().rowCount(), 2);
+        boxes.SetAnswering(true);
+        const auto boxShown = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget* widget) {
+                return qobject_cast<const QMessageBox*>(widget) != nullptr && widget->isVisible();
+            });
+        };
+        QTRY_VERIFY(!boxShown());
     }
     {
         CBoxCatcher boxes(false);

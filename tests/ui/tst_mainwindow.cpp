@@ -110,6 +110,10 @@ void TstMainWindow::traceNameFromPath_data() {
                                   << "abc";
     QTest::newRow("other extension cut too") << "/x/abc.log"
                                              << "abc";
+    QTest::newRow("compressed as the trace it holds") << "/t/db_ora_1.trc.gz"
+                                                      << "db_ora_1";
+    QTest::newRow("xz") << "/t/db_ora_1.trc.xz"
+                        << "db_ora_1";
 }
 
 void TstMainWindow::traceNameFromPath() {
@@ -228,8 +232,11 @@ void TstMainWindow::fixtureRowsShowEveryColumn() {
         QCOMPARE(model.index(1, c).data().toString(), second[c]);
     }
     QCOMPARE(model.index(0, 3).data().toString().size(), 128);
-    QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft,
-             Qt::AlignLeft);
+    for (const int left : {0, 3}) { // Command Type and the SQL text
+        QCOMPARE(model.index(0, left).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                     Qt::AlignLeft,
+                 Qt::AlignLeft);
+    }
     QCOMPARE(model.index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
                  Qt::AlignHCenter,
              Qt::AlignHCenter);
@@ -473,11 +480,9 @@ void TstMainWindow::menusAndToolbarMatchTheWindowState() {
     QVERIFY(c.m_menuEdit->menuAction()->isVisible());
     QCOMPARE(c.m_actSaveStatements->text(), QStringLiteral("&Save\tCtrl+S"));
     QVERIFY(c.m_actFileClose->isEnabled());
-    QVERIFY(c.m_actRefreshStart->isEnabled()); // a file window starts stopped
+    QVERIFY(!c.m_actRefreshStart->isEnabled()); // Start and Stop are for live windows
     QVERIFY(!c.m_actRefreshStop->isEnabled());
-    c.m_actRefreshStart->trigger();
-    QVERIFY(!c.m_actRefreshStart->isEnabled());
-    QVERIFY(c.m_actRefreshStop->isEnabled());
+    QVERIFY(c.m_actReadAgain->isEnabled());
     c.m_actFileClose->trigger();
     QTRY_VERIFY(m_frame->MdiArea().subWindowList().isEmpty());
     QTRY_VERIFY(!c.m_menuEdit->menuAction()->isVisible());
