@@ -141,6 +141,18 @@ inline bool IsSeparatorLine(std::string_view line) {
     }
 }
 
+// The process a line names: "Unix process pid: N" or "Windows thread id: N" at the line's start
+// (a trace's own process, in its header) or in a line "*** [ Unix process pid: N ]" (or "*** [
+// Windows thread id: N ]"), which switches the process the following lines come from. The
+// digits N, or empty for any other line.
+std::string_view ProcessOfLine(std::string_view line);
+// Whether a line can name a process: a cheap look at its first two bytes ("Un", "Wi"), for
+// every line that is not a separator.
+inline bool MayNameProcess(std::string_view line) {
+    return line.size() > 1 &&
+           ((line[0] == 'U' && line[1] == 'n') || (line[0] == 'W' && line[1] == 'i'));
+}
+
 // The first CR or LF in [first, last), or last.
 const char* FindLineBreak(const char* first, const char* last);
 // A line's end as LineEndFinder's search finds it: the first CR, LF or zero byte in

@@ -283,6 +283,7 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.Node(), e.node);
         ASSERT_EQ(a.UserId(), e.userId);
         ASSERT_EQ(a.Pid(), e.pid);
+        ASSERT_EQ(a.Trace().session.value_or(""), e.session);
         ASSERT_EQ(SqlOf(a), e.sql);
         ASSERT_EQ(a.OctName(), e.octName);
         ASSERT_EQ(a.Error(), e.error);
