@@ -14,7 +14,7 @@ void CBindingResolver::Add(CCursorTracker& piece,
     }
     std::vector<CTraceContext> resolved;
     for (const CCursorTracker::CContextState& context : piece.Contexts()) {
-        resolved.push_back(m_profile.Resolve(context.key));
+        resolved.push_back(m_profile.Resolve(context.key, piece.Profile()));
     }
     const std::vector<std::vector<std::size_t>> records = ResolveContexts(piece, resolved);
     if (m_nHandedOver == base && m_nFirstHeld == 0) {

@@ -238,10 +238,17 @@ void CTraceProfile::CorrectFirstCall(bool recursive, ECallKind kind, const CSelf
     m_totals[recursive ? 1 : 0].self[IndexOf(kind)].Subtract(before);
 }
 
-CTraceContext CTraceProfile::Resolve(const CTraceContext& later) const {
-    CTraceContext context = later;
+CTraceContext CTraceProfile::Resolve(const CTraceContext& key, const CTraceProfile& later) const {
+    CTraceContext context = key;
+    const std::optional<std::string>& current = m_contexts[m_nContext].key.process;
     if (!context.process) {
-        context.process = m_contexts[m_nContext].key.process;
+        context.process = current;
+    } else if (!context.session && context.process == current) {
+        const auto begun = std::find_if(later.m_processes.begin(), later.m_processes.end(),
+                                        [](const CProcess& p) { return !p.key; });
+        if (begun != later.m_processes.end()) {
+            context.session = later.m_contexts[begun->current].key.session;
+        }
     }
     if (!context.session) {
         const auto process =
@@ -280,7 +287,7 @@ void CTraceProfile::Append(const CTraceProfile& later) {
     contexts.reserve(later.m_contexts.size());
     for (const CContext& context : later.m_contexts) {
         m_nContext = current;
-        contexts.push_back(ContextIndex(Resolve(context.key)));
+        contexts.push_back(ContextIndex(Resolve(context.key, later)));
     }
     std::vector<std::size_t> slices(later.m_slices.size());
     for (std::size_t c = 0; c < later.m_contexts.size(); ++c) {

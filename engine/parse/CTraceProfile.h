@@ -59,9 +59,11 @@ public:
 
     // Adds the profile of the text that came right after this one's.
     void Append(const CTraceProfile& later);
-    // What a context of the text right after this one's is: its members not stated there are
-    // those current at the end of this text.
-    CTraceContext Resolve(const CTraceContext& later) const;
+    // What a context of the text of `later`, which came right after this one's, is: its members
+    // not stated there are those current at the end of this text. The process that text
+    // began in, not knowing its number, may have switched sessions before a line named it: a
+    // context of that process without a session stated is in the session it left it in.
+    CTraceContext Resolve(const CTraceContext& context, const CTraceProfile& later) const;
     // The tags of a context (as this text knows it) current at the end of the text.
     CSessionTags EndTags(const CTraceContext& context) const;
 

@@ -244,7 +244,8 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
     CSqlReader sqls(analyzer.Texts());
     EXPECT_TRUE(sqls.Read(record, sql, error)) << error;
     copy.SetSql(CSharedText(sql));
-    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags()));
+    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags(),
+                                         record.Trace().process));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.CopyPlanTexts(operations);
