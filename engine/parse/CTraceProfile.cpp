@@ -77,6 +77,7 @@ void CTraceProfile::EndTurn(CProcess& process) {
 }
 
 void CTraceProfile::StartTurn(CProcess& process, const CTurn& turn) {
+    ++process.turns;
     if (process.first) {
         process.last = turn;
     } else {
@@ -320,6 +321,12 @@ void CTraceProfile::Append(const CTraceProfile& later) {
             } else {
                 EndTurn(mine);
                 StartTurn(mine, head);
+            }
+            // A header that named the session the process was in, which the later text did
+            // not know, ended no turn.
+            if (process.turns == 2 && contexts[process.last->context] == head.context) {
+                Merge(*mine.Open(), map(*process.last));
+                continue;
             }
             if (process.firstEnded) {
                 EndTurn(mine);

@@ -111,6 +111,7 @@ private:
         std::optional<CTurn> first;
         bool firstEnded = false;
         std::optional<CTurn> last;
+        std::size_t turns = 0;
 
         CTurn* Open();
     };

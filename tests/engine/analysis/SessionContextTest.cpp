@@ -305,7 +305,9 @@ TEST(SessionContext, InterleavedSessionsReusingACursorKeepTheirOwnFigures) {
         "EXEC #1:c=20,e=20,p=0,cr=2,cu=0,mis=0,r=1,dep=0,og=1,tim=2000\n"
         "FETCH #1:c=30,e=30,p=0,cr=3,cu=0,mis=0,r=1,dep=0,og=1,tim=2100\n"
         "*** SESSION ID:(20.2) 2026-12-07 08:00:03.000\n"
-        "FETCH #1:c=1,e=1,p=0,cr=1,cu=0,mis=0,r=1,dep=0,og=1,tim=3000\n";
+        "FETCH #1:c=1,e=1,p=0,cr=1,cu=0,mis=0,r=1,dep=0,og=1,tim=3000\n"
+        "*** SESSION ID:(20.2) 2026-12-07 08:00:04.000\n"
+        "FETCH #1:c=1,e=1,p=0,cr=1,cu=0,mis=0,r=1,dep=0,og=1,tim=3100\n";
     const std::vector<CTraceFileBytes> files{{"x_s000_5.trc", trace}};
     const CTimeViews whole = FileModeViewsOf(files, true);
     const std::vector<CStatementRecord>& records = whole.records;
@@ -323,7 +325,7 @@ TEST(SessionContext, InterleavedSessionsReusingACursorKeepTheirOwnFigures) {
     EXPECT_EQ(a.Exec().query, 2);
     EXPECT_EQ(a.Fetch().query, 3);
     EXPECT_EQ(a.Self().exec.cpu, 20 - 7); // its own recursive call
-    EXPECT_EQ(b.Total().count, 2);
+    EXPECT_EQ(b.Total().count, 3);
     EXPECT_EQ(b.Exec().query, 4);
     EXPECT_EQ(b.Self().exec.cpu, 100); // not session 10.1's recursive call
     EXPECT_EQ(b.Waits().size(), 1u);
@@ -333,11 +335,12 @@ TEST(SessionContext, InterleavedSessionsReusingACursorKeepTheirOwnFigures) {
 
     const CProfileReport& bySession = whole.cuts[static_cast<std::size_t>(ESessionTag::Session)];
     ASSERT_EQ(bySession.tables.size(), 3u);
-    // 10.1: turns 100..115 and 1980..2100; 20.2: 1000..1150 and 2999..3000; process 8: 5000..6000.
+    // 10.1: turns 100..115 and 1980..2100; 20.2: 1000..1150 and 2999..3100 (a header naming
+    // the session it is in ends no turn); process 8: 5000..6000.
     EXPECT_EQ(TablesOfProcess(bySession, "5").at(0).duration, 15 + 120);
-    EXPECT_EQ(TablesOfProcess(bySession, "5").at(1).duration, 150 + 1);
+    EXPECT_EQ(TablesOfProcess(bySession, "5").at(1).duration, 150 + 101);
     EXPECT_EQ(TablesOfProcess(bySession, "8").at(0).duration, 1000);
-    EXPECT_EQ(whole.profile.tables.at(0).duration, 135 + 151 + 1000);
+    EXPECT_EQ(whole.profile.tables.at(0).duration, 135 + 251 + 1000);
     EXPECT_EQ(whole.profile.tables.at(0).span, 6000 - 100);
 
     for (const std::int64_t pieceBytes : {1, 40, 200}) {
