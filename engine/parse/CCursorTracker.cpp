@@ -112,7 +112,9 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
 }
 
 void CCursorTracker::Finish() {
-    EndHeader();
+    if (m_header.open) {
+        EndHeader();
+    }
     CloseBlock();
     m_sqlTexts.Clear();
 }
@@ -128,19 +130,11 @@ void CCursorTracker::ReadLine(std::string_view line, std::size_t lastColon) {
     if (IsSeparatorLine(line)) {
         if (line.front() == '*') {
             ReadHeaderLine(line);
-        } else {
+        } else if (m_header.open) {
             EndHeader();
         }
         CloseBlock();
-        return;
-    }
-    EndHeader();
-    if (MayNameProcess(line)) {
-        if (const std::string_view process = ProcessOfLine(line); !process.empty()) {
-            SwitchProcess(process);
-        }
-    }
-    if (!m_block.open) {
+    } else if (!m_block.open) {
         StartBlock(line);
     } else {
         ContinueBlock(line, lastColon);
@@ -150,6 +144,10 @@ void CCursorTracker::ReadLine(std::string_view line, std::size_t lastColon) {
 // The first line of a block: a statement header binds its cursor number; any other line is
 // an ordinary line of the file.
 void CCursorTracker::StartBlock(std::string_view line) {
+    // A "*** " line closes the block, so the first line after a header starts one.
+    if (m_header.open) {
+        EndHeader();
+    }
     CloseBlock();
     m_block.open = true;
     CStatementRecord record;
@@ -291,12 +289,18 @@ void CCursorTracker::FlushBlockLines() {
     m_blockLines.clear();
 }
 
-// Gives a cursor's line to the statement its number is bound to, and every line of a kind
-// the profile counts to the profile. Answers the call kinds the line gave the open block's
-// own record. `kind` is the line as ClassifyLine reads it.
+// Gives a cursor's line to the statement its number is bound to in the current context, and
+// every line of a kind the profile counts to the profile; a line naming a process switches to
+// it. Answers the call kinds the line gave the open block's own record. `kind` is the line as
+// ClassifyLine reads it.
 unsigned CCursorTracker::Dispatch(std::string_view line, const CCursorLine& kind) {
     switch (kind.kind) {
     case ETraceLine::Other:
+        if (MayNameProcess(line)) {
+            if (const std::string_view process = ProcessOfLine(line); !process.empty()) {
+                SwitchProcess(process);
+            }
+        }
         return 0;
     case ETraceLine::Close:
     case ETraceLine::Unmap:
@@ -402,10 +406,7 @@ void CCursorTracker::ReadHeaderLine(std::string_view line) {
 // The header ends: the lines after it come from its process (the current one unless it
 // switches), in its session (the process's current one unless it names one), and its tags
 // are that context's from now on.
-inline void CCursorTracker::EndHeader() {
-    if (!m_header.open) {
-        return;
-    }
+void CCursorTracker::EndHeader() {
     CHeader header = std::exchange(m_header, {});
     if (header.process) {
         SwitchProcess(*header.process);
@@ -476,19 +477,25 @@ inline void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigu
     if (pendingTree.size() <= depth) {
         pendingTree.resize(depth + 1);
     }
-    std::vector<CCallTreeNode> children = std::exchange(pendingTree[depth], {});
+    std::vector<CCallTreeNode>& children = pendingTree[depth];
     if (first) {
         CCallTreeNode::Add(children, CCallTreeNode{{CStatementRef::EKind::Carry, depth}, {}, {}});
     }
     if (depth == 0) {
-        if (sink != nullptr && !children.empty()) {
-            sink->EditCallTree().Add(std::move(children));
+        if (children.empty()) {
+            return;
+        }
+        if (sink != nullptr) {
+            sink->EditCallTree().Add(std::exchange(children, {}));
+        } else {
+            children.clear();
         }
         return;
     }
-    CCallTreeNode node{
-        statement, {1, call.figures.elapsed, self.elapsed, self.cpu}, std::move(children)};
-    CCallTreeNode::Add(pendingTree[depth - 1], std::move(node));
+    CCallTreeNode::Add(pendingTree[depth - 1],
+                       CCallTreeNode{statement,
+                                     {1, call.figures.elapsed, self.elapsed, self.cpu},
+                                     std::exchange(children, {})});
 }
 
 CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {

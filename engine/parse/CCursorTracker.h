@@ -174,6 +174,7 @@ private:
     };
     const CEvent& EventOf(std::string_view name);
     void ReadHeaderLine(std::string_view line);
+    // Applies the open header (m_header.open).
     void EndHeader();
     void SwitchProcess(std::string_view process);
     void SwitchTo(const CTraceContext& key);

@@ -48,7 +48,8 @@ std::size_t CTraceProfile::ContextIndex(const CTraceContext& key) {
 
 void CTraceProfile::SwitchTo(const CTraceContext& context) {
     m_nContext = ContextIndex(context);
-    CProcess& process = m_processes[m_contexts[m_nContext].process];
+    m_nProcess = m_contexts[m_nContext].process;
+    CProcess& process = m_processes[m_nProcess];
     process.current = m_nContext;
     const CTurn* open = process.Open();
     if (open == nullptr || open->context != m_nContext) {
@@ -70,6 +71,7 @@ void CTraceProfile::EndTurn(CProcess& process) {
         for (std::size_t slice = 0; slice < m_slices.size(); ++slice) {
             m_slices[slice].duration = SaturatingAdd(m_slices[slice].duration, ends[slice]);
         }
+        Widen(*process.last, m_nStart, m_nMaxTim);
         process.last.reset();
     } else if (process.first) {
         process.firstEnded = true;
@@ -132,16 +134,11 @@ void CTraceProfile::Mark(std::size_t slice, std::int64_t start, std::int64_t tim
     if (time == 0) {
         return;
     }
-    if (!m_bTimed) {
-        m_bTimed = true;
-        m_nStart = start;
-        m_nMaxTim = time;
-    } else {
-        m_nStart = std::min(m_nStart, start);
-        m_nMaxTim = std::max(m_nMaxTim, time);
-    }
-    CTurn& turn = *m_processes[m_contexts[m_slices[slice].context].process].Open();
+    // The current process's open turn: its last, or its first while no other began.
+    CProcess& process = m_processes[m_nProcess];
+    CTurn& turn = process.last ? *process.last : *process.first;
     if (!turn.timed) {
+        m_bTimed = true;
         turn.timed = true;
         turn.start = start;
         turn.firstTim = time;
@@ -337,10 +334,10 @@ void CTraceProfile::Append(const CTraceProfile& later) {
         }
     }
     m_nContext = contexts[later.m_nContext];
-    if (later.m_bTimed) {
-        m_nStart = m_bTimed ? std::min(m_nStart, later.m_nStart) : later.m_nStart;
-        m_nMaxTim = m_bTimed ? std::max(m_nMaxTim, later.m_nMaxTim) : later.m_nMaxTim;
-        m_bTimed = true;
+    m_nProcess = m_contexts[m_nContext].process;
+    m_bTimed = m_bTimed || later.m_bTimed;
+    if (later.m_nStart <= later.m_nMaxTim) {
+        Widen(CTurn{0, true, later.m_nStart, 0, 0, later.m_nMaxTim}, m_nStart, m_nMaxTim);
     }
     for (const bool recursive : {false, true}) {
         CDepthTotals& mine = m_totals[recursive ? 1 : 0];
@@ -380,8 +377,25 @@ std::int64_t CTraceProfile::Duration() const {
     return m_bTimed ? duration : 0;
 }
 
+// The turns that ended here and those still apart.
 std::int64_t CTraceProfile::Span() const {
-    return m_bTimed ? SaturatingSubtract(m_nMaxTim, m_nStart) : 0;
+    std::int64_t start = m_nStart;
+    std::int64_t maxTim = m_nMaxTim;
+    for (const CProcess& process : m_processes) {
+        for (const std::optional<CTurn>& turn : {process.first, process.last}) {
+            if (turn) {
+                Widen(*turn, start, maxTim);
+            }
+        }
+    }
+    return start <= maxTim ? SaturatingSubtract(maxTim, start) : 0;
+}
+
+void CTraceProfile::Widen(const CTurn& turn, std::int64_t& start, std::int64_t& maxTim) {
+    if (turn.timed) {
+        start = std::min(start, turn.start);
+        maxTim = std::max(maxTim, turn.maxTim);
+    }
 }
 
 std::size_t CTraceProfile::ContextCount() const {

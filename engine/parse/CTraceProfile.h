@@ -8,6 +8,7 @@
 #include "TraceLines.h"
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -120,6 +121,7 @@ private:
     void EndTurn(CProcess& process);
     void StartTurn(CProcess& process, const CTurn& turn);
     void AddTurnEnds(const CTurn& turn, std::vector<std::int64_t>& durations) const;
+    static void Widen(const CTurn& turn, std::int64_t& start, std::int64_t& maxTim);
     void Merge(CTurn& earlier, const CTurn& later);
     void Mark(std::size_t slice, std::int64_t start, std::int64_t time);
     void AddDepthWait(bool recursive, std::size_t event, std::int64_t count, std::int64_t max,
@@ -131,9 +133,12 @@ private:
     std::map<CTraceContext, std::size_t> m_contextIndex;
     std::vector<CProcess> m_processes;
     std::size_t m_nContext = 0; // the current context
+    std::size_t m_nProcess = 0; // and its process
     bool m_bTimed = false;
-    std::int64_t m_nStart = 0; // the earliest start of a timed line
-    std::int64_t m_nMaxTim = 0;
+    // The earliest start and the greatest tim of the turns whose ends were added to their
+    // slices (none while the start is above the tim).
+    std::int64_t m_nStart = std::numeric_limits<std::int64_t>::max();
+    std::int64_t m_nMaxTim = std::numeric_limits<std::int64_t>::min();
     std::vector<std::string> m_events;
     // Depth 0, deeper; their waits by event number, with those that never came at a depth.
     CDepthTotals m_totals[2];

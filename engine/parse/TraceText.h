@@ -149,8 +149,12 @@ std::string_view ProcessOfLine(std::string_view line);
 // Whether a line can name a process: a cheap look at its first two bytes ("Un", "Wi"), for
 // every line that is not a separator.
 inline bool MayNameProcess(std::string_view line) {
-    return line.size() > 1 &&
-           ((line[0] == 'U' && line[1] == 'n') || (line[0] == 'W' && line[1] == 'i'));
+    if (line.size() < 2) {
+        return false;
+    }
+    const unsigned head =
+        static_cast<unsigned char>(line[0]) << 8 | static_cast<unsigned char>(line[1]);
+    return head == ('U' << 8 | 'n') || head == ('W' << 8 | 'i');
 }
 
 // The first CR or LF in [first, last), or last.
