@@ -296,10 +296,8 @@ void CCursorTracker::FlushBlockLines() {
 unsigned CCursorTracker::Dispatch(std::string_view line, const CCursorLine& kind) {
     switch (kind.kind) {
     case ETraceLine::Other:
-        if (MayNameProcess(line)) {
-            if (const std::string_view process = ProcessOfLine(line); !process.empty()) {
-                SwitchProcess(process);
-            }
+        if (MayNameProcess(line)) [[unlikely]] {
+            SwitchProcess(ProcessOfLine(line));
         }
         return 0;
     case ETraceLine::Close:
@@ -428,8 +426,12 @@ void CCursorTracker::EndHeader() {
     m_nSlice = kNoSlice;
 }
 
-// The process's current context, or its first one with the session this text does not know.
+// The process's current context, or its first one with the session this text does not know;
+// nothing when no process is named.
 void CCursorTracker::SwitchProcess(std::string_view process) {
+    if (process.empty()) {
+        return;
+    }
     const auto known = m_processes.find(std::string(process));
     if (known != m_processes.end()) {
         SwitchTo(known->second->key);
