@@ -47,11 +47,12 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
 void CDelimitedWriter::End() {}
 
 // The text between the characters to escape is copied a run at a time.
-std::string CDelimitedWriter::EscapeTsv(std::string_view original) {
-    const std::string safe = SpreadsheetCell(original);
-    const std::string_view cell = safe;
+std::string CDelimitedWriter::EscapeTsv(std::string_view cell) {
     std::string text;
-    text.reserve(cell.size());
+    text.reserve(cell.size() + 1);
+    if (IsFormulaLike(cell)) {
+        text += '\'';
+    }
     std::size_t pos = 0;
     while (pos < cell.size()) {
         std::size_t special = pos;
@@ -80,13 +81,11 @@ std::string CDelimitedWriter::EscapeTsv(std::string_view original) {
     return text;
 }
 
-std::string CDelimitedWriter::QuoteCsv(std::string_view original) {
-    const std::string safe = SpreadsheetCell(original);
-    const std::string_view cell = safe;
+std::string CDelimitedWriter::QuoteCsv(std::string_view cell) {
     if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return safe;
+        return SpreadsheetCell(cell);
     }
-    std::string text = "\"";
+    std::string text = IsFormulaLike(cell) ? "\"'" : "\"";
     for (char c : cell) {
         text += c;
         if (c == '"') {

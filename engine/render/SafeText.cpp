@@ -34,11 +34,13 @@ void AppendHex(std::string& text, unsigned char c) {
 
 } // namespace
 
+bool IsFormulaLike(std::string_view cell) {
+    return !cell.empty() && std::string_view("=+-@").find(cell.front()) != std::string_view::npos &&
+           !IsNumber(cell);
+}
+
 std::string SpreadsheetCell(std::string_view cell) {
-    if (cell.empty() || cell.find_first_of("=+-@") != 0 || IsNumber(cell)) {
-        return std::string(cell);
-    }
-    return "'" + std::string(cell);
+    return IsFormulaLike(cell) ? "'" + std::string(cell) : std::string(cell);
 }
 
 std::string TerminalText(std::string_view text) {
