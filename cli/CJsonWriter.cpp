@@ -7,7 +7,9 @@
 #include "CallJson.h"
 #include "JsonText.h"
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -15,6 +17,17 @@ void AppendMember(std::string& out, std::string_view name, std::string_view text
     AppendJsonString(out, name);
     out += ':';
     AppendJsonString(out, text);
+    out += ',';
+}
+
+// "session": the record's "sid.serial", or null when its context has none.
+void AppendSession(std::string& out, const std::optional<std::string>& session) {
+    out += "\"session\":";
+    if (session && !session->empty()) {
+        AppendJsonString(out, *session);
+    } else {
+        out += "null";
+    }
     out += ',';
 }
 
@@ -106,6 +119,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, CSqlReader
     AppendMember(out, "node", node);
     AppendNumber(out, "user_id", record.UserId(), false);
     AppendMember(out, "pid", record.Pid());
+    AppendSession(out, record.Trace().session);
     AppendMember(out, "sql", sql);
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
     AppendMember(out, "row_source", CStatementTexts::RowSource(record, sqls));

@@ -45,7 +45,7 @@ std::string ComponentTable(const CProfileTable& table) {
 std::string TableText(const CProfileTable& table, std::optional<ESessionTag> cut) {
     std::string text;
     if (cut) {
-        text += std::string(CSessionTags::NameOf(*cut)) + " \"" + table.cutValue + "\"\n";
+        text += CutHeading(table, *cut) + "\n";
     }
     text += DurationText(table) + "\n";
     text += ComponentTable(table);
@@ -134,6 +134,18 @@ void AppendTable(std::string& out, const CProfileTable& table, bool cut) {
         AppendJsonString(out, table.cutValue);
     } else {
         out += "null";
+    }
+    if (!table.process.empty()) {
+        out += ',';
+        AppendKey(out, "process");
+        AppendJsonString(out, table.process);
+    }
+    if (table.sessions > 1) {
+        out += ",\"sessions\":" + std::to_string(table.sessions);
+        if (table.span) {
+            out += ',';
+            AppendJsonNumber(out, "wall_clock_span", *table.span);
+        }
     }
     out += ",\"timed\":";
     out += table.timed ? "true," : "false,";

@@ -142,6 +142,11 @@ void CProfilePane::FillValues(const CProfileReport& report) {
     QList<std::pair<QString, QByteArray>> items;
     if (SelectedCut()) {
         for (const CProfileTable& table : report.tables) {
+            if (!table.process.empty()) {
+                items.append({DecodeForDisplay(CutHeading(table, *SelectedCut())),
+                              Bytes(table.process + ' ' + table.cutValue)});
+                continue;
+            }
             items.append({table.cutValue.empty() ? QStringLiteral("(no value)")
                                                  : DecodeForDisplay(table.cutValue),
                           Bytes(table.cutValue)});

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -17,6 +19,8 @@ constexpr std::string_view kCallNames[kProfileCallCount] = {"PARSE", "EXEC",  "F
 struct CTableSums {
     bool timed = true;
     std::int64_t duration = 0;
+    std::optional<std::int64_t> span;
+    std::set<std::pair<const CTraceProfile*, std::size_t>> contexts;
     CProfileSlice figures;
     std::vector<std::string> events; // the names of the events of `figures`
 
@@ -45,10 +49,14 @@ CProfileRow RowOf(CProfileRow::EKind kind, std::string_view name, const CProfile
     return row;
 }
 
-CProfileTable TableOf(std::string cutValue, const CTableSums& sums, bool excludeIdle) {
+CProfileTable TableOf(const std::pair<std::string, std::string>& key, const CTableSums& sums,
+                      bool excludeIdle) {
     CProfileTable table;
-    table.cutValue = std::move(cutValue);
+    table.process = key.first;
+    table.cutValue = key.second;
     table.timed = sums.timed;
+    table.sessions = sums.contexts.size();
+    table.span = sums.span;
     table.idleExcluded = excludeIdle;
     const CProfileSlice& f = sums.figures;
     std::int64_t accounted = 0;
@@ -97,6 +105,20 @@ CProfileTable TableOf(std::string cutValue, const CTableSums& sums, bool exclude
     return table;
 }
 
+// The table a slice adds to: the one table, the slice's context when cut by session, or the
+// value of the tag it is cut by.
+std::pair<std::string, std::string>
+TableKey(const CTraceProfile& profile, const CProfileSlice& slice, std::optional<ESessionTag> cut) {
+    if (!cut) {
+        return {};
+    }
+    if (*cut != ESessionTag::Session) {
+        return {std::string(), slice.tags.Value(*cut)};
+    }
+    const CTraceContext& context = profile.ContextOf(slice);
+    return {context.process.value_or(std::string()), context.session.value_or(std::string())};
+}
+
 void SortWaits(CDepthTotals& totals) {
     std::sort(
         totals.waits.begin(), totals.waits.end(), [](const CWaitFigures& a, const CWaitFigures& b) {
@@ -125,30 +147,35 @@ double CProfileRow::Mean() const {
 CProfileReport CProfileReport::Make(const std::vector<const CTraceProfile*>& profiles,
                                     std::optional<ESessionTag> cut, bool excludeIdle) {
     CProfileReport report;
-    std::map<std::string, CTableSums> tables;
+    // By process and value: the process apart only when cut by session, as a session is one
+    // of a process.
+    std::map<std::pair<std::string, std::string>, CTableSums> tables;
     if (!cut) {
-        tables[""];
+        tables[{}];
     }
     for (const CTraceProfile* profile : profiles) {
         if (!cut) {
-            CTableSums& sums = tables[""];
+            CTableSums& sums = tables[{}];
             sums.timed = sums.timed && profile->IsTimed();
             sums.duration = SaturatingAdd(sums.duration, profile->Duration());
+            sums.span = SaturatingAdd(sums.span.value_or(0), profile->Span());
         }
+        const std::vector<std::int64_t> durations = profile->SliceDurations();
         for (std::size_t i = 0; i < profile->Slices().size(); ++i) {
             const CProfileSlice& slice = profile->Slices()[i];
-            CTableSums& sums = tables[cut ? slice.tags.Value(*cut) : std::string()];
+            CTableSums& sums = tables[TableKey(*profile, slice, cut)];
             sums.Add(*profile, slice);
+            sums.contexts.emplace(profile, slice.context);
             if (cut) {
                 sums.timed = sums.timed && profile->IsTimed();
-                sums.duration = SaturatingAdd(sums.duration, profile->DurationOf(i));
+                sums.duration = SaturatingAdd(sums.duration, durations[i]);
             }
         }
         report.topLevel.Merge(profile->Totals(false));
         report.recursive.Merge(profile->Totals(true));
     }
     if (profiles.empty()) {
-        tables[""].timed = false;
+        tables[{}].timed = false;
     }
     for (const auto& [value, sums] : tables) {
         report.tables.push_back(TableOf(value, sums, excludeIdle));

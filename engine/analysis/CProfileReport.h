@@ -34,14 +34,18 @@ struct CProfileRow {
     bool operator==(const CProfileRow&) const = default;
 };
 
-// The profile of a set of traces, or of the part written under one value of a session tag.
+// The profile of a set of traces, or of the part written under one value of a session tag (cut
+// by session: in one context of a trace). R is the sum of the R of its contexts.
 struct CProfileTable {
-    std::string cutValue;          // the tag's value when the profile is cut by a tag
-    bool timed = false;            // every trace had time stamps: R is known
-    std::int64_t duration = 0;     // R, without idle waits when they are left out
-    std::int64_t idleTime = 0;     // the idle waits' time, left out or not
-    bool idleExcluded = false;     // idle waits are left out of R and of the rows
-    std::vector<CProfileRow> rows; // by time, largest first
+    std::string cutValue;             // the tag's value when the profile is cut by a tag
+    std::string process;              // cut by session: the session's process, when stated
+    bool timed = false;               // every trace had time stamps: R is known
+    std::int64_t duration = 0;        // R, without idle waits when they are left out
+    std::size_t sessions = 0;         // the contexts (process, session) whose R adds up to R
+    std::optional<std::int64_t> span; // uncut: each trace's wall-clock span, added up
+    std::int64_t idleTime = 0;        // the idle waits' time, left out or not
+    bool idleExcluded = false;        // idle waits are left out of R and of the rows
+    std::vector<CProfileRow> rows;    // by time, largest first
     std::int64_t commits = 0;
     std::int64_t rollbacks = 0;
     std::int64_t readOnlyCommits = 0;

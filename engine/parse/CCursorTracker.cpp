@@ -74,7 +74,9 @@ CCursorTracker::CBinding CCursorTracker::CBinding::Decode(std::uint64_t value) {
 CCursorTracker::CCursorTracker(CHeaderReader headers, std::string pid,
                                std::shared_ptr<const CTraceFileSnapshot> file)
     : m_headers(std::move(headers)),
-      m_context(CRecordContext::Make(std::move(pid), std::move(file), CSessionTags())) {}
+      m_file(CRecordContext::Make(std::move(pid), std::move(file), CSessionTags())) {
+    SwitchTo({});
+}
 
 // Lines are cut at every run of CR and LF characters, so empty lines vanish. The search for
 // a line's end also stops at a zero byte, so the text's bytes are looked at once.
@@ -110,6 +112,9 @@ void CCursorTracker::Feed(std::string_view text, std::uint64_t offset) {
 }
 
 void CCursorTracker::Finish() {
+    if (m_header.open) {
+        EndHeader();
+    }
     CloseBlock();
     m_sqlTexts.Clear();
 }
@@ -123,7 +128,11 @@ void CCursorTracker::CloseBlock() {
 
 void CCursorTracker::ReadLine(std::string_view line, std::size_t lastColon) {
     if (IsSeparatorLine(line)) {
-        ReadTagLine(line);
+        if (line.front() == '*') {
+            ReadHeaderLine(line);
+        } else if (m_header.open) {
+            EndHeader();
+        }
         CloseBlock();
     } else if (!m_block.open) {
         StartBlock(line);
@@ -135,6 +144,10 @@ void CCursorTracker::ReadLine(std::string_view line, std::size_t lastColon) {
 // The first line of a block: a statement header binds its cursor number; any other line is
 // an ordinary line of the file.
 void CCursorTracker::StartBlock(std::string_view line) {
+    // A "*** " line closes the block, so the first line after a header starts one.
+    if (m_header.open) {
+        EndHeader();
+    }
     CloseBlock();
     m_block.open = true;
     CStatementRecord record;
@@ -151,7 +164,7 @@ void CCursorTracker::StartBlock(std::string_view line) {
     binding.recursive = header.depth > 0;
     if (header.kind == CHeaderReader::EHeader::Shown) {
         binding = {CBinding::EKind::Record, m_records.size(), 0, header.depth > 0};
-        record.SetContext(m_context);
+        record.SetContext(m_pContext->record);
         m_block.shown = true;
         m_block.target = binding;
         if (m_block.cursorBlock) {
@@ -161,15 +174,15 @@ void CCursorTracker::StartBlock(std::string_view line) {
         record.m_nBlockOffset = OffsetOf(line);
         record.m_nBlockBytes = line.size();
         m_records.push_back(std::move(record));
-        if (m_context->File() == nullptr) {
+        if (m_file->File() == nullptr) {
             m_blockLines.push_back(line);
         } else {
             m_block.sqlInFile = m_block.cursorBlock;
         }
     }
     if (header.hasCursor) {
-        m_bindings.Set(header.cursor, binding.Encode());
-        m_lastBound = {};
+        m_pContext->bindings.Set(header.cursor, binding.Encode());
+        m_pContext->lastBound = {};
     }
 }
 
@@ -203,7 +216,7 @@ void CCursorTracker::ContinueBlock(std::string_view line, std::size_t lastColon)
 // The SQL text of a cursor block is what stands between its header and "END OF STMT" (none
 // without it); a parse error's is every line after its header.
 inline void CCursorTracker::AppendToBlock(std::string_view line, std::size_t endOfSql) {
-    if (m_context->File() == nullptr) {
+    if (m_file->File() == nullptr) {
         m_blockLines.push_back(line);
     } else {
         CStatementRecord& record = m_records[m_block.target.record];
@@ -276,12 +289,18 @@ void CCursorTracker::FlushBlockLines() {
     m_blockLines.clear();
 }
 
-// Gives a cursor's line to the statement its number is bound to, and every line of a kind
-// the profile counts to the profile. Answers the call kinds the line gave the open block's
-// own record. `kind` is the line as ClassifyLine reads it.
+// Gives a cursor's line to the statement its number is bound to in the current context, and
+// every line of a kind the profile counts to the profile; a line naming a process switches to
+// it. Answers the call kinds the line gave the open block's own record. `kind` is the line as
+// ClassifyLine reads it.
 unsigned CCursorTracker::Dispatch(std::string_view line, const CCursorLine& kind) {
     switch (kind.kind) {
     case ETraceLine::Other:
+        if (MayNameProcess(line)) {
+            if (const std::string_view process = ProcessOfLine(line); !process.empty()) {
+                SwitchProcess(process);
+            }
+        }
         return 0;
     case ETraceLine::Close:
     case ETraceLine::Unmap:
@@ -298,7 +317,7 @@ unsigned CCursorTracker::Dispatch(std::string_view line, const CCursorLine& kind
     case ETraceLine::Stat:
         if (sink != nullptr) {
             CStatLine stat = ReadStatLine(line);
-            if (m_context->File() == nullptr) {
+            if (m_file->File() == nullptr) {
                 sink->AddPlanRow(stat.row, stat.operation);
             } else {
                 stat.row.textOffset = stat.operation.empty() ? 0 : OffsetOf(stat.operation);
@@ -331,7 +350,8 @@ unsigned CCursorTracker::Dispatch(std::string_view line, const CCursorLine& kind
     const ECallKind callKind = CallKindOf(kind.kind);
     const CCallLine call = ReadCallLine(line, callKind, kind.end);
     const auto depth = static_cast<std::size_t>(std::clamp<std::int64_t>(call.depth, 0, kMaxDepth));
-    const bool first = depth >= m_firstCalls.size() || !m_firstCalls[depth].seen;
+    const std::vector<CFirstCall>& firstCalls = m_pContext->firstCalls;
+    const bool first = depth >= firstCalls.size() || !firstCalls[depth].seen;
     const CSelfFigures recursive = TakeRecursive(call.figures, call.depth, callKind, owner);
     CSelfFigures self = CSelfFigures::Of(call.figures);
     self.Subtract(recursive);
@@ -366,23 +386,82 @@ void CCursorTracker::AddToProfile(std::string_view line, ETraceLine kind) {
     m_profile.AddCall(Slice(), call, ReadCloseLine(line));
 }
 
-// A "*** " line that sets a session tag makes new current tags for the lines that follow.
-void CCursorTracker::ReadTagLine(std::string_view line) {
+// A "*** " line: a process switch, a session or another session tag of the header it belongs
+// to, which applies when the header ends.
+void CCursorTracker::ReadHeaderLine(std::string_view line) {
     ESessionTag tag = ESessionTag::Session;
     std::string_view value;
-    if (!CSessionTags::ReadLine(line, tag, value)) {
+    if (const std::string_view process = ProcessOfLine(line); !process.empty()) {
+        m_header.process = process;
+    } else if (!CSessionTags::ReadLine(line, tag, value)) {
+        return;
+    } else if (tag == ESessionTag::Session) {
+        m_header.session = value;
+    } else {
+        m_header.tags.emplace_back(tag, value);
+    }
+    m_header.open = true;
+}
+
+// The header ends: the lines after it come from its process (the current one unless it
+// switches), in its session (the process's current one unless it names one), and its tags
+// are that context's from now on.
+void CCursorTracker::EndHeader() {
+    CHeader header = std::exchange(m_header, {});
+    if (header.process) {
+        SwitchProcess(*header.process);
+    }
+    if (header.session) {
+        CTraceContext key = m_pContext->key;
+        key.session = std::move(header.session);
+        SwitchTo(key);
+    }
+    if (header.tags.empty()) {
         return;
     }
-    CSessionTags tags = m_context->Tags();
-    tags.Set(tag, value);
-    m_context = m_context->WithTags(std::move(tags));
-    m_profile.SetTags(m_context->Tags());
+    CSessionTags tags = m_pContext->record->Tags();
+    for (const auto& [tag, value] : header.tags) {
+        tags.Set(tag, value);
+    }
+    m_pContext->record = m_pContext->record->WithTags(tags);
+    m_profile.SetTags(tags);
+    m_nSlice = kNoSlice;
+}
+
+// The process's current context, or its first one with the session this text does not know.
+void CCursorTracker::SwitchProcess(std::string_view process) {
+    const auto known = m_processes.find(std::string(process));
+    if (known != m_processes.end()) {
+        SwitchTo(known->second->key);
+    } else {
+        SwitchTo({std::string(process), std::nullopt});
+    }
+}
+
+void CCursorTracker::SwitchTo(const CTraceContext& key) {
+    if (m_pContext != nullptr && m_pContext->key == key) {
+        return;
+    }
+    CContextState*& state = m_contextIndex[key];
+    if (state == nullptr) {
+        state = &m_contexts.emplace_back();
+        state->key = key;
+        CSessionTags tags;
+        if (key.session) {
+            tags.Set(ESessionTag::Session, *key.session);
+        }
+        state->record = m_file->With(key.process, std::move(tags));
+    }
+    m_pContext = state;
+    m_processes[key.process] = state;
+    m_profile.SwitchTo(key);
+    m_profile.SetTags(state->record->Tags());
     m_nSlice = kNoSlice;
 }
 
 inline std::size_t CCursorTracker::Slice() {
     if (m_nSlice == kNoSlice) {
-        m_nSlice = m_profile.SliceOf(m_context->Tags());
+        m_nSlice = m_profile.SliceOf(m_pContext->record->Tags());
     }
     return m_nSlice;
 }
@@ -394,22 +473,29 @@ inline std::size_t CCursorTracker::Slice() {
 inline void CCursorTracker::AddToCallTree(const CCallLine& call, const CSelfFigures& self,
                                           std::size_t depth, bool first, CStatementRef statement,
                                           CCursorFigures* sink) {
-    if (m_pendingTree.size() <= depth) {
-        m_pendingTree.resize(depth + 1);
+    std::vector<std::vector<CCallTreeNode>>& pendingTree = m_pContext->pendingTree;
+    if (pendingTree.size() <= depth) {
+        pendingTree.resize(depth + 1);
     }
-    std::vector<CCallTreeNode> children = std::exchange(m_pendingTree[depth], {});
+    std::vector<CCallTreeNode>& children = pendingTree[depth];
     if (first) {
         CCallTreeNode::Add(children, CCallTreeNode{{CStatementRef::EKind::Carry, depth}, {}, {}});
     }
     if (depth == 0) {
-        if (sink != nullptr && !children.empty()) {
-            sink->EditCallTree().Add(std::move(children));
+        if (children.empty()) {
+            return;
+        }
+        if (sink != nullptr) {
+            sink->EditCallTree().Add(std::exchange(children, {}));
+        } else {
+            children.clear();
         }
         return;
     }
-    CCallTreeNode node{
-        statement, {1, call.figures.elapsed, self.elapsed, self.cpu}, std::move(children)};
-    CCallTreeNode::Add(m_pendingTree[depth - 1], std::move(node));
+    CCallTreeNode::Add(pendingTree[depth - 1],
+                       CCallTreeNode{statement,
+                                     {1, call.figures.elapsed, self.elapsed, self.cpu},
+                                     std::exchange(children, {})});
 }
 
 CStatementRef CCursorTracker::RefOf(const COwner& owner, std::uint64_t cursor) {
@@ -462,37 +548,42 @@ inline void CCursorTracker::CountCallsAnywhere(std::string_view line, std::size_
 inline CSelfFigures CCursorTracker::TakeRecursive(const CCallFigures& call, std::int64_t depth,
                                                   ECallKind kind, const COwner& owner) {
     const auto d = static_cast<std::size_t>(std::clamp<std::int64_t>(depth, 0, kMaxDepth));
-    if (m_pending.size() <= d) {
-        m_pending.resize(d + 1);
-        m_firstCalls.resize(d + 1);
+    std::vector<CSelfFigures>& pending = m_pContext->pending;
+    std::vector<CFirstCall>& firstCalls = m_pContext->firstCalls;
+    if (pending.size() <= d) {
+        pending.resize(d + 1);
+        firstCalls.resize(d + 1);
     }
-    const CSelfFigures recursive = std::exchange(m_pending[d], {});
-    if (!m_firstCalls[d].seen) {
-        m_firstCalls[d] = {true, kind, owner};
+    const CSelfFigures recursive = std::exchange(pending[d], {});
+    if (!firstCalls[d].seen) {
+        firstCalls[d] = {true, kind, owner};
     }
     if (d > 0) {
-        m_pending[d - 1].Add(CSelfFigures::Of(call));
+        pending[d - 1].Add(CSelfFigures::Of(call));
     }
     return recursive;
 }
 
 inline CCursorFigures* CCursorTracker::SinkOf(std::uint64_t cursor, COwner& owner) {
-    if (!m_lastBound.known || cursor != m_lastBound.cursor) {
-        const std::uint64_t* bound = m_bindings.Find(cursor);
-        m_lastBound = {bound != nullptr, cursor, bound != nullptr ? *bound : 0};
+    CContextState& context = *m_pContext;
+    CLastBound& last = context.lastBound;
+    if (!last.known || cursor != last.cursor) {
+        const std::uint64_t* bound = context.bindings.Find(cursor);
+        last = {bound != nullptr, cursor, bound != nullptr ? *bound : 0};
     }
-    if (m_lastBound.known) {
-        owner.binding = CBinding::Decode(m_lastBound.binding);
+    if (last.known) {
+        owner.binding = CBinding::Decode(last.binding);
         return SinkOf(owner.binding);
     }
     owner.leading = true;
     owner.cursor = cursor;
     bool added = false;
-    const std::uint64_t index = m_leadingIndex.FindOrAdd(cursor, m_leading.size(), added);
+    const std::uint64_t index =
+        context.leadingIndex.FindOrAdd(cursor, context.leading.size(), added);
     if (added) {
-        m_leading.emplace_back(cursor, CCursorFigures{});
+        context.leading.emplace_back(cursor, CCursorFigures{});
     }
-    return &m_leading[index].second;
+    return &context.leading[index].second;
 }
 
 CCursorFigures* CCursorTracker::SinkOf(const CBinding& binding) {
@@ -545,12 +636,14 @@ CCursorTracker::TakeRecords(const std::function<std::uint64_t()>& nextSerial) {
             binding = {CBinding::EKind::Emitted, 0, serials[binding.record], binding.recursive};
         }
     };
-    m_lastBound = {};
-    m_bindings.ForEach([&](std::uint64_t, std::uint64_t& value) {
-        CBinding binding = CBinding::Decode(value);
-        emit(binding);
-        value = binding.Encode();
-    });
+    for (CContextState& context : m_contexts) {
+        context.lastBound = {};
+        context.bindings.ForEach([&](std::uint64_t, std::uint64_t& value) {
+            CBinding binding = CBinding::Decode(value);
+            emit(binding);
+            value = binding.Encode();
+        });
+    }
     emit(m_block.target);
     ResolveHandedOver(serials);
     return std::exchange(m_records, {});
@@ -576,8 +669,10 @@ void CCursorTracker::ResolveHandedOver(const std::vector<std::uint64_t>& serials
     for (CRecordDelta& delta : m_deltas) {
         delta.figures.EditCallTree().Resolve(resolution);
     }
-    for (std::vector<CCallTreeNode>& pending : m_pendingTree) {
-        resolution.Apply(pending, nullptr);
+    for (CContextState& context : m_contexts) {
+        for (std::vector<CCallTreeNode>& pending : context.pendingTree) {
+            resolution.Apply(pending, nullptr);
+        }
     }
 }
 
@@ -587,14 +682,16 @@ std::vector<CRecordDelta> CCursorTracker::TakeDeltas() {
 }
 
 CTraceProfile CCursorTracker::TakeProfile() {
-    for (const auto& [cursor, figures] : m_leading) {
-        m_profile.AddDepthWaits(false, figures.Waits());
+    for (CContextState& context : m_contexts) {
+        for (const auto& [cursor, figures] : context.leading) {
+            m_profile.AddDepthWaits(false, figures.Waits());
+        }
+        context.leading.clear();
+        context.leadingIndex.Clear();
     }
-    m_leading.clear();
-    m_leadingIndex.Clear();
     m_nSlice = kNoSlice;
     for (CEvent& event : m_events) {
         event.profileEvent = CEvent::kNotInProfile;
     }
-    return std::exchange(m_profile, CTraceProfile(m_context->Tags()));
+    return std::exchange(m_profile, CTraceProfile(m_pContext->key, m_pContext->record->Tags()));
 }

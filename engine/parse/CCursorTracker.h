@@ -7,11 +7,14 @@
 #include "CSessionTags.h"
 #include "CSharedTexts.h"
 #include "CStatementRecord.h"
+#include "CTraceContext.h"
 #include "CTraceProfile.h"
 #include "TraceLines.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,16 +22,23 @@
 #include <utility>
 #include <vector>
 
-// Reads the lines of one trace file, or of one piece of it, in order. Blocks start after
-// separator lines; a block whose first line is a statement header makes a record and binds
-// the header's cursor number to it (a hidden statement binds the number too, and its lines
-// are dropped). Every call, plan and wait line of a cursor adds to the record its number is
-// bound to at that point, wherever the line stands. Lines of a number not bound here are
-// collected per number ("leading" lines): the part of the file before this text decides
-// whom they belong to. Self figures of calls are worked out with the depths of all calls.
-// Every line also goes into the text's profile (CTraceProfile), under the session tags of
-// the "*** " lines before it; every call joins the call tree: the calls of the next depth
-// written since the last call at its depth are its children.
+// Reads the lines of one trace file, or of one piece of it, in order. Every line belongs to a
+// context (CTraceContext): a line naming a process ("Unix process pid: N" at a line's start,
+// "*** [ Unix process pid: N ]", the same with "Windows thread id") switches the process, a
+// "*** SESSION ID:(...)" header the session of the current process. A run of "*** " lines is
+// one header: its session applies to all of its lines. Each context keeps its own state
+// (CContextState): cursor bindings, depths, call tree and session tags.
+//
+// Blocks start after separator lines; a block whose first line is a statement header makes a
+// record and binds the header's cursor number to it in the current context (a hidden
+// statement binds the number too, and its lines are dropped). Every call, plan and wait line
+// of a cursor adds to the record its number is bound to in the line's context at that point,
+// wherever the line stands. Lines of a number not bound here are collected per context and
+// number ("leading" lines): the part of the file before this text decides whom they belong
+// to. Self figures of calls are worked out with the depths of the context's calls. Every line
+// also goes into the text's profile (CTraceProfile), in its context under the context's
+// session tags; every call joins the context's call tree: the calls of the next depth written
+// since the last call at its depth are its children.
 //
 // File mode reads each piece with a tracker of its own and joins the pieces in order
 // (CBindingResolver); live mode keeps one tracker per file, hands its new records over
@@ -64,6 +74,29 @@ public:
         COwner owner;
     };
 
+    // The bound number looked up last with its encoded binding, as most lines follow one of
+    // the same cursor; forgotten whenever a binding changes.
+    struct CLastBound {
+        bool known = false;
+        std::uint64_t cursor = 0;
+        std::uint64_t binding = 0;
+    };
+    // What the tracker keeps for one context of its text: the cursor numbers bound there, each
+    // to an encoded CBinding; the lines of numbers not bound there; per depth the calls of the
+    // next depth written since the last call at this depth (as figures and as call-tree
+    // nodes) and the first call; and the record context its records are made with.
+    struct CContextState {
+        CTraceContext key; // as this text states it
+        CRecordContextRef record;
+        CCursorMap bindings;
+        CLastBound lastBound;
+        std::vector<std::pair<std::uint64_t, CCursorFigures>> leading;
+        CCursorMap leadingIndex;
+        std::vector<CSelfFigures> pending;
+        std::vector<CFirstCall> firstCalls;
+        std::vector<std::vector<CCallTreeNode>> pendingTree;
+    };
+
     // Deeper calls count as calls at this depth, so that a wrong "dep=" costs no memory.
     static constexpr std::int64_t kMaxDepth = 1000;
 
@@ -83,15 +116,9 @@ public:
     void Finish();
 
     std::vector<CStatementRecord>& Records() { return m_records; }
-    // The cursor numbers bound here, each to an encoded CBinding.
-    const CCursorMap& Bindings() const { return m_bindings; }
-    std::vector<std::pair<std::uint64_t, CCursorFigures>>& Leading() { return m_leading; }
-    // Per depth: the calls of the next depth written since the last call at this depth.
-    const std::vector<CSelfFigures>& Pending() const { return m_pending; }
-    const std::vector<CFirstCall>& FirstCalls() const { return m_firstCalls; }
-    // Per depth: the calls of the next depth written since the last call at this depth, as
-    // call-tree nodes.
-    std::vector<std::vector<CCallTreeNode>>& PendingTree() { return m_pendingTree; }
+    // The contexts of the text, in the order their first line came; the lines of two of them
+    // that are one context of the file (the text not knowing it) come in this order too.
+    std::deque<CContextState>& Contexts() { return m_contexts; }
     // The profile of the text read.
     CTraceProfile& Profile() { return m_profile; }
 
@@ -146,7 +173,11 @@ private:
         std::size_t profileEvent = kNotInProfile;
     };
     const CEvent& EventOf(std::string_view name);
-    void ReadTagLine(std::string_view line);
+    void ReadHeaderLine(std::string_view line);
+    // Applies the open header (m_header.open).
+    void EndHeader();
+    void SwitchProcess(std::string_view process);
+    void SwitchTo(const CTraceContext& key);
     std::size_t Slice();
     void AddToProfile(std::string_view line, ETraceLine kind);
     void AddToCallTree(const CCallLine& call, const CSelfFigures& self, std::size_t depth,
@@ -155,8 +186,21 @@ private:
     void ResolveHandedOver(const std::vector<std::uint64_t>& serials);
 
     CHeaderReader m_headers;
-    // The pid, file and tags current now, shared by the records made under them.
-    CRecordContextRef m_context;
+    // The pid from the file's name and the file, for the record contexts of every context.
+    CRecordContextRef m_file;
+    std::deque<CContextState> m_contexts;
+    std::map<CTraceContext, CContextState*> m_contextIndex;
+    // Each process's current context.
+    std::map<std::optional<std::string>, CContextState*> m_processes;
+    CContextState* m_pContext = nullptr; // the current context
+    // The header ("*** " lines) being read, applied at the first line after it.
+    struct CHeader {
+        bool open = false;
+        std::optional<std::string> process;
+        std::optional<std::string> session;
+        std::vector<std::pair<ESessionTag, std::string>> tags;
+    };
+    CHeader m_header;
     const char* m_pText = nullptr;   // the text being read
     std::uint64_t m_nTextOffset = 0; // and where it starts in the file
     std::optional<std::uint64_t> m_zeroAt;
@@ -174,22 +218,8 @@ private:
     // Wait events met here with their numbers, so most lines need one search of a few names.
     std::vector<CEvent> m_events;
     std::vector<CStatementRecord> m_records;
-    CCursorMap m_bindings;
-    // The bound number looked up last with its encoded binding, as most lines follow one of
-    // the same cursor; forgotten whenever a binding changes.
-    struct CLastBound {
-        bool known = false;
-        std::uint64_t cursor = 0;
-        std::uint64_t binding = 0;
-    };
-    CLastBound m_lastBound;
-    std::vector<std::pair<std::uint64_t, CCursorFigures>> m_leading;
-    CCursorMap m_leadingIndex;
-    std::vector<CSelfFigures> m_pending;
-    std::vector<CFirstCall> m_firstCalls;
     std::vector<CRecordDelta> m_deltas;
     CCursorMap m_deltaIndex; // serial to position in m_deltas
-    std::vector<std::vector<CCallTreeNode>> m_pendingTree;
     CTraceProfile m_profile;
     std::size_t m_nSlice = kNoSlice; // m_profile's slice of the current tags
     static constexpr std::size_t kNoSlice = ~std::size_t{0};

@@ -366,6 +366,13 @@ CCallLine ReadCloseLine(std::string_view line) {
     call.figures.count = 1;
     std::size_t start = colon == std::string_view::npos ? line.size() : colon + 1;
     while (start < line.size()) {
+        // A LOB line may write its figures first, after a blank: "LOBREAD: c=1000,e=456,...".
+        while (start < line.size() && line[start] == ' ') {
+            ++start;
+        }
+        if (start == line.size()) {
+            break;
+        }
         std::size_t end = start;
         std::size_t equals = std::string_view::npos;
         for (; end < line.size() && line[end] != ','; ++end) {

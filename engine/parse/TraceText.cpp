@@ -180,3 +180,22 @@ FLineEndFinder LineEndFinder() {
 const char* FindLineBreak(const char* first, const char* last) {
     return FinderOf<false>()(first, last).end;
 }
+
+std::string_view ProcessOfLine(std::string_view line) {
+    constexpr std::string_view kSwitch = "*** [ ";
+    if (line.starts_with(kSwitch)) {
+        line.remove_prefix(kSwitch.size());
+    }
+    for (const std::string_view name :
+         {std::string_view("Unix process pid: "), std::string_view("Windows thread id: ")}) {
+        if (line.starts_with(name)) {
+            const std::size_t start = name.size();
+            std::size_t end = start;
+            while (end < line.size() && line[end] >= '0' && line[end] <= '9') {
+                ++end;
+            }
+            return line.substr(start, end - start);
+        }
+    }
+    return {};
+}

@@ -141,6 +141,22 @@ inline bool IsSeparatorLine(std::string_view line) {
     }
 }
 
+// The process a line names: "Unix process pid: N" or "Windows thread id: N" at the line's start
+// (a trace's own process, in its header) or in a line "*** [ Unix process pid: N ]" (or "*** [
+// Windows thread id: N ]"), which switches the process the following lines come from. The
+// digits N, or empty for any other line.
+std::string_view ProcessOfLine(std::string_view line);
+// Whether a line can name a process: a cheap look at its first two bytes ("Un", "Wi"), for
+// every line that is not a separator.
+inline bool MayNameProcess(std::string_view line) {
+    if (line.size() < 2) {
+        return false;
+    }
+    const unsigned head =
+        static_cast<unsigned char>(line[0]) << 8 | static_cast<unsigned char>(line[1]);
+    return head == ('U' << 8 | 'n') || head == ('W' << 8 | 'i');
+}
+
 // The first CR or LF in [first, last), or last.
 const char* FindLineBreak(const char* first, const char* last);
 // A line's end as LineEndFinder's search finds it: the first CR, LF or zero byte in

@@ -58,6 +58,20 @@ private:
     CPieceBuffer& m_buffer;
 };
 
+// Whether the line before the one at `lineStart` is a "*** " line: a run of them is one
+// header, which a piece holds whole.
+bool FollowsHeaderLine(std::string_view text, std::size_t lineStart) {
+    std::size_t end = lineStart;
+    while (end > 0 && IsBreak(text[end - 1])) {
+        --end;
+    }
+    std::size_t start = end;
+    while (start > 0 && !IsBreak(text[start - 1])) {
+        --start;
+    }
+    return end > start && text.substr(start, end - start).starts_with("*** ");
+}
+
 CCursorTracker AnalyzePiece(const CHeaderReader& headers, CPiecePool& pool, CPieceBuffer buffer,
                             const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
                             std::int64_t offset) {
@@ -278,8 +292,9 @@ std::size_t CFileListReader::FindCut(std::string_view text, std::size_t from) {
         while (lineStart > 0 && !IsBreak(text[lineStart - 1])) {
             --lineStart;
         }
-        if (lineStart > 0 && lineStart >= from &&
-            IsSeparatorLine(text.substr(lineStart, lineEnd - lineStart))) {
+        const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+        if (lineStart > 0 && lineStart >= from && IsSeparatorLine(line) &&
+            !(line.starts_with("*** ") && FollowsHeaderLine(text, lineStart))) {
             return lineStart;
         }
         end = lineStart;

@@ -12,10 +12,12 @@
 enum class EProfileCall { Parse, Exec, Fetch, Unmap, Close, Lob };
 inline constexpr std::size_t kProfileCallCount = 6;
 
-// What the lines written under one set of session tags add to a trace's profile: the CPU of
-// the calls at depth 0 by kind, every wait by event (any depth, any cursor), the part of the
-// trace's duration that passed under these tags, the ends of transactions and the errors.
+// What the lines of one context written under one set of session tags add to a trace's
+// profile: the CPU of the calls at depth 0 by kind, every wait by event (any depth, any
+// cursor), the part of the context's duration that passed under these tags, the ends of
+// transactions and the errors.
 struct CProfileSlice {
+    std::size_t context = 0; // the context's number in its profile
     CSessionTags tags;
     std::array<CProfileStat, kProfileCallCount> cpu;
     std::vector<CProfileStat> waits; // by the number its profile gave the event

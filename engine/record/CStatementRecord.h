@@ -98,14 +98,17 @@ public:
     std::uint64_t SqlIdRest() const { return m_nSqlIdRest; }
     std::string_view SqlIdApart() const { return m_rare.Get().sqlId; }
     void SetSqlId(std::string_view sqlId);
-    // The process id, the file and the session tags, shared by the records of a file read
-    // under the same tags.
+    // The process, the file and the session tags, shared by the records of a file read in the
+    // same context under the same tags.
     const CRecordContext& Context() const {
         return m_context.Get() != nullptr ? *m_context : CRecordContext::None();
     }
     void SetContext(CRecordContextRef context) { m_context = std::move(context); }
-    // The process id taken from the trace file's name.
+    // The process id the trace states for the record's context, else the one taken from the
+    // trace file's name.
     std::string_view Pid() const { return Context().Pid(); }
+    // The process and session the record was read in.
+    CTraceContext Trace() const { return Context().Trace(); }
     // The plain file the block lies in, or nullptr when the record holds a copy of it.
     const CTraceFileSnapshot* File() const { return Context().File(); }
     // The session tags current at the header.

@@ -1,9 +1,9 @@
 #include "ResponseTimeText.h"
 
-#include "CSqlReader.h"
-#include "CStatementColumns.h"
 #include "CCallTreeRow.h"
 #include "CProfileReport.h"
+#include "CSqlReader.h"
+#include "CStatementColumns.h"
 #include "CStatementRecord.h"
 #include "TimeText.h"
 
@@ -11,10 +11,26 @@ std::string DurationText(const CProfileTable& table) {
     if (!table.timed) {
         return "R: none, a trace has no tim values";
     }
-    const std::string text = "R = " + FormatSeconds(table.duration) + " s";
+    std::string text = "R = " + FormatSeconds(table.duration) + " s";
+    if (table.sessions > 1) {
+        text += " in " + std::to_string(table.sessions) + " sessions";
+        if (table.span) {
+            text += " (wall-clock span " + FormatSeconds(*table.span) + " s)";
+        }
+    }
     const std::string idle = FormatSeconds(table.idleTime);
     return table.idleExcluded ? text + " without " + idle + " s of idle waits"
                               : text + ", of which idle waits " + idle + " s";
+}
+
+std::string CutHeading(const CProfileTable& table, ESessionTag cut) {
+    const std::string value =
+        std::string(CSessionTags::NameOf(cut)) + " \"" + table.cutValue + "\"";
+    if (table.process.empty()) {
+        return value;
+    }
+    const std::string process = "process " + table.process;
+    return table.cutValue.empty() ? process : process + ", " + value;
 }
 
 std::string TransactionsText(const CProfileTable& table) {

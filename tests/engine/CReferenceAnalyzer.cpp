@@ -72,29 +72,98 @@ void CReferenceAnalyzer::SplitBlocks(std::string_view text, const std::string& p
     if (!line.empty()) {
         lines.push_back(line);
     }
+    const std::vector<CContext> contexts = Contexts(lines);
     std::vector<std::string> block;
-    for (const std::string& l : lines) {
+    std::vector<CContext> blockContexts;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
         const bool separator = l == "=====================" || l.rfind("Dump file ", 0) == 0 ||
                                l.rfind("*** ", 0) == 0;
         if (separator) {
-            AnalyzeBlock(block, path);
+            AnalyzeBlock(block, blockContexts, path);
             block.clear();
+            blockContexts.clear();
         } else {
             block.push_back(l);
+            blockContexts.push_back(contexts[i]);
         }
     }
-    AnalyzeBlock(block, path);
+    AnalyzeBlock(block, blockContexts, path);
     for (CReferenceRecord& record : m_records) {
         Finish(record);
     }
 }
 
+// The process is the last one a line named (at a line's start, or in "*** [ ... ]"); the
+// session the last one a header of that process named, a header being a run of "*** " lines
+// that applies at the first other line.
+std::vector<CReferenceAnalyzer::CContext>
+CReferenceAnalyzer::Contexts(const std::vector<std::string>& lines) {
+    const auto named = [](std::string line, std::string& process) {
+        if (line.rfind("*** [ ", 0) == 0) {
+            line = line.substr(6);
+        }
+        for (const std::string name : {"Unix process pid: ", "Windows thread id: "}) {
+            if (line.rfind(name, 0) == 0) {
+                std::size_t end = name.size();
+                while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end]))) {
+                    ++end;
+                }
+                process = line.substr(name.size(), end - name.size());
+                return !process.empty();
+            }
+        }
+        return false;
+    };
+    std::vector<CContext> contexts;
+    std::string process;
+    bool stated = false;
+    std::map<std::string, std::string> sessions; // by process
+    std::string headerProcess;
+    std::string headerSession;
+    bool headerSwitches = false;
+    bool headerNamesSession = false;
+    for (const std::string& line : lines) {
+        std::string namedProcess;
+        if (line.rfind("*** ", 0) == 0) {
+            if (named(line, namedProcess)) {
+                headerProcess = namedProcess;
+                headerSwitches = true;
+            } else if (const std::size_t close = line.rfind(')');
+                       line.rfind("*** SESSION ID:(", 0) == 0 && close != std::string::npos &&
+                       close >= 16) {
+                headerSession = line.substr(16, close - 16);
+                headerNamesSession = true;
+            }
+        } else {
+            if (headerSwitches) {
+                process = headerProcess;
+                stated = true;
+            }
+            if (headerNamesSession) {
+                sessions[process] = headerSession;
+            }
+            headerSwitches = headerNamesSession = false;
+            if (named(line, namedProcess)) {
+                process = namedProcess;
+                stated = true;
+            }
+        }
+        CContext context{stated ? process : std::string(), sessions[process], {}};
+        context.key = context.process + "/" + context.session;
+        contexts.push_back(context);
+    }
+    return contexts;
+}
+
 void CReferenceAnalyzer::AnalyzeBlock(const std::vector<std::string>& lines,
+                                      const std::vector<CContext>& contexts,
                                       const std::string& path) {
     if (lines.empty()) {
         return;
     }
-    const int own = StartStatement(lines, path);
+    m_strContext = contexts[0].key;
+    const int own = StartStatement(lines, contexts[0], path);
     const bool statement =
         lines[0].rfind("PARSING IN CURSOR", 0) == 0 || lines[0].rfind("PARSE ERROR", 0) == 0;
     std::string ownCursorId;
@@ -114,13 +183,14 @@ void CReferenceAnalyzer::AnalyzeBlock(const std::vector<std::string>& lines,
                 restFrom = end + 11;
             }
         }
+        m_strContext = contexts[i].key;
         ReadLine(line, cursorBlock ? own : -1, ownCursorId, restFrom);
     }
 }
 
 // A statement block's record (its index), -1 when it is hidden or not a statement.
 int CReferenceAnalyzer::StartStatement(const std::vector<std::string>& lines,
-                                       const std::string& path) {
+                                       const CContext& context, const std::string& path) {
     const std::string& header = lines[0];
     const bool cursorBlock = header.rfind("PARSING IN CURSOR", 0) == 0;
     if (!cursorBlock && header.rfind("PARSE ERROR", 0) != 0) {
@@ -131,15 +201,18 @@ int CReferenceAnalyzer::StartStatement(const std::vector<std::string>& lines,
     record.cursorBlock = cursorBlock;
     const std::size_t u = path.rfind('_');
     const std::size_t d = path.rfind('.');
-    if (u != std::string::npos && u > 0 && d != std::string::npos && d > u) {
+    if (!context.process.empty()) {
+        record.pid = context.process;
+    } else if (u != std::string::npos && u > 0 && d != std::string::npos && d > u) {
         record.pid = path.substr(u + 1, d - u - 1);
     }
+    record.session = context.session;
     for (const std::string& line : lines) {
         record.node += line + "\r\n";
     }
     if (!ReadHeader(header, record)) {
         if (!number.empty()) {
-            m_bindings[number] = -1;
+            m_bindings[m_strContext][number] = -1;
         }
         return -1;
     }
@@ -160,7 +233,7 @@ int CReferenceAnalyzer::StartStatement(const std::vector<std::string>& lines,
     m_records.push_back(record);
     const int index = static_cast<int>(m_records.size()) - 1;
     if (!number.empty()) {
-        m_bindings[number] = index;
+        m_bindings[m_strContext][number] = index;
     }
     return index;
 }
@@ -188,8 +261,9 @@ void CReferenceAnalyzer::ReadLine(const std::string& line, int own, const std::s
     std::string cursor;
     int target = -2; // -2 unbound, -1 hidden
     if (CursorLine(line, kind, cursor)) {
-        const auto bound = m_bindings.find(cursor);
-        target = bound == m_bindings.end() ? -2 : bound->second;
+        const std::map<std::string, int>& bindings = m_bindings[m_strContext];
+        const auto bound = bindings.find(cursor);
+        target = bound == bindings.end() ? -2 : bound->second;
         CReferenceRecord* record =
             target >= 0 ? &m_records[static_cast<std::size_t>(target)] : nullptr;
         if (kind == 'S' && record != nullptr) {
@@ -264,11 +338,12 @@ void CReferenceAnalyzer::TakeSelf(const std::string& line, CSelfFigures& self) {
     const CSelfFigures call{GetNumber(line, ":c=", ","), GetNumber(line, ",e=", ","),
                             GetNumber(line, ",p=", ","), GetNumber(line, ",cr=", ","),
                             GetNumber(line, ",cu=", ",")};
+    std::map<std::int64_t, CSelfFigures>& pending = m_pending[m_strContext];
     self = call;
-    self.Subtract(m_pending[depth]);
-    m_pending[depth] = {};
+    self.Subtract(pending[depth]);
+    pending[depth] = {};
     if (depth > 0) {
-        m_pending[depth - 1].Add(call);
+        pending[depth - 1].Add(call);
     }
 }
 

@@ -244,7 +244,8 @@ CStatementRecord WithTextsCopied(const CTraceAnalyzer& analyzer, const CStatemen
     CSqlReader sqls(analyzer.Texts());
     EXPECT_TRUE(sqls.Read(record, sql, error)) << error;
     copy.SetSql(CSharedText(sql));
-    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags()));
+    copy.SetContext(CRecordContext::Make(std::string(record.Pid()), nullptr, record.Tags(),
+                                         record.Trace().process));
     copy.m_nBlockOffset = 0;
     copy.m_nBlockBytes = 0;
     copy.CopyPlanTexts(operations);
@@ -283,6 +284,7 @@ void ExpectSameRecords(const std::vector<CStatementRecord>& actual,
         ASSERT_EQ(a.Node(), e.node);
         ASSERT_EQ(a.UserId(), e.userId);
         ASSERT_EQ(a.Pid(), e.pid);
+        ASSERT_EQ(a.Trace().session.value_or(""), e.session);
         ASSERT_EQ(SqlOf(a), e.sql);
         ASSERT_EQ(a.OctName(), e.octName);
         ASSERT_EQ(a.Error(), e.error);

@@ -258,6 +258,22 @@ TEST(PieceCut, CutsBeforeTheLastCompleteSeparatorLine) {
     EXPECT_EQ(CFileListReader::FindCut("a\n=====================", 0), std::string::npos)
         << "an unfinished separator line may still grow";
     EXPECT_EQ(CFileListReader::FindCut(text, text.find("c\n")), std::string::npos);
+    const std::string header = "a\n*** MODULE NAME:(m)\n*** SESSION ID:(1.2)\nb\n";
+    EXPECT_EQ(CFileListReader::FindCut(header, 0), header.find("*** MODULE"))
+        << "a run of \"*** \" lines is one header, kept in one piece";
+}
+
+// 11.2 servers write some LOB calls with their figures first; they read as the others do.
+TEST(CloseLine, LobCallsReadTheirFiguresWhereverTheyStand) {
+    for (const std::string line :
+         {"LOBREAD: c=1000,e=456,p=0,cr=0,cu=0,tim=789",
+          "LOBREAD: type=PERSISTENT LOB,bytes=9,c=1000,e=456,p=0,cr=0,cu=0,tim=789"}) {
+        const CCallLine lob = ReadCloseLine(line);
+        EXPECT_EQ(lob.figures.cpu, 1000) << line;
+        EXPECT_EQ(lob.figures.elapsed, 456) << line;
+        EXPECT_EQ(lob.time, 789) << line;
+    }
+    EXPECT_EQ(ReadCloseLine("LOBREAD:  ").figures.cpu, 0);
 }
 
 } // namespace

@@ -264,13 +264,14 @@ TEST(TimelineRange, SelectsWhatEndsWithinItEdgesIncluded) {
     EXPECT_FALSE(CTimeRange::ReadBound("2026-01-02 10:00:00.0 x").has_value());
 }
 
-// The time line reads the file again only while it is the file that was read.
+// The time line reads the file again only while it is the file that was read: a file cut
+// and rewritten since is refused.
 TEST(TimelineScan, RefusesAFileChangedSinceItWasRead) {
     CTempFolder folder;
     const std::string path = folder.File("turns_s000_5.trc");
     CTempFolder::Write(path, kTurns);
     const CMadeTimeline made =
-        MakeTimeline({path}, [&] { CTempFolder::Append(path, "WAIT #0: nam='x' ela= 1 tim=9\n"); });
+        MakeTimeline({path}, [&] { CTempFolder::Write(path, "WAIT #0: nam='x' ela= 1 tim=9\n"); });
     EXPECT_FALSE(made.complete);
     EXPECT_NE(made.error.find("changed after it was read"), std::string::npos) << made.error;
 }
