@@ -45,7 +45,9 @@ public:
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
     // analyses what was appended to them since the last read. A folder that cannot be listed
     // is reported in the batch once, and once more when it can be listed again (or, missing
-    // at the first read, when it appears); meanwhile reads find no new bytes.
+    // at the first read, when it appears); meanwhile reads find no new bytes. A file under
+    // several names (hard links) is read once, under the first of them in path order that
+    // was seen; a name replaced by a link to a followed file adds nothing.
     CReadBatch ReadFolder();
     // Forgets how far each file was read: the next file-mode read reads every file from its
     // start, as the first did.
@@ -60,7 +62,8 @@ private:
     using CFileStates = std::map<std::string, CTraceFileState>;
 
     void NoteFolderState(bool listed, const std::string& error, CReadBatch& batch);
-    void UpdateFileState(const std::string& path);
+    void UpdateFileState(const std::string& path, bool oneNamePerFile);
+    bool IsFollowedUnderAnotherName(const std::string& path, const CFileIdentity& identity) const;
     CFileStates::iterator AddFileState(const std::string& path, const CFileStatus& status);
     CFileStates::node_type TakeRenamedState(const CFileIdentity& identity);
     void ReadNewData(CReadBatch& batch);
