@@ -72,19 +72,41 @@ bool FollowsHeaderLine(std::string_view text, std::size_t lineStart) {
     return end > start && text.substr(start, end - start).starts_with("*** ");
 }
 
+// Where the last line of `text` that follows a line break starts, so that a run of line
+// breaks (CR LF) is never cut; npos when there is none.
+std::size_t LastLineStart(std::string_view text) {
+    for (std::size_t start = text.size(); start-- > 1;) {
+        if (IsBreak(text[start - 1]) && !IsBreak(text[start])) {
+            return start;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Ends the analysis of a piece. Most records are complete at the end of their piece: the room
+// kept for more of their plan rows and waits goes back, while the piece's memory is still in
+// this thread's cache.
+CCursorTracker Finished(CCursorTracker tracker) {
+    tracker.Finish();
+    for (CStatementRecord& record : tracker.Records()) {
+        record.Trim();
+    }
+    return tracker;
+}
+
+std::future<CCursorTracker> FinishedPiece(CCursorTracker tracker) {
+    std::promise<CCursorTracker> done;
+    done.set_value(Finished(std::move(tracker)));
+    return done.get_future();
+}
+
 CCursorTracker AnalyzePiece(const CHeaderReader& headers, CPiecePool& pool, CPieceBuffer buffer,
                             const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
                             std::int64_t offset) {
     const CBufferReturn giveBack(pool, buffer);
     CCursorTracker tracker(headers, pid, std::move(file));
     tracker.Feed(buffer.Text(), static_cast<std::uint64_t>(offset));
-    tracker.Finish();
-    // Most records are complete at the end of their piece: the room kept for more of their
-    // plan rows and waits goes back, while the piece's memory is still in this thread's cache.
-    for (CStatementRecord& record : tracker.Records()) {
-        record.Trim();
-    }
-    return tracker;
+    return Finished(std::move(tracker));
 }
 
 } // namespace
@@ -177,6 +199,8 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     std::int64_t reported = 0; // file bytes reported as progress
     bool cancelled = false;
     bool atEnd = false;
+    bool continued = false;             // the piece ends at a line, not before a separator
+    std::optional<CCursorTracker> open; // the analysis of pieces cut at a line, in order
     CPieceBuffer buffer = pool.Take();
     while (!atEnd && !cancelled && !zeroFound) {
         const std::size_t oldSize = buffer.Size();
@@ -206,31 +230,50 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             // of them would make it grow without end.
             if (cut == std::string_view::npos) {
                 const std::size_t zero = buffer.Text().find('\0', unzeroed);
-                if (zero == std::string_view::npos) {
+                if (zero != std::string_view::npos) {
+                    atEnd = true;
+                    cut = zero + 1;
+                } else if ((cut = LastLineStart(buffer.Text())) != std::string_view::npos) {
+                    // No separator within the piece: it ends at its last line, and the next
+                    // piece goes on with the same analysis.
+                    continued = true;
+                } else {
                     scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
                     unzeroed = buffer.Size();
                     cancelled = !ReportProgress(progress);
                     continue;
                 }
-                atEnd = true;
-                cut = zero + 1;
             }
             carry.assign(buffer.Text().substr(cut));
             scanned = 0;
             unzeroed = 0;
         }
         buffer.Resize(cut);
-        // The last piece is analysed by this thread at once: a small file costs no thread, and
-        // at the end of a big one this thread works instead of waiting.
-        auto task = std::make_shared<std::packaged_task<CCursorTracker()>>(
-            [this, &pool, &pid, file, textOffset, piece = std::move(buffer)]() mutable {
-                return AnalyzePiece(m_headers, pool, std::move(piece), pid, file, textOffset);
-            });
-        pieces.push_back(task->get_future());
-        if (atEnd) {
-            (*task)();
+        if (continued || open) {
+            // Pieces cut at a line go through one analysis, on this thread, in file order.
+            if (!open) {
+                open.emplace(m_headers, pid, file);
+            }
+            open->Feed(buffer.Text(), static_cast<std::uint64_t>(textOffset));
+            pool.Give(std::move(buffer));
+            if (!continued) {
+                pieces.push_back(FinishedPiece(std::move(*open)));
+                open.reset();
+            }
+            continued = false;
         } else {
-            workers.Run([task] { (*task)(); });
+            // The last piece is analysed by this thread at once: a small file costs no
+            // thread, and at the end of a big one this thread works instead of waiting.
+            auto task = std::make_shared<std::packaged_task<CCursorTracker()>>(
+                [this, &pool, &pid, file, textOffset, piece = std::move(buffer)]() mutable {
+                    return AnalyzePiece(m_headers, pool, std::move(piece), pid, file, textOffset);
+                });
+            pieces.push_back(task->get_future());
+            if (atEnd) {
+                (*task)();
+            } else {
+                workers.Run([task] { (*task)(); });
+            }
         }
         textOffset += static_cast<std::int64_t>(cut);
         collectDone();
@@ -240,6 +283,9 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             carry.clear();
         }
         cancelled = !ReportProgress(progress);
+    }
+    if (open) {
+        pieces.push_back(FinishedPiece(std::move(*open)));
     }
     while (!pieces.empty()) {
         collectFront();

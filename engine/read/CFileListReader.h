@@ -23,7 +23,9 @@ class ITraceNotifier;
 // Reads whole trace files for file mode. A file is read in pieces cut just before separator
 // lines, so every piece holds whole blocks; the pieces are analysed on all cores and joined
 // in file order (the cursor bindings across piece borders are resolved then), which gives
-// exactly the records of the file read as one text.
+// exactly the records of the file read as one text. Where no separator comes within the
+// piece size, the piece ends at its last line and the pieces that follow until a separator
+// go through the same analysis, one after the other on the reading thread.
 // Only a few pieces are held at a time, so memory stays near the size of the records.
 class CFileListReader {
 public:

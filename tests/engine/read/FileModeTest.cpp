@@ -4,6 +4,7 @@
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 #include "IReadProgress.h"
+#include "TraceText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <numeric>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -82,6 +84,32 @@ TEST(FileMode, SmallPiecesGiveTheRecordsOfThePlainReading) {
             const CTimeViews pieces = FileModeViews({path}, true, pieceBytes);
             ExpectSameRecords(pieces.records, expected);
             ExpectSameViews(pieces, whole);
+        }
+    }
+}
+
+// A text without separator lines is cut at line breaks into pieces analysed one after the
+// other, and gives what it gives read in one piece.
+TEST(FileMode, TextsWithoutSeparatorsAreCutAtLines) {
+    const auto traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    CTempFolder folder;
+    for (const std::string& trace : traces) {
+        SCOPED_TRACE(trace);
+        std::istringstream lines(CTempFolder::Read(trace));
+        std::string text;
+        for (std::string line; std::getline(lines, line);) {
+            const std::string_view bare = std::string_view(line).substr(0, line.find('\r'));
+            if (!IsSeparatorLine(bare)) {
+                text += line + '\n';
+            }
+        }
+        const std::string path = folder.File("flat_ora_1.trc");
+        CTempFolder::Write(path, text);
+        const CTimeViews whole = FileModeViews({path}, true, std::int64_t{1} << 26);
+        for (const std::int64_t pieceBytes : {300, 100000}) {
+            SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
+            ExpectSameViews(FileModeViews({path}, true, pieceBytes), whole);
         }
     }
 }
