@@ -6,6 +6,7 @@
 #include "CTraceFileState.h"
 #include "CTraceProfile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -43,6 +44,10 @@ public:
     bool Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
               const BatchHandler& onBatch, CTraceProfile& profile);
 
+    // Lines longer than this are kept as their first this many bytes, and reported.
+    static constexpr std::int64_t kLongestLine = std::int64_t{64} << 20;
+    void SetLongestLine(std::int64_t bytes) { m_nLongestLine = std::max<std::int64_t>(1, bytes); }
+
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.
     static std::size_t FindCut(std::string_view text, std::size_t from);
@@ -51,6 +56,7 @@ private:
     std::shared_ptr<const CTraceFileSnapshot>
     Snapshot(const std::string& path, const CTraceFileState& state, std::string& error);
     void ReportFailure(const std::string& error);
+    void ReportLongLine(const std::string& path, std::int64_t offset);
     static void HandOver(CReadBatch& batch, CBindingResolver& resolver,
                          const BatchHandler& onBatch);
     bool ReportProgress(std::int64_t bytes);
@@ -63,5 +69,6 @@ private:
     std::int64_t m_nDoneBytes = 0;
     std::int64_t m_nPieceBytes; // at least this much of a file is read at a time
     std::size_t m_nBatchRecords;
+    std::int64_t m_nLongestLine = kLongestLine;
     std::function<std::uint64_t()> m_nextSerial;
 };

@@ -40,6 +40,7 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
     const CHeaderReader headers = Headers();
     CFileListReader reader(m_fileSystem, m_notifier, headers, progress, total, m_nPieceBytes,
                            m_nBatchRecords, [this] { return NextSerial(); });
+    reader.SetLongestLine(m_nLongestLine);
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
         if (others.contains(path)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFileListReader.h"
 #include "CHeaderReader.h"
 #include "CReadBatch.h"
 #include "CTraceFileState.h"
@@ -33,6 +34,9 @@ public:
     // The bytes read and analysed at a time, in file mode and live mode; tests make pieces
     // small to cross many piece borders.
     void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
+    // The longest line file mode keeps whole (CFileListReader::kLongestLine); tests make it
+    // small.
+    void SetLongestLine(std::int64_t bytes) { m_nLongestLine = bytes; }
     // The records file mode hands over at a time when it hands them over while reading.
     void SetBatchRecords(std::size_t records) { m_nBatchRecords = records; }
 
@@ -100,5 +104,6 @@ private:
     // Small enough that the pieces in flight hold little, big enough that joining them costs
     // nothing measurable.
     std::int64_t m_nPieceBytes = 4 << 20;
+    std::int64_t m_nLongestLine = CFileListReader::kLongestLine;
     std::size_t m_nBatchRecords = 20000;
 };

@@ -255,6 +255,35 @@ TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {
     EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "from b\r\n");
 }
 
+// A line longer than the bound is kept as its first bytes, and said to be cut once, with its
+// number, wherever the pieces fall; the lines after it are read as they are.
+TEST(FileMode, ALineLongerThanTheBoundIsCut) {
+    const std::string longSql = "select '" + std::string(5000, 'x') + "' from dual";
+    const std::string text = CursorBlock(1, 5, 3, "select 1 from dual") +
+                             CursorBlock(2, 5, 3, longSql) + CursorBlock(3, 5, 3, "select 3");
+    const auto line = 1 + std::count(text.begin(), text.begin() + text.find(longSql), '\n');
+    for (const std::int64_t pieceBytes : {64, 300, 1000}) {
+        SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
+        CFakeFileSystem fileSystem;
+        CFakeShares shares;
+        CRecordingNotifier notifier;
+        fileSystem.Put("/t/a_ora_1.trc", text);
+        CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+        analyzer.SetPath("/t/a_ora_1.trc");
+        analyzer.SetShowSys(1);
+        analyzer.Reader().SetPieceBytes(pieceBytes);
+        analyzer.Reader().SetLongestLine(1000);
+        analyzer.ReadFileList();
+        EXPECT_EQ(notifier.messages,
+                  (std::vector<std::string>{"/t/a_ora_1.trc: line " + std::to_string(line) +
+                                            " is longer than 1000 bytes and was cut"}));
+        ASSERT_EQ(analyzer.GetCount(), 3);
+        EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "select 1 from dual\r\n");
+        EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(2)), "select 3\r\n");
+        EXPECT_EQ(analyzer.GetRecord(2).Pid(), "1");
+    }
+}
+
 // The analysis of each piece finds the zero byte that ends a file's text, wherever the pieces
 // fall: the records are those of the text before it, later pieces add nothing, and the zero's
 // offset is reported. A long run of zeros, which holds no separator, is not read to its end.
