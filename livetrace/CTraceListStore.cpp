@@ -9,10 +9,26 @@
 #include <system_error>
 #include <utility>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr char kSeparator = '\t';
 constexpr const char* kLineEnd = "\r\r\n";
+
+// Whether the list is made read-only: none of its write permissions is on (which binds the
+// superuser too), or this user may not write it. A save renames a new file over the list,
+// which the folder's permissions alone would allow, so this is asked before.
+bool IsReadOnly(const std::filesystem::path& target) {
+    using std::filesystem::perms;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (error || !std::filesystem::is_regular_file(status)) {
+        return false;
+    }
+    const perms writable = perms::owner_write | perms::group_write | perms::others_write;
+    return (status.permissions() & writable) == perms::none || access(target.c_str(), W_OK) != 0;
+}
 
 } // namespace
 
@@ -80,6 +96,9 @@ bool CTraceListStore::ChangeTraceList(const std::function<bool()>& change) {
 }
 
 void CTraceListStore::WriteTraceList(const std::filesystem::path& target) const {
+    if (IsReadOnly(target)) {
+        throw CTraceListFileError(target, "the file is read-only");
+    }
     RemoveStaleNewFiles(target);
     CFileReplacer file(target);
     if (!file.Open() || !file.Write(FormatTraceList()) || !file.Commit()) {

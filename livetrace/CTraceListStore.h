@@ -27,7 +27,8 @@ public:
     // Rewrites the file from the list, as CFileReplacer saves: through a new file renamed
     // over the old one, so a failed save leaves the old file whole, and through a link to
     // the file it names. New files left beside it by saves that were killed part way are
-    // removed. Runs under the list's lock (CTraceListLock). Throws CTraceListFileError.
+    // removed. A read-only file is kept as it is and the save fails. Runs under the list's
+    // lock (CTraceListLock). Throws CTraceListFileError.
     void SaveTraceList() const;
     // Changes the list as the file holds it at this moment: under the list's lock, reads the
     // file, lets `change` alter the list through this store and, when it returns true, saves

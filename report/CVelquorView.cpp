@@ -131,7 +131,7 @@ void CVelquorView::ShowRecordInPane(int row) {
     std::string sql = analyzer.Sql(record);
     // A text its file no longer holds can be read again from the pane.
     const bool changed = m_doc.CanReadAgain() && record.File() != nullptr &&
-                         sql == CRecordTexts::ChangedMessage(*record.File());
+                         analyzer.Texts().IsChanged(*record.File());
     CDetailPaneDlg& pane = m_host.DetailDlg();
     pane.SetStatementTexts(std::move(sql), CStatementTexts::CallStats(record),
                            analyzer.RowSource(record), CStatementTexts::Waits(record));

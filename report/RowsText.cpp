@@ -1,5 +1,7 @@
 #include "RowsText.h"
 
+#include "SafeText.h"
+
 #include <QAbstractItemView>
 #include <QStringList>
 
@@ -62,5 +64,5 @@ QString RowsTextCell(const QString& text) {
             c = u' ';
         }
     }
-    return cell;
+    return QString::fromStdString(SpreadsheetCell(cell.toStdString()));
 }

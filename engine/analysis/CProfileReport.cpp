@@ -93,8 +93,11 @@ CProfileTable TableOf(const std::pair<std::string, std::string>& key, const CTab
             }
         }
     }
-    std::stable_sort(table.rows.begin(), table.rows.end(),
-                     [](const CProfileRow& a, const CProfileRow& b) { return a.time > b.time; });
+    // Rows of equal time stand in the order of their names, so that the order never depends
+    // on how the text was cut into pieces.
+    std::sort(table.rows.begin(), table.rows.end(), [](const CProfileRow& a, const CProfileRow& b) {
+        return a.time != b.time ? a.time > b.time : a.Label() < b.Label();
+    });
     table.commits = f.commits;
     table.rollbacks = f.rollbacks;
     table.readOnlyCommits = f.readOnlyCommits;

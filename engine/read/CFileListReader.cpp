@@ -72,19 +72,56 @@ bool FollowsHeaderLine(std::string_view text, std::size_t lineStart) {
     return end > start && text.substr(start, end - start).starts_with("*** ");
 }
 
+// Where the last line of `text` that follows a line break starts, so that a run of line
+// breaks (CR LF) is never cut; npos when there is none.
+std::size_t LastLineStart(std::string_view text) {
+    for (std::size_t start = text.size(); start-- > 1;) {
+        if (IsBreak(text[start - 1]) && !IsBreak(text[start])) {
+            return start;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Where the line after the first line break of `text` starts; npos when no line follows.
+std::size_t NextLineStart(std::string_view text) {
+    const auto first = std::find_if(text.begin(), text.end(), IsBreak);
+    const auto next = std::find_if_not(first, text.end(), IsBreak);
+    return next == text.end() ? std::string_view::npos
+                              : static_cast<std::size_t>(next - text.begin());
+}
+
+// A number of bytes as the user reads it: whole mebibytes as such.
+std::string BytesText(std::int64_t bytes) {
+    constexpr std::int64_t kMebibyte = std::int64_t{1} << 20;
+    return bytes % kMebibyte == 0 ? std::to_string(bytes / kMebibyte) + " MiB"
+                                  : std::to_string(bytes) + " bytes";
+}
+
+// Ends the analysis of a piece. Most records are complete at the end of their piece: the room
+// kept for more of their plan rows and waits goes back, while the piece's memory is still in
+// this thread's cache.
+CCursorTracker Finished(CCursorTracker tracker) {
+    tracker.Finish();
+    for (CStatementRecord& record : tracker.Records()) {
+        record.Trim();
+    }
+    return tracker;
+}
+
+std::future<CCursorTracker> FinishedPiece(CCursorTracker tracker) {
+    std::promise<CCursorTracker> done;
+    done.set_value(Finished(std::move(tracker)));
+    return done.get_future();
+}
+
 CCursorTracker AnalyzePiece(const CHeaderReader& headers, CPiecePool& pool, CPieceBuffer buffer,
                             const std::string& pid, std::shared_ptr<const CTraceFileSnapshot> file,
                             std::int64_t offset) {
     const CBufferReturn giveBack(pool, buffer);
     CCursorTracker tracker(headers, pid, std::move(file));
     tracker.Feed(buffer.Text(), static_cast<std::uint64_t>(offset));
-    tracker.Finish();
-    // Most records are complete at the end of their piece: the room kept for more of their
-    // plan rows and waits goes back, while the piece's memory is still in this thread's cache.
-    for (CStatementRecord& record : tracker.Records()) {
-        record.Trim();
-    }
-    return tracker;
+    return Finished(std::move(tracker));
 }
 
 } // namespace
@@ -177,6 +214,9 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
     std::int64_t reported = 0; // file bytes reported as progress
     bool cancelled = false;
     bool atEnd = false;
+    bool continued = false;             // the piece ends at a line, not before a separator
+    bool skipping = false;              // the rest of a line too long to keep is dropped
+    std::optional<CCursorTracker> open; // the analysis of pieces cut at a line, in order
     CPieceBuffer buffer = pool.Take();
     while (!atEnd && !cancelled && !zeroFound) {
         const std::size_t oldSize = buffer.Size();
@@ -195,10 +235,20 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
         if (!read) {
             ReportFailure(error);
         }
+        if (skipping) {
+            const std::size_t next = NextLineStart(buffer.Text());
+            skipping = next == std::string_view::npos;
+            const std::size_t dropped = skipping ? buffer.Size() : next;
+            carry.assign(buffer.Text().substr(dropped));
+            buffer.Assign(carry);
+            carry.clear();
+            textOffset += static_cast<std::int64_t>(dropped);
+        }
         atEnd = !read || ended;
         const std::int64_t progress = source->FileBytesRead() - reported;
         reported += progress;
         std::size_t cut = buffer.Size();
+        bool lineCut = false; // a line too long to keep ends the piece
         if (!atEnd) {
             cut = FindCut(buffer.Text(), scanned);
             // The analysis of a piece finds the zero byte that ends the text. A piece without
@@ -206,31 +256,61 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             // of them would make it grow without end.
             if (cut == std::string_view::npos) {
                 const std::size_t zero = buffer.Text().find('\0', unzeroed);
-                if (zero == std::string_view::npos) {
+                if (zero != std::string_view::npos) {
+                    atEnd = true;
+                    cut = zero + 1;
+                } else if ((cut = LastLineStart(buffer.Text())) != std::string_view::npos) {
+                    // No separator within the piece: it ends at its last line, and the next
+                    // piece goes on with the same analysis.
+                    continued = true;
+                } else if (buffer.Size() > static_cast<std::size_t>(m_nLongestLine)) {
+                    // One line longer than the bound: its first bytes stay, the rest of it is
+                    // dropped as it is read.
+                    ReportLongLine(path, textOffset);
+                    cut = static_cast<std::size_t>(m_nLongestLine);
+                    continued = true;
+                    skipping = true;
+                    lineCut = true;
+                } else {
                     scanned = buffer.Size() - std::min<std::size_t>(buffer.Size(), 64);
                     unzeroed = buffer.Size();
                     cancelled = !ReportProgress(progress);
                     continue;
                 }
-                atEnd = true;
-                cut = zero + 1;
             }
             carry.assign(buffer.Text().substr(cut));
             scanned = 0;
             unzeroed = 0;
         }
         buffer.Resize(cut);
-        // The last piece is analysed by this thread at once: a small file costs no thread, and
-        // at the end of a big one this thread works instead of waiting.
-        auto task = std::make_shared<std::packaged_task<CCursorTracker()>>(
-            [this, &pool, &pid, file, textOffset, piece = std::move(buffer)]() mutable {
-                return AnalyzePiece(m_headers, pool, std::move(piece), pid, file, textOffset);
-            });
-        pieces.push_back(task->get_future());
-        if (atEnd) {
-            (*task)();
+        if (lineCut) {
+            *buffer.Grow(1) = '\n'; // the kept bytes end their line
+        }
+        if (continued || open) {
+            // Pieces cut at a line go through one analysis, on this thread, in file order.
+            if (!open) {
+                open.emplace(m_headers, pid, file);
+            }
+            open->Feed(buffer.Text(), static_cast<std::uint64_t>(textOffset));
+            pool.Give(std::move(buffer));
+            if (!continued) {
+                pieces.push_back(FinishedPiece(std::move(*open)));
+                open.reset();
+            }
+            continued = false;
         } else {
-            workers.Run([task] { (*task)(); });
+            // The last piece is analysed by this thread at once: a small file costs no
+            // thread, and at the end of a big one this thread works instead of waiting.
+            auto task = std::make_shared<std::packaged_task<CCursorTracker()>>(
+                [this, &pool, &pid, file, textOffset, piece = std::move(buffer)]() mutable {
+                    return AnalyzePiece(m_headers, pool, std::move(piece), pid, file, textOffset);
+                });
+            pieces.push_back(task->get_future());
+            if (atEnd) {
+                (*task)();
+            } else {
+                workers.Run([task] { (*task)(); });
+            }
         }
         textOffset += static_cast<std::int64_t>(cut);
         collectDone();
@@ -240,6 +320,9 @@ bool CFileListReader::Read(const std::string& path, CTraceFileState& state, CRea
             carry.clear();
         }
         cancelled = !ReportProgress(progress);
+    }
+    if (open) {
+        pieces.push_back(FinishedPiece(std::move(*open)));
     }
     while (!pieces.empty()) {
         collectFront();
@@ -265,6 +348,36 @@ void CFileListReader::HandOver(CReadBatch& batch, CBindingResolver& resolver,
     }
     resolver.RecordsHandedOver();
     onBatch(std::move(out));
+}
+
+// Says that the line at `offset` of the file's text was cut, with its number, which only
+// then is counted, by reading the text again from its start.
+void CFileListReader::ReportLongLine(const std::string& path, std::int64_t offset) {
+    std::string error;
+    const std::unique_ptr<CTraceSource> source = CTraceSource::Open(m_fileSystem, path, 0, error);
+    std::int64_t line = 1;
+    std::int64_t done = 0;
+    char previous = '\0';
+    std::string bytes(std::size_t{1} << 20, '\0');
+    while (source != nullptr && done < offset) {
+        std::size_t got = 0;
+        const auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(offset - done, static_cast<std::int64_t>(bytes.size())));
+        if (!source->Read(bytes.data(), want, got, error) || got == 0) {
+            break;
+        }
+        for (const char c : std::string_view(bytes.data(), got)) {
+            // A line ends at LF, or at CR not followed by LF.
+            line += (c == '\n' || (previous == '\r' && c != '\n')) ? 1 : 0;
+            previous = c;
+        }
+        done += static_cast<std::int64_t>(got);
+    }
+    line += previous == '\r' ? 1 : 0;
+    const std::string where = done == offset ? "line " + std::to_string(line)
+                                             : "the line at byte " + std::to_string(offset);
+    m_notifier.Notify(path + ": " + where + " is longer than " + BytesText(m_nLongestLine) +
+                      " and was cut");
 }
 
 // The user asked for this file: any failure to read it whole is reported.

@@ -6,6 +6,7 @@
 #include "CTraceFileState.h"
 #include "CTraceProfile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -23,7 +24,9 @@ class ITraceNotifier;
 // Reads whole trace files for file mode. A file is read in pieces cut just before separator
 // lines, so every piece holds whole blocks; the pieces are analysed on all cores and joined
 // in file order (the cursor bindings across piece borders are resolved then), which gives
-// exactly the records of the file read as one text.
+// exactly the records of the file read as one text. Where no separator comes within the
+// piece size, the piece ends at its last line and the pieces that follow until a separator
+// go through the same analysis, one after the other on the reading thread.
 // Only a few pieces are held at a time, so memory stays near the size of the records.
 class CFileListReader {
 public:
@@ -41,6 +44,10 @@ public:
     bool Read(const std::string& path, CTraceFileState& state, CReadBatch& batch,
               const BatchHandler& onBatch, CTraceProfile& profile);
 
+    // Lines longer than this are kept as their first this many bytes, and reported.
+    static constexpr std::int64_t kLongestLine = std::int64_t{64} << 20;
+    void SetLongestLine(std::int64_t bytes) { m_nLongestLine = std::max<std::int64_t>(1, bytes); }
+
     // The start of the last complete separator line of `text` at or after `from` that is
     // preceded by a line break; npos when there is none.
     static std::size_t FindCut(std::string_view text, std::size_t from);
@@ -49,6 +56,7 @@ private:
     std::shared_ptr<const CTraceFileSnapshot>
     Snapshot(const std::string& path, const CTraceFileState& state, std::string& error);
     void ReportFailure(const std::string& error);
+    void ReportLongLine(const std::string& path, std::int64_t offset);
     static void HandOver(CReadBatch& batch, CBindingResolver& resolver,
                          const BatchHandler& onBatch);
     bool ReportProgress(std::int64_t bytes);
@@ -61,5 +69,6 @@ private:
     std::int64_t m_nDoneBytes = 0;
     std::int64_t m_nPieceBytes; // at least this much of a file is read at a time
     std::size_t m_nBatchRecords;
+    std::int64_t m_nLongestLine = kLongestLine;
     std::function<std::uint64_t()> m_nextSerial;
 };

@@ -22,7 +22,7 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
         const std::size_t bar = std::min(m_strPath.find('|', start), m_strPath.size());
         const std::string path = m_strPath.substr(start, bar - start);
         if (!path.empty() && canonical.insert(m_fileSystem.CanonicalPath(path)).second) {
-            UpdateFileState(path);
+            UpdateFileState(path, false);
         }
         start = bar + 1;
     }
@@ -40,6 +40,7 @@ CReadBatch CTraceReader::ReadFileList(IReadProgress* progress,
     const CHeaderReader headers = Headers();
     CFileListReader reader(m_fileSystem, m_notifier, headers, progress, total, m_nPieceBytes,
                            m_nBatchRecords, [this] { return NextSerial(); });
+    reader.SetLongestLine(m_nLongestLine);
     CReadBatch batch;
     for (auto& [path, state] : m_fileStates) {
         if (others.contains(path)) {
@@ -63,8 +64,9 @@ CReadBatch CTraceReader::ReadFolder() {
     std::vector<std::string> paths;
     std::string error;
     NoteFolderState(m_fileSystem.ListTraceFiles(m_strPath, paths, error), error, batch);
+    std::sort(paths.begin(), paths.end()); // new names of one file: the first is followed
     for (const std::string& path : paths) {
-        UpdateFileState(path);
+        UpdateFileState(path, true);
     }
     ReadNewData(batch);
     m_bFirstRead = 0;
@@ -114,8 +116,9 @@ void CTraceReader::ForgetFiles() {
 
 // Brings one file's entry up to date. A new file in a live trace that was already there at
 // the first read is followed from its end; a replaced or truncated file is read again from
-// its first byte; a change shows in the modification time or the size.
-void CTraceReader::UpdateFileState(const std::string& path) {
+// its first byte; a change shows in the modification time or the size. With
+// `oneNamePerFile`, a name of a file followed under another name gets no entry.
+void CTraceReader::UpdateFileState(const std::string& path, bool oneNamePerFile) {
     CFileStatus status;
     std::string error;
     if (!m_fileSystem.GetStatus(path, status, error)) {
@@ -128,6 +131,9 @@ void CTraceReader::UpdateFileState(const std::string& path) {
         it = m_fileStates.end();
     }
     if (it == m_fileStates.end()) {
+        if (oneNamePerFile && IsFollowedUnderAnotherName(path, status.identity)) {
+            return;
+        }
         it = AddFileState(path, status);
     }
     CTraceFileState& state = it->second;
@@ -183,6 +189,21 @@ CTraceReader::CFileStates::node_type CTraceReader::TakeRenamedState(const CFileI
         }
     }
     return {};
+}
+
+// Whether the file of this identity is followed under another name that still holds it: a
+// hard link to it, or a name replaced by one, is then not read a second time.
+bool CTraceReader::IsFollowedUnderAnotherName(const std::string& path,
+                                              const CFileIdentity& identity) const {
+    if (identity == CFileIdentity{}) {
+        return false;
+    }
+    return std::any_of(m_fileStates.begin(), m_fileStates.end(), [&](const auto& entry) {
+        CFileStatus status;
+        std::string error;
+        return entry.first != path && entry.second.identity == identity &&
+               m_fileSystem.GetStatus(entry.first, status, error) && status.identity == identity;
+    });
 }
 
 // A file read again from its first byte starts with no cursor bound.

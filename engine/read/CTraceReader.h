@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFileListReader.h"
 #include "CHeaderReader.h"
 #include "CReadBatch.h"
 #include "CTraceFileState.h"
@@ -33,6 +34,9 @@ public:
     // The bytes read and analysed at a time, in file mode and live mode; tests make pieces
     // small to cross many piece borders.
     void SetPieceBytes(std::int64_t bytes) { m_nPieceBytes = bytes; }
+    // The longest line file mode keeps whole (CFileListReader::kLongestLine); tests make it
+    // small.
+    void SetLongestLine(std::int64_t bytes) { m_nLongestLine = bytes; }
     // The records file mode hands over at a time when it hands them over while reading.
     void SetBatchRecords(std::size_t records) { m_nBatchRecords = records; }
 
@@ -45,7 +49,9 @@ public:
     // Live mode: connects the folder's share, scans the folder for "*.trc" files and
     // analyses what was appended to them since the last read. A folder that cannot be listed
     // is reported in the batch once, and once more when it can be listed again (or, missing
-    // at the first read, when it appears); meanwhile reads find no new bytes.
+    // at the first read, when it appears); meanwhile reads find no new bytes. A file under
+    // several names (hard links) is read once, under the first of them in path order that
+    // was seen; a name replaced by a link to a followed file adds nothing.
     CReadBatch ReadFolder();
     // Forgets how far each file was read: the next file-mode read reads every file from its
     // start, as the first did.
@@ -60,7 +66,8 @@ private:
     using CFileStates = std::map<std::string, CTraceFileState>;
 
     void NoteFolderState(bool listed, const std::string& error, CReadBatch& batch);
-    void UpdateFileState(const std::string& path);
+    void UpdateFileState(const std::string& path, bool oneNamePerFile);
+    bool IsFollowedUnderAnotherName(const std::string& path, const CFileIdentity& identity) const;
     CFileStates::iterator AddFileState(const std::string& path, const CFileStatus& status);
     CFileStates::node_type TakeRenamedState(const CFileIdentity& identity);
     void ReadNewData(CReadBatch& batch);
@@ -97,5 +104,6 @@ private:
     // Small enough that the pieces in flight hold little, big enough that joining them costs
     // nothing measurable.
     std::int64_t m_nPieceBytes = 4 << 20;
+    std::int64_t m_nLongestLine = CFileListReader::kLongestLine;
     std::size_t m_nBatchRecords = 20000;
 };

@@ -314,6 +314,34 @@ TEST_F(TraceListStoreTest, UnwritableFolderIsNamedAndKeepsTheOldList) {
     EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
 }
 
+// A list made read-only in a writable folder is kept as it is, whoever saves: the save says
+// it cannot be saved instead of renaming a new file over it.
+TEST_F(TraceListStoreTest, ReadOnlyListIsNotReplaced) {
+    WriteBytes(ListFile(), kProdLine);
+    fs::permissions(ListFile(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(m_folder, fs::perms::all);
+    const std::string expected =
+        "Cannot save the trace list \"" + ListFile().string() + "\": the file is read-only";
+    const auto save = [this] {
+        CTraceListStore store(m_folder, m_notifier);
+        try {
+            store.ChangeTraceList([&store] {
+                store.GetTraces().push_back(MakeTrace("new", "/n", "0", "1"));
+                return true;
+            });
+        } catch (const CTraceListFileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("the save did not fail");
+    };
+    EXPECT_EQ(RunUnprivileged(save), expected);
+    EXPECT_EQ(save(), expected);
+    fs::permissions(m_folder, fs::perms::owner_all);
+    EXPECT_EQ(ReadBytes(ListFile()), kProdLine);
+    EXPECT_EQ(FolderEntries(), (std::vector<fs::path>{ListFile(), LockFile()}));
+}
+
 // A shared list kept elsewhere and linked from the program's folder is saved through the
 // link; the link stays.
 TEST_F(TraceListStoreTest, SavesThroughALinkedList) {

@@ -233,11 +233,12 @@ void TstFitAndFinish::tabsOfOneFileTellSysApartAndShowTheirPaths() {
     QCOMPARE(bar.tabToolTip(1), path);
 }
 
-// Ctrl+C copies the rows selected in the list or in the Profile, with a heading line; with
-// the focus in the detail pane, the text selected there.
+// Ctrl+C copies the rows selected in the list or in the Profile, with a heading line, each
+// cell a spreadsheet would run as a formula led by "'"; with the focus in the detail pane,
+// the text selected there.
 void TstFitAndFinish::copyTakesTheSelectedRowsOfTheViewWithTheFocus() {
     CVelquorView* view = OpenAndWait(
-        *m_frame, {Fixture(QStringLiteral("a_ora_1.trc"), Statements(3, "select\tcopied "))});
+        *m_frame, {Fixture(QStringLiteral("a_ora_1.trc"), Statements(3, "=select\tcopied "))});
     view->selectRow(1);
     view->setFocus();
     QAction* copy = m_frame->Commands().m_actEditCopy;
@@ -247,7 +248,7 @@ void TstFitAndFinish::copyTakesTheSelectedRowsOfTheViewWithTheFocus() {
     QVERIFY2(lines[0].startsWith(QStringLiteral("Command Type\tuid\tpid\tSql Statament\t")),
              qPrintable(lines[0]));
     QCOMPARE(lines[1].split(u'\t').size(), lines[0].split(u'\t').size());
-    QCOMPARE(lines[1].split(u'\t').at(3), QStringLiteral("select copied 1"));
+    QCOMPARE(lines[1].split(u'\t').at(3), QStringLiteral("'=select copied 1"));
 
     m_frame->Commands().m_actViewResponseTime->trigger();
     QTableView& profile = m_frame->ResponseTimeDock().Profile().Table();

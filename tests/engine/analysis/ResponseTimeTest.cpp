@@ -217,6 +217,30 @@ TEST(ResponseTime, DurationSpansTimeStampsOutOfOrder) {
     }
 }
 
+// Rows of equal time stand in the order of their names, however the file is cut in pieces:
+// two waits of 20 named against the order they come in tie with the LOB calls' CPU.
+TEST(ResponseTime, TiesStandInTheOrderOfTheirNames) {
+    std::string trace = kTrace;
+    const std::string end = "XCTEND rlbk=1, rd_only=0, tim=6000\n";
+    trace.insert(trace.find(end),
+                 "WAIT #3: nam='zeta wait' ela= 20 p1=0 p2=0 p3=0 obj#=-1 tim=5985\n"
+                 "WAIT #3: nam='alpha wait' ela= 20 p1=0 p2=0 p3=0 obj#=-1 tim=5990\n");
+    const std::vector<CTraceFileBytes> files{{"hand_ora_9.trc", trace}};
+    const CTimeViews whole = FileModeViewsOf(files, true);
+    const std::vector<std::string> rows = Rows(whole.profile.tables.at(0));
+    const auto lob = std::find(rows.begin(), rows.end(), "CPU: LOB calls 20 1 20 20");
+    ASSERT_GE(std::distance(lob, rows.end()), 3);
+    EXPECT_EQ(std::vector<std::string>(lob, lob + 3),
+              (std::vector<std::string>{"CPU: LOB calls 20 1 20 20", "alpha wait 20 1 20 20",
+                                        "zeta wait 20 1 20 20"}));
+    for (const std::int64_t pieceBytes : {1, 300}) {
+        SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
+        const CTimeViews pieces = FileModeViewsOf(files, true, pieceBytes);
+        EXPECT_EQ(Rows(pieces.profile.tables.at(0)), rows);
+        EXPECT_TRUE(pieces.cuts == whole.cuts);
+    }
+}
+
 // The table orders its rows by any number, stably, without moving them.
 TEST(ResponseTime, GroupsSortByAnyNumber) {
     const std::vector<CStatementRecord> records =

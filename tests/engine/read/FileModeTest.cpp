@@ -4,6 +4,7 @@
 #include "CTempFolder.h"
 #include "EngineTestSupport.h"
 #include "IReadProgress.h"
+#include "TraceText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <numeric>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -82,6 +84,32 @@ TEST(FileMode, SmallPiecesGiveTheRecordsOfThePlainReading) {
             const CTimeViews pieces = FileModeViews({path}, true, pieceBytes);
             ExpectSameRecords(pieces.records, expected);
             ExpectSameViews(pieces, whole);
+        }
+    }
+}
+
+// A text without separator lines is cut at line breaks into pieces analysed one after the
+// other, and gives what it gives read in one piece.
+TEST(FileMode, TextsWithoutSeparatorsAreCutAtLines) {
+    const auto traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    CTempFolder folder;
+    for (const std::string& trace : traces) {
+        SCOPED_TRACE(trace);
+        std::istringstream lines(CTempFolder::Read(trace));
+        std::string text;
+        for (std::string line; std::getline(lines, line);) {
+            const std::string_view bare = std::string_view(line).substr(0, line.find('\r'));
+            if (!IsSeparatorLine(bare)) {
+                text += line + '\n';
+            }
+        }
+        const std::string path = folder.File("flat_ora_1.trc");
+        CTempFolder::Write(path, text);
+        const CTimeViews whole = FileModeViews({path}, true, std::int64_t{1} << 26);
+        for (const std::int64_t pieceBytes : {300, 100000}) {
+            SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
+            ExpectSameViews(FileModeViews({path}, true, pieceBytes), whole);
         }
     }
 }
@@ -225,6 +253,35 @@ TEST(FileMode, AFileThatCannotBeReadWholeIsReportedAndTheOthersAreRead) {
                                                            "wrong at reading trace file"}));
     ASSERT_EQ(analyzer.GetCount(), 1);
     EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "from b\r\n");
+}
+
+// A line longer than the bound is kept as its first bytes, and said to be cut once, with its
+// number, wherever the pieces fall; the lines after it are read as they are.
+TEST(FileMode, ALineLongerThanTheBoundIsCut) {
+    const std::string longSql = "select '" + std::string(5000, 'x') + "' from dual";
+    const std::string text = CursorBlock(1, 5, 3, "select 1 from dual") +
+                             CursorBlock(2, 5, 3, longSql) + CursorBlock(3, 5, 3, "select 3");
+    const auto line = 1 + std::count(text.begin(), text.begin() + text.find(longSql), '\n');
+    for (const std::int64_t pieceBytes : {64, 300, 1000}) {
+        SCOPED_TRACE(std::to_string(pieceBytes) + " byte pieces");
+        CFakeFileSystem fileSystem;
+        CFakeShares shares;
+        CRecordingNotifier notifier;
+        fileSystem.Put("/t/a_ora_1.trc", text);
+        CTraceAnalyzer analyzer(TestCatalog(), fileSystem, shares, notifier);
+        analyzer.SetPath("/t/a_ora_1.trc");
+        analyzer.SetShowSys(1);
+        analyzer.Reader().SetPieceBytes(pieceBytes);
+        analyzer.Reader().SetLongestLine(1000);
+        analyzer.ReadFileList();
+        EXPECT_EQ(notifier.messages,
+                  (std::vector<std::string>{"/t/a_ora_1.trc: line " + std::to_string(line) +
+                                            " is longer than 1000 bytes and was cut"}));
+        ASSERT_EQ(analyzer.GetCount(), 3);
+        EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(0)), "select 1 from dual\r\n");
+        EXPECT_EQ(analyzer.Sql(analyzer.GetRecord(2)), "select 3\r\n");
+        EXPECT_EQ(analyzer.GetRecord(2).Pid(), "1");
+    }
 }
 
 // The analysis of each piece finds the zero byte that ends a file's text, wherever the pieces

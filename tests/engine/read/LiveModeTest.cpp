@@ -58,6 +58,36 @@ TEST(LiveMode, RecordsEqualFileModeHoweverTheWritesWereSplit) {
 // A file made 100 GiB long, all zeros after its first statement (a preallocated or sparse
 // file): the reader takes it in bounded pieces, stops at the zeros and reads on once text
 // was written over them.
+// A followed file under two names (hard links) is read once, under the first name, and so is
+// a file whose name another file's link replaced; what is written to it later counts once.
+TEST(LiveMode, AFileUnderTwoNamesIsReadOnce) {
+    CTempFolder folder;
+    CPosixFileSystem fileSystem;
+    CRecordingNotifier notifier;
+    CTraceAnalyzer live(TestCatalog(), fileSystem, notifier);
+    live.SetPath(folder.Path());
+    live.SetShowSys(1);
+    live.ReadFolder();
+    const std::string a = folder.File("a_ora_1.trc");
+    const std::string c = folder.File("c_ora_3.trc");
+    CTempFolder::Write(a, CursorBlock(1, 5, 3, "from a"));
+    CTempFolder::Write(c, CursorBlock(1, 5, 3, "from c"));
+    std::filesystem::create_hard_link(a, folder.File("b_ora_2.trc"));
+    EXPECT_EQ(live.ReadFolder().appendedCount, 2);
+
+    std::filesystem::create_hard_link(a, folder.File("new.tmp"));
+    std::filesystem::rename(folder.File("new.tmp"), c);
+    EXPECT_EQ(live.ReadFolder().appendedCount, 0);
+
+    std::ofstream(folder.File("b_ora_2.trc"), std::ios::binary | std::ios::app)
+        << CursorBlock(2, 5, 3, "appended");
+    EXPECT_EQ(live.ReadFolder().appendedCount, 1);
+    ASSERT_EQ(live.GetCount(), 3);
+    EXPECT_EQ(live.GetRecord(2).SqlCopy(), "appended\r\n");
+    EXPECT_EQ(live.GetRecord(2).Pid(), "1"); // read as a_ora_1.trc
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
 TEST(LiveMode, AHugeSparseFileIsReadUpToItsZerosAndOnceTheyAreOverwritten) {
     CTempFolder folder;
     CPosixFileSystem fileSystem;
