@@ -134,7 +134,7 @@ void CVelquorView::ShowRecordInPane(int row) {
                          sql == CRecordTexts::ChangedMessage(*record.File());
     CDetailPaneDlg& pane = m_host.DetailDlg();
     pane.SetStatementTexts(std::move(sql), CStatementTexts::CallStats(record),
-                           analyzer.RowSource(record), CStatementTexts::Waits(record));
+                           analyzer.PlanSection(record), CStatementTexts::Waits(record));
     pane.OfferReadAgain(changed);
 }
 

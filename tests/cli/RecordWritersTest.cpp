@@ -130,7 +130,8 @@ TEST_F(RecordFromBlockTest, JsonObjectHasEveryFieldInOrder) {
     EXPECT_EQ(CJsonWriter::RecordObject(record, m_sqls),
               "{\"node\":\"PARSE ERROR #3:len=5 dep=0 uid=9 oct=7 lid=9 tim=1 "
               "err=942\\r\\ndelete x\\r\\n\",\"user_id\":9,\"pid\":\"77\",\"sql\":\"delete "
-              "x\\r\\n\",\"call_stats\":\"\",\"row_source\":\"\",\"oct_name\":\"DELETE\","
+              "x\\r\\n\",\"call_stats\":\"\",\"row_source\":\"\",\"plan_dumps\":0,"
+              "\"plans\":[],\"oct_name\":\"DELETE\","
               "\"error\":\"ORA-00942\","
               "\"parse\":{\"count\":0,\"cpu\":0,\"elapsed\":0,\"disk\":0,\"query\":0,"
               "\"current\":0,\"misses\":0},"

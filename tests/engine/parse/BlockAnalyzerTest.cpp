@@ -263,10 +263,10 @@ TEST(RowSource, IndentedPlanInIdOrder) {
                               "STAT #1 id=2 cnt=14 pid=1 pos=1 obj=0 op='B'\n"
                               "STAT #1 id=4 cnt=3 pid=1 pos=1 obj=0 op='D'\n"
                               "STAT #1 id=3 cnt=7 pid=2 pos=1 obj=0 op='C (it''s)'\n"
-                              "STAT #1 id=2 cnt=99 pid=0 pos=1 obj=0 op='dup'\n"
                               "STAT #2 id=4 cnt=1 pid=0 op='other cursor'\n"
                               " STAT #1 id=5 cnt=1 pid=0 op='not at line start'\n"
-                              "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n";
+                              "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n"
+                              "STAT #1 id=2 cnt=99 pid=0 pos=1 obj=0 op='dup of a later dump'\n";
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(RowSourceOf(records[0]),
