@@ -154,7 +154,7 @@ std::string CStatementTexts::Plans(const CStatementRecord& record,
         AppendPlan(text, dumps.Plans()[i], i + 1);
     }
     text += "\r\nTimes and buffers are averages over a plan's dumps; cost, size and card are the "
-            "first dump's estimates; ! marks a row whose estimated rows (card) and actual rows "
+            "first dump's estimates;\r\n! marks a row whose estimated rows (card) and actual rows "
             "(avg) differ by 10x or more.\r\n";
     return text;
 }

@@ -78,6 +78,7 @@ private slots:
     void tabsOfOneFileTellSysApartAndShowTheirPaths();
     void copyTakesTheSelectedRowsOfTheViewWithTheFocus();
     void commandTypeIsNotCut();
+    void planTabSumsEveryPlanDump();
 
 private:
     QString Fixture(const QString& name, const std::string& bytes);
@@ -276,4 +277,33 @@ void TstFitAndFinish::commandTypeIsNotCut() {
 }
 
 QTEST_MAIN(TstFitAndFinish)
+
+// The PLAN tab keeps the first dump's text and sums the dumps of each plan under it, from a
+// plain file and from a compressed one (whose plan texts are copied) alike.
+void TstFitAndFinish::planTabSumsEveryPlanDump() {
+    const auto stat = [](int id, int rows, int parent, const char* operation) {
+        return "STAT #1 id=" + std::to_string(id) + " cnt=" + std::to_string(rows) +
+               " pid=" + std::to_string(parent) + " pos=1 obj=0 op='" + operation +
+               " (cr=4 pr=0 pw=0 time=" + std::to_string(10 * rows) +
+               " us cost=2 size=9 card=3)'\r\n";
+    };
+    const std::string trace = CursorBlock(1, 5, 3, "select plans") + stat(1, 1, 0, "SORT") +
+                              stat(2, 3, 1, "FULL T") + stat(1, 1, 0, "SORT") +
+                              stat(2, 301, 1, "FULL T") + stat(1, 5, 0, "INDEX I");
+    for (const QString& path : {Fixture(QStringLiteral("p_ora_1.trc"), trace),
+                                Fixture(QStringLiteral("p_ora_2.trc.gz"), Gzip(trace))}) {
+        CVelquorView* view = OpenAndWait(*m_frame, {path});
+        view->selectRow(0);
+        const std::string plan = m_frame->DetailDlg().GetText(2);
+        QVERIFY2(plan.starts_with("Rows     Row Source Operation\r\n"), plan.c_str());
+        QVERIFY2(plan.find("3 plan dumps, 2 plans\r\n") != std::string::npos, plan.c_str());
+        QVERIFY2(plan.find("Plan 1, 2 dumps") != std::string::npos, plan.c_str());
+        // FULL T: 3 rows first, 152 on average, 301 at most, 50 times the estimate of 3.
+        QVERIFY2(plan.find("         3        152        301          4") != std::string::npos,
+                 plan.c_str());
+        QVERIFY2(plan.find("!  FULL T\r\n") != std::string::npos, plan.c_str());
+        QVERIFY2(plan.find("Plan 2, 1 dump\r\n") != std::string::npos, plan.c_str());
+    }
+}
+
 #include "tst_fitandfinish.moc"
