@@ -4,6 +4,7 @@
 
 #include "CDetailPaneDlg.h"
 #include "CFindStatementDlg.h"
+#include "CListColumnsMenu.h"
 #include "CReadProgressPanel.h"
 #include "CStatementColumns.h"
 #include "CStatementSaveCommand.h"
@@ -95,6 +96,7 @@ void CVelquorView::SetUpList() {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     SizeColumns();
+    new CListColumnsMenu(*horizontalHeader());
 }
 
 // The table's widths, scaled with the list's font so that every title fits.

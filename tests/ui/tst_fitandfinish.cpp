@@ -2,6 +2,7 @@
 #include "CCommandTypeCatalog.h"
 #include "CDetailPaneDlg.h"
 #include "CFileDialogs.h"
+#include "CListColumnsMenu.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "CProfilePane.h"
@@ -14,7 +15,9 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -79,6 +82,7 @@ private slots:
     void copyTakesTheSelectedRowsOfTheViewWithTheFocus();
     void commandTypeIsNotCut();
     void planTabSumsEveryPlanDump();
+    void listColumnsAreHiddenFromTheHeaderAndRemembered();
 
 private:
     QString Fixture(const QString& name, const std::string& bytes);
@@ -304,6 +308,52 @@ void TstFitAndFinish::planTabSumsEveryPlanDump() {
         QVERIFY2(plan.find("!  FULL T\r\n") != std::string::npos, plan.c_str());
         QVERIFY2(plan.find("Plan 2, 1 dump\r\n") != std::string::npos, plan.c_str());
     }
+}
+
+// After the description's columns come the SQL id, the elapsed time without recursive calls
+// and the time of waits, in seconds. The header's menu hides and shows any column; a list
+// opened later hides what was hidden last, and the last column shown stays.
+void TstFitAndFinish::listColumnsAreHiddenFromTheHeaderAndRemembered() {
+    const QString key = QLatin1String(CListColumnsMenu::kSettingsKey);
+    QSettings().remove(key);
+    const QString path = Fixture(QStringLiteral("a_ora_1.trc"), Statements(2, "select "));
+    CVelquorView* first = OpenAndWait(*m_frame, {path});
+    QAbstractItemModel& model = first->Model();
+    QCOMPARE(model.columnCount(), 17);
+    QStringList titles;
+    for (int column = 14; column < 17; ++column) {
+        titles.append(model.headerData(column, Qt::Horizontal).toString());
+    }
+    QCOMPARE(titles, QStringList({QStringLiteral("sqlid"), QStringLiteral("self elapsed"),
+                                  QStringLiteral("waits")}));
+    QCOMPARE(model.index(0, 14).data().toString(), QStringLiteral("x"));
+    QVERIFY2(model.index(0, 15).data().toString().contains(QLatin1Char('.')),
+             qPrintable(model.index(0, 15).data().toString()));
+
+    QHeaderView* header = first->horizontalHeader();
+    auto* columns = header->findChild<CListColumnsMenu*>();
+    QVERIFY(columns != nullptr);
+    std::unique_ptr<QMenu> menu = columns->Make();
+    QCOMPARE(menu->actions().size(), 17);
+    menu->actions().at(15)->trigger();
+    QVERIFY(header->isSectionHidden(15));
+    CVelquorView* second =
+        OpenAndWait(*m_frame, {Fixture(QStringLiteral("b_ora_2.trc"), Statements(1, "select "))});
+    QVERIFY(second->horizontalHeader()->isSectionHidden(15));
+    QVERIFY(!second->horizontalHeader()->isSectionHidden(16));
+
+    for (int column = 0; column < 17; ++column) {
+        if (column != 3 && !header->isSectionHidden(column)) {
+            columns->Make()->actions().at(column)->trigger();
+        }
+    }
+    QCOMPARE(header->hiddenSectionCount(), 16);
+    QVERIFY(!columns->Make()->actions().at(3)->isEnabled());
+    menu = columns->Make();
+    menu->actions().at(15)->trigger();
+    QVERIFY(!header->isSectionHidden(15));
+    QCOMPARE(QSettings().value(key).toStringList().size(), 15);
+    QSettings().remove(key);
 }
 
 #include "tst_fitandfinish.moc"
