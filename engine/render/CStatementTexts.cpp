@@ -28,7 +28,7 @@ void AppendRow(std::string& text, const char* title, std::int64_t count, const C
 // The table of the call statistics, with the given cpu, elapsed and buffer figures per kind.
 std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
     std::string text =
-        "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n";
+        "call     count       cpu    elapsed       disk      query    current       rows\r\n";
     text += kDashes;
     AppendRow(text, "Parse   ", r.Parse().count, figures.parse, 0);
     text += "\r\n";

@@ -41,7 +41,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.Fetch(), (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
     EXPECT_EQ(r.Total(), (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
     EXPECT_EQ(CStatementTexts::CallStats(r),
-              "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
+              "call     count       cpu    elapsed       disk      query    current       rows\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
               "Parse        1        10         12          0          1          0          0\r\n"
               "Execute      2      1019         23          1          2          3          4\r\n"
