@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -83,6 +84,8 @@ private slots:
     void commandTypeIsNotCut();
     void planTabSumsEveryPlanDump();
     void listColumnsAreHiddenFromTheHeaderAndRemembered();
+    void findAndCopyWaitForAWindow();
+    void noTwoEntriesOfAMenuShareAMnemonic();
 
 private:
     QString Fixture(const QString& name, const std::string& bytes);
@@ -354,6 +357,45 @@ void TstFitAndFinish::listColumnsAreHiddenFromTheHeaderAndRemembered() {
     QVERIFY(!header->isSectionHidden(15));
     QCOMPARE(QSettings().value(key).toStringList().size(), 15);
     QSettings().remove(key);
+}
+
+// The start page has no list to search or copy from.
+void TstFitAndFinish::findAndCopyWaitForAWindow() {
+    const CMainCommands& c = m_frame->Commands();
+    QVERIFY(!c.m_actEditFind->isEnabled());
+    QVERIFY(!c.m_actEditCopy->isEnabled());
+    OpenAndWait(*m_frame, {Fixture(QStringLiteral("a_ora_1.trc"), Statements(1, "select "))});
+    QVERIFY(c.m_actEditFind->isEnabled());
+    QVERIFY(c.m_actEditCopy->isEnabled());
+}
+
+// Alt and a letter reach one entry: in the menu bar and in every menu below it, with the
+// recent files of two windows listed, no two entries underline the same letter.
+void TstFitAndFinish::noTwoEntriesOfAMenuShareAMnemonic() {
+    OpenAndWait(*m_frame, {Fixture(QStringLiteral("a_ora_1.trc"), Statements(1, "select "))});
+    OpenAndWait(*m_frame, {Fixture(QStringLiteral("b_ora_2.trc"), Statements(1, "select "))});
+    std::vector<QList<QAction*>> levels = {m_frame->menuBar()->actions()};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        QMap<QChar, QString> taken;
+        for (QAction* action : levels[i]) {
+            if (action->menu() != nullptr) {
+                levels.push_back(action->menu()->actions());
+            }
+            const QString text = action->text();
+            for (qsizetype at = text.indexOf(QLatin1Char('&')); at >= 0 && at + 1 < text.size();
+                 at = text.indexOf(QLatin1Char('&'), at + 2)) {
+                if (text[at + 1] == QLatin1Char('&')) {
+                    continue;
+                }
+                const QChar key = text[at + 1].toLower();
+                QVERIFY2(!taken.contains(key),
+                         qPrintable(taken.value(key) % QStringLiteral(" and ") % text));
+                taken.insert(key, text);
+                break;
+            }
+        }
+    }
+    QCOMPARE(levels.size(), std::size_t{5}); // the bar, File, Edit, View and Help
 }
 
 #include "tst_fitandfinish.moc"
