@@ -12,6 +12,7 @@
 #include "CProgressBar.h"
 #include "CSqlGroupWriter.h"
 #include "CSqlReader.h"
+#include "CStatementColumns.h"
 #include "CStatementFileWriter.h"
 #include "CStatementTexts.h"
 #include "CTableWriter.h"
@@ -73,9 +74,13 @@ constexpr const char* kUsage =
     "                  entry, in catalogue order; empty shows every type\n"
     "  --sort KEY      octName, user_id, pid, sqlStr, error_result, total_cnt, total_cpu,\n"
     "                  total_elap, total_disk, total_query, total_current, total_rows,\n"
-    "                  parse_miss or exec_miss; numbers ascending, texts descending\n"
+    "                  parse_miss, exec_miss, sql_id, self_elap or wait_time; numbers\n"
+    "                  ascending, texts descending\n"
     "  --desc          reverse the sort direction\n"
     "  --format F      table (for people), tsv, csv or json\n"
+    "  --columns LIST  list, follow: the columns to write (table, tsv, csv), their titles or\n"
+    "                  sort keys comma-separated; the 14 columns up to \"execute misses\"\n"
+    "                  without it; after them come sqlid, self elapsed and waits (seconds)\n"
     "  --row N         show: the record whose SQL text, call statistics and plan to print\n"
     "  --sql, --trc    save: write each record's SQL text, or its whole trace block\n"
     "  --after N       save: write only the records after row N\n"
@@ -125,19 +130,25 @@ void CheckReadableFolder(const std::string& path) {
     ::closedir(folder);
 }
 
+// `columns` are the list columns to write; the description's 14 when empty.
 std::unique_ptr<IRecordWriter> MakeWriter(COutputFormat format, bool withEvents,
-                                          const CRecordTexts& texts) {
+                                          const CRecordTexts& texts, std::vector<int> columns) {
+    if (columns.empty()) {
+        for (int column = 0; column < CStatementColumns::kListed; ++column) {
+            columns.push_back(column);
+        }
+    }
     switch (format) {
     case COutputFormat::Tsv:
         return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Tsv, withEvents,
-                                                  texts);
+                                                  texts, std::move(columns));
     case COutputFormat::Csv:
         return std::make_unique<CDelimitedWriter>(stdout, CDelimitedWriter::Kind::Csv, withEvents,
-                                                  texts);
+                                                  texts, std::move(columns));
     case COutputFormat::Json:
         return std::make_unique<CJsonWriter>(stdout, withEvents, texts);
     default:
-        return std::make_unique<CTableWriter>(stdout, withEvents, texts);
+        return std::make_unique<CTableWriter>(stdout, withEvents, texts, columns);
     }
 }
 
@@ -203,7 +214,8 @@ int CCliApp::RunCommand(const CCliOptions& options) {
 
 int CCliApp::RunList(const CCliOptions& options) {
     CTraceAnalyzer& analyzer = Analyze(options);
-    std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false, analyzer.Texts());
+    std::unique_ptr<IRecordWriter> writer =
+        MakeWriter(options.format, false, analyzer.Texts(), options.columns);
     if (auto* table = dynamic_cast<CTableWriter*>(writer.get())) {
         table->FitColumns(analyzer);
     }
@@ -248,7 +260,7 @@ int CCliApp::RunFollow(const CCliOptions& options) {
     CTraceAnalyzer& analyzer = MakeAnalyzer(options);
     analyzer.SetPath(folder);
     const std::unique_ptr<IRecordWriter> writer =
-        MakeWriter(options.format, true, analyzer.Texts());
+        MakeWriter(options.format, true, analyzer.Texts(), options.columns);
     CFollowCommand follow(analyzer, *writer);
     follow.Run(folder);
     m_notifier.Reset(); // problems of a live read were reported as they came

@@ -3,6 +3,7 @@
 #include "CStatementColumns.h"
 #include "CUsageError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <set>
@@ -32,9 +33,9 @@ const std::map<std::string, COutputFormat> kFormats = {{"table", COutputFormat::
                                                        {"json", COutputFormat::Json}};
 
 // Options that take a value, and the commands each option belongs to.
-const std::set<std::string> kValueOptions = {"--types", "--sort", "--format", "--row",
-                                             "--after", "-o",     "--by",     "--sqlid",
-                                             "--top",   "--from", "--to",     "--min-gap"};
+const std::set<std::string> kValueOptions = {"--types", "--sort",    "--format", "--row", "--after",
+                                             "-o",      "--by",      "--sqlid",  "--top", "--from",
+                                             "--to",    "--min-gap", "--columns"};
 const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--hide-sys",
      {CCliCommand::List, CCliCommand::Show, CCliCommand::Save, CCliCommand::Follow,
@@ -49,6 +50,7 @@ const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--format",
      {CCliCommand::List, CCliCommand::Follow, CCliCommand::Profile, CCliCommand::Sqls,
       CCliCommand::Tree, CCliCommand::Execs, CCliCommand::Timeline}},
+    {"--columns", {CCliCommand::List, CCliCommand::Follow}},
     {"--from", {CCliCommand::Timeline, CCliCommand::Profile}},
     {"--to", {CCliCommand::Timeline, CCliCommand::Profile}},
     {"--min-gap", {CCliCommand::Timeline}},
@@ -63,6 +65,23 @@ const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--sql", {CCliCommand::Save}},
     {"--trc", {CCliCommand::Save}},
     {"-o", {CCliCommand::Save}}};
+
+// Column titles or sort keys, comma-separated.
+std::vector<int> ParseColumns(const std::string& value) {
+    std::vector<int> columns;
+    std::size_t from = 0;
+    while (from <= value.size()) {
+        const std::size_t comma = std::min(value.find(',', from), value.size());
+        const std::string name = value.substr(from, comma - from);
+        const int column = CStatementColumns::IndexOf(name);
+        if (column < 0) {
+            throw CUsageError("unknown column '" + name + "' (a column's title or sort key)");
+        }
+        columns.push_back(column);
+        from = comma + 1;
+    }
+    return columns;
+}
 
 std::int64_t ParseRow(const std::string& option, const std::string& value) {
     std::int64_t number = 0;
@@ -182,6 +201,8 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
             throw CUsageError("unknown sort key '" + value + "'");
         }
         sortKey = value;
+    } else if (option == "--columns") {
+        columns = ParseColumns(value);
     } else if (option == "--desc") {
         descending = true;
     } else if (option == "--format") {

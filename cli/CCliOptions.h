@@ -49,6 +49,8 @@ public:
     std::int64_t minGap = 1000;       // timeline: the shortest gap shown, in microseconds
     bool allDepths = false;           // timeline: recursive calls and their waits too
     std::vector<std::string> paths;   // trace files, or the folder to follow
+    // list, follow: the list columns to write, in this order; the description's 14 when empty.
+    std::vector<int> columns;
 
 private:
     void Apply(const std::string& option, const std::string& value);

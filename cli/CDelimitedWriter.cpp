@@ -13,8 +13,9 @@ bool IsTsvSpecial(char c) {
 } // namespace
 
 CDelimitedWriter::CDelimitedWriter(std::FILE* out, Kind kind, bool withEvents,
-                                   const CRecordTexts& texts)
-    : m_out(out), m_kind(kind), m_bWithEvents(withEvents), m_sqls(texts) {}
+                                   const CRecordTexts& texts, std::vector<int> columns)
+    : m_out(out), m_kind(kind), m_bWithEvents(withEvents), m_sqls(texts),
+      m_columns(std::move(columns)) {}
 
 void CDelimitedWriter::Begin() {
     std::string line;
@@ -22,8 +23,8 @@ void CDelimitedWriter::Begin() {
         AppendCell(line, "event", true);
         AppendCell(line, "row", false);
     }
-    for (int column = 0; column < CStatementColumns::kCount; ++column) {
-        AppendCell(line, CStatementColumns::At(column).title, !m_bWithEvents && column == 0);
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        AppendCell(line, CStatementColumns::At(m_columns[i]).title, !m_bWithEvents && i == 0);
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), m_out);
@@ -36,9 +37,9 @@ void CDelimitedWriter::Write(std::int64_t row, const CStatementRecord& record,
         AppendCell(line, event, true);
         AppendCell(line, std::to_string(row), false);
     }
-    for (int column = 0; column < CStatementColumns::kCount; ++column) {
-        AppendCell(line, CStatementColumns::Cell(record, column, m_sqls),
-                   !m_bWithEvents && column == 0);
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        AppendCell(line, CStatementColumns::Cell(record, m_columns[i], m_sqls),
+                   !m_bWithEvents && i == 0);
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), m_out);

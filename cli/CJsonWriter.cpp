@@ -1,5 +1,6 @@
 #include "CJsonWriter.h"
 
+#include "CPlanDumps.h"
 #include "CRecordTexts.h"
 #include "CSqlReader.h"
 #include "CStatementRecord.h"
@@ -72,6 +73,58 @@ void AppendSelf(std::string& out, const CSelfCalls& self) {
     out += '}';
 }
 
+// A figure, null where the plan's lines carry none.
+void AppendFigure(std::string& out, std::string_view name, std::int64_t value) {
+    AppendJsonString(out, name);
+    out += ':';
+    out += value < 0 ? "null" : std::to_string(value);
+    out += ',';
+}
+
+void AppendPlanSource(std::string& out, const CPlanSource& source) {
+    out += '{';
+    AppendNumber(out, "id", source.id, false);
+    AppendNumber(out, "parent_id", source.parentId, false);
+    AppendNumber(out, "depth", source.depth, false);
+    AppendMember(out, "operation", source.operation);
+    AppendNumber(out, "rows_first", source.rowsFirst, false);
+    AppendNumber(out, "rows_avg", source.rowsAverage, false);
+    AppendNumber(out, "rows_max", source.rowsMax, false);
+    AppendFigure(out, "cr", source.cr);
+    AppendFigure(out, "pr", source.pr);
+    AppendFigure(out, "pw", source.pw);
+    AppendFigure(out, "time", source.time);
+    AppendFigure(out, "self_time", source.selfTime);
+    AppendFigure(out, "cost", source.cost);
+    AppendFigure(out, "size", source.size);
+    AppendFigure(out, "card", source.card);
+    out += source.misestimated ? "\"misestimated\":true}" : "\"misestimated\":false}";
+}
+
+// "plan_dumps" and "plans": each plan with its dumps' count and its row sources.
+void AppendPlans(std::string& out, const CStatementRecord& record, CSqlReader& sqls) {
+    std::vector<std::string> operations;
+    std::string error;
+    if (!sqls.PlanOperations(record, operations, error)) {
+        throw std::runtime_error(error);
+    }
+    const CPlanDumps dumps = CPlanDumps::Of(record, operations);
+    AppendNumber(out, "plan_dumps", static_cast<std::int64_t>(dumps.DumpCount()), false);
+    out += "\"plans\":[";
+    for (std::size_t i = 0; i < dumps.Plans().size(); ++i) {
+        const CPlanDumps::CPlan& plan = dumps.Plans()[i];
+        out += i == 0 ? "{" : ",{";
+        AppendNumber(out, "dumps", static_cast<std::int64_t>(plan.dumps), false);
+        out += "\"row_sources\":[";
+        for (std::size_t j = 0; j < plan.sources.size(); ++j) {
+            out += j == 0 ? "" : ",";
+            AppendPlanSource(out, plan.sources[j]);
+        }
+        out += "]}";
+    }
+    out += "],";
+}
+
 } // namespace
 
 CJsonWriter::CJsonWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts)
@@ -123,6 +176,7 @@ std::string CJsonWriter::RecordObject(const CStatementRecord& record, CSqlReader
     AppendMember(out, "sql", sql);
     AppendMember(out, "call_stats", CStatementTexts::CallStats(record));
     AppendMember(out, "row_source", CStatementTexts::RowSource(record, sqls));
+    AppendPlans(out, record, sqls);
     AppendMember(out, "oct_name", record.OctName());
     AppendMember(out, "error", record.Error());
     AppendFigures(out, "parse", record.Parse(), ECallJsonCounts::Misses);

@@ -6,24 +6,33 @@
 #include "OutputText.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
-// The list columns in table order: the SQL text goes last, where its length disturbs no
-// other column.
-constexpr std::array<int, CStatementColumns::kCount> kTableOrder = {0, 1, 2,  4,  5,  6,  7,
-                                                                    8, 9, 10, 11, 12, 13, 3};
 constexpr std::size_t kMinNumberWidth = 6;
+
+// The columns in table order: the SQL text goes last, where its length disturbs no other
+// column.
+std::vector<int> TableOrder(const std::vector<int>& columns) {
+    std::vector<int> order = columns;
+    const auto sql = std::stable_partition(order.begin(), order.end(), [](int column) {
+        return column != CStatementColumns::kSqlColumn;
+    });
+    order.erase(std::next(sql, sql == order.end() ? 0 : 1), order.end());
+    return order;
+}
 
 } // namespace
 
-CTableWriter::CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts)
-    : m_out(out), m_bWithEvents(withEvents), m_sqls(texts) {
+CTableWriter::CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts,
+                           const std::vector<int>& columns)
+    : m_out(out), m_bWithEvents(withEvents), m_sqls(texts), m_listed(TableOrder(columns)) {
     if (m_bWithEvents) {
         m_columns.push_back({"event", 8, false});
     }
     m_columns.push_back({"#", kMinNumberWidth, true});
-    for (int column : kTableOrder) {
+    for (int column : m_listed) {
         const std::string title(CStatementColumns::At(column).title);
         const bool number = CStatementColumns::At(column).IsNumber();
         m_columns.push_back({title, std::max(title.size(), number ? kMinNumberWidth : 0), number});
@@ -64,8 +73,8 @@ std::vector<std::string> CTableWriter::Cells(std::int64_t row, const CStatementR
         cells.emplace_back(event);
     }
     cells.push_back(std::to_string(row));
-    for (int column : kTableOrder) {
-        const bool sql = column == kTableOrder.back();
+    for (int column : m_listed) {
+        const bool sql = column == CStatementColumns::kSqlColumn;
         cells.push_back(sql && !withSql ? std::string()
                                         : CStatementColumns::Cell(record, column, m_sqls));
     }

@@ -10,13 +10,15 @@
 
 class CTraceAnalyzer;
 
-// Writes records as an aligned table for people: the row number, the list columns with
-// numbers right-aligned, and the SQL cell last. Following a folder, an "event" column comes
+// Writes records as an aligned table for people: the row number, list columns with numbers
+// right-aligned, and the SQL cell last. Following a folder, an "event" column comes
 // first.
 class CTableWriter final : public IRecordWriter {
 public:
-    // SQL texts that stay in their trace file are read through `texts`.
-    CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts);
+    // SQL texts that stay in their trace file are read through `texts`. `columns` are the list
+    // columns to write, in their order but for the SQL cell, which goes last.
+    CTableWriter(std::FILE* out, bool withEvents, const CRecordTexts& texts,
+                 const std::vector<int>& columns);
 
     // Widens the columns to the widest cell of every record, before Begin.
     void FitColumns(const CTraceAnalyzer& analyzer);
@@ -41,4 +43,5 @@ private:
     bool m_bWithEvents;
     std::vector<Column> m_columns;
     mutable CSqlReader m_sqls;
+    std::vector<int> m_listed; // the list columns, the SQL cell last when it is one
 };

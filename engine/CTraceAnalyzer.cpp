@@ -338,3 +338,8 @@ std::string CTraceAnalyzer::RowSource(const CStatementRecord& record) const {
     CSqlReader sqls(m_texts);
     return CStatementTexts::RowSource(record, sqls);
 }
+
+std::string CTraceAnalyzer::PlanSection(const CStatementRecord& record) const {
+    CSqlReader sqls(m_texts);
+    return CStatementTexts::PlanSection(record, sqls);
+}

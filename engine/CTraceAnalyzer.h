@@ -93,6 +93,8 @@ public:
     // A record's SQL text and row source text, or the reason they cannot be shown.
     std::string Sql(const CStatementRecord& record) const;
     std::string RowSource(const CStatementRecord& record) const;
+    // The row source and the table of the plans of its plan dumps (CStatementTexts::PlanSection).
+    std::string PlanSection(const CStatementRecord& record) const;
 
 private:
     std::int64_t RowOf(std::uint64_t serial) const;

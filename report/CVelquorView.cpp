@@ -4,6 +4,7 @@
 
 #include "CDetailPaneDlg.h"
 #include "CFindStatementDlg.h"
+#include "CListColumnsMenu.h"
 #include "CReadProgressPanel.h"
 #include "CStatementColumns.h"
 #include "CStatementSaveCommand.h"
@@ -95,6 +96,7 @@ void CVelquorView::SetUpList() {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     SizeColumns();
+    new CListColumnsMenu(*horizontalHeader());
 }
 
 // The table's widths, scaled with the list's font so that every title fits.
@@ -134,7 +136,7 @@ void CVelquorView::ShowRecordInPane(int row) {
                          analyzer.Texts().IsChanged(*record.File());
     CDetailPaneDlg& pane = m_host.DetailDlg();
     pane.SetStatementTexts(std::move(sql), CStatementTexts::CallStats(record),
-                           analyzer.RowSource(record), CStatementTexts::Waits(record));
+                           analyzer.PlanSection(record), CStatementTexts::Waits(record));
     pane.OfferReadAgain(changed);
 }
 

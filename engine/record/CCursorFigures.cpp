@@ -80,8 +80,12 @@ std::vector<CWaitFigures> CCursorFigures::Waits() const {
     return m_waits.Unpacked(m_rare.Get().wide.Get().waits);
 }
 
+// A row of an id the first dump has starts a later dump; every row after it belongs to one.
 void CCursorFigures::AddPlanRow(const CPlanRow& row) {
-    if (HasPlanRow(row.id)) {
+    if (!m_rare.Get().laterPlan.IsEmpty() || HasPlanRow(row.id)) {
+        CPackedVector<CPackedPlanRow>& later = m_rare.Edit().laterPlan;
+        later.Put(later.Size(), row,
+                  [this]() -> std::vector<CPlanRow>& { return EditWide().planRows; });
         return;
     }
     m_bPlanNumbered = m_bPlanNumbered && row.id == static_cast<std::int64_t>(m_plan.Size()) + 1;
@@ -89,9 +93,6 @@ void CCursorFigures::AddPlanRow(const CPlanRow& row) {
 }
 
 void CCursorFigures::AddPlanRow(CPlanRow row, std::string_view text) {
-    if (HasPlanRow(row.id)) {
-        return;
-    }
     CRare& rare = m_rare.Edit();
     rare.planTextsCopied = true;
     row.textOffset = rare.planTexts.size();
@@ -104,12 +105,19 @@ void CCursorFigures::CopyPlanTexts(const std::vector<std::string>& operations) {
     CRare& rare = m_rare.Edit();
     rare.planTexts.clear();
     rare.planTextsCopied = !m_plan.IsEmpty();
-    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
-        CPlanRow row = PlanRow(i);
+    const auto copy = [&rare, &operations](std::size_t index, CPlanRow row) {
         row.textOffset = rare.planTexts.size();
-        row.textLength = static_cast<std::uint32_t>(operations[i].size());
-        rare.planTexts += operations[i];
-        PutPlanRow(i, row);
+        row.textLength = static_cast<std::uint32_t>(operations[index].size());
+        rare.planTexts += operations[index];
+        return row;
+    };
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        PutPlanRow(i, copy(i, PlanRow(i)));
+    }
+    const std::vector<CPlanRow> later = LaterPlanRows();
+    for (std::size_t i = 0; i < later.size(); ++i) {
+        rare.laterPlan.Put(i, copy(m_plan.Size() + i, later[i]),
+                           [this]() -> std::vector<CPlanRow>& { return EditWide().planRows; });
     }
 }
 
@@ -128,6 +136,9 @@ void CCursorFigures::AddError(std::int64_t error) {
 
 void CCursorFigures::Trim() {
     m_plan.Trim();
+    if (!m_rare.Get().laterPlan.IsEmpty()) {
+        m_rare.Edit().laterPlan.Trim();
+    }
     m_waits.Trim();
     m_callTree.Pack();
 }
@@ -142,9 +153,11 @@ void CCursorFigures::Absorb(const CCursorFigures& later) {
         m_rare.Edit().planTextsCopied = true;
         m_rare.Edit().planTexts += later.PlanTexts();
     }
-    for (CPlanRow row : later.Plan()) {
-        row.textOffset += later.PlanTextsCopied() ? textBase : 0;
-        AddPlanRow(row);
+    for (const std::vector<CPlanRow>& rows : {later.Plan(), later.LaterPlanRows()}) {
+        for (CPlanRow row : rows) {
+            row.textOffset += later.PlanTextsCopied() ? textBase : 0;
+            AddPlanRow(row);
+        }
     }
     for (const CWaitFigures& waits : later.Waits()) {
         AddWaits(waits);
@@ -164,7 +177,8 @@ bool CCursorFigures::operator==(const CCursorFigures& other) const {
             return false;
         }
     }
-    return m_recursive == other.m_recursive && Plan() == other.Plan() && Waits() == other.Waits() &&
+    return m_recursive == other.m_recursive && Plan() == other.Plan() &&
+           LaterPlanRows() == other.LaterPlanRows() && Waits() == other.Waits() &&
            m_executions == other.m_executions && m_callTree == other.m_callTree &&
            PlanTexts() == other.PlanTexts() && PlanTextsCopied() == other.PlanTextsCopied() &&
            Errors() == other.Errors() && m_bPlanNumbered == other.m_bPlanNumbered;

@@ -22,7 +22,8 @@
 
 // What the lines of one cursor add to its statement: the call figures as written
 // (inclusive of recursive calls) and without recursive calls, the plan rows in the order
-// their lines came (the first row of an id is kept) and the waits by event, in the order
+// their lines came (the first row of an id is kept; the rows of the dumps after the first are
+// kept apart, in their order, as few statements have any) and the waits by event, in the order
 // the events first came, the times of its executions, its errors by number, and the
 // statements its calls called (the call tree below its calls at the top level). A statement
 // record holds the sums of all its cursor's lines; a
@@ -50,8 +51,8 @@ public:
     void AddPlanRow(const CPlanRow& row);
     // A plan row whose text is copied.
     void AddPlanRow(CPlanRow row, std::string_view text);
-    // Holds copies of the plan rows' texts, `operations` one per row in their order, instead
-    // of where they lie in the trace file.
+    // Holds copies of the plan rows' texts, `operations` one per row in their order (Plan(),
+    // then LaterPlanRows()), instead of where they lie in the trace file.
     void CopyPlanTexts(const std::vector<std::string>& operations);
     void AddWait(std::uint32_t event, std::int64_t elapsed);
     void AddError(std::int64_t error);
@@ -83,6 +84,11 @@ public:
     }
     // The plan rows in their order.
     std::vector<CPlanRow> Plan() const;
+    // The rows of the plan dumps after the first, in their order: a dump starts at a row whose
+    // id is not above the one before it.
+    std::vector<CPlanRow> LaterPlanRows() const {
+        return m_rare.Get().laterPlan.Unpacked(m_rare.Get().wide.Get().planRows);
+    }
     // The waits by event, in the order the events first came.
     std::vector<CWaitFigures> Waits() const;
     // The operations of plan rows whose text is copied, one after the other.
@@ -112,6 +118,8 @@ private:
         bool planTextsCopied = false;
         std::vector<CErrorCount> errors;
         CSparse<CWide> wide;
+        // Rows spilled from it are kept with those of the first dump, in wide.planRows.
+        CPackedVector<CPackedPlanRow> laterPlan;
     };
 
     CWide& EditWide() { return m_rare.Edit().wide.Edit(); }

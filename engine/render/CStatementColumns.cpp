@@ -2,6 +2,7 @@
 
 #include "CSqlReader.h"
 #include "CStatementRecord.h"
+#include "TimeText.h"
 #include "Utf8Text.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@ namespace {
 using R = CStatementRecord;
 using S = CSqlReader;
 using A = CStatementColumns::Align;
+using U = CStatementColumns::Unit;
 
 // How many of the bytes from `pos` on, at most `most`, are ASCII text: a character each and
 // none a control character.
@@ -28,7 +30,9 @@ std::size_t AsciiRun(std::string_view text, std::size_t pos, std::size_t most) {
 
 // The sums of the count to rows columns are the record's totals: parse, execute and fetch
 // added up, rows from execute and fetch only. The two text columns of any length, Command
-// Type and the SQL text, are left-aligned, so their starts line up.
+// Type and the SQL text, are left-aligned, so their starts line up. After the description's
+// columns: the SQL id (a text the record makes when asked, kept per thread until the next),
+// the elapsed time without recursive calls and the time of all waits.
 constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kColumns = {{
     {"Command Type", 90, A::Left, "octName",
      [](const R& r, S&) -> std::string_view { return r.OctName(); }, nullptr},
@@ -51,6 +55,17 @@ constexpr std::array<CStatementColumns::CColumn, CStatementColumns::kCount> kCol
      [](const R& r) { return r.Parse().misses; }},
     {"execute misses", 100, A::Centre, "exec_miss", nullptr,
      [](const R& r) { return r.Exec().misses; }},
+    {"sqlid", 110, A::Left, "sql_id",
+     [](const R& r, S&) -> std::string_view {
+         thread_local std::string s_sqlId;
+         s_sqlId = r.SqlId();
+         return s_sqlId;
+     },
+     nullptr},
+    {"self elapsed", 100, A::Centre, "self_elap", nullptr,
+     [](const R& r) { return r.SelfTotal().elapsed; }, U::Seconds},
+    {"waits", 90, A::Centre, "wait_time", nullptr, [](const R& r) { return r.WaitTime(false); },
+     U::Seconds},
 }};
 
 } // namespace
@@ -66,6 +81,15 @@ const CStatementColumns::CColumn* CStatementColumns::FindBySortKey(std::string_v
         }
     }
     return nullptr;
+}
+
+int CStatementColumns::IndexOf(std::string_view name) {
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        if (kColumns[c].title == name || kColumns[c].sortKey == name) {
+            return static_cast<int>(c);
+        }
+    }
+    return -1;
 }
 
 std::array<int, CStatementColumns::kCount>
@@ -84,7 +108,8 @@ CStatementColumns::FittingWidths(const std::array<int, kCount>& needed) {
 std::string CStatementColumns::Cell(const CStatementRecord& record, int column, CSqlReader& sqls) {
     const CColumn& c = At(column);
     if (c.IsNumber()) {
-        return std::to_string(c.numberOf(record));
+        const std::int64_t number = c.numberOf(record);
+        return c.unit == Unit::Seconds ? FormatSeconds(number) : std::to_string(number);
     }
     const std::string_view text = c.textOf(record, sqls);
     return column == kSqlColumn ? SqlCell(text) : std::string(text);

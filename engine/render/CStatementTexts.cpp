@@ -1,6 +1,7 @@
 #include "CStatementTexts.h"
 
 #include "CEventNames.h"
+#include "CPlanDumps.h"
 #include "CSqlReader.h"
 #include "CStatementRecord.h"
 
@@ -27,7 +28,7 @@ void AppendRow(std::string& text, const char* title, std::int64_t count, const C
 // The table of the call statistics, with the given cpu, elapsed and buffer figures per kind.
 std::string Table(const CStatementRecord& r, const CSelfCalls& figures) {
     std::string text =
-        "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n";
+        "call     count       cpu    elapsed       disk      query    current       rows\r\n";
     text += kDashes;
     AppendRow(text, "Parse   ", r.Parse().count, figures.parse, 0);
     text += "\r\n";
@@ -52,6 +53,39 @@ void AppendWaitRow(std::string& text, const CWaitFigures& waits) {
         text.append(40 - name.size(), ' ');
     }
     text += row;
+}
+
+// A figure in a column of `width`, blank when the lines carry none.
+void AppendFigure(std::string& text, std::int64_t value, int width) {
+    char cell[32];
+    if (value < 0) {
+        std::snprintf(cell, sizeof cell, "%*s", width, "");
+    } else {
+        std::snprintf(cell, sizeof cell, "%*" PRId64, width, value);
+    }
+    text += cell;
+}
+
+void AppendPlan(std::string& text, const CPlanDumps::CPlan& plan, std::size_t number) {
+    text += "\r\nPlan " + std::to_string(number) + ", " + std::to_string(plan.dumps) +
+            (plan.dumps == 1 ? " dump" : " dumps") + "\r\n";
+    text += "Rows (1st) Rows (avg) Rows (max)         cr         pr         pw  time (us)  "
+            "self (us)       cost       size       card   Row Source Operation\r\n"
+            "---------- ---------- ---------- ---------- ---------- ---------- ---------- "
+            "---------- ---------- ---------- ----------   ------------------------------\r\n";
+    for (const CPlanSource& source : plan.sources) {
+        for (const std::int64_t value :
+             {source.rowsFirst, source.rowsAverage, source.rowsMax, source.cr, source.pr, source.pw,
+              source.time, source.selfTime, source.cost, source.size, source.card}) {
+            AppendFigure(text, value, 10);
+            text += ' ';
+        }
+        text += source.misestimated ? "! " : "  ";
+        text.append(static_cast<std::size_t>(std::min(source.depth, CStatementTexts::kMaxIndent)),
+                    ' ');
+        text += source.operation;
+        text += "\r\n";
+    }
 }
 
 } // namespace
@@ -106,6 +140,35 @@ std::string CStatementTexts::RowSource(const CStatementRecord& record,
     return text;
 }
 
+std::string CStatementTexts::Plans(const CStatementRecord& record,
+                                   const std::vector<std::string>& operations) {
+    const CPlanDumps dumps = CPlanDumps::Of(record, operations);
+    if (dumps.DumpCount() == 0) {
+        return {};
+    }
+    std::string text = std::to_string(dumps.DumpCount()) +
+                       (dumps.DumpCount() == 1 ? " plan dump, " : " plan dumps, ") +
+                       std::to_string(dumps.Plans().size()) +
+                       (dumps.Plans().size() == 1 ? " plan\r\n" : " plans\r\n");
+    for (std::size_t i = 0; i < dumps.Plans().size(); ++i) {
+        AppendPlan(text, dumps.Plans()[i], i + 1);
+    }
+    text += "\r\nTimes and buffers are averages over a plan's dumps; cost, size and card are the "
+            "first dump's estimates;\r\n! marks a row whose estimated rows (card) and actual rows "
+            "(avg) differ by 10x or more.\r\n";
+    return text;
+}
+
+std::string CStatementTexts::PlanSection(const CStatementRecord& record, CSqlReader& sqls) {
+    std::vector<std::string> operations;
+    std::string error;
+    if (!sqls.PlanOperations(record, operations, error)) {
+        return error + "\r\n";
+    }
+    const std::string plans = Plans(record, operations);
+    return RowSource(record, operations) + (plans.empty() ? "" : "\r\n" + plans);
+}
+
 std::string CStatementTexts::Waits(const CStatementRecord& record) {
     const std::vector<CWaitFigures> waits = record.Waits();
     if (waits.empty()) {
@@ -143,7 +206,9 @@ bool CStatementTexts::Sections(const CStatementRecord& record, CSqlReader& sqls,
         return false;
     }
     const std::string callStats = CallStats(record);
-    const std::string rowSource = RowSource(record, operations);
+    const std::string plans = Plans(record, operations);
+    const std::string rowSource =
+        RowSource(record, operations) + (plans.empty() ? "" : "\r\n" + plans);
     const std::string waits = Waits(record);
     const std::string_view sections[][2] = {
         {"SQL", sql}, {"COST", callStats}, {"PLAN", rowSource}, {"WAITS", waits}};

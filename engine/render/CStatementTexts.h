@@ -24,6 +24,15 @@ public:
                                  const std::vector<std::string>& operations);
     // The same with the operation texts read with `sqls`, or the reason they cannot be read.
     static std::string RowSource(const CStatementRecord& record, CSqlReader& sqls);
+    // The plans of the record's plan dumps as a table: "N plan dumps, M plans", then per plan
+    // its row sources with their rows in the first dump, on average and at most, their
+    // figures and their time less their children's, a row whose estimated and actual rows
+    // differ by 10x or more marked; empty without plan rows. `operations` as for RowSource.
+    static std::string Plans(const CStatementRecord& record,
+                             const std::vector<std::string>& operations);
+    // What the PLAN tab shows: the row source of the first dump, then the plans' table, or
+    // the reason the texts cannot be read.
+    static std::string PlanSection(const CStatementRecord& record, CSqlReader& sqls);
     // The waits by event, then the call statistics without recursive calls; empty for a
     // statement without waits.
     static std::string Waits(const CStatementRecord& record);

@@ -43,36 +43,47 @@ bool CRecordTexts::PlanOperations(const CStatementRecord& record,
     return PlanOperations(record, operations, error, RangesOf(record));
 }
 
+// Rows are read in runs of texts that lie close together in the file, as those of one dump do.
 bool CRecordTexts::PlanOperations(const CStatementRecord& record,
                                   std::vector<std::string>& operations, std::string& error,
                                   const FReadRange& read) {
-    operations.clear();
-    const std::vector<CPlanRow> plan = record.Plan();
+    std::vector<CPlanRow> rows = record.Plan();
+    const std::vector<CPlanRow> later = record.LaterPlanRows();
+    rows.insert(rows.end(), later.begin(), later.end());
+    operations.assign(rows.size(), std::string());
     if (record.File() == nullptr || record.PlanTextsCopied()) {
-        for (const CPlanRow& row : plan) {
-            operations.emplace_back(record.PlanTexts().substr(row.textOffset, row.textLength));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            operations[i] = record.PlanTexts().substr(rows[i].textOffset, rows[i].textLength);
         }
         return true;
     }
-    std::uint64_t first = UINT64_MAX;
-    std::uint64_t last = 0;
-    for (const CPlanRow& row : plan) {
-        first = std::min(first, row.textOffset);
-        last = std::max(last, row.textOffset + row.textLength);
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
     }
-    std::string span;
-    const bool together = !plan.empty() && last - first <= kPlanSpanBytes;
-    if (together && !read(first, last - first, span, error)) {
-        return false;
-    }
-    for (const CPlanRow& row : plan) {
-        std::string text;
-        if (together) {
-            text = span.substr(row.textOffset - first, row.textLength);
-        } else if (!read(row.textOffset, row.textLength, text, error)) {
+    std::stable_sort(order.begin(), order.end(), [&rows](std::size_t a, std::size_t b) {
+        return rows[a].textOffset < rows[b].textOffset;
+    });
+    const auto endOf = [&rows](std::size_t index) {
+        return rows[index].textOffset + rows[index].textLength;
+    };
+    for (std::size_t begin = 0; begin < order.size();) {
+        const std::uint64_t first = rows[order[begin]].textOffset;
+        std::uint64_t last = endOf(order[begin]);
+        std::size_t end = begin + 1;
+        while (end < order.size() && endOf(order[end]) - first <= kPlanSpanBytes) {
+            last = std::max(last, endOf(order[end]));
+            ++end;
+        }
+        std::string span;
+        if (!read(first, last - first, span, error)) {
             return false;
         }
-        operations.push_back(std::move(text));
+        for (std::size_t i = begin; i < end; ++i) {
+            const CPlanRow& row = rows[order[i]];
+            operations[order[i]] = span.substr(row.textOffset - first, row.textLength);
+        }
+        begin = end;
     }
     return true;
 }

@@ -26,7 +26,8 @@ public:
 
     // The block's lines, each followed by CR LF.
     bool Block(const CStatementRecord& record, std::string& text, std::string& error) const;
-    // The operations of the plan rows, in the rows' order.
+    // The operations of the plan rows, in the rows' order: those of the first dump (Plan()),
+    // then those of the later dumps (LaterPlanRows()).
     bool PlanOperations(const CStatementRecord& record, std::vector<std::string>& operations,
                         std::string& error) const;
     // Reads `bytes` bytes at `offset` of a record's file into `text`; false with `error`.

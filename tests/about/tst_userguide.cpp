@@ -394,6 +394,8 @@ void TestUserGuide::pageExplains_data() {
                                     "Trace Detail Output",
                                     "COST",
                                     "PLAN",
+                                    "WAITS",
+                                    "plan dumps",
                                     "&Open[Show Sys]...",
                                     "Open[&Hide Sys]...",
                                     "Sniffer",

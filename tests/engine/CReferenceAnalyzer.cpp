@@ -363,7 +363,7 @@ void CReferenceAnalyzer::Finish(CReferenceRecord& record) {
         const std::string dashes =
             "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n";
         record.callStats =
-            "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n" + dashes +
+            "call     count       cpu    elapsed       disk      query    current       rows\r\n" + dashes +
             Row("Parse   ", p.count, Inclusive(p), 0) + "\r\n" +
             Row("Execute ", e.count, Inclusive(e), e.rows) + "\r\n" +
             Row("Fetch   ", f.count, Inclusive(f), f.rows) + "\r\n" + dashes +

@@ -2,6 +2,7 @@
 #include "CCommandTypeCatalog.h"
 #include "CDetailPaneDlg.h"
 #include "CFileDialogs.h"
+#include "CListColumnsMenu.h"
 #include "CMainCommands.h"
 #include "CMainFrame.h"
 #include "CProfilePane.h"
@@ -14,7 +15,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -78,6 +82,10 @@ private slots:
     void tabsOfOneFileTellSysApartAndShowTheirPaths();
     void copyTakesTheSelectedRowsOfTheViewWithTheFocus();
     void commandTypeIsNotCut();
+    void planTabSumsEveryPlanDump();
+    void listColumnsAreHiddenFromTheHeaderAndRemembered();
+    void findAndCopyWaitForAWindow();
+    void noTwoEntriesOfAMenuShareAMnemonic();
 
 private:
     QString Fixture(const QString& name, const std::string& bytes);
@@ -277,4 +285,118 @@ void TstFitAndFinish::commandTypeIsNotCut() {
 }
 
 QTEST_MAIN(TstFitAndFinish)
+
+// The PLAN tab keeps the first dump's text and sums the dumps of each plan under it, from a
+// plain file and from a compressed one (whose plan texts are copied) alike.
+void TstFitAndFinish::planTabSumsEveryPlanDump() {
+    const auto stat = [](int id, int rows, int parent, const char* operation) {
+        return "STAT #1 id=" + std::to_string(id) + " cnt=" + std::to_string(rows) +
+               " pid=" + std::to_string(parent) + " pos=1 obj=0 op='" + operation +
+               " (cr=4 pr=0 pw=0 time=" + std::to_string(10 * rows) +
+               " us cost=2 size=9 card=3)'\r\n";
+    };
+    const std::string trace = CursorBlock(1, 5, 3, "select plans") + stat(1, 1, 0, "SORT") +
+                              stat(2, 3, 1, "FULL T") + stat(1, 1, 0, "SORT") +
+                              stat(2, 301, 1, "FULL T") + stat(1, 5, 0, "INDEX I");
+    for (const QString& path : {Fixture(QStringLiteral("p_ora_1.trc"), trace),
+                                Fixture(QStringLiteral("p_ora_2.trc.gz"), Gzip(trace))}) {
+        CVelquorView* view = OpenAndWait(*m_frame, {path});
+        view->selectRow(0);
+        const std::string plan = m_frame->DetailDlg().GetText(2);
+        QVERIFY2(plan.starts_with("Rows     Row Source Operation\r\n"), plan.c_str());
+        QVERIFY2(plan.find("3 plan dumps, 2 plans\r\n") != std::string::npos, plan.c_str());
+        QVERIFY2(plan.find("Plan 1, 2 dumps") != std::string::npos, plan.c_str());
+        // FULL T: 3 rows first, 152 on average, 301 at most, 50 times the estimate of 3.
+        QVERIFY2(plan.find("         3        152        301          4") != std::string::npos,
+                 plan.c_str());
+        QVERIFY2(plan.find("!  FULL T\r\n") != std::string::npos, plan.c_str());
+        QVERIFY2(plan.find("Plan 2, 1 dump\r\n") != std::string::npos, plan.c_str());
+    }
+}
+
+// After the description's columns come the SQL id, the elapsed time without recursive calls
+// and the time of waits, in seconds. The header's menu hides and shows any column; a list
+// opened later hides what was hidden last, and the last column shown stays.
+void TstFitAndFinish::listColumnsAreHiddenFromTheHeaderAndRemembered() {
+    const QString key = QLatin1String(CListColumnsMenu::kSettingsKey);
+    QSettings().remove(key);
+    const QString path = Fixture(QStringLiteral("a_ora_1.trc"), Statements(2, "select "));
+    CVelquorView* first = OpenAndWait(*m_frame, {path});
+    QAbstractItemModel& model = first->Model();
+    QCOMPARE(model.columnCount(), 17);
+    QStringList titles;
+    for (int column = 14; column < 17; ++column) {
+        titles.append(model.headerData(column, Qt::Horizontal).toString());
+    }
+    QCOMPARE(titles, QStringList({QStringLiteral("sqlid"), QStringLiteral("self elapsed"),
+                                  QStringLiteral("waits")}));
+    QCOMPARE(model.index(0, 14).data().toString(), QStringLiteral("x"));
+    QVERIFY2(model.index(0, 15).data().toString().contains(QLatin1Char('.')),
+             qPrintable(model.index(0, 15).data().toString()));
+
+    QHeaderView* header = first->horizontalHeader();
+    auto* columns = header->findChild<CListColumnsMenu*>();
+    QVERIFY(columns != nullptr);
+    std::unique_ptr<QMenu> menu = columns->Make();
+    QCOMPARE(menu->actions().size(), 17);
+    menu->actions().at(15)->trigger();
+    QVERIFY(header->isSectionHidden(15));
+    CVelquorView* second =
+        OpenAndWait(*m_frame, {Fixture(QStringLiteral("b_ora_2.trc"), Statements(1, "select "))});
+    QVERIFY(second->horizontalHeader()->isSectionHidden(15));
+    QVERIFY(!second->horizontalHeader()->isSectionHidden(16));
+
+    for (int column = 0; column < 17; ++column) {
+        if (column != 3 && !header->isSectionHidden(column)) {
+            columns->Make()->actions().at(column)->trigger();
+        }
+    }
+    QCOMPARE(header->hiddenSectionCount(), 16);
+    QVERIFY(!columns->Make()->actions().at(3)->isEnabled());
+    menu = columns->Make();
+    menu->actions().at(15)->trigger();
+    QVERIFY(!header->isSectionHidden(15));
+    QCOMPARE(QSettings().value(key).toStringList().size(), 15);
+    QSettings().remove(key);
+}
+
+// The start page has no list to search or copy from.
+void TstFitAndFinish::findAndCopyWaitForAWindow() {
+    const CMainCommands& c = m_frame->Commands();
+    QVERIFY(!c.m_actEditFind->isEnabled());
+    QVERIFY(!c.m_actEditCopy->isEnabled());
+    OpenAndWait(*m_frame, {Fixture(QStringLiteral("a_ora_1.trc"), Statements(1, "select "))});
+    QVERIFY(c.m_actEditFind->isEnabled());
+    QVERIFY(c.m_actEditCopy->isEnabled());
+}
+
+// Alt and a letter reach one entry: in the menu bar and in every menu below it, with the
+// recent files of two windows listed, no two entries underline the same letter.
+void TstFitAndFinish::noTwoEntriesOfAMenuShareAMnemonic() {
+    OpenAndWait(*m_frame, {Fixture(QStringLiteral("a_ora_1.trc"), Statements(1, "select "))});
+    OpenAndWait(*m_frame, {Fixture(QStringLiteral("b_ora_2.trc"), Statements(1, "select "))});
+    std::vector<QList<QAction*>> levels = {m_frame->menuBar()->actions()};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        QMap<QChar, QString> taken;
+        for (QAction* action : levels[i]) {
+            if (action->menu() != nullptr) {
+                levels.push_back(action->menu()->actions());
+            }
+            const QString text = action->text();
+            for (qsizetype at = text.indexOf(QLatin1Char('&')); at >= 0 && at + 1 < text.size();
+                 at = text.indexOf(QLatin1Char('&'), at + 2)) {
+                if (text[at + 1] == QLatin1Char('&')) {
+                    continue;
+                }
+                const QChar key = text[at + 1].toLower();
+                QVERIFY2(!taken.contains(key),
+                         qPrintable(taken.value(key) % QStringLiteral(" and ") % text));
+                taken.insert(key, text);
+                break;
+            }
+        }
+    }
+    QCOMPARE(levels.size(), std::size_t{5}); // the bar, File, Edit, View and Help
+}
+
 #include "tst_fitandfinish.moc"

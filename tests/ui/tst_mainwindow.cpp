@@ -210,7 +210,7 @@ void TstMainWindow::fixtureRowsShowEveryColumn() {
     QVERIFY(view != nullptr);
     CStatementListModel& model = view->Model();
     QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(model.columnCount(), 14);
+    QCOMPARE(model.columnCount(), 17); // the description's 14, then sqlid, self elapsed, waits
     const QStringList titles = {"Command Type", "uid",  "pid",          "Sql Statament", "Error No",
                                 "count",        "cpu",  "elapsed",      "disk",          "query",
                                 "current",      "rows", "parse misses", "execute misses"};
@@ -263,7 +263,7 @@ void TstMainWindow::emptyTraceShowsHeadersAndNoRows() {
     CVelquorView* view = OpenAndWait(*m_frame, {path});
     QVERIFY(view != nullptr);
     QCOMPARE(view->Model().rowCount(), 0);
-    QCOMPARE(view->horizontalHeader()->count(), 14);
+    QCOMPARE(view->horizontalHeader()->count(), CStatementColumns::kCount);
 }
 
 void TstMainWindow::realTracesListEveryRecord() {

@@ -2,9 +2,11 @@
 #include "CStatementColumns.h"
 #include "CTextSortKeys.h"
 #include "EngineTestSupport.h"
+#include "TimeText.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -200,6 +202,8 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
     record.SetError("ORA-00942");
     record.AddCall(ECallKind::Exec, {102, 103, 104, 105, 106, 107, 110, 108});
     record.AddCall(ECallKind::Parse, {.misses = 109});
+    record.SetSqlId("abc");
+    record.AddWait(0, 111);
     const std::pair<const char*, const char*> expected[] = {{"octName", "SELECT"},
                                                             {"user_id", "101"},
                                                             {"pid", "4242"},
@@ -213,7 +217,11 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
                                                             {"total_current", "107"},
                                                             {"total_rows", "108"},
                                                             {"parse_miss", "109"},
-                                                            {"exec_miss", "110"}};
+                                                            {"exec_miss", "110"},
+                                                            {"sql_id", "abc"},
+                                                            {"self_elap", "0.000104"},
+                                                            {"wait_time", "0.000111"}};
+    static_assert(std::size(expected) == CStatementColumns::kCount);
     for (int column = 0; column < CStatementColumns::kCount; ++column) {
         const CStatementColumns::CColumn& c = CStatementColumns::At(column);
         const auto [key, cell] = expected[column];
@@ -221,9 +229,10 @@ TEST(Sort, EveryColumnSortsByTheKeyAndFieldItShows) {
         EXPECT_EQ(CStatementColumns::FindBySortKey(key), &c) << c.title;
         CSqlReader sqls(PosixTexts());
         EXPECT_EQ(CStatementColumns::Cell(record, column, sqls), cell) << c.title;
-        const std::string sortedOn = c.IsNumber()
-                                         ? std::to_string(c.numberOf(record))
-                                         : CStatementColumns::SqlCell(c.textOf(record, sqls));
+        const std::string sortedOn =
+            !c.IsNumber() ? CStatementColumns::SqlCell(c.textOf(record, sqls))
+            : c.unit == CStatementColumns::Unit::Seconds ? FormatSeconds(c.numberOf(record))
+                                                         : std::to_string(c.numberOf(record));
         EXPECT_EQ(sortedOn, cell) << c.title;
     }
     EXPECT_EQ(CStatementColumns::FindBySortKey("Pid"), nullptr);

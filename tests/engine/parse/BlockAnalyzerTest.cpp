@@ -41,7 +41,7 @@ TEST(CursorBlock, ReadsHeaderSqlAndCallFigures) {
     EXPECT_EQ(r.Fetch(), (CCallFigures{1, 30, 32, 2, 3, 4, 0, 5}));
     EXPECT_EQ(r.Total(), (CCallFigures{4, 1059, 67, 3, 6, 7, 0, 9}));
     EXPECT_EQ(CStatementTexts::CallStats(r),
-              "call\tcount\tcpu      elapsed    disk       query      current     rows\r\n"
+              "call     count       cpu    elapsed       disk      query    current       rows\r\n"
               "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n"
               "Parse        1        10         12          0          1          0          0\r\n"
               "Execute      2      1019         23          1          2          3          4\r\n"
@@ -263,10 +263,10 @@ TEST(RowSource, IndentedPlanInIdOrder) {
                               "STAT #1 id=2 cnt=14 pid=1 pos=1 obj=0 op='B'\n"
                               "STAT #1 id=4 cnt=3 pid=1 pos=1 obj=0 op='D'\n"
                               "STAT #1 id=3 cnt=7 pid=2 pos=1 obj=0 op='C (it''s)'\n"
-                              "STAT #1 id=2 cnt=99 pid=0 pos=1 obj=0 op='dup'\n"
                               "STAT #2 id=4 cnt=1 pid=0 op='other cursor'\n"
                               " STAT #1 id=5 cnt=1 pid=0 op='not at line start'\n"
-                              "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n";
+                              "STAT #1 id=6 cnt=2 pid=40 op='orphan'\n"
+                              "STAT #1 id=2 cnt=99 pid=0 pos=1 obj=0 op='dup of a later dump'\n";
     const auto records = Analyze(block);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(RowSourceOf(records[0]),

@@ -84,19 +84,24 @@ CPlanRow PlanRow(std::mt19937_64& random) {
 }
 
 // What the figures must hold: every sum as 64-bit saturating sums give it, the first plan row
-// of an id, the waits by event in the order they first came.
+// of an id (from a row of an id already there on, every row is one of a later dump), the waits
+// by event in the order they first came.
 struct CReference {
     std::array<CCallFigures, 3> calls;
     std::vector<CPlanRow> plan;
+    std::vector<CPlanRow> laterRows;
     std::vector<CWaitFigures> waits;
 
     void AddCall(ECallKind kind, const CCallFigures& call) {
         calls[static_cast<std::size_t>(kind)].Add(call);
     }
     void AddPlanRow(const CPlanRow& row) {
-        if (std::none_of(plan.begin(), plan.end(),
-                         [&](const CPlanRow& known) { return known.id == row.id; })) {
+        if (laterRows.empty() && std::none_of(plan.begin(), plan.end(), [&](const CPlanRow& known) {
+                return known.id == row.id;
+            })) {
             plan.push_back(row);
+        } else {
+            laterRows.push_back(row);
         }
     }
     void AddWaits(const CWaitFigures& more) {
@@ -115,8 +120,10 @@ struct CReference {
         for (std::size_t kind = 0; kind < calls.size(); ++kind) {
             calls[kind].Add(later.calls[kind]);
         }
-        for (const CPlanRow& row : later.plan) {
-            AddPlanRow(row);
+        for (const std::vector<CPlanRow>* rows : {&later.plan, &later.laterRows}) {
+            for (const CPlanRow& row : *rows) {
+                AddPlanRow(row);
+            }
         }
         for (const CWaitFigures& more : later.waits) {
             AddWaits(more);
@@ -261,6 +268,7 @@ void ExpectHolds(const CCursorFigures& figures, const CReference& reference) {
         EXPECT_EQ(figures.CallsOf(kind), reference.calls[static_cast<std::size_t>(kind)]);
     }
     EXPECT_EQ(figures.Plan(), reference.plan);
+    EXPECT_EQ(figures.LaterPlanRows(), reference.laterRows);
     ASSERT_EQ(figures.PlanRowCount(), reference.plan.size());
     for (std::size_t i = 0; i < reference.plan.size(); ++i) {
         EXPECT_EQ(figures.PlanRow(i), reference.plan[i]);
@@ -299,14 +307,16 @@ TEST(CursorFigures, PackedFiguresSumExactlyAsFullOnes) {
         EXPECT_TRUE(copy == wholeFigures);
 
         std::vector<std::string> operations;
-        for (std::size_t i = 0; i < whole.plan.size(); ++i) {
+        for (std::size_t i = 0; i < whole.plan.size() + whole.laterRows.size(); ++i) {
             operations.emplace_back(random() % 4, 'x');
         }
         copy.CopyPlanTexts(operations);
         std::uint64_t offset = 0;
         for (std::size_t i = 0; i < operations.size(); ++i) {
-            whole.plan[i].textOffset = offset;
-            whole.plan[i].textLength = static_cast<std::uint32_t>(operations[i].size());
+            CPlanRow& row =
+                i < whole.plan.size() ? whole.plan[i] : whole.laterRows[i - whole.plan.size()];
+            row.textOffset = offset;
+            row.textLength = static_cast<std::uint32_t>(operations[i].size());
             offset += operations[i].size();
         }
         ExpectHolds(copy, whole);
