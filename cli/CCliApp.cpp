@@ -85,11 +85,12 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
-    "  --from T        timeline, profile: only what ends at T or later, T as the trace writes\n"
-    "                  wall-clock times (2024-01-16T17:52:40.466253-08:00, 2007-07-11\n"
-    "                  11:05:33.800) or a tim value\n"
-    "  --to T          timeline, profile: only what ends at T or before (profile: of the\n"
-    "                  trace cut to the lines of the calls and waits in the range)\n"
+    "  --from T        timeline, profile, sqls, tree: only what ends at T or later, T as the\n"
+    "                  trace writes wall-clock times (2024-01-16T17:52:40.466253-08:00,\n"
+    "                  2007-07-11 11:05:33.800) or a tim value\n"
+    "  --to T          timeline, profile, sqls, tree: only what ends at T or before (profile,\n"
+    "                  sqls, tree: of the trace cut to the lines of the calls and waits in the\n"
+    "                  range)\n"
     "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
     "  --all-depths    timeline: recursive calls and their waits too\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
@@ -279,7 +280,7 @@ int CCliApp::RunProfile(const CCliOptions& options) {
 }
 
 int CCliApp::RunSqls(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     CSqlGroupWriter::Write(
         stdout, analyzer.SqlGroups(options.excludeIdle, options.format == COutputFormat::Json),
         analyzer, options.format);
@@ -287,7 +288,7 @@ int CCliApp::RunSqls(const CCliOptions& options) {
 }
 
 int CCliApp::RunTree(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     CCallTreeWriter::Write(stdout, analyzer.CallTree(), analyzer, options.format);
     return FinishOutput();
 }
