@@ -85,12 +85,11 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
-    "  --from T        timeline, profile, sqls, tree: only what ends at T or later, T as the\n"
-    "                  trace writes wall-clock times (2024-01-16T17:52:40.466253-08:00,\n"
+    "  --from T        timeline, list, profile, sqls, tree: only what ends at T or later, T as\n"
+    "                  the trace writes wall-clock times (2024-01-16T17:52:40.466253-08:00,\n"
     "                  2007-07-11 11:05:33.800) or a tim value\n"
-    "  --to T          timeline, profile, sqls, tree: only what ends at T or before (profile,\n"
-    "                  sqls, tree: of the trace cut to the lines of the calls and waits in the\n"
-    "                  range)\n"
+    "  --to T          the same, only what ends at T or before (all but timeline: of the trace\n"
+    "                  cut to the lines of the calls and waits in the range)\n"
     "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
     "  --all-depths    timeline: recursive calls and their waits too\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
@@ -203,7 +202,7 @@ int CCliApp::RunCommand(const CCliOptions& options) {
 }
 
 int CCliApp::RunList(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     std::unique_ptr<IRecordWriter> writer = MakeWriter(options.format, false, analyzer.Texts());
     if (auto* table = dynamic_cast<CTableWriter*>(writer.get())) {
         table->FitColumns(analyzer);

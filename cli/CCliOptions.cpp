@@ -19,6 +19,10 @@ const std::map<std::string, CCliCommand> kCommands = {
 
 const std::set<CCliCommand> kTimeCommands = {CCliCommand::Profile, CCliCommand::Sqls,
                                              CCliCommand::Tree};
+// The commands that take a time range (--from, --to).
+const std::set<CCliCommand> kRangeCommands = {CCliCommand::Timeline, CCliCommand::List,
+                                              CCliCommand::Profile, CCliCommand::Sqls,
+                                              CCliCommand::Tree};
 
 const std::map<std::string, ESessionTag> kCuts = {{"session", ESessionTag::Session},
                                                   {"service", ESessionTag::Service},
@@ -49,8 +53,8 @@ const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--format",
      {CCliCommand::List, CCliCommand::Follow, CCliCommand::Profile, CCliCommand::Sqls,
       CCliCommand::Tree, CCliCommand::Execs, CCliCommand::Timeline}},
-    {"--from", {CCliCommand::Timeline, CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree}},
-    {"--to", {CCliCommand::Timeline, CCliCommand::Profile, CCliCommand::Sqls, CCliCommand::Tree}},
+    {"--from", kRangeCommands},
+    {"--to", kRangeCommands},
     {"--min-gap", {CCliCommand::Timeline}},
     {"--all-depths", {CCliCommand::Timeline}},
     {"--exclude-idle", kTimeCommands},
