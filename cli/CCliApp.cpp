@@ -85,9 +85,9 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
-    "  --from T        timeline, list, profile, sqls, tree: only what ends at T or later, T as\n"
-    "                  the trace writes wall-clock times (2024-01-16T17:52:40.466253-08:00,\n"
-    "                  2007-07-11 11:05:33.800) or a tim value\n"
+    "  --from T        timeline, list, profile, sqls, tree, execs: only what ends at T or\n"
+    "                  later, T as the trace writes wall-clock times (2024-01-16T17:52:40.466253\n"
+    "                  -08:00, 2007-07-11 11:05:33.800) or a tim value\n"
     "  --to T          the same, only what ends at T or before (all but timeline: of the trace\n"
     "                  cut to the lines of the calls and waits in the range)\n"
     "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
@@ -294,7 +294,7 @@ int CCliApp::RunTree(const CCliOptions& options) {
 
 // The executions of the chosen rows, read from each file in one pass over it.
 int CCliApp::RunExecs(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     if (options.row >= analyzer.GetCount()) {
         throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
                           std::to_string(analyzer.GetCount()) + " rows");

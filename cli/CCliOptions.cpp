@@ -21,8 +21,8 @@ const std::set<CCliCommand> kTimeCommands = {CCliCommand::Profile, CCliCommand::
                                              CCliCommand::Tree};
 // The commands that take a time range (--from, --to).
 const std::set<CCliCommand> kRangeCommands = {CCliCommand::Timeline, CCliCommand::List,
-                                              CCliCommand::Profile, CCliCommand::Sqls,
-                                              CCliCommand::Tree};
+                                              CCliCommand::Profile,  CCliCommand::Sqls,
+                                              CCliCommand::Tree,     CCliCommand::Execs};
 
 const std::map<std::string, ESessionTag> kCuts = {{"session", ESessionTag::Session},
                                                   {"service", ESessionTag::Service},

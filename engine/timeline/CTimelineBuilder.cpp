@@ -43,6 +43,9 @@ void CTimelineBuilder::Feed(std::string_view text, std::uint64_t offset) {
     const char* const end = text.data() + text.size();
     while (!m_bEnded && p != end) {
         if (*p == '\r' || *p == '\n') {
+            if (m_cut != nullptr) {
+                m_strCut += *p;
+            }
             ++p;
             continue;
         }
@@ -53,7 +56,6 @@ void CTimelineBuilder::Feed(std::string_view text, std::uint64_t offset) {
         if (ReadLine(line, offset + static_cast<std::uint64_t>(p - text.data())) &&
             m_cut != nullptr) {
             m_strCut.append(line);
-            m_strCut += '\n';
         }
         p = lineEnd;
     }

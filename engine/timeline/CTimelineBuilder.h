@@ -30,7 +30,8 @@ public:
     CTimelineBuilder(std::string path, std::string filePid, std::int64_t minGap);
 
     // Also writes the text cut to `range`: every line but the timed ones (calls, waits,
-    // transaction ends, errors) that end outside it, each line ending with LF.
+    // transaction ends, errors) that end outside it, each of those left empty, and the line
+    // breaks as they stand, so that every line keeps its number in the file.
     void CutTo(const CTimeRange& range) { m_cut = &range; }
     std::string& CutText() { return m_strCut; }
     // Reads whole lines, cut at every run of CR and LF; a zero byte ends the text.

@@ -102,8 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                     kSession}}),
     [](const testing::TestParamInfo<OutputCase>& param) { return param.param.name; });
 
-// The fixture's lines without the calls, waits, transaction ends and errors whose tim lies
-// outside [from, to].
+// The fixture's lines, the calls, waits, transaction ends and errors whose tim lies outside
+// [from, to] left empty.
 std::string CutByHand(const std::string& text, long from, long to) {
     std::istringstream in(text);
     std::string cut;
@@ -111,9 +111,7 @@ std::string CutByHand(const std::string& text, long from, long to) {
         const std::size_t tim = line.rfind("tim=");
         const bool timed = tim != std::string::npos && !line.starts_with("PARSING IN CURSOR");
         const long time = timed ? std::stol(line.substr(tim + 4)) : 0;
-        if (!timed || (time >= from && time <= to)) {
-            cut += line + "\n";
-        }
+        cut += !timed || (time >= from && time <= to) ? line + "\n" : "\n";
     }
     return cut;
 }
@@ -127,8 +125,9 @@ std::string WithoutFolder(std::string text, const std::filesystem::path& file) {
     return text;
 }
 
-// list, sqls and tree with --from and --to show what they show of the trace cut by hand to the
-// lines that end within the range, a wait ending at --from and a fetch ending at --to included.
+// list, sqls, tree and execs with --from and --to show what they show of the trace cut by
+// hand to the lines that end within the range (the lines cut left empty, so that executions
+// keep their line numbers), a wait ending at --from and a fetch ending at --to included.
 TEST(CliRange, ViewsOfARangeAreThoseOfTheTraceCutByHand) {
     const std::filesystem::path whole = kTestData / "data" / "session_ora_77.trc";
     CTempFolder temp;
@@ -137,7 +136,8 @@ TEST(CliRange, ViewsOfARangeAreThoseOfTheTraceCutByHand) {
     for (const std::vector<std::string>& command :
          {std::vector<std::string>{"list", "--format", "json"},
           std::vector<std::string>{"sqls", "--format", "json"},
-          std::vector<std::string>{"tree", "--format", "json"}}) {
+          std::vector<std::string>{"tree", "--format", "json"},
+          std::vector<std::string>{"execs", "--format", "json"}}) {
         SCOPED_TRACE(command.front());
         std::vector<std::string> ranged = {kCli};
         ranged.insert(ranged.end(), command.begin(), command.end());
