@@ -90,11 +90,11 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
-    "  --from T        timeline, profile: only what ends at T or later, T as the trace writes\n"
-    "                  wall-clock times (2024-01-16T17:52:40.466253-08:00, 2007-07-11\n"
-    "                  11:05:33.800) or a tim value\n"
-    "  --to T          timeline, profile: only what ends at T or before (profile: of the\n"
-    "                  trace cut to the lines of the calls and waits in the range)\n"
+    "  --from T        timeline, list, profile, sqls, tree, execs: only what ends at T or\n"
+    "                  later, T as the trace writes wall-clock times (2024-01-16T17:52:40.466253\n"
+    "                  -08:00, 2007-07-11 11:05:33.800) or a tim value\n"
+    "  --to T          the same, only what ends at T or before (all but timeline: of the trace\n"
+    "                  cut to the lines of the calls and waits in the range)\n"
     "  --min-gap MS    timeline: the shortest gap shown, in milliseconds (default 1)\n"
     "  --all-depths    timeline: recursive calls and their waits too\n"
     "  --exclude-idle  profile, sqls: leave idle waits (\"SQL*Net message from client\" and\n"
@@ -213,7 +213,7 @@ int CCliApp::RunCommand(const CCliOptions& options) {
 }
 
 int CCliApp::RunList(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     std::unique_ptr<IRecordWriter> writer =
         MakeWriter(options.format, false, analyzer.Texts(), options.columns);
     if (auto* table = dynamic_cast<CTableWriter*>(writer.get())) {
@@ -291,7 +291,7 @@ int CCliApp::RunProfile(const CCliOptions& options) {
 }
 
 int CCliApp::RunSqls(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     CSqlGroupWriter::Write(
         stdout, analyzer.SqlGroups(options.excludeIdle, options.format == COutputFormat::Json),
         analyzer, options.format);
@@ -299,14 +299,14 @@ int CCliApp::RunSqls(const CCliOptions& options) {
 }
 
 int CCliApp::RunTree(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     CCallTreeWriter::Write(stdout, analyzer.CallTree(), analyzer, options.format);
     return FinishOutput();
 }
 
 // The executions of the chosen rows, read from each file in one pass over it.
 int CCliApp::RunExecs(const CCliOptions& options) {
-    CTraceAnalyzer& analyzer = Analyze(options);
+    CTraceAnalyzer& analyzer = AnalyzeRange(options);
     if (options.row >= analyzer.GetCount()) {
         throw CUsageError("no row " + std::to_string(options.row) + ": the list has " +
                           std::to_string(analyzer.GetCount()) + " rows");

@@ -20,6 +20,10 @@ const std::map<std::string, CCliCommand> kCommands = {
 
 const std::set<CCliCommand> kTimeCommands = {CCliCommand::Profile, CCliCommand::Sqls,
                                              CCliCommand::Tree};
+// The commands that take a time range (--from, --to).
+const std::set<CCliCommand> kRangeCommands = {CCliCommand::Timeline, CCliCommand::List,
+                                              CCliCommand::Profile,  CCliCommand::Sqls,
+                                              CCliCommand::Tree,     CCliCommand::Execs};
 
 const std::map<std::string, ESessionTag> kCuts = {{"session", ESessionTag::Session},
                                                   {"service", ESessionTag::Service},
@@ -51,8 +55,8 @@ const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
      {CCliCommand::List, CCliCommand::Follow, CCliCommand::Profile, CCliCommand::Sqls,
       CCliCommand::Tree, CCliCommand::Execs, CCliCommand::Timeline}},
     {"--columns", {CCliCommand::List, CCliCommand::Follow}},
-    {"--from", {CCliCommand::Timeline, CCliCommand::Profile}},
-    {"--to", {CCliCommand::Timeline, CCliCommand::Profile}},
+    {"--from", kRangeCommands},
+    {"--to", kRangeCommands},
     {"--min-gap", {CCliCommand::Timeline}},
     {"--all-depths", {CCliCommand::Timeline}},
     {"--exclude-idle", kTimeCommands},

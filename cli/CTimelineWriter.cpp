@@ -35,8 +35,8 @@ std::vector<std::string> Cells(const CTimeline& timeline, const CTimelineEvent& 
             FormatSeconds(event.end - event.start),
             kKinds[static_cast<int>(event.kind)],
             std::to_string(event.depth),
-            context.process,
-            context.session,
+            context.Process(),
+            context.Session(),
             statement == nullptr || statement->row < 0 ? "" : std::to_string(statement->row),
             statement == nullptr ? "" : statement->sqlid,
             timeline.NameOf(event)};
@@ -103,8 +103,8 @@ std::string JsonObject(const CTimeline& timeline, const CTimelineEvent& event) {
     AppendJsonNumber(out, "duration", event.end - event.start);
     out += ',';
     AppendJsonNumber(out, "depth", event.depth);
-    AppendText(out, "process", context.process);
-    AppendText(out, "session", context.session);
+    AppendText(out, "process", context.Process());
+    AppendText(out, "session", context.Session());
     out += ",\"row\":";
     out += statement == nullptr || statement->row < 0 ? "null" : std::to_string(statement->row);
     AppendText(out, "sqlid", statement == nullptr ? std::string() : statement->sqlid);

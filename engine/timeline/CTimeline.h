@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTimelineEvent.h"
+#include "CTraceContext.h"
 #include "CWallClock.h"
 
 #include <cstdint>
@@ -12,11 +13,16 @@
 // them and the wall-clock anchors that give their times, in order of start, then end.
 class CTimeline {
 public:
-    // A context: a (process, session) of one file.
+    // A context of one file, as the trace states it.
     struct CContext {
         std::string file;
-        std::string process;
-        std::string session; // empty: none
+        std::string filePid; // the process the file's name gives
+        CTraceContext key;
+
+        // The context's process, the file's when the trace states none, as records show it.
+        const std::string& Process() const { return key.process ? *key.process : filePid; }
+        // Its session; empty before the process's first session.
+        std::string Session() const { return key.session.value_or(std::string()); }
     };
     // A statement a cursor was bound to: its header's place in its file, for its list row.
     struct CStatement {

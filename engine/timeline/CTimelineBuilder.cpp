@@ -1,5 +1,6 @@
 #include "CTimelineBuilder.h"
 
+#include "CSessionTags.h"
 #include "IdleEvents.h"
 #include "TraceText.h"
 
@@ -30,8 +31,11 @@ std::string_view CallName(ETraceLine kind, std::string_view line) {
 } // namespace
 
 CTimelineBuilder::CTimelineBuilder(std::string path, std::string filePid, std::int64_t minGap)
-    : m_contexts(std::move(filePid)), m_nMinGap(minGap) {
+    : m_strFilePid(std::move(filePid)), m_nMinGap(minGap) {
     m_timeline.Files().push_back(std::move(path));
+    m_contexts.emplace_back();
+    m_contextIndex.emplace(CTraceContext(), 0);
+    m_processes.emplace(std::nullopt, 0);
 }
 
 void CTimelineBuilder::Feed(std::string_view text, std::uint64_t offset) {
@@ -39,6 +43,9 @@ void CTimelineBuilder::Feed(std::string_view text, std::uint64_t offset) {
     const char* const end = text.data() + text.size();
     while (!m_bEnded && p != end) {
         if (*p == '\r' || *p == '\n') {
+            if (m_cut != nullptr) {
+                m_strCut += *p;
+            }
             ++p;
             continue;
         }
@@ -49,7 +56,6 @@ void CTimelineBuilder::Feed(std::string_view text, std::uint64_t offset) {
         if (ReadLine(line, offset + static_cast<std::uint64_t>(p - text.data())) &&
             m_cut != nullptr) {
             m_strCut.append(line);
-            m_strCut += '\n';
         }
         p = lineEnd;
     }
@@ -62,7 +68,7 @@ bool CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
     if (line.starts_with("*** ")) {
         m_bInHeader = true;
         m_bBlockStart = true;
-        m_contexts.ReadHeaderLine(line);
+        ReadHeaderLine(line);
         if (std::optional<CWallClock> clock = CWallClock::OfHeaderLine(line)) {
             m_headerClock = clock;
         }
@@ -73,7 +79,9 @@ bool CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
         m_bBlockStart = true;
         return true;
     }
-    m_contexts.ReadLine(line);
+    if (MayNameProcess(line)) {
+        SwitchProcess(ProcessOfLine(line));
+    }
     const bool first = std::exchange(m_bBlockStart, false);
     if (first && line.starts_with(kCursorHeader)) {
         ReadHeader(line, offset);
@@ -99,18 +107,62 @@ bool CTimelineBuilder::ReadLine(std::string_view line, std::uint64_t offset) {
     }
 }
 
+// A "*** " line: a process switch or a session of the header it belongs to.
+void CTimelineBuilder::ReadHeaderLine(std::string_view line) {
+    ESessionTag tag = ESessionTag::Session;
+    std::string_view value;
+    if (const std::string_view process = ProcessOfLine(line); !process.empty()) {
+        m_headerProcess = process;
+    } else if (CSessionTags::ReadLine(line, tag, value) && tag == ESessionTag::Session) {
+        m_headerSession = value;
+    }
+}
+
 // The header's switches take effect; its time stamp waits for the next call or wait line of
 // the context it leaves current.
 void CTimelineBuilder::EndHeader() {
     if (!std::exchange(m_bInHeader, false)) {
         return;
     }
-    if (const std::optional<std::uint32_t> ended = m_contexts.EndHeader()) {
-        EndTurn(*ended);
+    if (const std::optional<std::string> process = std::exchange(m_headerProcess, std::nullopt)) {
+        SwitchProcess(*process);
+    }
+    if (std::optional<std::string> session = std::exchange(m_headerSession, std::nullopt)) {
+        CTraceContext key = m_contexts[m_nCurrent];
+        key.session = std::move(session);
+        SwitchTo(key);
     }
     if (m_headerClock.has_value()) {
-        State(m_contexts.Current()).pendingAnchor = std::exchange(m_headerClock, std::nullopt);
+        State(m_nCurrent).pendingAnchor = std::exchange(m_headerClock, std::nullopt);
     }
+}
+
+// The process's current context, or its first one with no session yet.
+void CTimelineBuilder::SwitchProcess(std::string_view process) {
+    if (process.empty()) {
+        return;
+    }
+    const auto known = m_processes.find(std::string(process));
+    SwitchTo(known != m_processes.end() ? m_contexts[known->second]
+                                        : CTraceContext{std::string(process), std::nullopt});
+}
+
+// A process switching to another session ends the turn of the session it leaves.
+void CTimelineBuilder::SwitchTo(const CTraceContext& key) {
+    const CTraceContext& current = m_contexts[m_nCurrent];
+    if (current == key) {
+        return;
+    }
+    if (current.process == key.process) {
+        EndTurn(m_nCurrent);
+    }
+    const auto [known, added] =
+        m_contextIndex.emplace(key, static_cast<std::uint32_t>(m_contexts.size()));
+    if (added) {
+        m_contexts.push_back(key);
+    }
+    m_nCurrent = known->second;
+    m_processes[key.process] = m_nCurrent;
 }
 
 // A statement header binds its cursor number, in its context, to a new statement.
@@ -125,7 +177,7 @@ void CTimelineBuilder::ReadHeader(std::string_view line, std::uint64_t offset) {
         std::clamp<std::int64_t>(GetNumber(line, " dep=", " "), 0, UINT32_MAX));
     statement.sqlid = std::string(GetText(line, " sqlid='", "'"));
     std::vector<CTimeline::CStatement>& statements = m_timeline.Statements();
-    State(m_contexts.Current()).cursors[cursor] = static_cast<std::uint32_t>(statements.size());
+    State(m_nCurrent).cursors[cursor] = static_cast<std::uint32_t>(statements.size());
     statements.push_back(std::move(statement));
 }
 
@@ -141,7 +193,7 @@ bool CTimelineBuilder::ReadCall(std::string_view line, const CCursorLine& kind) 
     event.depth = static_cast<std::uint32_t>(std::clamp<std::int64_t>(call.depth, 0, UINT32_MAX));
     event.name = m_timeline.NameId(CallName(kind.kind, line));
     if (kind.kind != ETraceLine::Lob) {
-        const auto& cursors = State(m_contexts.Current()).cursors;
+        const auto& cursors = State(m_nCurrent).cursors;
         const auto bound = cursors.find(kind.cursor);
         event.statement = bound == cursors.end() ? CTimelineEvent::kNone : bound->second;
     }
@@ -155,7 +207,7 @@ bool CTimelineBuilder::ReadWait(std::string_view line, const CCursorLine& kind) 
     event.start = wait.time - wait.elapsed;
     event.end = wait.time;
     event.name = m_timeline.NameId(wait.event);
-    const auto& cursors = State(m_contexts.Current()).cursors;
+    const auto& cursors = State(m_nCurrent).cursors;
     const auto bound = cursors.find(kind.cursor);
     if (bound != cursors.end()) {
         event.statement = bound->second;
@@ -169,7 +221,7 @@ bool CTimelineBuilder::ReadOtherTimed(std::int64_t tim) {
     CTimelineEvent moment;
     moment.start = tim;
     moment.end = tim;
-    moment.context = m_contexts.Current();
+    moment.context = m_nCurrent;
     moment.anchor = State(moment.context).anchor;
     return tim == 0 || InCut(moment);
 }
@@ -183,7 +235,7 @@ bool CTimelineBuilder::AddEvent(CTimelineEvent event, std::int64_t tim) {
     if (tim == 0) {
         return true;
     }
-    event.context = m_contexts.Current();
+    event.context = m_nCurrent;
     CContextState& state = State(event.context);
     if (state.pendingAnchor.has_value()) {
         state.anchor = static_cast<std::uint32_t>(m_timeline.Anchors().size());
@@ -231,8 +283,8 @@ CTimeline CTimelineBuilder::Finish() {
     for (std::uint32_t context = 0; context < m_states.size(); ++context) {
         EndTurn(context);
     }
-    for (const CTimelineContexts::CName& name : m_contexts.Names()) {
-        m_timeline.Contexts().push_back({m_timeline.Files().front(), name.process, name.session});
+    for (const CTraceContext& key : m_contexts) {
+        m_timeline.Contexts().push_back({m_timeline.Files().front(), m_strFilePid, key});
     }
     m_timeline.Sort();
     return std::move(m_timeline);

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <sstream>
 
 // Expected-output tests: each case runs velquor-cli on the fixture traces and compares what
 // it wrote, with the fixture folder's path written "{data}", with expected/<case>.out. On a
@@ -103,5 +104,58 @@ INSTANTIATE_TEST_SUITE_P(
                     "2026-12-07T08:00:00.000900+00:00", "--to", "5600", "--min-gap", "0.1",
                     kSession}}),
     [](const testing::TestParamInfo<OutputCase>& param) { return param.param.name; });
+
+// The fixture's lines, the calls, waits, transaction ends and errors whose tim lies outside
+// [from, to] left empty.
+std::string CutByHand(const std::string& text, long from, long to) {
+    std::istringstream in(text);
+    std::string cut;
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t tim = line.rfind("tim=");
+        const bool timed = tim != std::string::npos && !line.starts_with("PARSING IN CURSOR");
+        const long time = timed ? std::stol(line.substr(tim + 4)) : 0;
+        cut += !timed || (time >= from && time <= to) ? line + "\n" : "\n";
+    }
+    return cut;
+}
+
+// `text` with the folder of `file` written "{dir}".
+std::string WithoutFolder(std::string text, const std::filesystem::path& file) {
+    const std::string folder = file.parent_path().string();
+    for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) {
+        text.replace(at, folder.size(), "{dir}");
+    }
+    return text;
+}
+
+// list, sqls, tree and execs with --from and --to show what they show of the trace cut by
+// hand to the lines that end within the range (the lines cut left empty, so that executions
+// keep their line numbers), a wait ending at --from and a fetch ending at --to included.
+TEST(CliRange, ViewsOfARangeAreThoseOfTheTraceCutByHand) {
+    const std::filesystem::path whole = kTestData / "data" / "session_ora_77.trc";
+    CTempFolder temp;
+    const std::filesystem::path cut = temp.Path() / "session_ora_77.trc";
+    WriteFile(cut, CutByHand(ReadFile(whole), 2850, 5800));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"list", "--format", "json"},
+          std::vector<std::string>{"sqls", "--format", "json"},
+          std::vector<std::string>{"tree", "--format", "json"},
+          std::vector<std::string>{"execs", "--format", "json"}}) {
+        SCOPED_TRACE(command.front());
+        std::vector<std::string> ranged = {kCli};
+        ranged.insert(ranged.end(), command.begin(), command.end());
+        std::vector<std::string> byHand = ranged;
+        ranged.insert(ranged.end(), {"--from", "2850", "--to", "5800", whole.string()});
+        byHand.push_back(cut.string());
+        const CChildProcess::Result fromRange = CChildProcess::Run(ranged);
+        const CChildProcess::Result fromCut = CChildProcess::Run(byHand);
+        ASSERT_EQ(fromRange.status, 0) << fromRange.err;
+        ASSERT_EQ(fromCut.status, 0) << fromCut.err;
+        EXPECT_EQ(WithoutFolder(fromRange.out, whole), WithoutFolder(fromCut.out, cut));
+        const std::vector<std::string> all = {kCli, command[0], "--format", "json", whole.string()};
+        EXPECT_NE(WithoutFolder(CChildProcess::Run(all).out, whole),
+                  WithoutFolder(fromCut.out, cut));
+    }
+}
 
 } // namespace

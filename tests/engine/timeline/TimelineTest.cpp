@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <functional>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -220,10 +221,10 @@ TEST(TimelineGaps, WithinTurnsAtAnyDepthLongerThanTheThreshold) {
     const CTimelineEvent* other = FindEnding(timeline, 1020000, ETimelineKind::Call);
     const CTimelineEvent* back = FindEnding(timeline, 1030100, ETimelineKind::Call);
     ASSERT_TRUE(other != nullptr && back != nullptr);
-    EXPECT_EQ(timeline.Contexts()[other->context].session, "2.2");
+    EXPECT_EQ(timeline.Contexts()[other->context].Session(), "2.2");
     EXPECT_EQ(timeline.Statements()[other->statement].sqlid, "top3");
-    EXPECT_EQ(timeline.Contexts()[back->context].session, "1.1");
-    EXPECT_EQ(timeline.Contexts()[back->context].process, "5");
+    EXPECT_EQ(timeline.Contexts()[back->context].Session(), "1.1");
+    EXPECT_EQ(timeline.Contexts()[back->context].Process(), "5");
     EXPECT_EQ(timeline.Statements()[back->statement].sqlid, "top1");
     EXPECT_EQ(timeline.Statements()[back->statement].row, 0);
     EXPECT_EQ(Clock(timeline, *back, back->end), "2026-01-02T10:00:30.000000");
@@ -235,6 +236,86 @@ TEST(TimelineGaps, WithinTurnsAtAnyDepthLongerThanTheThreshold) {
         const CTimelineEvent& b = timeline.Events()[i];
         EXPECT_TRUE(a.start < b.start || (a.start == b.start && a.end <= b.end)) << i;
     }
+}
+
+// Two processes written into one file, switching by "*** [ Unix process pid: N ]" lines: 5
+// serves session 1.1 then 2.2, 7 serves 3.3 between them, and 5 comes back in 2.2.
+const std::string kTwoProcesses =
+    "Trace file /t/two_ora_5.trc\n"
+    "Unix process pid: 5, image: oracle@host\n"
+    "\n"
+    "*** SESSION ID:(1.1) 2026-01-02 10:00:00.000\n"
+    "=====================\n"
+    "PARSING IN CURSOR #1 len=8 dep=0 uid=5 oct=3 lid=5 tim=1000000 hv=1 ad='a' sqlid='p5s1'\n"
+    "select 1\n"
+    "END OF STMT\n"
+    "EXEC #1:c=1,e=100,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=1000100\n"
+    "\n"
+    "*** [ Unix process pid: 7 ]\n"
+    "*** SESSION ID:(3.3) 2026-01-02 10:00:01.000\n"
+    "=====================\n"
+    "PARSING IN CURSOR #1 len=8 dep=0 uid=5 oct=3 lid=5 tim=2000000 hv=2 ad='b' sqlid='p7s3'\n"
+    "select 2\n"
+    "END OF STMT\n"
+    "EXEC #1:c=1,e=100,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=2000100\n"
+    "\n"
+    "*** [ Unix process pid: 5 ]\n"
+    "*** SESSION ID:(2.2) 2026-01-02 10:00:02.000\n"
+    "=====================\n"
+    "PARSING IN CURSOR #1 len=8 dep=0 uid=5 oct=3 lid=5 tim=3000000 hv=3 ad='c' sqlid='p5s2'\n"
+    "select 3\n"
+    "END OF STMT\n"
+    "EXEC #1:c=1,e=100,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=3000100\n"
+    "\n"
+    "*** [ Unix process pid: 7 ]\n"
+    "FETCH #1:c=1,e=100,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=4000100\n"
+    "\n"
+    "*** [ Unix process pid: 5 ]\n"
+    "FETCH #1:c=1,e=100,p=0,cr=0,cu=0,mis=0,r=0,dep=0,og=1,plh=0,tim=5000100\n";
+
+// The time line puts every line in the context the records are read in: each call of a listed
+// statement is in its record's context (process and session), on the hand-written traces of
+// sessions and processes and on every real trace.
+TEST(TimelineContexts, EveryCallIsInItsRecordsContext) {
+    CTempFolder folder;
+    std::vector<std::string> paths = {folder.File("turns_s000_5.trc"),
+                                      folder.File("two_ora_5.trc")};
+    CTempFolder::Write(paths[0], kTurns);
+    CTempFolder::Write(paths[1], kTwoProcesses);
+    for (const std::string& path : RealTraces()) {
+        paths.push_back(path);
+    }
+    std::vector<std::size_t> checked;
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        CPosixFileSystem fileSystem;
+        CStderrNotifier notifier;
+        CTraceAnalyzer analyzer(TestCatalog(), fileSystem, notifier);
+        analyzer.SetFiles({path});
+        analyzer.ReadFileList();
+        CTimeline timeline;
+        std::string error;
+        ASSERT_TRUE(CTimelineMaker::Make(analyzer, fileSystem, CTimelineScan::kDefaultMinGap,
+                                         timeline, error))
+            << error;
+        checked.push_back(0);
+        for (const CTimelineEvent& event : timeline.Events()) {
+            if (event.kind != ETimelineKind::Call || event.statement == CTimelineEvent::kNone ||
+                timeline.Statements()[event.statement].row < 0) {
+                continue;
+            }
+            const CTimeline::CContext& context = timeline.Contexts()[event.context];
+            const CStatementRecord& record =
+                analyzer.GetRecord(timeline.Statements()[event.statement].row);
+            ASSERT_TRUE(record.Trace() == context.key) << event.end;
+            ASSERT_EQ(record.Context().Pid(), context.Process()) << event.end;
+            ++checked.back();
+        }
+    }
+    EXPECT_GT(checked[0], 0u);
+    EXPECT_GT(checked[1], 0u);
+    EXPECT_GT(std::accumulate(checked.begin(), checked.end(), std::size_t{0}),
+              checked[0] + checked[1]);
 }
 
 // A range selects what ends within it, both ends included, by tim or by wall clock.
