@@ -4,6 +4,7 @@
 #include "TraceText.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -59,11 +60,19 @@ void CExecutionScanner::Line(std::string_view line, std::uint64_t offset, std::i
             CloseSql();
         }
     }
-    if (m_bBlockStart) {
-        if (m_contexts.Read(line)) {
-            m_bContextSwitched = true;
-        }
+    if (line.starts_with("*** ")) {
+        m_contexts.ReadHeaderLine(line);
+        m_bInHeader = true;
         return;
+    }
+    EndHeader();
+    if (m_bBlockStart) {
+        return;
+    }
+    if (MayNameProcess(line)) {
+        const std::uint32_t before = m_contexts.Current();
+        m_contexts.ReadLine(line);
+        NoteContext(before);
     }
     std::uint64_t cursor = 0;
     if (CursorAfter(line, kBinds, cursor)) {
@@ -75,17 +84,26 @@ void CExecutionScanner::Line(std::string_view line, std::uint64_t offset, std::i
         ReadHeader(line, offset, cursor);
         return;
     }
-    if (m_contexts.Read(line)) {
-        m_bContextSwitched = true;
-        return;
-    }
     const CCursorLine kind = ClassifyLine(line);
     if (kind.kind != ETraceLine::Other) {
         ReadCall(line, kind.kind, kind.cursor, number);
     }
 }
 
+void CExecutionScanner::EndHeader() {
+    if (std::exchange(m_bInHeader, false)) {
+        const std::uint32_t before = m_contexts.Current();
+        m_contexts.EndHeader();
+        NoteContext(before);
+    }
+}
+
+void CExecutionScanner::NoteContext(std::uint32_t before) {
+    m_bContextSwitched = m_bContextSwitched || m_contexts.Current() != before;
+}
+
 void CExecutionScanner::Finish() {
+    EndHeader();
     CloseSection();
     CloseSql();
 }

@@ -2,7 +2,7 @@
 
 #include "CBindSectionReader.h"
 #include "CExecution.h"
-#include "CExecutionContexts.h"
+#include "CTimelineContexts.h"
 #include "TraceLines.h"
 
 #include <cstdint>
@@ -16,7 +16,8 @@
 // Assembles the executions of statements from the lines of a trace, read in order. A
 // statement is named by the file offset of its header ("PARSING IN CURSOR #c" or
 // "PARSE ERROR #c:" at a block's start), which binds c in the line's context until the next
-// header of c there. Every context has its own cursors, bind sections and waits.
+// header of c there. Every context (CTimelineContexts: the rules the reader of records follows)
+// has its own cursors, bind sections and waits.
 class CExecutionScanner {
 public:
     // What the lines read so far gave one statement.
@@ -59,7 +60,7 @@ private:
         bool open = false; // the bound statement's last execution takes fetches
     };
     struct CKey {
-        std::size_t context;
+        std::uint32_t context;
         std::uint64_t cursor;
         bool operator==(const CKey&) const = default;
     };
@@ -78,11 +79,17 @@ private:
     static void TakeWaits(CCursor& state, CExecution& execution);
     void CloseSection();
     void CloseSql();
+    // The "*** " lines read since the last other line end their header.
+    void EndHeader();
+    void NoteContext(std::uint32_t before);
 
     bool m_bAll = false;
     std::unordered_map<std::uint64_t, CStatement> m_statements;
     std::unordered_map<CKey, CCursor, CKeyHash> m_cursors;
-    CExecutionContexts m_contexts;
+    // The lines of a statement are in the context of the process the trace states for them,
+    // so the scanner starts in the context of no process, as the reader of records does.
+    CTimelineContexts m_contexts{std::string()};
+    bool m_bInHeader = false;
     bool m_bContextSwitched = false;
     bool m_bBlockStart = true;
     // The open bind section and whose it is.

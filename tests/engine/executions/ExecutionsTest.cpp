@@ -47,7 +47,8 @@ std::string ValueText(const CBindValue& bind) {
 
 // One trace with every form a bind value takes, sections before a header and a PARSE, an
 // array execution, waits in and out of an execution's time, and two processes that use
-// the same cursor number.
+// the same cursor number, the second switched to by a header whose session is its own (the
+// whole header's session belongs to the process the header switches to).
 constexpr std::string_view kBindForms =
     "Unix process pid: 100, image: oracle@host\n"
     "\n"
@@ -99,6 +100,7 @@ constexpr std::string_view kBindForms =
     "WAIT #1: nam='db file sequential read' ela= 50 tim=1150\n"
     "FETCH #1:c=20,e=200,p=4,cr=5,cu=6,mis=0,r=7,dep=0,og=1,plh=77,tim=1300\n"
     "FETCH #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=1,dep=0,og=1,plh=77,tim=1301\n"
+    "*** SESSION ID:(20.2) 2024-01-16 17:52:41.000\n"
     "*** [ Unix process pid: 200 ]\n"
     "=====================\n"
     "PARSING IN CURSOR #1 len=20 dep=0 uid=5 oct=3 lid=5 tim=2000 hv=2 ad='2'\n"
@@ -130,12 +132,14 @@ TEST(ExecutionsTest, BindFormsAndExecutionsOfAHandWrittenTrace) {
     ASSERT_EQ(records.size(), 2u);
 
     // One pass over the whole file knows every line's process; the reader of one statement
-    // stops at the calls its record counted.
+    // stops at the calls its record counted and reads from the file's start when another
+    // context's lines stand among its own.
     std::vector<std::vector<CExecution>> all;
     std::string error;
     ASSERT_TRUE(CExecutionReader(PosixTexts()).ReadAll(records, all, error)) << error;
     const std::vector<CExecution>& first = all[0];
     ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(ExecutionsOf(*records[0]), first);
     const CExecution& one = first[0];
     EXPECT_EQ(one.number, 1);
     EXPECT_EQ(one.line, 47);
