@@ -2,6 +2,7 @@
 
 #include "CRecordTexts.h"
 #include "CStatementRecord.h"
+#include "CWallClock.h"
 #include "ITraceFile.h"
 #include "TraceLines.h"
 #include "TraceText.h"
@@ -163,7 +164,8 @@ bool CExecutionReader::Scan(const CScan& scan, std::uint64_t start, CExecutionSc
 
 // Going back from the header, line by line: a bind section of the statement's first
 // execution stands after the cursor's last EXEC and after the last line that switched the
-// context.
+// context; the read starts at the time stamp before those, which anchors the wall clock of
+// the executions until the next one.
 bool CExecutionReader::FindStart(const CScan& scan, std::uint64_t header, std::uint64_t& start,
                                  std::string& error) {
     std::uint64_t cursor = 0;
@@ -181,6 +183,7 @@ bool CExecutionReader::FindStart(const CScan& scan, std::uint64_t header, std::u
     }
     std::string text; // the bytes from `from` to the end of the line searched last
     std::uint64_t from = header;
+    bool bindsFound = false;
     while (from > 0) {
         const std::uint64_t bytes = std::min(kChunkBytes, from);
         std::string chunk;
@@ -200,9 +203,14 @@ bool CExecutionReader::FindStart(const CScan& scan, std::uint64_t header, std::u
                 break;
             }
             const std::string_view line = std::string_view(text).substr(lineStart, end - lineStart);
-            const CCursorLine kind = ClassifyLine(line);
-            if ((kind.kind == ETraceLine::Exec && kind.cursor == cursor) || SwitchesContext(line)) {
-                start = from + end;
+            if (!bindsFound) {
+                const CCursorLine kind = ClassifyLine(line);
+                bindsFound = (kind.kind == ETraceLine::Exec && kind.cursor == cursor) ||
+                             SwitchesContext(line);
+            }
+            if (bindsFound && line.starts_with("*** ") &&
+                CWallClock::OfHeaderLine(line).has_value()) {
+                start = from + lineStart;
                 return true;
             }
             if (lineStart == 0) {

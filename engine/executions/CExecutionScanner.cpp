@@ -62,6 +62,9 @@ void CExecutionScanner::Line(std::string_view line, std::uint64_t offset, std::i
     }
     if (line.starts_with("*** ")) {
         m_contexts.ReadHeaderLine(line);
+        if (std::optional<CWallClock> clock = CWallClock::OfHeaderLine(line)) {
+            m_headerClock = clock;
+        }
         m_bInHeader = true;
         return;
     }
@@ -86,6 +89,7 @@ void CExecutionScanner::Line(std::string_view line, std::uint64_t offset, std::i
     }
     const CCursorLine kind = ClassifyLine(line);
     if (kind.kind != ETraceLine::Other) {
+        Anchor(line, kind);
         ReadCall(line, kind.kind, kind.cursor, number);
     }
 }
@@ -95,11 +99,53 @@ void CExecutionScanner::EndHeader() {
         const std::uint32_t before = m_contexts.Current();
         m_contexts.EndHeader();
         NoteContext(before);
+        if (m_headerClock.has_value()) {
+            ClockOf(m_contexts.Current()).pending = std::exchange(m_headerClock, std::nullopt);
+        }
+    }
+}
+
+CExecutionScanner::CClock& CExecutionScanner::ClockOf(std::uint32_t context) {
+    if (m_clocks.size() <= context) {
+        m_clocks.resize(context + 1);
+    }
+    return m_clocks[context];
+}
+
+// The first call or wait line with a tim after a time stamp of its context anchors it.
+void CExecutionScanner::Anchor(std::string_view line, const CCursorLine& kind) {
+    const std::uint32_t context = m_contexts.Current();
+    if (context >= m_clocks.size() || !m_clocks[context].pending.has_value()) {
+        return;
+    }
+    std::int64_t tim = 0;
+    switch (kind.kind) {
+    case ETraceLine::Parse:
+    case ETraceLine::Exec:
+    case ETraceLine::Fetch:
+        tim = ReadCallLine(line, CallKindOf(kind.kind), kind.end).time;
+        break;
+    case ETraceLine::Close:
+    case ETraceLine::Unmap:
+    case ETraceLine::Lob:
+        tim = ReadCloseLine(line).time;
+        break;
+    case ETraceLine::Wait:
+        tim = ReadWaitLine(line, kind.end).time;
+        break;
+    default:
+        return;
+    }
+    if (tim != 0) {
+        CClock& clock = m_clocks[context];
+        clock.anchorTim = tim;
+        clock.anchor = std::exchange(clock.pending, std::nullopt);
     }
 }
 
 void CExecutionScanner::NoteContext(std::uint32_t before) {
-    m_bContextSwitched = m_bContextSwitched || m_contexts.Current() != before;
+    m_bContextSwitched =
+        m_bContextSwitched || (!m_cursors.empty() && m_contexts.Current() != before);
 }
 
 void CExecutionScanner::Finish() {
@@ -198,6 +244,10 @@ void CExecutionScanner::StartExecution(CCursor& state, std::string_view line, st
     execution.line = number;
     execution.start = call.time - call.figures.elapsed;
     execution.end = call.time;
+    const CClock& clock = ClockOf(m_contexts.Current());
+    if (clock.anchor.has_value()) {
+        execution.wall = clock.anchor->Plus(execution.start - clock.anchorTim);
+    }
     execution.elapsed = call.figures.elapsed;
     execution.cpu = call.figures.cpu;
     execution.disk = call.figures.disk;

@@ -3,6 +3,7 @@
 #include "CBindSectionReader.h"
 #include "CExecution.h"
 #include "CTimelineContexts.h"
+#include "CWallClock.h"
 #include "TraceLines.h"
 
 #include <cstdint>
@@ -39,7 +40,8 @@ public:
     // Ends the bind section the last lines began, if any.
     void Finish();
 
-    // Whether a line switched the context since the scanner began.
+    // Whether a line switched the context since the scanner began, once a line of a cursor was
+    // read: a read that starts within the file knows no context before that.
     bool ContextSwitched() const { return m_bContextSwitched; }
     // The statement whose header stands at `header`, or nullptr when no line named it.
     const CStatement* Statement(std::uint64_t header) const;
@@ -70,7 +72,17 @@ private:
         }
     };
 
+    // A context's wall clock: a time stamp anchors the tim of the context's next call or wait
+    // line, and a tim maps to the wall clock from the latest anchor before it.
+    struct CClock {
+        std::optional<CWallClock> pending;
+        std::int64_t anchorTim = 0;
+        std::optional<CWallClock> anchor;
+    };
+
     CCursor& CursorOf(std::uint64_t cursor);
+    CClock& ClockOf(std::uint32_t context);
+    void Anchor(std::string_view line, const CCursorLine& kind);
     void ReadHeader(std::string_view line, std::uint64_t offset, std::uint64_t cursor);
     void ReadCall(std::string_view line, ETraceLine kind, std::uint64_t cursor,
                   std::int64_t number);
@@ -90,6 +102,8 @@ private:
     // so the scanner starts in the context of no process, as the reader of records does.
     CTimelineContexts m_contexts{std::string()};
     bool m_bInHeader = false;
+    std::optional<CWallClock> m_headerClock; // the last time stamp of the header being read
+    std::vector<CClock> m_clocks;            // by context
     bool m_bContextSwitched = false;
     bool m_bBlockStart = true;
     // The open bind section and whose it is.

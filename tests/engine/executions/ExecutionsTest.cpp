@@ -1,12 +1,14 @@
 #include "CBindSectionReader.h"
 #include "CExecutionReader.h"
 #include "CTempFolder.h"
+#include "CTimelineMaker.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -32,6 +34,13 @@ public:
         }
     }
     const std::vector<const CStatementRecord*>& Records() const { return m_records; }
+    // The time line of the file, read from it again.
+    CTimeline Timeline() {
+        CTimeline timeline;
+        std::string error;
+        EXPECT_TRUE(CTimelineMaker::Make(m_analyzer, m_fileSystem, 0, timeline, error)) << error;
+        return timeline;
+    }
 
 private:
     CPosixFileSystem m_fileSystem;
@@ -145,6 +154,11 @@ TEST(ExecutionsTest, BindFormsAndExecutionsOfAHandWrittenTrace) {
     EXPECT_EQ(one.line, 47);
     EXPECT_EQ(one.start, 1000);
     EXPECT_EQ(one.end, 1301);
+    // The session's time stamp anchors the PARSE's tim; each process keeps its own anchor.
+    ASSERT_TRUE(one.wall.has_value());
+    EXPECT_EQ(one.wall->Text(), "2024-01-16T17:52:40.457990");
+    ASSERT_TRUE(first[1].wall.has_value());
+    EXPECT_EQ(first[1].wall->Text(), "2024-01-16T17:52:40.459960");
     EXPECT_EQ(one.elapsed, 301);
     EXPECT_EQ(one.cpu, 31);
     EXPECT_EQ(one.disk, 5);
@@ -189,6 +203,7 @@ TEST(ExecutionsTest, BindFormsAndExecutionsOfAHandWrittenTrace) {
     const std::vector<CExecution>& other = all[1];
     ASSERT_EQ(other.size(), 1u);
     EXPECT_EQ(other[0].elapsed, 5);
+    EXPECT_EQ(other[0].wall->Text(), "2024-01-16T17:52:40.999995");
     EXPECT_TRUE(other[0].binds.empty());
     EXPECT_EQ(ExecutionsOf(*records[1]), other);
 
@@ -228,6 +243,35 @@ TEST(ExecutionsTest, ExecutionsAddUpToTheirStatementOnEveryRealTrace) {
             expected.misses = record.Exec().misses;
             EXPECT_EQ(sum, expected);
             EXPECT_EQ(fetches, record.Fetch().count);
+        }
+    }
+}
+
+// The wall clock of every execution of every real trace is that of its EXEC's start on the
+// time line, which reads the same time stamps; a trace without them gives none.
+TEST(ExecutionsTest, WallClockOfEveryExecutionIsItsStartOnTheTimeLine) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        CFileRecords file(path);
+        const CTimeline timeline = file.Timeline();
+        std::set<std::string> callStarts;
+        for (const CTimelineEvent& event : timeline.Events()) {
+            if (event.kind == ETimelineKind::Call && timeline.NameOf(event) == "EXEC") {
+                if (const std::optional<CWallClock> wall = timeline.ClockOf(event, event.start)) {
+                    callStarts.insert(wall->Text());
+                }
+            }
+        }
+        for (const CStatementRecord* record : file.Records()) {
+            for (const CExecution& execution : ExecutionsOf(*record)) {
+                ASSERT_EQ(execution.wall.has_value(), timeline.HasWallClock());
+                if (execution.wall.has_value()) {
+                    EXPECT_TRUE(callStarts.contains(execution.wall->Text()))
+                        << execution.wall->Text() << " line " << execution.line;
+                }
+            }
         }
     }
 }
