@@ -1,5 +1,6 @@
 #include "CBindSectionReader.h"
 #include "CExecutionReader.h"
+#include "CSkewHistogram.h"
 #include "CTempFolder.h"
 #include "CTimelineMaker.h"
 #include "EngineTestSupport.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 #include <set>
 
 namespace {
@@ -320,4 +322,65 @@ TEST(ExecutionsTest, BindSetsOfRealTraces) {
     }
     EXPECT_EQ(sets, 1000);
     EXPECT_GE(repeated, 19);
+}
+
+// Skew histograms: each duration in the bucket of its power of ten (edges, 0, below 0 and
+// beyond 1000 s included), the buckets' counts, totals, least and greatest durations and
+// shares those of the durations in them, and two halves merged equal to all added at once.
+// On every real trace each statement's histogram of elapsed times holds its executions.
+TEST(ExecutionsTest, SkewHistograms) {
+    std::vector<std::int64_t> durations = {-5, 0,   1,         9,          10,
+                                           99, 100, 999999999, 1000000000, INT64_MAX};
+    std::mt19937_64 random(33);
+    for (int i = 0; i < 1000; ++i) {
+        durations.push_back(static_cast<std::int64_t>(random() % 20000000000u) >> (random() % 34));
+    }
+    CSkewHistogram all;
+    CSkewHistogram first;
+    CSkewHistogram second;
+    std::map<std::size_t, std::vector<std::int64_t>> byBucket;
+    for (std::size_t i = 0; i < durations.size(); ++i) {
+        const std::int64_t duration = std::max<std::int64_t>(durations[i], 0);
+        const std::size_t bucket = CSkewHistogram::BucketOf(duration);
+        EXPECT_GE(duration, CSkewHistogram::LowerBound(bucket)) << duration;
+        if (bucket + 1 < CSkewHistogram::kBuckets) {
+            EXPECT_LT(duration, CSkewHistogram::LowerBound(bucket + 1)) << duration;
+        }
+        byBucket[bucket].push_back(duration);
+        all.Add(durations[i]);
+        (i % 2 == 0 ? first : second).Add(durations[i]);
+    }
+    EXPECT_EQ(CSkewHistogram::BucketOf(999999999), 9u);
+    EXPECT_EQ(CSkewHistogram::BucketOf(1000000000), 10u);
+    first.Merge(second);
+    EXPECT_EQ(first, all);
+    double timeShares = 0;
+    double countShares = 0;
+    const std::vector<CSkewHistogram::CRow> rows = all.Rows();
+    ASSERT_EQ(rows.size(), byBucket.size());
+    for (const CSkewHistogram::CRow& row : rows) {
+        const std::vector<std::int64_t>& in = byBucket[row.bucket];
+        EXPECT_EQ(row.count, static_cast<std::int64_t>(in.size()));
+        EXPECT_EQ(row.min, *std::min_element(in.begin(), in.end()));
+        EXPECT_EQ(row.max, *std::max_element(in.begin(), in.end()));
+        EXPECT_LE(row.min, row.mean);
+        EXPECT_LE(row.mean, row.max);
+        timeShares += row.timeShare;
+        countShares += row.countShare;
+    }
+    EXPECT_NEAR(countShares, 1.0, 1e-9);
+    EXPECT_NEAR(timeShares, 1.0, 1e-6);
+
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        const CFileRecords file(path);
+        for (const CStatementRecord* record : file.Records()) {
+            const CSkewHistogram histogram = CSkewHistogram::OfElapsed(ExecutionsOf(*record));
+            EXPECT_EQ(histogram.Count(), record->Exec().count) << path;
+            EXPECT_EQ(histogram.Total(),
+                      SaturatingAdd(record->Exec().elapsed, record->Fetch().elapsed))
+                << path;
+        }
+    }
 }
