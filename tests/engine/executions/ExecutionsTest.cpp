@@ -330,7 +330,7 @@ TEST(ExecutionsTest, BindSetsOfRealTraces) {
 // On every real trace each statement's histogram of elapsed times holds its executions.
 TEST(ExecutionsTest, SkewHistograms) {
     std::vector<std::int64_t> durations = {-5, 0,   1,         9,          10,
-                                           99, 100, 999999999, 1000000000, INT64_MAX};
+                                           99, 100, 999999999, 1000000000, 5000000000};
     std::mt19937_64 random(33);
     for (int i = 0; i < 1000; ++i) {
         durations.push_back(static_cast<std::int64_t>(random() % 20000000000u) >> (random() % 34));
