@@ -18,7 +18,9 @@
 #include "CTimelineMaker.h"
 #include "CTimelineWriter.h"
 #include "CTraceAnalyzer.h"
+#include "CTraceFileSnapshot.h"
 #include "CUsageError.h"
+#include "IdleEvents.h"
 #include "OutputText.h"
 
 #include <algorithm>
@@ -275,7 +277,38 @@ int CCliApp::RunProfile(const CCliOptions& options) {
     } else {
         WriteShownText(stdout, text);
     }
+    if (options.histograms) {
+        WriteShownText(stdout, WaitHistogramsText(analyzer, options.excludeIdle));
+    }
     return FinishOutput();
+}
+
+// Each file's wait durations by event, in the profile's order, read from the file again
+// through its statements' snapshot; idle events left out when asked.
+std::string CCliApp::WaitHistogramsText(const CTraceAnalyzer& analyzer, bool excludeIdle) {
+    std::map<std::string, const CTraceFileSnapshot*> files;
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        if (const CTraceFileSnapshot* file = analyzer.GetRecord(row).File()) {
+            files.emplace(file->path, file);
+        }
+    }
+    const CExecutionReader reader(analyzer.Texts());
+    std::string text;
+    for (const std::string& path : analyzer.ProfiledFiles()) {
+        const auto file = files.find(path);
+        if (file == files.end()) {
+            continue; // no statement of it to read the file again through
+        }
+        std::map<std::string, CSkewHistogram, std::less<>> histograms;
+        std::string error;
+        if (!reader.ReadWaitHistograms(*file->second, histograms, error)) {
+            throw std::runtime_error(error);
+        }
+        std::erase_if(histograms,
+                      [&](const auto& entry) { return excludeIdle && IsIdleEvent(entry.first); });
+        text += CProfileWriter::WaitHistograms(path, histograms);
+    }
+    return text;
 }
 
 int CCliApp::RunSqls(const CCliOptions& options) {

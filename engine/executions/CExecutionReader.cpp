@@ -109,6 +109,23 @@ bool CExecutionReader::ReadAll(const std::vector<const CStatementRecord*>& recor
     return true;
 }
 
+bool CExecutionReader::ReadWaitHistograms(
+    const CTraceFileSnapshot& file, std::map<std::string, CSkewHistogram, std::less<>>& histograms,
+    std::string& error) const {
+    std::unique_ptr<ITraceFile> open = m_texts.Open(file, error);
+    if (open == nullptr) {
+        return false;
+    }
+    CExecutionScanner scanner(std::vector<std::uint64_t>{});
+    scanner.CollectWaitHistograms();
+    if (!Scan(
+            {*open, file}, 0, scanner, [](const CExecutionScanner&) { return false; }, error)) {
+        return false;
+    }
+    histograms = std::move(scanner.WaitHistograms());
+    return true;
+}
+
 // Lines are cut at every run of CR and LF, as the reader of records cuts them; a line's
 // number counts the LF bytes before it.
 bool CExecutionReader::Scan(const CScan& scan, std::uint64_t start, CExecutionScanner& scanner,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ public:
     // The executions of each of `records`, all of one plain file, in one pass over it.
     bool ReadAll(const std::vector<const CStatementRecord*>& records,
                  std::vector<std::vector<CExecution>>& executions, std::string& error) const;
+
+    // The durations of every wait line of `file`, a plain file read as it is, by event.
+    bool ReadWaitHistograms(const CTraceFileSnapshot& file,
+                            std::map<std::string, CSkewHistogram, std::less<>>& histograms,
+                            std::string& error) const;
 
 private:
     // Whether the scan has all it needs; asked after each line.

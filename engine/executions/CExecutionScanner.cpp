@@ -200,6 +200,14 @@ void CExecutionScanner::ReadCall(std::string_view line, ETraceLine kind, std::ui
         kind != ETraceLine::Wait && kind != ETraceLine::Close && kind != ETraceLine::Unmap) {
         return;
     }
+    if (kind == ETraceLine::Wait && m_bWaitHistograms) {
+        const CWaitLine wait = ReadWaitLine(line);
+        auto found = m_waitHistograms.find(wait.event);
+        if (found == m_waitHistograms.end()) {
+            found = m_waitHistograms.emplace(std::string(wait.event), CSkewHistogram()).first;
+        }
+        found->second.Add(wait.elapsed);
+    }
     // A cursor no header or bind section named holds nothing to add to.
     const auto found = m_cursors.find(CKey{m_contexts.Current(), cursor});
     if (found == m_cursors.end()) {

@@ -2,11 +2,13 @@
 
 #include "CBindSectionReader.h"
 #include "CExecution.h"
+#include "CSkewHistogram.h"
 #include "CTimelineContexts.h"
 #include "CWallClock.h"
 #include "TraceLines.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,11 @@ public:
 
     // The next line, without its line break, at `offset` of the file and on line `number`.
     void Line(std::string_view line, std::uint64_t offset, std::int64_t number);
+    // Also keeps a histogram of the durations of every wait line, by event.
+    void CollectWaitHistograms() { m_bWaitHistograms = true; }
+    std::map<std::string, CSkewHistogram, std::less<>>& WaitHistograms() {
+        return m_waitHistograms;
+    }
     // Ends the bind section the last lines began, if any.
     void Finish();
 
@@ -112,6 +119,8 @@ private:
     // The SQL text of a collected statement's header, read up to "END OF STMT".
     std::optional<CKey> m_sqlOf;
     std::string m_strSql;
+    bool m_bWaitHistograms = false;
+    std::map<std::string, CSkewHistogram, std::less<>> m_waitHistograms;
     // Event names, kept once each.
     std::unordered_set<std::string> m_events;
 };

@@ -36,6 +36,7 @@ public:
         }
     }
     const std::vector<const CStatementRecord*>& Records() const { return m_records; }
+    CTraceAnalyzer& Analyzer() { return m_analyzer; }
     // The time line of the file, read from it again.
     CTimeline Timeline() {
         CTimeline timeline;
@@ -382,5 +383,40 @@ TEST(ExecutionsTest, SkewHistograms) {
                       SaturatingAdd(record->Exec().elapsed, record->Fetch().elapsed))
                 << path;
         }
+    }
+}
+
+// The wait histograms of a file hold every wait line: per event, the count, total, least and
+// greatest duration of the profile, on every real trace.
+TEST(ExecutionsTest, WaitHistogramsHoldTheProfilesWaits) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        CFileRecords file(path);
+        if (file.Records().empty()) {
+            continue;
+        }
+        std::map<std::string, CSkewHistogram, std::less<>> histograms;
+        std::string error;
+        ASSERT_TRUE(CExecutionReader(PosixTexts())
+                        .ReadWaitHistograms(*file.Records().front()->File(), histograms, error))
+            << error;
+        const CProfileReport report = file.Analyzer().Profile({}, std::nullopt, false);
+        std::size_t events = 0;
+        for (const CProfileRow& row : report.tables.at(0).rows) {
+            if (row.kind != CProfileRow::EKind::Wait) {
+                continue;
+            }
+            ++events;
+            const CSkewHistogram& histogram = histograms[row.name];
+            EXPECT_EQ(histogram.Count(), row.count) << row.name;
+            EXPECT_EQ(histogram.Total(), row.time) << row.name;
+            const std::vector<CSkewHistogram::CRow> rows = histogram.Rows();
+            ASSERT_FALSE(rows.empty()) << row.name;
+            EXPECT_EQ(rows.front().min, row.min) << row.name;
+            EXPECT_EQ(rows.back().max, row.max) << row.name;
+        }
+        EXPECT_EQ(histograms.size(), events);
     }
 }
