@@ -87,6 +87,7 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
+    "  --histograms    profile: also each wait event's durations in buckets of powers of ten\n"
     "  --from T        timeline, profile: only what ends at T or later, T as the trace writes\n"
     "                  wall-clock times (2024-01-16T17:52:40.466253-08:00, 2007-07-11\n"
     "                  11:05:33.800) or a tim value\n"
