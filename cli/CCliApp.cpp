@@ -19,7 +19,9 @@
 #include "CTimelineMaker.h"
 #include "CTimelineWriter.h"
 #include "CTraceAnalyzer.h"
+#include "CTraceFileSnapshot.h"
 #include "CUsageError.h"
+#include "IdleEvents.h"
 #include "OutputText.h"
 
 #include <algorithm>
@@ -37,8 +39,8 @@ constexpr const char* kUsage =
     "  or:  velquor-cli show --row N [OPTIONS] FILE...\n"
     "  or:  velquor-cli save --sql|--trc [--after N] -o OUT [OPTIONS] FILE...\n"
     "  or:  velquor-cli follow [--hide-sys] [--types FLAGS] [--format table|tsv|csv|json] FOLDER\n"
-    "  or:  velquor-cli profile [--by TAG] [--exclude-idle] [OPTIONS] [--format table|json] "
-    "FILE...\n"
+    "  or:  velquor-cli profile [--by TAG] [--exclude-idle] [--histograms] [OPTIONS] "
+    "[--format table|json] FILE...\n"
     "  or:  velquor-cli sqls [--exclude-idle] [OPTIONS] [--format table|tsv|csv|json] FILE...\n"
     "  or:  velquor-cli tree [OPTIONS] [--format table|json] FILE...\n"
     "  or:  velquor-cli execs [--row N | --sqlid ID] [--top N] [--no-binds] [OPTIONS]\n"
@@ -90,6 +92,7 @@ constexpr const char* kUsage =
     "  --sqlid ID      execs: only the statements of this SQL id\n"
     "  --top N         execs: each statement's N slowest executions, slowest first\n"
     "  --no-binds      execs: leave bind values out (they may hold private data)\n"
+    "  --histograms    profile: also each wait event's durations in buckets of powers of ten\n"
     "  --from T        timeline, list, profile, sqls, tree, execs: only what ends at T or\n"
     "                  later, T as the trace writes wall-clock times (2024-01-16T17:52:40.466253\n"
     "                  -08:00, 2007-07-11 11:05:33.800) or a tim value\n"
@@ -287,7 +290,38 @@ int CCliApp::RunProfile(const CCliOptions& options) {
     } else {
         WriteShownText(stdout, text);
     }
+    if (options.histograms) {
+        WriteShownText(stdout, WaitHistogramsText(analyzer, options.excludeIdle));
+    }
     return FinishOutput();
+}
+
+// Each file's wait durations by event, in the profile's order, read from the file again
+// through its statements' snapshot; idle events left out when asked.
+std::string CCliApp::WaitHistogramsText(const CTraceAnalyzer& analyzer, bool excludeIdle) {
+    std::map<std::string, const CTraceFileSnapshot*> files;
+    for (std::int64_t row = 0; row < analyzer.GetCount(); ++row) {
+        if (const CTraceFileSnapshot* file = analyzer.GetRecord(row).File()) {
+            files.emplace(file->path, file);
+        }
+    }
+    const CExecutionReader reader(analyzer.Texts());
+    std::string text;
+    for (const std::string& path : analyzer.ProfiledFiles()) {
+        const auto file = files.find(path);
+        if (file == files.end()) {
+            continue; // no statement of it to read the file again through
+        }
+        std::map<std::string, CSkewHistogram, std::less<>> histograms;
+        std::string error;
+        if (!reader.ReadWaitHistograms(*file->second, histograms, error)) {
+            throw std::runtime_error(error);
+        }
+        std::erase_if(histograms,
+                      [&](const auto& entry) { return excludeIdle && IsIdleEvent(entry.first); });
+        text += CProfileWriter::WaitHistograms(path, histograms);
+    }
+    return text;
 }
 
 int CCliApp::RunSqls(const CCliOptions& options) {

@@ -30,6 +30,7 @@ private:
     int RunSave(const CCliOptions& options);
     int RunFollow(const CCliOptions& options);
     int RunProfile(const CCliOptions& options);
+    static std::string WaitHistogramsText(const CTraceAnalyzer& analyzer, bool excludeIdle);
     int RunSqls(const CCliOptions& options);
     int RunTree(const CCliOptions& options);
     int RunExecs(const CCliOptions& options);

@@ -65,6 +65,7 @@ const std::map<std::string, std::set<CCliCommand>> kOptionCommands = {
     {"--sqlid", {CCliCommand::Execs}},
     {"--top", {CCliCommand::Execs}},
     {"--no-binds", {CCliCommand::Execs}},
+    {"--histograms", {CCliCommand::Profile}},
     {"--after", {CCliCommand::Save}},
     {"--sql", {CCliCommand::Save}},
     {"--trc", {CCliCommand::Save}},
@@ -221,6 +222,8 @@ void CCliOptions::Apply(const std::string& option, const std::string& value) {
         sqlId = value;
     } else if (option == "--top") {
         top = ParseRow(option, value);
+    } else if (option == "--histograms") {
+        histograms = true;
     } else if (option == "--no-binds") {
         withBinds = false;
     } else if (option == "--after") {
@@ -266,6 +269,9 @@ void CCliOptions::Check() const {
                                       : command == CCliCommand::Tree  ? "tree"
                                                                       : "timeline") +
                           " writes table or json only");
+    }
+    if (histograms && format != COutputFormat::Table) {
+        throw CUsageError("profile --histograms writes a table only");
     }
     if (command == CCliCommand::Follow && paths.size() != 1) {
         throw CUsageError("follow needs exactly one folder");

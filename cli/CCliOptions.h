@@ -42,6 +42,7 @@ public:
     std::string outPath;
     bool excludeIdle = false;         // profile, sqls, tree: leave idle waits out
     std::optional<ESessionTag> cutBy; // profile: one profile per value of this tag
+    bool histograms = false;          // profile: wait durations in buckets, by event
     std::string sqlId;                // execs: the statements of this SQL id
     std::int64_t top = -1;            // execs: each statement's slowest executions, slowest first
     bool withBinds = true;            // execs: write bind values

@@ -174,7 +174,13 @@ void CExecutionWriter::AppendJson(std::string& out, const CExecution& execution,
     AppendJsonNumber(out, "start", execution.start);
     out += ',';
     AppendJsonNumber(out, "end", execution.end);
-    out += ",\"wall\":null,";
+    out += ",\"wall\":";
+    if (execution.wall.has_value()) {
+        AppendJsonString(out, execution.wall->Text());
+    } else {
+        out += "null";
+    }
+    out += ',';
     const std::pair<const char*, std::int64_t> figures[] = {
         {"elapsed", execution.elapsed}, {"cpu", execution.cpu},         {"disk", execution.disk},
         {"query", execution.query},     {"current", execution.current}, {"rows", execution.rows},

@@ -235,3 +235,56 @@ std::string CProfileWriter::Json(const std::vector<CSection>& sections,
     }
     return out + "\n]\n";
 }
+
+namespace {
+
+std::string BoundText(std::int64_t microseconds) {
+    return microseconds < 1000      ? std::to_string(microseconds) + " us"
+           : microseconds < 1000000 ? std::to_string(microseconds / 1000) + " ms"
+                                    : std::to_string(microseconds / 1000000) + " s";
+}
+
+// "1 us - 10 us"; the first bucket "< 1 us", the last ">= 1000 s".
+std::string BucketText(std::size_t bucket) {
+    if (bucket == 0) {
+        return "< " + BoundText(CSkewHistogram::LowerBound(1));
+    }
+    if (bucket + 1 == CSkewHistogram::kBuckets) {
+        return ">= " + BoundText(CSkewHistogram::LowerBound(bucket));
+    }
+    return BoundText(CSkewHistogram::LowerBound(bucket)) + " - " +
+           BoundText(CSkewHistogram::LowerBound(bucket + 1));
+}
+
+std::string PercentText(double share) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", share * 100.0);
+    return text;
+}
+
+} // namespace
+
+std::string CProfileWriter::WaitHistograms(
+    const std::string& title,
+    const std::map<std::string, CSkewHistogram, std::less<>>& histograms) {
+    std::string out = "\nWait durations: " + title + "\n";
+    for (const auto& [event, histogram] : histograms) {
+        out += "\n" + event + "\n";
+        CTextTable table({{"Bucket"},
+                          {"Count", true},
+                          {"Total (s)", true},
+                          {"Time %", true},
+                          {"Count %", true},
+                          {"Min (s)", true},
+                          {"Mean (s)", true},
+                          {"Max (s)", true}});
+        for (const CSkewHistogram::CRow& row : histogram.Rows()) {
+            table.AddRow({BucketText(row.bucket), std::to_string(row.count),
+                          FormatSeconds(row.total), PercentText(row.timeShare),
+                          PercentText(row.countShare), FormatSeconds(row.min),
+                          FormatSeconds(row.mean), FormatSeconds(row.max)});
+        }
+        out += table.Text();
+    }
+    return out;
+}

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "CProfileReport.h"
+#include "CSkewHistogram.h"
+
+#include <map>
 
 #include <optional>
 #include <string>
@@ -16,6 +19,10 @@ public:
     };
 
     static std::string Table(const std::vector<CSection>& sections, std::optional<ESessionTag> cut);
+    // Each event's wait durations in buckets of powers of ten, for the files `title` names.
+    static std::string
+    WaitHistograms(const std::string& title,
+                   const std::map<std::string, CSkewHistogram, std::less<>>& histograms);
     static std::string Json(const std::vector<CSection>& sections, std::optional<ESessionTag> cut,
                             bool excludeIdle);
 };

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "CBindValue.h"
+#include "CWallClock.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,11 +24,14 @@ struct CExecutionWait {
 // sums of its calls'; the misses and the plan hash value are the EXEC's. Its waits are those
 // of its cursor written before its calls that end within [start, end]; its bind sets are the
 // "BINDS" sections of its cursor written since the cursor's previous EXEC, one per section.
+// The wall clock of its start is worked out from the latest "*** " time stamp of its context,
+// as the time line does, when the trace has one before it.
 struct CExecution {
     std::int64_t number = 0; // 1 for a statement's first execution
     std::int64_t line = 0;   // the EXEC's line number in the file, from 1
     std::int64_t start = 0;
     std::int64_t end = 0;
+    std::optional<CWallClock> wall; // of start
     std::int64_t elapsed = 0;
     std::int64_t cpu = 0;
     std::int64_t disk = 0;

@@ -2,6 +2,7 @@
 
 #include "CRecordTexts.h"
 #include "CStatementRecord.h"
+#include "CWallClock.h"
 #include "ITraceFile.h"
 #include "TraceLines.h"
 #include "TraceText.h"
@@ -108,6 +109,23 @@ bool CExecutionReader::ReadAll(const std::vector<const CStatementRecord*>& recor
     return true;
 }
 
+bool CExecutionReader::ReadWaitHistograms(
+    const CTraceFileSnapshot& file, std::map<std::string, CSkewHistogram, std::less<>>& histograms,
+    std::string& error) const {
+    std::unique_ptr<ITraceFile> open = m_texts.Open(file, error);
+    if (open == nullptr) {
+        return false;
+    }
+    CExecutionScanner scanner(std::vector<std::uint64_t>{});
+    scanner.CollectWaitHistograms();
+    if (!Scan(
+            {*open, file}, 0, scanner, [](const CExecutionScanner&) { return false; }, error)) {
+        return false;
+    }
+    histograms = std::move(scanner.WaitHistograms());
+    return true;
+}
+
 // Lines are cut at every run of CR and LF, as the reader of records cuts them; a line's
 // number counts the LF bytes before it.
 bool CExecutionReader::Scan(const CScan& scan, std::uint64_t start, CExecutionScanner& scanner,
@@ -163,7 +181,8 @@ bool CExecutionReader::Scan(const CScan& scan, std::uint64_t start, CExecutionSc
 
 // Going back from the header, line by line: a bind section of the statement's first
 // execution stands after the cursor's last EXEC and after the last line that switched the
-// context.
+// context; the read starts at the time stamp before those, which anchors the wall clock of
+// the executions until the next one.
 bool CExecutionReader::FindStart(const CScan& scan, std::uint64_t header, std::uint64_t& start,
                                  std::string& error) {
     std::uint64_t cursor = 0;
@@ -181,6 +200,7 @@ bool CExecutionReader::FindStart(const CScan& scan, std::uint64_t header, std::u
     }
     std::string text; // the bytes from `from` to the end of the line searched last
     std::uint64_t from = header;
+    bool bindsFound = false;
     while (from > 0) {
         const std::uint64_t bytes = std::min(kChunkBytes, from);
         std::string chunk;
@@ -200,9 +220,14 @@ bool CExecutionReader::FindStart(const CScan& scan, std::uint64_t header, std::u
                 break;
             }
             const std::string_view line = std::string_view(text).substr(lineStart, end - lineStart);
-            const CCursorLine kind = ClassifyLine(line);
-            if ((kind.kind == ETraceLine::Exec && kind.cursor == cursor) || SwitchesContext(line)) {
-                start = from + end;
+            if (!bindsFound) {
+                const CCursorLine kind = ClassifyLine(line);
+                bindsFound = (kind.kind == ETraceLine::Exec && kind.cursor == cursor) ||
+                             SwitchesContext(line);
+            }
+            if (bindsFound && line.starts_with("*** ") &&
+                CWallClock::OfHeaderLine(line).has_value()) {
+                start = from + lineStart;
                 return true;
             }
             if (lineStart == 0) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ struct CTraceFileSnapshot;
 
 // Reads the executions of statements from their trace file again, as file mode read it,
 // through the checks of CRecordTexts: a file that changed since gives a message instead.
-// One statement's are read from the first line its first execution may take a bind section
-// from (after its cursor's previous EXEC, found going back from its header) to its last call,
+// One statement's are read from the time stamp before the first line its first execution may
+// take a bind section from (after its cursor's previous EXEC, found going back from its
+// header) to its last call,
 // which the statement's own counts tell; when its context changes in between, the file is read
 // from its start so that every line's context is known.
 class CExecutionReader {
@@ -29,6 +31,11 @@ public:
     // The executions of each of `records`, all of one plain file, in one pass over it.
     bool ReadAll(const std::vector<const CStatementRecord*>& records,
                  std::vector<std::vector<CExecution>>& executions, std::string& error) const;
+
+    // The durations of every wait line of `file`, a plain file read as it is, by event.
+    bool ReadWaitHistograms(const CTraceFileSnapshot& file,
+                            std::map<std::string, CSkewHistogram, std::less<>>& histograms,
+                            std::string& error) const;
 
 private:
     // Whether the scan has all it needs; asked after each line.
@@ -43,7 +50,8 @@ private:
     // Feeds the lines from `start` (a line's start) on to `scanner` until `done`.
     static bool Scan(const CScan& scan, std::uint64_t start, CExecutionScanner& scanner,
                      const FDone& done, std::string& error);
-    // Where the first bind section of the statement at `header` may stand.
+    // Where a read of the statement at `header` starts: at the time stamp before where its
+    // first bind section may stand.
     static bool FindStart(const CScan& scan, std::uint64_t header, std::uint64_t& start,
                           std::string& error);
     // The number of LF bytes before `end`.

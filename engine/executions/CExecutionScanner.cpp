@@ -4,6 +4,7 @@
 #include "TraceText.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -59,11 +60,22 @@ void CExecutionScanner::Line(std::string_view line, std::uint64_t offset, std::i
             CloseSql();
         }
     }
-    if (m_bBlockStart) {
-        if (m_contexts.Read(line)) {
-            m_bContextSwitched = true;
+    if (line.starts_with("*** ")) {
+        m_contexts.ReadHeaderLine(line);
+        if (std::optional<CWallClock> clock = CWallClock::OfHeaderLine(line)) {
+            m_headerClock = clock;
         }
+        m_bInHeader = true;
         return;
+    }
+    EndHeader();
+    if (m_bBlockStart) {
+        return;
+    }
+    if (MayNameProcess(line)) {
+        const std::uint32_t before = m_contexts.Current();
+        m_contexts.ReadLine(line);
+        NoteContext(before);
     }
     std::uint64_t cursor = 0;
     if (CursorAfter(line, kBinds, cursor)) {
@@ -75,17 +87,69 @@ void CExecutionScanner::Line(std::string_view line, std::uint64_t offset, std::i
         ReadHeader(line, offset, cursor);
         return;
     }
-    if (m_contexts.Read(line)) {
-        m_bContextSwitched = true;
-        return;
-    }
     const CCursorLine kind = ClassifyLine(line);
     if (kind.kind != ETraceLine::Other) {
+        Anchor(line, kind);
         ReadCall(line, kind.kind, kind.cursor, number);
     }
 }
 
+void CExecutionScanner::EndHeader() {
+    if (std::exchange(m_bInHeader, false)) {
+        const std::uint32_t before = m_contexts.Current();
+        m_contexts.EndHeader();
+        NoteContext(before);
+        if (m_headerClock.has_value()) {
+            ClockOf(m_contexts.Current()).pending = std::exchange(m_headerClock, std::nullopt);
+        }
+    }
+}
+
+CExecutionScanner::CClock& CExecutionScanner::ClockOf(std::uint32_t context) {
+    if (m_clocks.size() <= context) {
+        m_clocks.resize(context + 1);
+    }
+    return m_clocks[context];
+}
+
+// The first call or wait line with a tim after a time stamp of its context anchors it.
+void CExecutionScanner::Anchor(std::string_view line, const CCursorLine& kind) {
+    const std::uint32_t context = m_contexts.Current();
+    if (context >= m_clocks.size() || !m_clocks[context].pending.has_value()) {
+        return;
+    }
+    std::int64_t tim = 0;
+    switch (kind.kind) {
+    case ETraceLine::Parse:
+    case ETraceLine::Exec:
+    case ETraceLine::Fetch:
+        tim = ReadCallLine(line, CallKindOf(kind.kind), kind.end).time;
+        break;
+    case ETraceLine::Close:
+    case ETraceLine::Unmap:
+    case ETraceLine::Lob:
+        tim = ReadCloseLine(line).time;
+        break;
+    case ETraceLine::Wait:
+        tim = ReadWaitLine(line, kind.end).time;
+        break;
+    default:
+        return;
+    }
+    if (tim != 0) {
+        CClock& clock = m_clocks[context];
+        clock.anchorTim = tim;
+        clock.anchor = std::exchange(clock.pending, std::nullopt);
+    }
+}
+
+void CExecutionScanner::NoteContext(std::uint32_t before) {
+    m_bContextSwitched =
+        m_bContextSwitched || (!m_cursors.empty() && m_contexts.Current() != before);
+}
+
 void CExecutionScanner::Finish() {
+    EndHeader();
     CloseSection();
     CloseSql();
 }
@@ -136,6 +200,14 @@ void CExecutionScanner::ReadCall(std::string_view line, ETraceLine kind, std::ui
         kind != ETraceLine::Wait && kind != ETraceLine::Close && kind != ETraceLine::Unmap) {
         return;
     }
+    if (kind == ETraceLine::Wait && m_bWaitHistograms) {
+        const CWaitLine wait = ReadWaitLine(line);
+        auto found = m_waitHistograms.find(wait.event);
+        if (found == m_waitHistograms.end()) {
+            found = m_waitHistograms.emplace(std::string(wait.event), CSkewHistogram()).first;
+        }
+        found->second.Add(wait.elapsed);
+    }
     // A cursor no header or bind section named holds nothing to add to.
     const auto found = m_cursors.find(CKey{m_contexts.Current(), cursor});
     if (found == m_cursors.end()) {
@@ -180,6 +252,10 @@ void CExecutionScanner::StartExecution(CCursor& state, std::string_view line, st
     execution.line = number;
     execution.start = call.time - call.figures.elapsed;
     execution.end = call.time;
+    const CClock& clock = ClockOf(m_contexts.Current());
+    if (clock.anchor.has_value()) {
+        execution.wall = clock.anchor->Plus(execution.start - clock.anchorTim);
+    }
     execution.elapsed = call.figures.elapsed;
     execution.cpu = call.figures.cpu;
     execution.disk = call.figures.disk;

@@ -2,10 +2,13 @@
 
 #include "CBindSectionReader.h"
 #include "CExecution.h"
-#include "CExecutionContexts.h"
+#include "CSkewHistogram.h"
+#include "CTimelineContexts.h"
+#include "CWallClock.h"
 #include "TraceLines.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +19,8 @@
 // Assembles the executions of statements from the lines of a trace, read in order. A
 // statement is named by the file offset of its header ("PARSING IN CURSOR #c" or
 // "PARSE ERROR #c:" at a block's start), which binds c in the line's context until the next
-// header of c there. Every context has its own cursors, bind sections and waits.
+// header of c there. Every context (CTimelineContexts: the rules the reader of records follows)
+// has its own cursors, bind sections and waits.
 class CExecutionScanner {
 public:
     // What the lines read so far gave one statement.
@@ -35,10 +39,16 @@ public:
 
     // The next line, without its line break, at `offset` of the file and on line `number`.
     void Line(std::string_view line, std::uint64_t offset, std::int64_t number);
+    // Also keeps a histogram of the durations of every wait line, by event.
+    void CollectWaitHistograms() { m_bWaitHistograms = true; }
+    std::map<std::string, CSkewHistogram, std::less<>>& WaitHistograms() {
+        return m_waitHistograms;
+    }
     // Ends the bind section the last lines began, if any.
     void Finish();
 
-    // Whether a line switched the context since the scanner began.
+    // Whether a line switched the context since the scanner began, once a line of a cursor was
+    // read: a read that starts within the file knows no context before that.
     bool ContextSwitched() const { return m_bContextSwitched; }
     // The statement whose header stands at `header`, or nullptr when no line named it.
     const CStatement* Statement(std::uint64_t header) const;
@@ -59,7 +69,7 @@ private:
         bool open = false; // the bound statement's last execution takes fetches
     };
     struct CKey {
-        std::size_t context;
+        std::uint32_t context;
         std::uint64_t cursor;
         bool operator==(const CKey&) const = default;
     };
@@ -69,7 +79,17 @@ private:
         }
     };
 
+    // A context's wall clock: a time stamp anchors the tim of the context's next call or wait
+    // line, and a tim maps to the wall clock from the latest anchor before it.
+    struct CClock {
+        std::optional<CWallClock> pending;
+        std::int64_t anchorTim = 0;
+        std::optional<CWallClock> anchor;
+    };
+
     CCursor& CursorOf(std::uint64_t cursor);
+    CClock& ClockOf(std::uint32_t context);
+    void Anchor(std::string_view line, const CCursorLine& kind);
     void ReadHeader(std::string_view line, std::uint64_t offset, std::uint64_t cursor);
     void ReadCall(std::string_view line, ETraceLine kind, std::uint64_t cursor,
                   std::int64_t number);
@@ -78,11 +98,19 @@ private:
     static void TakeWaits(CCursor& state, CExecution& execution);
     void CloseSection();
     void CloseSql();
+    // The "*** " lines read since the last other line end their header.
+    void EndHeader();
+    void NoteContext(std::uint32_t before);
 
     bool m_bAll = false;
     std::unordered_map<std::uint64_t, CStatement> m_statements;
     std::unordered_map<CKey, CCursor, CKeyHash> m_cursors;
-    CExecutionContexts m_contexts;
+    // The lines of a statement are in the context of the process the trace states for them,
+    // so the scanner starts in the context of no process, as the reader of records does.
+    CTimelineContexts m_contexts{std::string()};
+    bool m_bInHeader = false;
+    std::optional<CWallClock> m_headerClock; // the last time stamp of the header being read
+    std::vector<CClock> m_clocks;            // by context
     bool m_bContextSwitched = false;
     bool m_bBlockStart = true;
     // The open bind section and whose it is.
@@ -91,6 +119,8 @@ private:
     // The SQL text of a collected statement's header, read up to "END OF STMT".
     std::optional<CKey> m_sqlOf;
     std::string m_strSql;
+    bool m_bWaitHistograms = false;
+    std::map<std::string, CSkewHistogram, std::less<>> m_waitHistograms;
     // Event names, kept once each.
     std::unordered_set<std::string> m_events;
 };

@@ -88,6 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"save_sql", {"save", "--sql", "-o", "{out}", kFirst, kSecond}},
         OutputCase{"save_trc_after", {"save", "--trc", "--after", "2", "-o", "{out}", kSecond}},
         OutputCase{"profile_table", {"profile", kSession, kSecond}},
+        OutputCase{"profile_histograms", {"profile", "--histograms", kSession, kSecond}},
         OutputCase{"profile_by_action_json",
                    {"profile", "--by", "action", "--exclude-idle", "--format", "json", kSession}},
         OutputCase{"sqls_table", {"sqls", kSession, kSecond}},

@@ -1,12 +1,16 @@
 #include "CBindSectionReader.h"
 #include "CExecutionReader.h"
+#include "CSkewHistogram.h"
 #include "CTempFolder.h"
+#include "CTimelineMaker.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <random>
+#include <set>
 
 namespace {
 
@@ -32,6 +36,14 @@ public:
         }
     }
     const std::vector<const CStatementRecord*>& Records() const { return m_records; }
+    CTraceAnalyzer& Analyzer() { return m_analyzer; }
+    // The time line of the file, read from it again.
+    CTimeline Timeline() {
+        CTimeline timeline;
+        std::string error;
+        EXPECT_TRUE(CTimelineMaker::Make(m_analyzer, m_fileSystem, 0, timeline, error)) << error;
+        return timeline;
+    }
 
 private:
     CPosixFileSystem m_fileSystem;
@@ -47,7 +59,8 @@ std::string ValueText(const CBindValue& bind) {
 
 // One trace with every form a bind value takes, sections before a header and a PARSE, an
 // array execution, waits in and out of an execution's time, and two processes that use
-// the same cursor number.
+// the same cursor number, the second switched to by a header whose session is its own (the
+// whole header's session belongs to the process the header switches to).
 constexpr std::string_view kBindForms =
     "Unix process pid: 100, image: oracle@host\n"
     "\n"
@@ -99,6 +112,7 @@ constexpr std::string_view kBindForms =
     "WAIT #1: nam='db file sequential read' ela= 50 tim=1150\n"
     "FETCH #1:c=20,e=200,p=4,cr=5,cu=6,mis=0,r=7,dep=0,og=1,plh=77,tim=1300\n"
     "FETCH #1:c=1,e=1,p=0,cr=0,cu=0,mis=0,r=1,dep=0,og=1,plh=77,tim=1301\n"
+    "*** SESSION ID:(20.2) 2024-01-16 17:52:41.000\n"
     "*** [ Unix process pid: 200 ]\n"
     "=====================\n"
     "PARSING IN CURSOR #1 len=20 dep=0 uid=5 oct=3 lid=5 tim=2000 hv=2 ad='2'\n"
@@ -130,17 +144,24 @@ TEST(ExecutionsTest, BindFormsAndExecutionsOfAHandWrittenTrace) {
     ASSERT_EQ(records.size(), 2u);
 
     // One pass over the whole file knows every line's process; the reader of one statement
-    // stops at the calls its record counted.
+    // stops at the calls its record counted and reads from the file's start when another
+    // context's lines stand among its own.
     std::vector<std::vector<CExecution>> all;
     std::string error;
     ASSERT_TRUE(CExecutionReader(PosixTexts()).ReadAll(records, all, error)) << error;
     const std::vector<CExecution>& first = all[0];
     ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(ExecutionsOf(*records[0]), first);
     const CExecution& one = first[0];
     EXPECT_EQ(one.number, 1);
     EXPECT_EQ(one.line, 47);
     EXPECT_EQ(one.start, 1000);
     EXPECT_EQ(one.end, 1301);
+    // The session's time stamp anchors the PARSE's tim; each process keeps its own anchor.
+    ASSERT_TRUE(one.wall.has_value());
+    EXPECT_EQ(one.wall->Text(), "2024-01-16T17:52:40.457990");
+    ASSERT_TRUE(first[1].wall.has_value());
+    EXPECT_EQ(first[1].wall->Text(), "2024-01-16T17:52:40.459960");
     EXPECT_EQ(one.elapsed, 301);
     EXPECT_EQ(one.cpu, 31);
     EXPECT_EQ(one.disk, 5);
@@ -185,6 +206,7 @@ TEST(ExecutionsTest, BindFormsAndExecutionsOfAHandWrittenTrace) {
     const std::vector<CExecution>& other = all[1];
     ASSERT_EQ(other.size(), 1u);
     EXPECT_EQ(other[0].elapsed, 5);
+    EXPECT_EQ(other[0].wall->Text(), "2024-01-16T17:52:40.999995");
     EXPECT_TRUE(other[0].binds.empty());
     EXPECT_EQ(ExecutionsOf(*records[1]), other);
 
@@ -224,6 +246,35 @@ TEST(ExecutionsTest, ExecutionsAddUpToTheirStatementOnEveryRealTrace) {
             expected.misses = record.Exec().misses;
             EXPECT_EQ(sum, expected);
             EXPECT_EQ(fetches, record.Fetch().count);
+        }
+    }
+}
+
+// The wall clock of every execution of every real trace is that of its EXEC's start on the
+// time line, which reads the same time stamps; a trace without them gives none.
+TEST(ExecutionsTest, WallClockOfEveryExecutionIsItsStartOnTheTimeLine) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        CFileRecords file(path);
+        const CTimeline timeline = file.Timeline();
+        std::set<std::string> callStarts;
+        for (const CTimelineEvent& event : timeline.Events()) {
+            if (event.kind == ETimelineKind::Call && timeline.NameOf(event) == "EXEC") {
+                if (const std::optional<CWallClock> wall = timeline.ClockOf(event, event.start)) {
+                    callStarts.insert(wall->Text());
+                }
+            }
+        }
+        for (const CStatementRecord* record : file.Records()) {
+            for (const CExecution& execution : ExecutionsOf(*record)) {
+                ASSERT_EQ(execution.wall.has_value(), timeline.HasWallClock());
+                if (execution.wall.has_value()) {
+                    EXPECT_TRUE(callStarts.contains(execution.wall->Text()))
+                        << execution.wall->Text() << " line " << execution.line;
+                }
+            }
         }
     }
 }
@@ -272,4 +323,100 @@ TEST(ExecutionsTest, BindSetsOfRealTraces) {
     }
     EXPECT_EQ(sets, 1000);
     EXPECT_GE(repeated, 19);
+}
+
+// Skew histograms: each duration in the bucket of its power of ten (edges, 0, below 0 and
+// beyond 1000 s included), the buckets' counts, totals, least and greatest durations and
+// shares those of the durations in them, and two halves merged equal to all added at once.
+// On every real trace each statement's histogram of elapsed times holds its executions.
+TEST(ExecutionsTest, SkewHistograms) {
+    std::vector<std::int64_t> durations = {-5, 0,   1,         9,          10,
+                                           99, 100, 999999999, 1000000000, 5000000000};
+    std::mt19937_64 random(33);
+    for (int i = 0; i < 1000; ++i) {
+        durations.push_back(static_cast<std::int64_t>(random() % 20000000000u) >> (random() % 34));
+    }
+    CSkewHistogram all;
+    CSkewHistogram first;
+    CSkewHistogram second;
+    std::map<std::size_t, std::vector<std::int64_t>> byBucket;
+    for (std::size_t i = 0; i < durations.size(); ++i) {
+        const std::int64_t duration = std::max<std::int64_t>(durations[i], 0);
+        const std::size_t bucket = CSkewHistogram::BucketOf(duration);
+        EXPECT_GE(duration, CSkewHistogram::LowerBound(bucket)) << duration;
+        if (bucket + 1 < CSkewHistogram::kBuckets) {
+            EXPECT_LT(duration, CSkewHistogram::LowerBound(bucket + 1)) << duration;
+        }
+        byBucket[bucket].push_back(duration);
+        all.Add(durations[i]);
+        (i % 2 == 0 ? first : second).Add(durations[i]);
+    }
+    EXPECT_EQ(CSkewHistogram::BucketOf(999999999), 9u);
+    EXPECT_EQ(CSkewHistogram::BucketOf(1000000000), 10u);
+    first.Merge(second);
+    EXPECT_EQ(first, all);
+    double timeShares = 0;
+    double countShares = 0;
+    const std::vector<CSkewHistogram::CRow> rows = all.Rows();
+    ASSERT_EQ(rows.size(), byBucket.size());
+    for (const CSkewHistogram::CRow& row : rows) {
+        const std::vector<std::int64_t>& in = byBucket[row.bucket];
+        EXPECT_EQ(row.count, static_cast<std::int64_t>(in.size()));
+        EXPECT_EQ(row.min, *std::min_element(in.begin(), in.end()));
+        EXPECT_EQ(row.max, *std::max_element(in.begin(), in.end()));
+        EXPECT_LE(row.min, row.mean);
+        EXPECT_LE(row.mean, row.max);
+        timeShares += row.timeShare;
+        countShares += row.countShare;
+    }
+    EXPECT_NEAR(countShares, 1.0, 1e-9);
+    EXPECT_NEAR(timeShares, 1.0, 1e-6);
+
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        const CFileRecords file(path);
+        for (const CStatementRecord* record : file.Records()) {
+            const CSkewHistogram histogram = CSkewHistogram::OfElapsed(ExecutionsOf(*record));
+            EXPECT_EQ(histogram.Count(), record->Exec().count) << path;
+            EXPECT_EQ(histogram.Total(),
+                      SaturatingAdd(record->Exec().elapsed, record->Fetch().elapsed))
+                << path;
+        }
+    }
+}
+
+// The wait histograms of a file hold every wait line: per event, the count, total, least and
+// greatest duration of the profile, on every real trace.
+TEST(ExecutionsTest, WaitHistogramsHoldTheProfilesWaits) {
+    const std::vector<std::string> traces = RealTraces();
+    SKIP_WITHOUT_REAL_TRACES(traces.empty());
+    for (const std::string& path : traces) {
+        SCOPED_TRACE(path);
+        CFileRecords file(path);
+        if (file.Records().empty()) {
+            continue;
+        }
+        std::map<std::string, CSkewHistogram, std::less<>> histograms;
+        std::string error;
+        ASSERT_TRUE(CExecutionReader(PosixTexts())
+                        .ReadWaitHistograms(*file.Records().front()->File(), histograms, error))
+            << error;
+        const CProfileReport report = file.Analyzer().Profile({}, std::nullopt, false);
+        std::size_t events = 0;
+        for (const CProfileRow& row : report.tables.at(0).rows) {
+            if (row.kind != CProfileRow::EKind::Wait) {
+                continue;
+            }
+            ++events;
+            const CSkewHistogram& histogram = histograms[row.name];
+            EXPECT_EQ(histogram.Count(), row.count) << row.name;
+            EXPECT_EQ(histogram.Total(), row.time) << row.name;
+            const std::vector<CSkewHistogram::CRow> rows = histogram.Rows();
+            ASSERT_FALSE(rows.empty()) << row.name;
+            EXPECT_EQ(rows.front().min, row.min) << row.name;
+            EXPECT_EQ(rows.back().max, row.max) << row.name;
+        }
+        EXPECT_EQ(histograms.size(), events);
+    }
 }
