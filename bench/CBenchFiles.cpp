@@ -40,8 +40,8 @@ std::string CBenchFiles::LiveFolder(std::int64_t bytes, std::uint64_t seed) cons
 }
 
 std::vector<std::string> CBenchFiles::SmallTraces(int count, std::int64_t bytes) const {
-    const std::string folder = m_strFolder + "/small-v" + std::to_string(kGeneratorVersion) +
-                               "-" + std::to_string(count) + "x" + std::to_string(bytes);
+    const std::string folder = m_strFolder + "/small-v" + std::to_string(kGeneratorVersion) + "-" +
+                               std::to_string(count) + "x" + std::to_string(bytes);
     const std::string done = folder + "/.complete";
     std::vector<std::string> paths;
     for (int i = 1; i <= count; ++i) {

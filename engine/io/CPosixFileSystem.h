@@ -17,5 +17,4 @@ public:
                         char* buffer, std::int64_t& got, std::string& error) override;
     // The file open on a descriptor kept until it is dropped.
     std::unique_ptr<ITraceFile> Open(const std::string& path, std::string& error) override;
-
 };

@@ -1,6 +1,5 @@
 #include "CPosixTraceFile.h"
 
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

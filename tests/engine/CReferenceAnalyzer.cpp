@@ -363,8 +363,8 @@ void CReferenceAnalyzer::Finish(CReferenceRecord& record) {
         const std::string dashes =
             "------- ------  -------- ---------- ---------- ---------- ----------  ----------\r\n";
         record.callStats =
-            "call     count       cpu    elapsed       disk      query    current       rows\r\n" + dashes +
-            Row("Parse   ", p.count, Inclusive(p), 0) + "\r\n" +
+            "call     count       cpu    elapsed       disk      query    current       rows\r\n" +
+            dashes + Row("Parse   ", p.count, Inclusive(p), 0) + "\r\n" +
             Row("Execute ", e.count, Inclusive(e), e.rows) + "\r\n" +
             Row("Fetch   ", f.count, Inclusive(f), f.rows) + "\r\n" + dashes +
             Row("Total   ", t.count, Inclusive(t), t.rows);
